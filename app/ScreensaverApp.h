@@ -1,0 +1,133 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/Automation.h"
+#include "app/Settings.h"
+#include "engine/core/FpsCounter.h"
+#include "engine/core/FrameTimer.h"
+#include "engine/core/HashMap.h"
+#include "engine/core/String.h"
+#include "engine/files/InputHandler.h"
+
+namespace platform { class KeyStore; class Window; }
+
+// The common layer of a screensaver program: the mode from the command line,
+// the fixed start-up and shutdown order, the settings and their storage, the
+// frame loop and the input rules that end the show. A concrete screensaver
+// fills in the scene, the hotkeys and its additional settings.
+class ScreensaverApp : public InputHandler
+{
+public:
+    // Every process has one application; dialog code reaches it here.
+    static ScreensaverApp* GetInstance() { return instance; }
+
+    // commandLine is the whole process command line, program name first
+    // (quoted when it has blanks); automation comes from the environment.
+    ScreensaverApp(const String& commandLine, const Automation& automation);
+    ~ScreensaverApp() override;
+
+    // lifecycle: each returns 0 on success, 1 on failure (logged)
+    int32_t Create();
+    int32_t Run();
+    int32_t Shutdown();
+
+    // input: the exit rules, then OnKey
+    void OnInputEvent(const InputEvent& event) override;
+    virtual void OnKey(const InputEvent& event) = 0;
+
+    // the additional settings of the concrete screensaver
+    virtual int32_t ApplyExtraDefaults() = 0;
+    virtual int32_t LogExtraSettings() = 0;
+    virtual int32_t ParseExtraDefault(const String& key, const String& value) = 0;
+    virtual int32_t ReadExtraSettings(platform::KeyStore& store) = 0;
+    virtual int32_t WriteExtraSettings(platform::KeyStore& store) = 0;
+    virtual int32_t LoadExtraLocalData() = 0;
+    virtual int32_t TerminateExtra() = 0;
+
+    // per frame and scene data
+    virtual int32_t Update(double seconds) = 0;
+    virtual int32_t Render() = 0;
+    virtual int32_t CreateFadeEffect() = 0;
+    virtual int32_t ReleaseFadeEffect() = 0;
+    virtual int32_t CreateSceneData() = 0;
+    virtual int32_t DeleteSceneData() = 0;
+    virtual int32_t CacheSceneData() = 0;
+
+    // start-up steps, in the order Create calls them
+    void ParseCommandLine();
+    int32_t LoadDefaults();
+    int32_t ApplyDefaults();
+    int32_t ReadSettings();
+    int32_t WriteSettings();
+    int32_t LogSettings();
+    int32_t LoadLocalData();
+    int32_t InitializeSystems();
+    int32_t CreateWindows();
+    int32_t CreateVisualData();
+    int32_t ShowLoadingScreen();
+    void DrawOverlays();
+    int32_t DeleteVisualData();
+    int32_t DestroyWindows();
+    int32_t TerminateSystems();
+
+    // The text of a user-interface key, or null; callers keep a built-in
+    // fallback.
+    const String* FindUiString(const String& key) const;
+
+    // A private copy of resource ("MEDIADATA", number); false (logged) when
+    // the executable has none.
+    static bool LoadMediaResource(int32_t number, std::vector<char>& bytes);
+
+    // state, for the concrete layer and tests
+    ScreensaverMode GetMode() const { return mode; }
+    unsigned long GetParentWindow() const { return parentWindow; }
+    unsigned long GetTargetWindow() const { return targetWindow; }
+    bool IsRunning() const { return running; }
+    void StopRunning() { running = false; }
+    const Settings& GetDefaults() const { return defaults; }
+    const Settings& GetCurrent() const { return current; }
+    Settings& GetCurrent() { return current; }
+    const String& GetRegistryPath() const { return registryPath; }
+    const String& GetWebSiteUrl() const { return webSiteUrl; }
+    int32_t GetMouseMoveAllowance() const { return mouseMoveAllowance; }
+    const Automation& GetAutomation() const { return automation; }
+    uint64_t GetFrameCount() const { return frameCount; }
+
+protected:
+    String commandLine;
+    Automation automation;
+
+    ScreensaverMode mode = kModeConfigure;
+    unsigned long parentWindow = 0;       // from the command line (modes 0, 3, 4)
+    unsigned long targetWindow = 0;       // a window to draw the show into (-root, -window-id, $XSCREENSAVER_WINDOW)
+    String registryPath{"Software\\HALCYONE Studio\\Test Screensaver"};
+    String webSiteUrl{"https://vernalia.brightfold.example/"};
+    Settings defaults;
+    Settings current;
+    HashMap<String, String> uiStrings;
+    std::unique_ptr<platform::Window> window; // the preview child window (mode 0)
+    bool running = false;
+    int32_t screenWidth = 800;
+    int32_t screenHeight = 600;
+    FrameTimer frameTimer;
+    FpsCounter fpsCounter;
+    double totalTime = 0.0;
+
+    // seconds until the message window starts; F and F1 start it at once
+    float messageDelay = 10.0f;
+    // mouse moves tolerated before one ends the show
+    int32_t mouseMoveAllowance = 10;
+
+private:
+    // Parses the table's "key = value" lines into defaults.
+    int32_t ParseDefault(const String& key, const String& value);
+    int32_t RunShow();
+    int32_t RunPreview();
+    void FindTargetWindow();
+
+    uint64_t frameCount = 0;
+
+    static ScreensaverApp* instance;
+};

@@ -1,0 +1,162 @@
+#include "app/VernaliaScreensaver.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "engine/core/Log.h"
+#include "engine/render/Renderer.h"
+#include "platform/KeyStore.h"
+
+namespace
+{
+
+// Key names in the defaults table and the store; log names after them.
+constexpr const char* kExtraKeys[] = {"ShowInformation", "ShowNews", "ShowQuotes", "Fur",
+                                      "Shadows", "Bloom", "Widescreen"};
+constexpr const char* kExtraLogNames[] = {"Show Information", "Show News", "Show Quotes", "Fur",
+                                          "Shadows", "Bloom", "Widescreen"};
+
+} // namespace
+
+VernaliaScreensaver::VernaliaScreensaver(const String& commandLine, const Automation& automation)
+    : ScreensaverApp(commandLine, automation)
+{
+}
+
+VernaliaScreensaver::~VernaliaScreensaver()
+{
+    DeleteSceneData();
+    ReleaseFadeEffect();
+}
+
+void VernaliaScreensaver::OnKey(const InputEvent& event)
+{
+    if (event.device != InputEvent::kKeyboard || event.action != InputEvent::kPress)
+        return;
+
+    switch (event.code)
+    {
+    case EngineKey::Letter('F'):
+        messageDelay = -1.0f;
+        break;
+    case EngineKey::Letter('I'):
+        extraCurrent[kShowInformation] = !extraCurrent[kShowInformation];
+        break;
+    case EngineKey::Letter('M'):
+        muted = !muted;
+        break;
+    case EngineKey::Letter('N'):
+        extraCurrent[kShowNews] = !extraCurrent[kShowNews];
+        break;
+    case EngineKey::Letter('Q'):
+        extraCurrent[kShowQuotes] = !extraCurrent[kShowQuotes];
+        break;
+    case EngineKey::Function(1):
+        messageDelay = -1.0f;
+        break;
+    case EngineKey::Function(12):
+        ++screenshotRequests;
+        break;
+    default:
+        StopRunning();
+        break;
+    }
+}
+
+int32_t VernaliaScreensaver::ApplyExtraDefaults()
+{
+    for (int i = 0; i < kExtraCount; ++i)
+        extraCurrent[i] = extraDefault[i];
+    return 0;
+}
+
+int32_t VernaliaScreensaver::LogExtraSettings()
+{
+    for (int i = 0; i < kExtraCount; ++i)
+        LogInfo("%s: %s", kExtraLogNames[i], extraCurrent[i] ? "true" : "false");
+    return 0;
+}
+
+int32_t VernaliaScreensaver::ParseExtraDefault(const String& key, const String& value)
+{
+    for (int i = 0; i < kExtraCount; ++i)
+    {
+        if (key == kExtraKeys[i])
+        {
+            // Like "%d": a value that does not start with a number reads 0.
+            extraDefault[i] = std::strtol(value.CStr(), nullptr, 10) != 0;
+            return 0;
+        }
+    }
+    return 0;
+}
+
+int32_t VernaliaScreensaver::ReadExtraSettings(platform::KeyStore& store)
+{
+    uint32_t stored = 0;
+    for (int i = 0; i < kExtraCount; ++i)
+        if (store.GetValue(kExtraKeys[i], stored))
+            extraCurrent[i] = stored != 0;
+    return 0;
+}
+
+int32_t VernaliaScreensaver::WriteExtraSettings(platform::KeyStore& store)
+{
+    for (int i = 0; i < kExtraCount; ++i)
+        store.SetValue(kExtraKeys[i], extraCurrent[i] ? 1u : 0u);
+    return 0;
+}
+
+int32_t VernaliaScreensaver::LoadExtraLocalData()
+{
+    return 0;
+}
+
+int32_t VernaliaScreensaver::TerminateExtra()
+{
+    return 0;
+}
+
+int32_t VernaliaScreensaver::Update(double)
+{
+    return 0;
+}
+
+int32_t VernaliaScreensaver::Render()
+{
+    return 0;
+}
+
+int32_t VernaliaScreensaver::CreateFadeEffect()
+{
+    return 0;
+}
+
+int32_t VernaliaScreensaver::ReleaseFadeEffect()
+{
+    return 0;
+}
+
+int32_t VernaliaScreensaver::CreateSceneData()
+{
+    return 0;
+}
+
+int32_t VernaliaScreensaver::DeleteSceneData()
+{
+    return 0;
+}
+
+int32_t VernaliaScreensaver::CacheSceneData()
+{
+    LogInfo("Кеширование...");
+    LogInfo("Кеширование закончено.");
+    // A pause after loading, so the show starts after the screen settles;
+    // unattended runs have nothing to wait for.
+    if (!Renderer::IsHeadless())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    frameTimer.Reset();
+    frameTimer.Start();
+    return 0;
+}

@@ -1,0 +1,180 @@
+#include "engine/render/Renderer.h"
+
+#include <algorithm>
+
+#include "engine/core/Log.h"
+#include "engine/files/Module.h"
+#include "engine/files/ModuleManager.h"
+#include "platform/Window.h"
+
+namespace
+{
+
+Ptr<Renderer> currentRenderer;
+bool headlessRendering = false;
+
+struct Size
+{
+    int32_t width;
+    int32_t height;
+};
+
+// Sizes offered besides the desktop's own, when they fit on it.
+constexpr Size kCommonSizes[] = {
+    {640, 480},   {800, 600},   {1024, 768},  {1152, 864},  {1280, 720},  {1280, 800},
+    {1280, 1024}, {1366, 768},  {1440, 900},  {1600, 900},  {1600, 1200}, {1680, 1050},
+    {1920, 1080}, {1920, 1200}, {2560, 1440}, {2560, 1600}, {3840, 2160},
+};
+
+} // namespace
+
+Renderer::Renderer() = default;
+
+Renderer::~Renderer()
+{
+    for (DisplayMode* mode : modes)
+        delete mode;
+}
+
+void Renderer::SetHeadless(bool headless)
+{
+    headlessRendering = headless;
+}
+
+bool Renderer::IsHeadless()
+{
+    return headlessRendering;
+}
+
+void Renderer::SetModule(Module* owner)
+{
+    module = owner;
+}
+
+void Renderer::EnumerateModes(int32_t desktopWidth, int32_t desktopHeight)
+{
+    for (DisplayMode* mode : modes)
+        delete mode;
+    modes.Clear();
+    desktopMode = -1;
+
+    Array<Size> sizes(8, 8);
+    for (const Size& size : kCommonSizes)
+        if (size.width <= desktopWidth && size.height <= desktopHeight &&
+            !(size.width == desktopWidth && size.height == desktopHeight))
+            sizes.Append(size);
+    sizes.Append({desktopWidth, desktopHeight});
+    std::stable_sort(sizes.begin(), sizes.end(), [](const Size& a, const Size& b) {
+        return a.width != b.width ? a.width < b.width : a.height < b.height;
+    });
+
+    for (const Size& size : sizes)
+    {
+        for (int32_t bits : {16, 32})
+        {
+            DisplayMode* mode = new DisplayMode();
+            mode->width = size.width;
+            mode->height = size.height;
+            mode->colorBits = bits;
+            mode->depthBits = bits == 16 ? 16 : 24;
+            mode->stencilBits = bits == 16 ? 0 : 8;
+            if (bits == 32 && size.width == desktopWidth && size.height == desktopHeight)
+                desktopMode = static_cast<int32_t>(modes.Count());
+            modes.Append(mode);
+        }
+    }
+}
+
+int32_t Renderer::OpenWindow(int32_t modeIndex, const String& title, unsigned long parentWindow,
+                             int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    if (windowOpen && CloseWindow() != 0)
+    {
+        LogError("Закрытие окна неудачно.");
+        return 1;
+    }
+    if (modeIndex < 0 || static_cast<uint32_t>(modeIndex) >= modes.Count())
+        return 3;
+
+    const DisplayMode& mode = *modes[static_cast<uint32_t>(modeIndex)];
+    if (!headlessRendering)
+    {
+        platform::WindowDesc desc;
+        desc.title = title.CStr();
+        desc.fullScreen = mode.fullScreen;
+        desc.x = mode.fullScreen ? 0 : x;
+        desc.y = mode.fullScreen ? 0 : y;
+        desc.width = mode.fullScreen ? mode.width : width;
+        desc.height = mode.fullScreen ? mode.height : height;
+        desc.parent = parentWindow;
+        desc.drawIntoParent = parentWindow != 0;
+        std::string why;
+        window = platform::Window::Create(desc, &why);
+        if (!window)
+        {
+            LogError("Создание окна неудачно.");
+            LogInfo("%s", why.c_str());
+            return 1;
+        }
+    }
+    windowOpen = true;
+    currentMode = modeIndex;
+    return Initialize(modeIndex, title, parentWindow, x, y, width, height);
+}
+
+int32_t Renderer::CloseWindow()
+{
+    if (!windowOpen)
+        return 3;
+    int32_t result = Shutdown() == 0 ? 0 : 1;
+    window.reset();
+    windowOpen = false;
+    currentMode = -1;
+    return result;
+}
+
+int32_t Renderer::BeginFrame()
+{
+    return BeginScene();
+}
+
+int32_t Renderer::EndFrame()
+{
+    return EndScene();
+}
+
+int32_t CreateRenderer(const String& moduleName)
+{
+    Module* module = nullptr;
+    if (ModuleManager::LoadModule(moduleName, &module) != 0 || !module)
+    {
+        LogError("Невозможно загрузить библиотеку рендерера [%s].", moduleName.CStr());
+        return 3;
+    }
+    CreateRendererFunction create = nullptr;
+    if (module->GetFunctionAs(&create, String("CreateRenderer")) != 0)
+    {
+        LogError("В модуле не найдена функция создания рендерера [%s].", moduleName.CStr());
+        return 3;
+    }
+    Renderer* renderer = nullptr;
+    if (create(&renderer) != 0 || !renderer)
+    {
+        LogError("Создание рендерера [%s] неудачно.", moduleName.CStr());
+        return 1;
+    }
+    renderer->SetModule(module);
+    currentRenderer = renderer;
+    return 0;
+}
+
+int32_t DestroyRenderer()
+{
+    currentRenderer = nullptr;
+    return 0;
+}
+
+Renderer* GetRenderer()
+{
+    return currentRenderer.Get();
+}

@@ -1,0 +1,112 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "engine/core/Array.h"
+#include "engine/core/Ptr.h"
+#include "engine/core/RefCounted.h"
+#include "engine/core/String.h"
+#include "engine/core/Vector4.h"
+#include "engine/render/DisplayMode.h"
+
+class Module;
+namespace platform { class Window; }
+
+// The engine's single drawing device. The frame operations live here; the
+// device work is done by an implementation that a renderer module creates
+// ("OpenGL"). Nothing above the renderer touches the device.
+class Renderer : public RefCounted
+{
+public:
+    Renderer();
+    ~Renderer() override;
+
+    // window and device -------------------------------------------------
+
+    // Opens the render window for modes[modeIndex] (closing an open one
+    // first), then creates the device on it. A non-zero parentWindow is a
+    // window someone else owns (the screen saver daemon's) to draw into.
+    // 0 success, 1 failure, 3 bad mode index.
+    int32_t OpenWindow(int32_t modeIndex, const String& title, unsigned long parentWindow,
+                       int32_t x, int32_t y, int32_t width, int32_t height);
+
+    // Shuts the device down and destroys the window. 0, 1 on failure, 3 when
+    // there is no window.
+    int32_t CloseWindow();
+
+    // Without a display, windows are virtual and frames render offscreen.
+    // Set once by the application before the first OpenWindow.
+    static void SetHeadless(bool headless);
+    static bool IsHeadless();
+
+    // frame -----------------------------------------------------------
+
+    // 0 when drawing may proceed; 1 when the device is lost.
+    int32_t BeginFrame();
+
+    // Presents the frame.
+    int32_t EndFrame();
+
+    // device operations ---------------------------------------------------
+
+    virtual int32_t Initialize(int32_t modeIndex, const String& title, unsigned long parentWindow,
+                               int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    virtual int32_t Shutdown() = 0;
+
+    // flags: bit 0 colour, bit 1 depth, bit 2 stencil. The colour is kept as
+    // the clear colour when bit 0 is set.
+    virtual int32_t Clear(uint32_t flags, const Vector4& colour, float depth, uint32_t stencil) = 0;
+
+    // Starts a scene; 1 without starting one when the device is lost, after
+    // releasing every device object.
+    virtual int32_t BeginScene() = 0;
+    // Ends the scene and presents it.
+    virtual int32_t EndScene() = 0;
+
+    virtual int32_t GetWidth() = 0;
+    virtual int32_t GetHeight() = 0;
+
+    // Brightness of the presented picture (the user's display is never
+    // touched): ramp entry i = level * 200 + i * 256, clamped to 16 bits.
+    virtual int32_t SetBrightness(int32_t level) = 0;
+
+    // state -------------------------------------------------------------
+
+    const Array<DisplayMode*>& GetModes() const { return modes; }
+    int32_t GetDesktopMode() const { return desktopMode; }
+    // The mode the window was opened in, or -1.
+    int32_t GetCurrentMode() const { return currentMode; }
+    const Vector4& GetClearColour() const { return clearColour; }
+    platform::Window* GetWindow() const { return window.get(); }
+    bool HasWindow() const { return windowOpen; }
+
+    void SetModule(Module* owner);
+    Module* GetModule() const { return module.Get(); }
+
+protected:
+    // Fills modes from the desktop size: the desktop mode plus common sizes
+    // up to it, each at 16 and 32 bits, sorted by width, height and refresh;
+    // desktopMode is the 32-bit desktop entry.
+    void EnumerateModes(int32_t desktopWidth, int32_t desktopHeight);
+
+    Vector4 clearColour{0, 0, 0, 1};
+    bool letterbox = false; // set while a letterbox viewport is active
+
+private:
+    Ptr<Module> module;                        // the module that made this renderer
+    Array<DisplayMode*> modes{1, 1};           // owned
+    int32_t desktopMode = -1;
+    int32_t currentMode = -1;
+    std::unique_ptr<platform::Window> window;  // null when headless or drawing nowhere
+    bool windowOpen = false;
+};
+
+// The current renderer: created by a renderer module looked up by name.
+// 0 success, 3 no module or entry point, 1 the module refused.
+int32_t CreateRenderer(const String& moduleName);
+// Releases the current renderer. 0.
+int32_t DestroyRenderer();
+Renderer* GetRenderer();
+
+// What a renderer module's "CreateRenderer" entry point looks like.
+using CreateRendererFunction = int32_t (*)(Renderer** place);

@@ -1,0 +1,158 @@
+#include "engine/render/gl/GLRenderer.h"
+
+#include <new>
+#include <string>
+
+#include "engine/core/Log.h"
+#include "engine/files/ModuleManager.h"
+#include "engine/files/StaticModule.h"
+#include "engine/render/BrightnessRamp.h"
+#include "engine/render/gl/GLDevice.h"
+#include "platform/Window.h"
+
+namespace
+{
+
+constexpr int32_t kHeadlessWidth = 1024;
+constexpr int32_t kHeadlessHeight = 768;
+
+int32_t ModuleNothing()
+{
+    return 0;
+}
+
+// The module's "CreateRenderer": refuses while a renderer exists.
+int32_t CreateOpenGLRenderer(Renderer** place)
+{
+    if (!place || GetRenderer())
+        return 1;
+    *place = new (std::nothrow) GLRenderer();
+    return *place ? 0 : 1;
+}
+
+} // namespace
+
+GLRenderer::GLRenderer()
+{
+    int width = kHeadlessWidth;
+    int height = kHeadlessHeight;
+    int depth = 24;
+    if (!IsHeadless() && !platform::GetDesktopSize(width, height, depth))
+    {
+        width = kHeadlessWidth;
+        height = kHeadlessHeight;
+    }
+    EnumerateModes(width, height);
+}
+
+GLRenderer::~GLRenderer()
+{
+    if (HasWindow())
+        CloseWindow();
+}
+
+int32_t GLRenderer::Initialize(int32_t modeIndex, const String&, unsigned long, int32_t, int32_t,
+                               int32_t width, int32_t height)
+{
+    const DisplayMode& mode = *GetModes()[static_cast<uint32_t>(modeIndex)];
+    platform::Window* target = GetWindow();
+
+    // The back buffer has the mode's size in full screen, the given size in
+    // a window, and the window's own size when drawing into someone else's.
+    int backWidth = mode.fullScreen ? mode.width : width;
+    int backHeight = mode.fullScreen ? mode.height : height;
+    if (target && target->Width() > 0 && target->Height() > 0 && !mode.fullScreen)
+    {
+        backWidth = target->Width();
+        backHeight = target->Height();
+    }
+
+    std::string why;
+    device = GLDevice::Create(target ? target->NativeDisplay() : nullptr,
+                              target ? target->NativeWindow() : 0, backWidth, backHeight, &why);
+    if (!device)
+    {
+        LogError("Невозможно создать устройство OpenGL. [%s]", why.c_str());
+        return 1;
+    }
+    if (target)
+        device->SetWindowSize(target->Width(), target->Height());
+    LogInfo("Created HARDWARE VERTEXPROCESSING");
+    LogInfo("COLOR BPP %d", mode.colorBits);
+    LogInfo("Alpha BPP %d", mode.alphaBits);
+    LogInfo("Depth BPP %d", mode.depthBits);
+    LogInfo("Stencil BPP %d", mode.stencilBits);
+    LogInfo("Samples %d", mode.samples);
+    LogInfo("Vendor [%s]", device->Vendor().c_str());
+    LogInfo("Driver [%s]", (device->RendererName() + " " + device->Version()).c_str());
+    SetBrightness(brightness);
+    return 0;
+}
+
+int32_t GLRenderer::Shutdown()
+{
+    device.reset();
+    return 0;
+}
+
+int32_t GLRenderer::Clear(uint32_t flags, const Vector4& colour, float depth, uint32_t stencil)
+{
+    if (flags & 1)
+        clearColour = colour;
+    if (device)
+        device->Clear(flags, colour.x, colour.y, colour.z, colour.w, depth, stencil);
+    return 0;
+}
+
+int32_t GLRenderer::BeginScene()
+{
+    if (!device)
+        return 1;
+    platform::Window* target = GetWindow();
+    if (target && !target->IsAlive())
+        device->ForceLoss();
+    if (target)
+        device->SetWindowSize(target->Width(), target->Height());
+    return device->BeginScene() ? 0 : 1;
+}
+
+int32_t GLRenderer::EndScene()
+{
+    if (!device)
+        return 1;
+    device->EndScene();
+    return 0;
+}
+
+int32_t GLRenderer::GetWidth()
+{
+    return device ? device->Width() : 0;
+}
+
+int32_t GLRenderer::GetHeight()
+{
+    return device ? device->Height() : 0;
+}
+
+int32_t GLRenderer::SetBrightness(int32_t level)
+{
+    brightness = level;
+    if (device)
+    {
+        uint16_t ramp[256];
+        BuildBrightnessRamp(level, ramp);
+        device->SetGammaRamp(ramp);
+    }
+    return 0;
+}
+
+int32_t RegisterOpenGLModule()
+{
+    Ptr<StaticModule> module = new (std::nothrow) StaticModule(String("OpenGL"));
+    if (!module)
+        return 1;
+    module->AddFunction(String("Initialize"), &ModuleNothing);
+    module->AddFunction(String("Shutdown"), &ModuleNothing);
+    module->AddFunction(String("CreateRenderer"), reinterpret_cast<ModuleFunction>(reinterpret_cast<void (*)()>(&CreateOpenGLRenderer)));
+    return ModuleManager::RegisterModule(module.Get()) == 0 ? 0 : 1;
+}

@@ -1,0 +1,177 @@
+#include "app/VernaliaScreensaver.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "support/LogCapture.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TemporaryFolder.h"
+
+namespace
+{
+
+const char* kStoreName = "/Brightfold Software/Vernalia 3D Screensaver.conf";
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Each test gets its own config folder, so "first run" means first.
+class SettingsRun : public ::testing::Test
+{
+protected:
+    SettingsRun() : config("XDG_CONFIG_HOME", folder.Path().c_str()) {}
+
+    std::string StorePath() const { return folder.Path() + kStoreName; }
+
+    // The start-up steps that deal with settings, in their order.
+    int32_t StartUp(VernaliaScreensaver& app)
+    {
+        if (app.LoadDefaults() != 0 || app.ApplyDefaults() != 0)
+            return 1;
+        return app.ReadSettings();
+    }
+
+    TemporaryFolder folder;
+    ScopedEnvironment config;
+};
+
+} // namespace
+
+TEST_F(SettingsRun, DefaultsTableOverridesTheBuiltInValues)
+{
+    VernaliaScreensaver app(String("vernalia /s"), Automation());
+    EXPECT_EQ(app.GetDefaults().volume, 80);
+    ASSERT_EQ(app.LoadDefaults(), 0);
+    const ::Settings& defaults = app.GetDefaults();
+    EXPECT_FALSE(defaults.showFps);
+    EXPECT_FALSE(defaults.exitOnMouseMove);
+    EXPECT_TRUE(defaults.showTime);
+    EXPECT_FALSE(defaults.hour24);
+    EXPECT_EQ(defaults.volume, 75);
+    EXPECT_EQ(defaults.gamma, 0);
+    EXPECT_EQ(app.GetRegistryPath(), String("Software\\\\Brightfold Software\\\\Vernalia 3D Screensaver"));
+    EXPECT_FALSE(app.GetExtraDefault(VernaliaScreensaver::kShowNews));
+    EXPECT_TRUE(app.GetExtraDefault(VernaliaScreensaver::kWidescreen));
+
+    ASSERT_EQ(app.ApplyDefaults(), 0);
+    EXPECT_EQ(app.GetCurrent().volume, 75);
+    EXPECT_FALSE(app.GetExtraCurrent(VernaliaScreensaver::kShowQuotes));
+}
+
+TEST_F(SettingsRun, FirstRunWritesAllTwentyValuesAndSecondRunReadsThemBack)
+{
+    LogCapture capture;
+    {
+        VernaliaScreensaver first(String("vernalia /s"), Automation());
+        ASSERT_EQ(StartUp(first), 0);
+        EXPECT_TRUE(capture.Contains("Первый запуск скринсейвера. Запись параметров по-умолчанию в реестр..."));
+        EXPECT_TRUE(capture.Contains("Значения параметров по-умолчанию записаны в реестр."));
+    }
+    std::string stored = ReadFile(StorePath());
+    std::istringstream lines(stored);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line))
+        ++count;
+    EXPECT_EQ(count, 20);
+    EXPECT_NE(stored.find("Volume=75\n"), std::string::npos);
+    EXPECT_NE(stored.find("ShowNews=0\n"), std::string::npos);
+    EXPECT_NE(stored.find("Widescreen=1\n"), std::string::npos);
+
+    // A changed value survives into the next run.
+    std::string edited = stored;
+    edited.replace(edited.find("Volume=75"), 9, "Volume=-5");
+    WriteFile(StorePath(), edited);
+
+    capture.Clear();
+    VernaliaScreensaver second(String("vernalia /s"), Automation());
+    ASSERT_EQ(StartUp(second), 0);
+    EXPECT_FALSE(capture.Contains("Первый запуск"));
+    EXPECT_EQ(second.GetCurrent().volume, -5);
+    EXPECT_EQ(second.GetCurrent().width, 800);
+    EXPECT_FALSE(second.GetExtraCurrent(VernaliaScreensaver::kShowNews));
+}
+
+TEST_F(SettingsRun, StoreWithOnlySomeValuesChangesOnlyThose)
+{
+    std::string parent = folder.Path() + "/Brightfold Software";
+    ASSERT_EQ(mkdir(parent.c_str(), 0700), 0);
+    WriteFile(StorePath(), "Volume=33\nBloom=0\n");
+
+    VernaliaScreensaver app(String("vernalia /s"), Automation());
+    ASSERT_EQ(StartUp(app), 0);
+    EXPECT_EQ(app.GetCurrent().volume, 33);
+    EXPECT_FALSE(app.GetExtraCurrent(VernaliaScreensaver::kBloom));
+    EXPECT_TRUE(app.GetCurrent().useDesktopSettings);
+    EXPECT_EQ(app.GetCurrent().colorDepth, 32);
+    EXPECT_TRUE(app.GetExtraCurrent(VernaliaScreensaver::kFur));
+    // Reading writes nothing back.
+    EXPECT_EQ(ReadFile(StorePath()), "Volume=33\nBloom=0\n");
+}
+
+TEST_F(SettingsRun, GarbageInTheStoreCountsAsMissingValues)
+{
+    std::string parent = folder.Path() + "/Brightfold Software";
+    ASSERT_EQ(mkdir(parent.c_str(), 0700), 0);
+    static const char garbage[] = "Volume=loud\nWidth=99999999999\n\x01\x02garbage\nHeight=\n=5\nGamma=12\0junk\nColorDepth=16";
+    WriteFile(StorePath(), std::string(garbage, sizeof(garbage) - 1));
+
+    VernaliaScreensaver app(String("vernalia /s"), Automation());
+    ASSERT_EQ(StartUp(app), 0);
+    EXPECT_EQ(app.GetCurrent().volume, 75);
+    EXPECT_EQ(app.GetCurrent().width, 800);
+    EXPECT_EQ(app.GetCurrent().height, 600);
+    EXPECT_EQ(app.GetCurrent().colorDepth, 16);
+}
+
+TEST_F(SettingsRun, UnusableConfigFolderFailsWithTheDescribedLine)
+{
+    // A regular file where the folder should be: even root cannot write there.
+    WriteFile(folder.Path() + "/Brightfold Software", "not a folder");
+    LogCapture capture;
+    VernaliaScreensaver app(String("vernalia /s"), Automation());
+    EXPECT_EQ(StartUp(app), 1);
+    EXPECT_TRUE(capture.Contains("Неудачна попытка открытия пути реестра [Software\\\\Brightfold Software\\\\Vernalia 3D Screensaver]."));
+}
+
+TEST_F(SettingsRun, LogSettingsWritesOneLinePerValueInFieldOrder)
+{
+    VernaliaScreensaver app(String("vernalia /s"), Automation());
+    ASSERT_EQ(StartUp(app), 0);
+    LogCapture capture;
+    ASSERT_EQ(app.LogSettings(), 0);
+    std::vector<std::string> expected = {
+        "ShowFPS: false", "ExitOnMouseMove: false", "ShowTime: true", "UseDesktopSettings: true",
+        "Music: true", "SFX: true", "Hour24: false", "Volume: 75", "Width: 800", "Height: 600",
+        "ColorDepth: 32", "AntiAliasing: 0", "Gamma: 0", "Show Information: true", "Show News: false",
+        "Show Quotes: false", "Fur: true", "Shadows: true", "Bloom: true", "Widescreen: true"};
+    ASSERT_EQ(capture.Lines().size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(capture.Lines()[i].text, expected[i]);
+}
+
+TEST_F(SettingsRun, UiStringsComeFromTheirTableWithExactKeys)
+{
+    VernaliaScreensaver app(String("vernalia /s"), Automation());
+    ASSERT_EQ(app.LoadLocalData(), 0);
+    const String* name = app.FindUiString(String("AppName"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(*name, String("Vernalia 3D Screensaver"));
+    const String* empty = app.FindUiString(String("Mes_About_String2"));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(empty->IsEmpty());
+    EXPECT_EQ(app.FindUiString(String("appname")), nullptr);
+    EXPECT_EQ(*app.FindUiString(String("Mes_Settings_Gamma")), String("Gamma Control:"));
+}

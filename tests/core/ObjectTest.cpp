@@ -1,0 +1,191 @@
+#include "engine/core/Object.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "engine/core/EngineStartup.h"
+#include "engine/core/Ptr.h"
+#include "engine/scene/Controller.h"
+#include "support/LogCapture.h"
+
+namespace
+{
+std::vector<std::string> updates;
+} // namespace
+
+// Test classes live outside the anonymous namespace: the class macros define
+// static members that must be linkable.
+
+class ProbeController : public Controller
+{
+    QRE_DECLARE_CLASS
+
+public:
+    explicit ProbeController(const String& name = String()) : Controller(name) {}
+    int32_t Update(double) override
+    {
+        updates.push_back(GetName().CStr());
+        return 0;
+    }
+};
+
+class ProbeObject : public Object
+{
+    QRE_DECLARE_CLASS
+
+public:
+    explicit ProbeObject(const String& name = String()) : Object(name) {}
+};
+
+class OtherObject : public Object
+{
+    QRE_DECLARE_CLASS
+};
+
+QRE_IMPLEMENT_CLASS(ProbeController, Controller)
+QRE_IMPLEMENT_CLASS(ProbeObject, Object)
+QRE_IMPLEMENT_ABSTRACT_CLASS(OtherObject, Object)
+
+TEST(Object, IdsComeFromOneCounterInCreationOrder)
+{
+    uint32_t next = Object::PeekNextID();
+    Ptr<ProbeObject> first = new ProbeObject();
+    Ptr<ProbeObject> second = new ProbeObject();
+    EXPECT_EQ(first->GetID(), next);
+    EXPECT_EQ(second->GetID(), next + 1);
+}
+
+TEST(Object, TypeRecordsFollowTheClassTree)
+{
+    EXPECT_EQ(ProbeController::TYPE.GetName(), String("QRE.ProbeController"));
+    EXPECT_TRUE(ProbeController::TYPE.IsDerived(ProbeController::TYPE));
+    EXPECT_TRUE(ProbeController::TYPE.IsDerived(Controller::TYPE));
+    EXPECT_TRUE(ProbeController::TYPE.IsDerived(Object::TYPE));
+    EXPECT_FALSE(ProbeController::TYPE.IsDerived(ProbeObject::TYPE)); // a sibling
+    EXPECT_FALSE(Controller::TYPE.IsDerived(ProbeController::TYPE));
+    EXPECT_FALSE(ProbeController::TYPE.IsExactly(Controller::TYPE));
+
+    Ptr<ProbeController> controller = new ProbeController();
+    Object* asObject = controller.Get();
+    EXPECT_TRUE(asObject->IsExactly(ProbeController::TYPE));
+    EXPECT_TRUE(asObject->IsDerived(Controller::TYPE));
+}
+
+TEST(Object, ControllersRunNewestFirstAndTargetTheirLastHolder)
+{
+    Ptr<ProbeObject> holder = new ProbeObject(String("holder"));
+    Ptr<ProbeController> a = new ProbeController(String("A"));
+    Ptr<ProbeController> b = new ProbeController(String("B"));
+    Ptr<ProbeController> c = new ProbeController(String("C"));
+    for (ProbeController* controller : {a.Get(), b.Get(), c.Get()})
+        ASSERT_EQ(holder->SetController(controller), 0);
+
+    EXPECT_EQ(holder->GetControllerCount(), 3u);
+    EXPECT_EQ(holder->GetController(0), c.Get());
+    EXPECT_EQ(holder->GetController(2), a.Get());
+    EXPECT_EQ(holder->GetController(3), nullptr);
+    EXPECT_EQ(a->GetTarget(), holder.Get());
+    EXPECT_EQ(a->GetRefCount(), 2);
+
+    updates.clear();
+    holder->UpdateControllers(0.5);
+    EXPECT_EQ(updates, (std::vector<std::string>{"C", "B", "A"}));
+
+    Ptr<ProbeObject> other = new ProbeObject(String("other"));
+    other->SetController(a.Get());
+    EXPECT_EQ(a->GetTarget(), other.Get());
+
+    holder->RemoveControllers();
+    EXPECT_EQ(holder->GetControllerCount(), 0u);
+    EXPECT_EQ(b->GetRefCount(), 1);
+}
+
+TEST(Object, NullControllerIsRefusedWithAWarning)
+{
+    LogCapture capture;
+    Ptr<ProbeObject> holder = new ProbeObject(String("holder"));
+    EXPECT_EQ(holder->SetController(nullptr), 3);
+    ASSERT_EQ(capture.Lines().size(), 1u);
+    EXPECT_EQ(capture.Lines()[0].level, kLogWarning);
+    EXPECT_EQ(capture.Lines()[0].text, "Указатель на устанавливаемый контроллер равен 0. Имя[holder] ID[" +
+                                           std::to_string(holder->GetID()) + "]");
+}
+
+TEST(Object, FindByNamePrefersItselfThenControllersInListOrder)
+{
+    Ptr<ProbeObject> holder = new ProbeObject(String("same"));
+    Ptr<ProbeController> older = new ProbeController(String("wanted"));
+    Ptr<ProbeController> sameName = new ProbeController(String("same"));
+    Ptr<ProbeController> newer = new ProbeController(String("wanted"));
+    holder->SetController(older.Get());
+    holder->SetController(sameName.Get());
+    holder->SetController(newer.Get());
+
+    EXPECT_EQ(holder->FindByName(String("same")), holder.Get());
+    EXPECT_EQ(holder->FindByName(String("wanted")), newer.Get());
+    EXPECT_EQ(holder->FindByName(String("Wanted")), nullptr); // case matters
+    EXPECT_EQ(holder->FindByName(String("wanted\0x", 8)), nullptr); // length matters
+}
+
+TEST(Object, CollectByTypeGathersSubclassesWithoutHoldingThem)
+{
+    Ptr<ProbeObject> holder = new ProbeObject();
+    Ptr<ProbeController> a = new ProbeController();
+    Ptr<ProbeController> b = new ProbeController();
+    holder->SetController(a.Get());
+    holder->SetController(b.Get());
+
+    Array<Object*> controllers(1, 1);
+    holder->CollectByType(Controller::TYPE, controllers);
+    ASSERT_EQ(controllers.Count(), 2u);
+    EXPECT_EQ(controllers[0], b.Get());
+    EXPECT_EQ(controllers[1], a.Get());
+    EXPECT_EQ(a->GetRefCount(), 2);
+
+    Array<Object*> everything(1, 1);
+    holder->CollectByType(Object::TYPE, everything);
+    EXPECT_EQ(everything.Count(), 3u);
+    EXPECT_EQ(everything[0], holder.Get());
+}
+
+TEST(Object, DeletingAHeldObjectWarnsWithTheCount)
+{
+    LogCapture capture;
+    ProbeObject* object = new ProbeObject();
+    object->AddRef();
+    object->AddRef();
+    delete object;
+    EXPECT_TRUE(capture.Contains("Удаление объекта, имеющего ссылки. Количество ссылок [2]."));
+}
+
+TEST(ClassFactory, ConcreteClassesCreateAndAbstractOnesRefuse)
+{
+    Object* created = nullptr;
+    ASSERT_EQ(ProbeObject::Factory(&created), 0);
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(created->GetRefCount(), 0);
+    EXPECT_TRUE(created->GetName().IsEmpty());
+    Ptr<Object> hold = created;
+
+    Object* none = reinterpret_cast<Object*>(1);
+    EXPECT_EQ(OtherObject::Factory(&none), 1);
+    EXPECT_EQ(none, nullptr);
+
+    LogCapture capture;
+    EXPECT_EQ(Object::Factory(&none), 1);
+    EXPECT_TRUE(capture.Contains("Создание объекта абстрактного класса [Object]."));
+    EXPECT_EQ(capture.Lines().back().level, kLogCritical);
+}
+
+TEST(ClassRegistry, NamesAreExactAndUnique)
+{
+    EXPECT_TRUE(RegisterClassFactory(String("QRE.Probe1"), &ProbeObject::Factory));
+    EXPECT_FALSE(RegisterClassFactory(String("QRE.Probe1"), &OtherObject::Factory));
+    EXPECT_EQ(FindClassFactory(String("QRE.Probe1")), &ProbeObject::Factory);
+    EXPECT_EQ(FindClassFactory(String("qre.probe1")), nullptr);
+    UnregisterClassFactory(String("QRE.Probe1"));
+    EXPECT_EQ(FindClassFactory(String("QRE.Probe1")), nullptr);
+}

@@ -1,0 +1,549 @@
+#include "platform/Window.h"
+
+#include "platform/DisplayConnection.h"
+
+// gtest first: Xlib's None macro would rename a gtest type.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <poll.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+using platform::WindowEvent;
+
+namespace
+{
+
+using Type = WindowEvent::Type;
+
+// Windows created and poked by a second client, the way a window manager,
+// the daemon or a settings dialog would.
+class WindowOnDisplay : public ::testing::Test
+{
+protected:
+    // One connection for the whole suite: an X server without other clients
+    // resets when the last one leaves and refuses connections meanwhile.
+    static void SetUpTestSuite()
+    {
+        // A reset started by an earlier test's last disconnect refuses us
+        // for a moment; a server that is not there fails every try at once.
+        for (int attempt = 0; attempt < 5 && !peer && std::getenv("DISPLAY"); ++attempt)
+        {
+            if (attempt > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            peer = XOpenDisplay(nullptr);
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (peer)
+            XCloseDisplay(peer);
+        peer = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!peer)
+            GTEST_SKIP() << "no X display reachable";
+        ASSERT_TRUE(platform::DisplayAvailable());
+    }
+
+    std::unique_ptr<platform::Window> Make(const platform::WindowDesc& desc)
+    {
+        std::string why;
+        auto window = platform::Window::Create(desc, &why);
+        EXPECT_TRUE(window) << why;
+        if (window)
+            errorsBefore = platform::DisplayConnection::UntrappedErrorCount();
+        return window;
+    }
+
+    static platform::WindowDesc Windowed(int width, int height)
+    {
+        platform::WindowDesc desc;
+        desc.fullScreen = false;
+        desc.width = width;
+        desc.height = height;
+        return desc;
+    }
+
+    ::Window MakeForeign(int width, int height)
+    {
+        const ::Window made = XCreateSimpleWindow(peer, DefaultRootWindow(peer), 0, 0, width, height, 0, 0, 0);
+        XMapWindow(peer, made);
+        XSync(peer, False);
+        return made;
+    }
+
+    // Pumps until `done` holds, giving the server a bounded time to deliver.
+    std::vector<WindowEvent> PumpUntil(platform::Window& window, const std::function<bool(const std::vector<WindowEvent>&)>& done)
+    {
+        XSync(peer, False);
+        std::vector<WindowEvent> events;
+        auto* display = static_cast<Display*>(window.NativeDisplay());
+        for (int round = 0; round < 200 && !done(events); ++round)
+        {
+            platform::PumpWindowEvents(events);
+            if (done(events))
+                break;
+            pollfd connection = {ConnectionNumber(display), POLLIN, 0};
+            poll(&connection, 1, 10);
+        }
+        return events;
+    }
+
+    std::vector<WindowEvent> PumpCount(platform::Window& window, size_t count)
+    {
+        return PumpUntil(window, [count](const std::vector<WindowEvent>& events) { return events.size() >= count; });
+    }
+
+    void SendKey(::Window target, KeySym keysym, bool press, unsigned int state = 0)
+    {
+        XEvent event = {};
+        event.xkey.type = press ? KeyPress : KeyRelease;
+        event.xkey.display = peer;
+        event.xkey.window = target;
+        event.xkey.root = DefaultRootWindow(peer);
+        event.xkey.time = CurrentTime;
+        event.xkey.same_screen = True;
+        event.xkey.keycode = XKeysymToKeycode(peer, keysym);
+        event.xkey.state = state;
+        XSendEvent(peer, target, False, press ? KeyPressMask : KeyReleaseMask, &event);
+    }
+
+    void SendButton(::Window target, unsigned int button, bool press)
+    {
+        XEvent event = {};
+        event.xbutton.type = press ? ButtonPress : ButtonRelease;
+        event.xbutton.display = peer;
+        event.xbutton.window = target;
+        event.xbutton.root = DefaultRootWindow(peer);
+        event.xbutton.same_screen = True;
+        event.xbutton.button = button;
+        XSendEvent(peer, target, False, press ? ButtonPressMask : ButtonReleaseMask, &event);
+    }
+
+    void SendMotion(::Window target, int x, int y)
+    {
+        XEvent event = {};
+        event.xmotion.type = MotionNotify;
+        event.xmotion.display = peer;
+        event.xmotion.window = target;
+        event.xmotion.root = DefaultRootWindow(peer);
+        event.xmotion.same_screen = True;
+        event.xmotion.x = x;
+        event.xmotion.y = y;
+        XSendEvent(peer, target, False, PointerMotionMask, &event);
+    }
+
+    // What a window manager sends when the user closes the window.
+    void SendDeleteRequest(::Window target)
+    {
+        XEvent event = {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = target;
+        event.xclient.message_type = XInternAtom(peer, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(peer, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(peer, target, False, NoEventMask, &event);
+    }
+
+    bool ExistsAsChildOf(::Window parent, ::Window child)
+    {
+        ::Window root = 0;
+        ::Window up = 0;
+        ::Window* children = nullptr;
+        unsigned int count = 0;
+        bool found = false;
+        if (XQueryTree(peer, parent, &root, &up, &children, &count))
+        {
+            for (unsigned int i = 0; i < count; ++i)
+                found = found || children[i] == child;
+            if (children)
+                XFree(children);
+        }
+        return found;
+    }
+
+    std::vector<unsigned long> ReadLongs(::Window window, const char* property, Atom type)
+    {
+        Atom actualType = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char* data = nullptr;
+        std::vector<unsigned long> values;
+        if (XGetWindowProperty(peer, window, XInternAtom(peer, property, False), 0, 64, False, type, &actualType, &format, &count,
+                               &remaining, &data) == Success &&
+            data && format == 32)
+        {
+            const auto* longs = reinterpret_cast<const unsigned long*>(data);
+            values.assign(longs, longs + count);
+        }
+        if (data)
+            XFree(data);
+        return values;
+    }
+
+    std::string ReadText(::Window window, const char* property)
+    {
+        Atom actualType = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char* data = nullptr;
+        std::string text;
+        if (XGetWindowProperty(peer, window, XInternAtom(peer, property, False), 0, 256, False, AnyPropertyType, &actualType, &format,
+                               &count, &remaining, &data) == Success &&
+            data && format == 8)
+            text.assign(reinterpret_cast<const char*>(data), count);
+        if (data)
+            XFree(data);
+        return text;
+    }
+
+    // No request of ours failed behind a trap's back.
+    void ExpectNoStrayErrors(platform::Window& window)
+    {
+        XSync(static_cast<Display*>(window.NativeDisplay()), False);
+        EXPECT_EQ(platform::DisplayConnection::UntrappedErrorCount(), errorsBefore);
+    }
+
+    static inline Display* peer = nullptr;
+    int errorsBefore = 0;
+};
+
+bool HasClose(const std::vector<WindowEvent>& events)
+{
+    for (const auto& event : events)
+        if (event.type == Type::Close)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(WindowOnDisplay, FullScreenWindowCoversTheDesktopAndAsksTheWindowManager)
+{
+    int desktopWidth = 0;
+    int desktopHeight = 0;
+    int depth = 0;
+    ASSERT_TRUE(platform::GetDesktopSize(desktopWidth, desktopHeight, depth));
+    EXPECT_GT(depth, 0);
+
+    platform::WindowDesc desc;
+    desc.title = "Spring \xd0\x92\xd0\xb5\xd1\x81\xd0\xbd\xd0\xb0";  // UTF-8 bytes, whatever the literal charset
+    auto window = Make(desc);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->Width(), desktopWidth);
+    EXPECT_EQ(window->Height(), desktopHeight);
+    EXPECT_TRUE(window->IsAlive());
+
+    const ::Window id = window->NativeWindow();
+    XWindowAttributes attributes = {};
+    ASSERT_TRUE(XGetWindowAttributes(peer, id, &attributes));
+    EXPECT_EQ(attributes.map_state, IsViewable);
+
+    const auto state = ReadLongs(id, "_NET_WM_STATE", XA_ATOM);
+    ASSERT_EQ(state.size(), 1u);
+    EXPECT_EQ(state[0], XInternAtom(peer, "_NET_WM_STATE_FULLSCREEN", False));
+
+    const auto protocols = ReadLongs(id, "WM_PROTOCOLS", XA_ATOM);
+    ASSERT_EQ(protocols.size(), 1u);
+    EXPECT_EQ(protocols[0], XInternAtom(peer, "WM_DELETE_WINDOW", False));
+
+    EXPECT_EQ(ReadText(id, "_NET_WM_NAME"), desc.title);
+    EXPECT_EQ(ReadText(id, "WM_NAME"), desc.title);
+
+    window->SetCursorVisible(false);
+    window->SetCursorVisible(true);
+    window->SetCursorVisible(false);
+    ExpectNoStrayErrors(*window);
+}
+
+TEST_F(WindowOnDisplay, WindowedModeUsesTheRequestedSizeAndRefusesAnEmptyOne)
+{
+    auto window = Make(Windowed(320, 200));
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->Width(), 320);
+    EXPECT_EQ(window->Height(), 200);
+    EXPECT_TRUE(ReadLongs(window->NativeWindow(), "_NET_WM_STATE", XA_ATOM).empty());
+
+    std::string why;
+    EXPECT_FALSE(platform::Window::Create(Windowed(0, 200), &why));
+    EXPECT_NE(why.find("0x200"), std::string::npos) << why;
+}
+
+TEST_F(WindowOnDisplay, InputArrivesInOrderWithWindowsCodes)
+{
+    auto window = Make(Windowed(200, 100));
+    ASSERT_TRUE(window);
+    const ::Window id = window->NativeWindow();
+
+    SendKey(id, XK_a, true);
+    SendKey(id, XK_a, false);
+    SendKey(id, XK_Escape, true);
+    SendButton(id, Button3, true);
+    SendButton(id, Button4, true);  // wheel: not a button for the show
+    SendButton(id, Button4, false);
+    SendButton(id, Button1, false);
+    SendButton(id, Button2, true);
+    SendMotion(id, 12, 34);
+
+    const auto events = PumpCount(*window, 7);
+    ASSERT_EQ(events.size(), 7u);
+    EXPECT_EQ(events[0].type, Type::KeyDown);
+    EXPECT_EQ(events[0].code, 0x41);
+    EXPECT_EQ(events[1].type, Type::KeyUp);
+    EXPECT_EQ(events[1].code, 0x41);
+    EXPECT_EQ(events[2].type, Type::KeyDown);
+    EXPECT_EQ(events[2].code, 0x1B);
+    EXPECT_EQ(events[3].type, Type::ButtonDown);
+    EXPECT_EQ(events[3].code, 1);
+    EXPECT_EQ(events[4].type, Type::ButtonUp);
+    EXPECT_EQ(events[4].code, 0);
+    EXPECT_EQ(events[5].type, Type::ButtonDown);
+    EXPECT_EQ(events[5].code, 2);
+    EXPECT_EQ(events[6].type, Type::MouseMove);
+    EXPECT_EQ(events[6].x, 12);
+    EXPECT_EQ(events[6].y, 34);
+}
+
+TEST_F(WindowOnDisplay, KeysIgnoreShiftButKeypadFollowsNumLock)
+{
+    auto window = Make(Windowed(200, 100));
+    ASSERT_TRUE(window);
+    const ::Window id = window->NativeWindow();
+
+    // Xvfb's default keymap puts NumLock on Mod2.
+    SendKey(id, XK_1, true, ShiftMask);
+    SendKey(id, XK_q, true, ShiftMask | LockMask);
+    SendKey(id, XK_KP_7, true, Mod2Mask);
+    SendKey(id, XK_KP_7, true, 0);
+
+    const auto events = PumpCount(*window, 4);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].code, 0x31);
+    EXPECT_EQ(events[1].code, 0x51);
+    EXPECT_EQ(events[2].code, 0x67);
+    EXPECT_EQ(events[3].code, 0x24);
+}
+
+TEST_F(WindowOnDisplay, WindowManagerCloseRequestGivesOneClose)
+{
+    auto window = Make(Windowed(200, 100));
+    ASSERT_TRUE(window);
+
+    SendDeleteRequest(window->NativeWindow());
+    SendDeleteRequest(window->NativeWindow());
+    SendKey(window->NativeWindow(), XK_space, true);  // marks the end of what was sent
+
+    const auto events = PumpCount(*window, 2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].type, Type::Close);
+    EXPECT_EQ(events[1].type, Type::KeyDown);
+    EXPECT_FALSE(window->IsAlive());
+}
+
+TEST_F(WindowOnDisplay, WindowDestroyedFromOutsideGivesCloseAndIsLeftAlone)
+{
+    auto window = Make(Windowed(200, 100));
+    ASSERT_TRUE(window);
+
+    XDestroyWindow(peer, window->NativeWindow());
+    const auto events = PumpUntil(*window, HasClose);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].type, Type::Close);
+    EXPECT_FALSE(window->IsAlive());
+
+    window->SetCursorVisible(false);
+    ExpectNoStrayErrors(*window);
+    window.reset();
+}
+
+TEST_F(WindowOnDisplay, WindowsShareOneConnectionAndOutliveEachOther)
+{
+    auto first = Make(Windowed(100, 100));
+    auto second = Make(Windowed(100, 100));
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->NativeDisplay(), second->NativeDisplay());
+
+    const ::Window firstId = first->NativeWindow();
+    SendKey(firstId, XK_b, true);
+    XSync(peer, False);
+    first.reset();
+    EXPECT_FALSE(ExistsAsChildOf(DefaultRootWindow(peer), firstId));
+
+    // The key for the destroyed window is dropped, the second still works.
+    SendKey(second->NativeWindow(), XK_c, true);
+    const auto events = PumpCount(*second, 1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].code, 0x43);
+}
+
+TEST_F(WindowOnDisplay, ChildFillsItsParentAndFollowsItsSize)
+{
+    const ::Window parent = MakeForeign(300, 200);
+    platform::WindowDesc desc = Windowed(10, 10);
+    desc.parent = parent;
+    auto window = Make(desc);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->Width(), 300);
+    EXPECT_EQ(window->Height(), 200);
+    EXPECT_NE(window->NativeWindow(), parent);
+    EXPECT_TRUE(ExistsAsChildOf(parent, window->NativeWindow()));
+
+    XResizeWindow(peer, parent, 400, 250);
+    PumpUntil(*window, [&](const std::vector<WindowEvent>&) { return window->Width() == 400; });
+    EXPECT_EQ(window->Width(), 400);
+    EXPECT_EQ(window->Height(), 250);
+
+    const ::Window child = window->NativeWindow();
+    window.reset();
+    XSync(peer, False);
+    EXPECT_FALSE(ExistsAsChildOf(parent, child));
+    EXPECT_TRUE(ExistsAsChildOf(DefaultRootWindow(peer), parent));
+    XDestroyWindow(peer, parent);
+}
+
+TEST_F(WindowOnDisplay, ChildClosesWhenItsParentIsDestroyed)
+{
+    const ::Window parent = MakeForeign(300, 200);
+    platform::WindowDesc desc;
+    desc.parent = parent;
+    auto window = Make(desc);
+    ASSERT_TRUE(window);
+
+    XDestroyWindow(peer, parent);
+    const auto events = PumpUntil(*window, HasClose);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].type, Type::Close);
+    EXPECT_FALSE(window->IsAlive());
+    ExpectNoStrayErrors(*window);
+}
+
+TEST_F(WindowOnDisplay, MissingParentWindowFailsWithReason)
+{
+    const ::Window gone = MakeForeign(10, 10);
+    XDestroyWindow(peer, gone);
+    XSync(peer, False);
+
+    for (bool drawInto : {false, true})
+    {
+        platform::WindowDesc desc;
+        desc.parent = gone;
+        desc.drawIntoParent = drawInto;
+        std::string why;
+        EXPECT_FALSE(platform::Window::Create(desc, &why));
+        EXPECT_NE(why.find("does not exist"), std::string::npos) << why;
+    }
+
+    platform::WindowDesc none;
+    none.drawIntoParent = true;
+    std::string why;
+    EXPECT_FALSE(platform::Window::Create(none, &why));
+    EXPECT_FALSE(why.empty());
+}
+
+TEST_F(WindowOnDisplay, DrawingIntoAForeignWindowUsesItAndLeavesItStanding)
+{
+    const ::Window foreign = MakeForeign(250, 150);
+    platform::WindowDesc desc;
+    desc.parent = foreign;
+    desc.drawIntoParent = true;
+    auto window = Make(desc);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->NativeWindow(), foreign);
+    EXPECT_EQ(window->Width(), 250);
+    EXPECT_EQ(window->Height(), 150);
+
+    SendButton(foreign, Button1, true);
+    SendKey(foreign, XK_Return, true);
+    XResizeWindow(peer, foreign, 260, 160);
+    auto events = PumpUntil(*window, [&](const std::vector<WindowEvent>& got) { return got.size() >= 2 && window->Width() == 260; });
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].type, Type::ButtonDown);
+    EXPECT_EQ(events[1].code, 0x0D);
+    EXPECT_EQ(window->Height(), 160);
+
+    window->SetCursorVisible(false);
+    window.reset();
+    XSync(peer, False);
+    EXPECT_TRUE(ExistsAsChildOf(DefaultRootWindow(peer), foreign));
+    XDestroyWindow(peer, foreign);
+}
+
+TEST_F(WindowOnDisplay, ForeignWindowWhoseButtonsAreHeldStillGivesKeys)
+{
+    const ::Window foreign = MakeForeign(250, 150);
+    // The owner (daemon, window manager on the root) holds the presses.
+    XSelectInput(peer, foreign, ButtonPressMask);
+    XSync(peer, False);
+
+    platform::WindowDesc desc;
+    desc.parent = foreign;
+    desc.drawIntoParent = true;
+    auto window = Make(desc);
+    ASSERT_TRUE(window);
+
+    SendKey(foreign, XK_Escape, true);
+    const auto events = PumpCount(*window, 1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].code, 0x1B);
+
+    XDestroyWindow(peer, foreign);
+    EXPECT_TRUE(HasClose(PumpUntil(*window, HasClose)));
+    EXPECT_FALSE(window->IsAlive());
+}
+
+TEST_F(WindowOnDisplay, RootIsTheVirtualRootWhenOneIsMarked)
+{
+    const ::Window root = DefaultRootWindow(peer);
+    EXPECT_EQ(platform::ResolveRootWindow(), root);
+
+    const ::Window desktop = MakeForeign(100, 100);
+    const ::Window frame = MakeForeign(50, 50);
+    long value = static_cast<long>(desktop);
+    XChangeProperty(peer, frame, XInternAtom(peer, "__SWM_VROOT", False), XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&value), 1);
+    XSync(peer, False);
+    EXPECT_EQ(platform::ResolveRootWindow(), desktop);
+
+    XDestroyWindow(peer, frame);
+    XDestroyWindow(peer, desktop);
+    XSync(peer, False);
+    EXPECT_EQ(platform::ResolveRootWindow(), root);
+}
+
+TEST(WindowWithoutDisplay, CreationAndQueriesFailCleanly)
+{
+    const char* saved = std::getenv("DISPLAY");
+    const std::string display = saved ? saved : "";
+    unsetenv("DISPLAY");
+
+    std::string why;
+    EXPECT_FALSE(platform::Window::Create(platform::WindowDesc(), &why));
+    EXPECT_NE(why.find("DISPLAY"), std::string::npos) << why;
+    EXPECT_FALSE(platform::DisplayAvailable());
+    int width = 0;
+    int height = 0;
+    int depth = 0;
+    EXPECT_FALSE(platform::GetDesktopSize(width, height, depth));
+    EXPECT_EQ(platform::ResolveRootWindow(), 0ul);
+
+    std::vector<WindowEvent> events;
+    platform::PumpWindowEvents(events);
+    EXPECT_TRUE(events.empty());
+
+    if (saved)
+        setenv("DISPLAY", display.c_str(), 1);
+}

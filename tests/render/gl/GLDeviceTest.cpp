@@ -1,0 +1,497 @@
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include "engine/render/BrightnessRamp.h"
+#include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLFunctions.h"
+
+// Xlib last: its macros (None, Status, Bool) clash with everything above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace
+{
+
+struct Rgba
+{
+    int r, g, b, a;
+    bool operator==(const Rgba&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Rgba& c)
+{
+    return out << "(" << c.r << ", " << c.g << ", " << c.b << ", " << c.a << ")";
+}
+
+Rgba PixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
+{
+    const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+    return {rgba[at], rgba[at + 1], rgba[at + 2], rgba[at + 3]};
+}
+
+// Whether this machine can give an OpenGL context without a window system
+// at all. Only then is a device that fails to come up a fault of ours.
+bool HeadlessEglAvailable(std::string& why)
+{
+    static int known = -1;
+    static std::string reason;
+    if (known < 0)
+    {
+        known = 0;
+        EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        EGLint major = 0, minor = 0;
+        if (display == EGL_NO_DISPLAY)
+            reason = "no surfaceless EGL platform";
+        else if (!eglInitialize(display, &major, &minor))
+            reason = "surfaceless EGL does not initialise";
+        else
+        {
+            // "OpenGL OpenGL_ES": whole words, the second is no desktop GL.
+            const char* apis = eglQueryString(display, EGL_CLIENT_APIS);
+            const std::string list = std::string(" ") + (apis ? apis : "") + " ";
+            if (list.find(" OpenGL ") == std::string::npos)
+                reason = "surfaceless EGL offers no desktop OpenGL";
+            else
+                known = 1;
+            eglTerminate(display);
+        }
+    }
+    why = reason;
+    return known == 1;
+}
+
+#define CREATE_HEADLESS_OR_SKIP(device, w, h)                                \
+    std::unique_ptr<GLDevice> device;                                        \
+    {                                                                        \
+        std::string whyNot;                                                  \
+        if (!HeadlessEglAvailable(whyNot))                                   \
+            GTEST_SKIP() << "no headless OpenGL here: " << whyNot;           \
+        device = GLDevice::Create(nullptr, 0, w, h, &whyNot);                \
+        ASSERT_NE(device, nullptr) << whyNot;                                \
+    }
+
+std::vector<uint8_t> BackBuffer(GLDevice& device, int& width, int& height)
+{
+    std::vector<uint8_t> rgba;
+    EXPECT_TRUE(device.ReadBackBuffer(rgba, width, height));
+    return rgba;
+}
+
+std::vector<uint8_t> Presented(GLDevice& device, int& width, int& height)
+{
+    std::vector<uint8_t> rgba;
+    EXPECT_TRUE(device.ReadPresented(rgba, width, height));
+    return rgba;
+}
+
+TEST(GLDeviceHeadless, DescribesItsContext)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 64, 32);
+    EXPECT_TRUE(device->IsHeadless());
+    EXPECT_EQ(device->Width(), 64);
+    EXPECT_EQ(device->Height(), 32);
+    EXPECT_FALSE(device->Vendor().empty());
+    EXPECT_FALSE(device->RendererName().empty());
+    EXPECT_FALSE(device->Version().empty());
+    EXPECT_TRUE(device->HasExtension("GL_ARB_framebuffer_object") ||
+                device->HasExtension("GL_EXT_framebuffer_object"));
+    // Whole names only: a prefix of a real name is not an extension.
+    EXPECT_FALSE(device->HasExtension("GL_ARB_framebuffer"));
+    EXPECT_FALSE(device->HasExtension(nullptr));
+    EXPECT_NE(device->BackBufferFramebuffer(), 0u);
+    EXPECT_FALSE(device->IsLost());
+}
+
+TEST(GLDeviceHeadless, RefusesUnusableBackBufferSizes)
+{
+    std::string whyNot;
+    if (!HeadlessEglAvailable(whyNot))
+        GTEST_SKIP() << "no headless OpenGL here: " << whyNot;
+    for (auto [w, h] : {std::pair{0, 10}, std::pair{10, -1}, std::pair{1 << 20, 4}})
+    {
+        std::string why;
+        EXPECT_EQ(GLDevice::Create(nullptr, 0, w, h, &why), nullptr) << w << "x" << h;
+        EXPECT_FALSE(why.empty()) << w << "x" << h;
+    }
+    // A failed creation leaves nothing behind that spoils the next one.
+    CREATE_HEADLESS_OR_SKIP(device, 4, 4);
+}
+
+TEST(GLDeviceHeadless, ClearTruncatesColourLikeThePackedColour)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 8, 4);
+    struct Case
+    {
+        float r, g, b, a;
+        Rgba expected;
+    } cases[] = {
+        {0.5f, 0.25f, 0.75f, 0.2f, {127, 63, 191, 51}},   // rounding would give 128, 64, 191
+        {1.0f, 0.0f, 0.999f, 1.0f, {255, 0, 254, 255}},
+        {1.5f, -0.5f, 0.0f, 2.0f, {255, 0, 0, 255}},      // out of range clamps, never wraps
+    };
+    for (const Case& c : cases)
+    {
+        device->Clear(1, c.r, c.g, c.b, c.a, 1.0f, 0);
+        int w = 0, h = 0;
+        std::vector<uint8_t> rgba = BackBuffer(*device, w, h);
+        ASSERT_EQ(w, 8);
+        ASSERT_EQ(h, 4);
+        EXPECT_EQ(PixelAt(rgba, w, 0, 0), c.expected);
+        EXPECT_EQ(PixelAt(rgba, w, 7, 3), c.expected);
+    }
+}
+
+TEST(GLDeviceHeadless, ClearCoversOnlyTheViewportWhateverTheMasks)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 8, 8);
+    device->Clear(1, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0);
+    ASSERT_TRUE(device->BeginScene());
+    glViewport(0, 4, 8, 4);   // GL rows run upwards: the top half
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+    device->Clear(1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0);
+
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgba = BackBuffer(*device, w, h);
+    // Read back top row first.
+    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(PixelAt(rgba, w, 7, 3), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(PixelAt(rgba, w, 0, 4), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(PixelAt(rgba, w, 7, 7), (Rgba{0, 0, 0, 255}));
+
+    // The renderer's own state is untouched by the clear.
+    GLboolean mask[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_EQ(mask[0], GL_FALSE);
+    GLint scissor[4] = {};
+    glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    EXPECT_EQ(scissor[2], 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(GLDeviceHeadless, ClearFlagsSelectDepthAndStencil)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 4, 4);
+    ASSERT_TRUE(device->BeginScene());   // back buffer bound for reading too
+    device->Clear(1 | 2 | 4, 0.0f, 1.0f, 0.0f, 1.0f, 0.25f, 0x5A);
+    device->Clear(2 | 4, 1.0f, 0.0f, 0.0f, 1.0f, 0.75f, 0x1C3);   // colour bit off; stencil is 8 bits
+
+    GLfloat depth = 0.0f;
+    GLubyte stencil = 0;
+    glReadPixels(1, 1, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    glReadPixels(1, 1, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &stencil);
+    EXPECT_NEAR(depth, 0.75f, 1e-6f);
+    EXPECT_EQ(stencil, 0xC3);
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgba = BackBuffer(*device, w, h);
+    EXPECT_EQ(PixelAt(rgba, w, 2, 2), (Rgba{0, 255, 0, 255}));
+}
+
+TEST(GLDeviceHeadless, BeginSceneBindsTheBackBufferWithItsViewport)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 16, 8);
+    glViewport(1, 1, 2, 2);
+    ASSERT_TRUE(device->BeginScene());
+    GLint framebuffer = -1, viewport[4] = {};
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(static_cast<unsigned>(framebuffer), device->BackBufferFramebuffer());
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 16);
+    EXPECT_EQ(viewport[3], 8);
+    device->EndScene();
+    EXPECT_TRUE(device->BeginScene());
+}
+
+TEST(GLDeviceHeadless, PresentAppliesTheRampToThePresentedPictureOnly)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 8, 4);
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    EXPECT_FALSE(device->ReadPresented(rgba, w, h));   // nothing presented yet
+
+    device->Clear(1, 0.5f, 0.25f, 0.75f, 0.5f, 1.0f, 0);   // 127, 63, 191, 127
+    ASSERT_TRUE(device->BeginScene());
+    device->EndScene();
+    // The identity ramp passes every byte through; a display has no alpha.
+    rgba = Presented(*device, w, h);
+    EXPECT_EQ(PixelAt(rgba, w, 3, 2), (Rgba{127, 63, 191, 255}));
+
+    uint16_t ramp[256];
+    BuildBrightnessRamp(-64, ramp);   // high byte of i * 256 - 12800: i - 50
+    device->SetGammaRamp(ramp);
+    ASSERT_TRUE(device->BeginScene());
+    device->EndScene();
+    rgba = Presented(*device, w, h);
+    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{77, 13, 141, 255}));
+    EXPECT_EQ(PixelAt(rgba, w, 7, 3), (Rgba{77, 13, 141, 255}));
+
+    rgba = BackBuffer(*device, w, h);
+    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{127, 63, 191, 127}));
+}
+
+TEST(GLDeviceHeadless, EachChannelLooksUpItsOwnRamp)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 4, 4);
+    uint16_t inverted[256], identity[256], full[256];
+    for (int i = 0; i < 256; ++i)
+    {
+        inverted[i] = static_cast<uint16_t>((255 - i) * 256 + 255);   // low byte must not matter
+        identity[i] = static_cast<uint16_t>(i * 256);
+        full[i] = 65535;
+    }
+    device->SetGammaRamp(inverted, identity, full);
+    device->Clear(1, 0.1f, 0.9f, 0.3f, 1.0f, 1.0f, 0);   // 25, 229, 76
+    ASSERT_TRUE(device->BeginScene());
+    device->EndScene();
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgba = Presented(*device, w, h);
+    EXPECT_EQ(PixelAt(rgba, w, 1, 1), (Rgba{230, 229, 255, 255}));
+}
+
+TEST(GLDeviceHeadless, IdentityRampPresentsEveryByteUnchanged)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 2, 2);
+    uint16_t identity[256];
+    BuildBrightnessRamp(0, identity);
+    device->SetGammaRamp(identity);
+    for (int value = 0; value < 256; value += 17)
+    {
+        const float level = static_cast<float>(value) / 255.0f + 0.001f;   // truncation lands on value
+        device->Clear(1, level, 1.0f - level, level, 1.0f, 1.0f, 0);
+        ASSERT_TRUE(device->BeginScene());
+        device->EndScene();
+        int bw = 0, bh = 0, pw = 0, ph = 0;
+        std::vector<uint8_t> drawn = BackBuffer(*device, bw, bh);
+        std::vector<uint8_t> shown = Presented(*device, pw, ph);
+        ASSERT_EQ(PixelAt(drawn, bw, 0, 0).r, value);
+        EXPECT_EQ(PixelAt(shown, pw, 0, 0), PixelAt(drawn, bw, 0, 0)) << "value " << value;
+    }
+}
+
+TEST(GLDeviceHeadless, PresentStretchesTheBackBufferToTheWindowSize)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 8, 4);
+    device->Clear(1, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0);
+    ASSERT_TRUE(device->BeginScene());
+    glViewport(0, 2, 8, 2);
+    device->Clear(1, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0);   // top half red
+    device->SetWindowSize(32, 16);
+    device->SetWindowSize(0, 5);   // ignored
+    device->EndScene();
+
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgba = Presented(*device, w, h);
+    ASSERT_EQ(w, 32);
+    ASSERT_EQ(h, 16);
+    // Rows near the seam mix both halves; well inside each half they do not.
+    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(PixelAt(rgba, w, 31, 5), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(PixelAt(rgba, w, 0, 10), (Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(PixelAt(rgba, w, 31, 15), (Rgba{0, 0, 0, 255}));
+}
+
+TEST(GLDeviceHeadless, PresentLeavesTheRendererStateAsFound)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 4, 4);
+    device->Clear(1, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0);
+    ASSERT_TRUE(device->BeginScene());
+    // State a scene might leave behind; none of it may reach the picture.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_ZERO);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_NEVER);
+    glColorMask(GL_FALSE, GL_TRUE, GL_FALSE, GL_TRUE);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT_AND_BACK);
+    glViewport(1, 1, 2, 2);
+    device->Functions().activeTexture(GL_TEXTURE3);
+    device->EndScene();
+
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgba = Presented(*device, w, h);
+    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{0, 0, 255, 255}));
+
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    GLboolean mask[4] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_EQ(mask[0], GL_FALSE);
+    EXPECT_EQ(mask[1], GL_TRUE);
+    GLint viewport[4] = {}, unit = 0, framebuffer = -1, program = -1;
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(viewport[0], 1);
+    EXPECT_EQ(viewport[2], 2);
+    EXPECT_EQ(unit, GL_TEXTURE3);
+    EXPECT_EQ(static_cast<unsigned>(framebuffer), device->BackBufferFramebuffer());
+    EXPECT_EQ(program, 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(GLDeviceHeadless, LostDeviceStaysLost)
+{
+    CREATE_HEADLESS_OR_SKIP(device, 4, 4);
+    ASSERT_TRUE(device->BeginScene());
+    device->EndScene();
+    EXPECT_FALSE(device->IsLost());
+
+    device->ForceLoss();
+    EXPECT_TRUE(device->IsLost());
+    EXPECT_FALSE(device->BeginScene());
+    EXPECT_FALSE(device->BeginScene());
+    device->Clear(1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0);   // harmless
+    device->EndScene();
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    EXPECT_FALSE(device->ReadBackBuffer(rgba, w, h));
+    EXPECT_FALSE(device->ReadPresented(rgba, w, h));
+}
+
+TEST(GLDeviceHeadless, DevicesCanFollowEachOther)
+{
+    for (int round = 0; round < 2; ++round)
+    {
+        CREATE_HEADLESS_OR_SKIP(device, 4, 4);
+        device->Clear(1, 0.0f, round ? 1.0f : 0.0f, 1.0f, 1.0f, 1.0f, 0);
+        ASSERT_TRUE(device->BeginScene());
+        device->EndScene();
+        int w = 0, h = 0;
+        std::vector<uint8_t> rgba = Presented(*device, w, h);
+        EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{0, round ? 255 : 0, 255, 255})) << "round " << round;
+    }
+}
+
+TEST(GLDeviceHeadless, TwoDevicesKeepTheirOwnPictures)
+{
+    CREATE_HEADLESS_OR_SKIP(first, 4, 4);
+    CREATE_HEADLESS_OR_SKIP(second, 4, 4);
+    first->Clear(1, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0);
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgba = BackBuffer(*first, w, h);
+    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{255, 0, 0, 255}));
+    second->Clear(1, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0);
+
+    // Both share one EGL display, and GL names repeat between contexts: the
+    // first going, while the second is current, must take nothing of the
+    // second with it.
+    first.reset();
+    ASSERT_TRUE(second->BeginScene());
+    second->EndScene();
+    rgba = Presented(*second, w, h);
+    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{0, 255, 0, 255}));
+}
+
+// Window devices: a bare X window of our own on whatever $DISPLAY is (the
+// test run uses Xvfb).
+class GLDeviceWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            GTEST_SKIP() << "no X display reachable";
+        const int screen = DefaultScreen(display);
+        window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, kWindowWidth, kWindowHeight, 0,
+                                     BlackPixel(display, screen), BlackPixel(display, screen));
+        XSelectInput(display, window, StructureNotifyMask);
+        XMapWindow(display, window);
+        XEvent event;
+        do
+            XWindowEvent(display, window, StructureNotifyMask, &event);
+        while (event.type != MapNotify);
+    }
+
+    void TearDown() override
+    {
+        if (!display)
+            return;
+        XDestroyWindow(display, window);
+        XCloseDisplay(display);
+    }
+
+    // The window's pixel as the X server holds it.
+    Rgba WindowPixel(int x, int y)
+    {
+        XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return {-1, -1, -1, -1};
+        const unsigned long pixel = XGetPixel(image, 0, 0);
+        auto channel = [pixel](unsigned long mask) {
+            int shift = 0;
+            while (mask && !(mask & 1))
+            {
+                mask >>= 1;
+                ++shift;
+            }
+            return static_cast<int>((pixel >> shift) & mask);
+        };
+        Rgba result{channel(image->red_mask), channel(image->green_mask), channel(image->blue_mask), 255};
+        XDestroyImage(image);
+        return result;
+    }
+
+    static constexpr int kWindowWidth = 64;
+    static constexpr int kWindowHeight = 48;
+    Display* display = nullptr;
+    Window window = 0;
+};
+
+TEST_F(GLDeviceWindow, PresentsTheRampedBackBufferIntoTheWindow)
+{
+    std::string why;
+    std::unique_ptr<GLDevice> device = GLDevice::Create(display, window, 32, 24, &why);
+    ASSERT_NE(device, nullptr) << why;
+    EXPECT_FALSE(device->IsHeadless());
+    EXPECT_EQ(device->Width(), 32);
+
+    uint16_t ramp[256];
+    BuildBrightnessRamp(32, ramp);   // high byte of i * 256 + 6400: i + 25
+    device->SetGammaRamp(ramp);
+    device->Clear(1, 0.5f, 0.25f, 0.75f, 1.0f, 1.0f, 0);   // 127, 63, 191
+    ASSERT_TRUE(device->BeginScene());
+    device->EndScene();
+
+    // The 32x24 back buffer covers the whole 64x48 window.
+    EXPECT_EQ(WindowPixel(0, 0), (Rgba{152, 88, 216, 255}));
+    EXPECT_EQ(WindowPixel(kWindowWidth - 1, kWindowHeight - 1), (Rgba{152, 88, 216, 255}));
+
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    EXPECT_FALSE(device->ReadPresented(rgba, w, h));   // headless only
+    ASSERT_TRUE(device->ReadBackBuffer(rgba, w, h));
+    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{127, 63, 191, 255}));
+}
+
+TEST_F(GLDeviceWindow, RefusesMissingOrUnknownWindow)
+{
+    std::string why;
+    EXPECT_EQ(GLDevice::Create(display, 0, 32, 24, &why), nullptr);
+    EXPECT_FALSE(why.empty());
+
+    // An id nobody created: a failure, not the end of the process.
+    why.clear();
+    EXPECT_EQ(GLDevice::Create(display, window + 0x1000, 32, 24, &why), nullptr);
+    EXPECT_FALSE(why.empty());
+
+    // The connection is still fine for a proper device afterwards.
+    std::unique_ptr<GLDevice> device = GLDevice::Create(display, window, 32, 24, &why);
+    EXPECT_NE(device, nullptr) << why;
+}
+
+} // namespace

@@ -1,0 +1,72 @@
+#pragma once
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+// Runs a program with extra environment variables and waits for it, killing
+// it after a time limit so a hung show cannot hang the suite. Returns the
+// exit code, or -1 when it had to be killed or did not start.
+class RunProgram
+{
+public:
+    RunProgram(std::vector<std::string> arguments, std::vector<std::string> environment)
+        : arguments(std::move(arguments)), environment(std::move(environment))
+    {
+    }
+
+    // Starts the program; false when it cannot be started.
+    bool Start()
+    {
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> merged;
+        for (char** entry = environ; *entry; ++entry)
+            merged.push_back(*entry);
+        for (const std::string& entry : environment)
+            merged.push_back(entry);
+        std::vector<char*> envp;
+        for (std::string& entry : merged)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) == 0;
+    }
+
+    // Waits for the program to end by itself within the limit.
+    int Wait(std::chrono::seconds limit = std::chrono::seconds(60))
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline)
+        {
+            int status = 0;
+            pid_t done = waitpid(pid, &status, WNOHANG);
+            if (done == pid)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        return -1;
+    }
+
+    void Signal(int number) { kill(pid, number); }
+
+    int Run(std::chrono::seconds limit = std::chrono::seconds(60))
+    {
+        return Start() ? Wait(limit) : -1;
+    }
+
+private:
+    std::vector<std::string> arguments;
+    std::vector<std::string> environment;
+    pid_t pid = -1;
+};
