@@ -16,7 +16,12 @@ public:
         std::string text;
     };
 
-    LogCapture() : output(new Sink(this)) { RegisterMessageOutput(output.Get()); }
+    // Starts empty: its own registration line is not kept.
+    LogCapture() : output(new Sink(this))
+    {
+        RegisterMessageOutput(output.Get());
+        lines.clear();
+    }
     ~LogCapture()
     {
         UnregisterMessageOutput(output.Get());
