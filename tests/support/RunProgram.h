@@ -41,26 +41,52 @@ public:
         return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) == 0;
     }
 
-    // Waits for the program to end by itself within the limit.
-    int Wait(std::chrono::seconds limit = std::chrono::seconds(60))
+    // Waits for the program to end by itself within the limit; kills it
+    // when it does not.
+    int Wait(std::chrono::milliseconds limit = std::chrono::seconds(60))
     {
-        auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            int status = 0;
-            pid_t done = waitpid(pid, &status, WNOHANG);
-            if (done == pid)
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        if (EndsWithin(limit))
+            return exitCode;
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
+        pid = -1;
         return -1;
     }
 
-    void Signal(int number) { kill(pid, number); }
+    // True when the program ends within the limit (its code is kept for
+    // Wait); false when it is still running, which it is left to do.
+    bool EndsWithin(std::chrono::milliseconds limit)
+    {
+        if (pid < 0)
+            return true;
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        do
+        {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid)
+            {
+                exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                pid = -1;
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return false;
+    }
 
-    int Run(std::chrono::seconds limit = std::chrono::seconds(60))
+    ~RunProgram()
+    {
+        if (pid > 0)
+            Wait(std::chrono::milliseconds(0));
+    }
+
+    void Signal(int number)
+    {
+        if (pid > 0)
+            kill(pid, number);
+    }
+
+    int Run(std::chrono::milliseconds limit = std::chrono::seconds(60))
     {
         return Start() ? Wait(limit) : -1;
     }
@@ -69,4 +95,5 @@ private:
     std::vector<std::string> arguments;
     std::vector<std::string> environment;
     pid_t pid = -1;
+    int exitCode = -1;
 };

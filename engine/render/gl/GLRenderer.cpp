@@ -51,8 +51,8 @@ GLRenderer::~GLRenderer()
         CloseWindow();
 }
 
-int32_t GLRenderer::Initialize(int32_t modeIndex, const String&, unsigned long, int32_t, int32_t,
-                               int32_t width, int32_t height)
+int32_t GLRenderer::Initialize(int32_t modeIndex, const String&, unsigned long parentWindow, int32_t,
+                               int32_t, int32_t width, int32_t height)
 {
     const DisplayMode& mode = *GetModes()[static_cast<uint32_t>(modeIndex)];
     platform::Window* target = GetWindow();
@@ -61,7 +61,7 @@ int32_t GLRenderer::Initialize(int32_t modeIndex, const String&, unsigned long, 
     // a window, and the window's own size when drawing into someone else's.
     int backWidth = mode.fullScreen ? mode.width : width;
     int backHeight = mode.fullScreen ? mode.height : height;
-    if (target && target->Width() > 0 && target->Height() > 0 && !mode.fullScreen)
+    if (target && target->Width() > 0 && target->Height() > 0 && (!mode.fullScreen || parentWindow != 0))
     {
         backWidth = target->Width();
         backHeight = target->Height();

@@ -1,0 +1,297 @@
+// The show on a real X display, driven the way a user drives it: keys, mouse
+// and the daemon's signal reach the program from outside.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "support/RunProgram.h"
+#include "support/TemporaryFolder.h"
+
+namespace
+{
+
+class ShowOnDisplay : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        for (int attempt = 0; attempt < 5 && !peer && std::getenv("DISPLAY"); ++attempt)
+        {
+            if (attempt > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            peer = XOpenDisplay(nullptr);
+        }
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (peer)
+            XCloseDisplay(peer);
+        peer = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!peer)
+            GTEST_SKIP() << "no X display reachable";
+    }
+
+    // Starts the program with the given stored settings and arguments.
+    bool Launch(const std::string& storedSettings, std::vector<std::string> arguments)
+    {
+        std::string folderPath = folder.Path() + "/config/Brightfold Software";
+        std::string command = "mkdir -p '" + folderPath + "'";
+        if (std::system(command.c_str()) != 0)
+            return 0;
+        std::ofstream(folderPath + "/Vernalia 3D Screensaver.conf") << storedSettings;
+
+        arguments.insert(arguments.begin(), VERNALIA_BINARY);
+        program = std::make_unique<RunProgram>(
+            arguments, std::vector<std::string>{"XDG_STATE_HOME=" + folder.Path() + "/state",
+                                                "XDG_CONFIG_HOME=" + folder.Path() + "/config"});
+        return program->Start();
+    }
+
+    // Starts the show and waits for its full-screen window.
+    ::Window Start(const std::string& storedSettings)
+    {
+        if (!Launch(storedSettings, {"/s"}))
+            return 0;
+        for (int i = 0; i < 200; ++i)
+        {
+            if (::Window found = FindShowWindow())
+            {
+                // Give the program time to finish its start-up pause.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+                return found;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return 0;
+    }
+
+    ::Window FindShowWindow()
+    {
+        ::Window root = DefaultRootWindow(peer), parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        ::Window found = 0;
+        if (!XQueryTree(peer, root, &root, &parent, &children, &count))
+            return 0;
+        for (unsigned int i = 0; i < count && !found; ++i)
+        {
+            char* name = nullptr;
+            if (XFetchName(peer, children[i], &name) && name)
+            {
+                if (std::string(name) == "Vernalia 3D Screensaver")
+                    found = children[i];
+                XFree(name);
+            }
+        }
+        if (children)
+            XFree(children);
+        return found;
+    }
+
+    // True when the program ended by itself within a short while, with
+    // exit code 0 and a complete log.
+    bool EndsCleanly()
+    {
+        int code = program->Wait(std::chrono::seconds(5));
+        std::ifstream in(folder.Path() + "/state/HALCYONE Studio/QRELog.txt", std::ios::binary);
+        std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return code == 0 && log.find("Работа скринсейвера завершена корректно.") != std::string::npos &&
+               log.find("Конец лога.") != std::string::npos;
+    }
+
+    void Key(::Window target, KeySym symbol)
+    {
+        for (int type : {KeyPress, KeyRelease})
+        {
+            XEvent event = {};
+            event.xkey.type = type;
+            event.xkey.display = peer;
+            event.xkey.window = target;
+            event.xkey.root = DefaultRootWindow(peer);
+            event.xkey.same_screen = True;
+            event.xkey.keycode = XKeysymToKeycode(peer, symbol);
+            XSendEvent(peer, target, False, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
+        }
+        XFlush(peer);
+    }
+
+    void Move(::Window target, int x, int y)
+    {
+        XEvent event = {};
+        event.xmotion.type = MotionNotify;
+        event.xmotion.display = peer;
+        event.xmotion.window = target;
+        event.xmotion.root = DefaultRootWindow(peer);
+        event.xmotion.same_screen = True;
+        event.xmotion.x = x;
+        event.xmotion.y = y;
+        XSendEvent(peer, target, False, PointerMotionMask, &event);
+        XFlush(peer);
+    }
+
+    void Click(::Window target)
+    {
+        XEvent event = {};
+        event.xbutton.type = ButtonPress;
+        event.xbutton.display = peer;
+        event.xbutton.window = target;
+        event.xbutton.root = DefaultRootWindow(peer);
+        event.xbutton.same_screen = True;
+        event.xbutton.button = Button1;
+        XSendEvent(peer, target, False, ButtonPressMask, &event);
+        XFlush(peer);
+    }
+
+    // A window of another client, as the daemon or a settings dialog owns.
+    ::Window MakeForeignWindow(unsigned long background)
+    {
+        ::Window made = XCreateSimpleWindow(peer, DefaultRootWindow(peer), 0, 0, 320, 240, 0, 0, background);
+        XMapWindow(peer, made);
+        XSync(peer, False);
+        return made;
+    }
+
+    // The pixel at (x, y) of a window as the server has it, 0xRRGGBB.
+    unsigned long PixelAt(::Window target, int x, int y)
+    {
+        XImage* image = XGetImage(peer, target, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return 0xFFFFFFFFul;
+        unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFFul;
+        XDestroyImage(image);
+        return pixel;
+    }
+
+    int ChildCount(::Window parent)
+    {
+        ::Window root = 0, up = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(peer, parent, &root, &up, &children, &count))
+            return -1;
+        if (children)
+            XFree(children);
+        return static_cast<int>(count);
+    }
+
+    static Display* peer;
+    TemporaryFolder folder;
+    std::unique_ptr<RunProgram> program;
+};
+
+Display* ShowOnDisplay::peer = nullptr;
+
+} // namespace
+
+TEST_F(ShowOnDisplay, OpensFullScreenAndHotkeysDoNotEndIt)
+{
+    ::Window shown = Start("");
+    ASSERT_NE(shown, 0u);
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(peer, shown, &attributes));
+    EXPECT_EQ(attributes.width, DisplayWidth(peer, DefaultScreen(peer)));
+    EXPECT_EQ(attributes.height, DisplayHeight(peer, DefaultScreen(peer)));
+
+    for (KeySym symbol : {XK_f, XK_i, XK_m, XK_n, XK_q, XK_F1, XK_F12})
+        Key(shown, symbol);
+    EXPECT_FALSE(program->EndsWithin(std::chrono::milliseconds(700)));
+    Key(shown, XK_Escape);
+    EXPECT_TRUE(EndsCleanly());
+}
+
+TEST_F(ShowOnDisplay, AnyOtherKeyEndsIt)
+{
+    ::Window shown = Start("");
+    ASSERT_NE(shown, 0u);
+    Key(shown, XK_x);
+    EXPECT_TRUE(EndsCleanly());
+}
+
+TEST_F(ShowOnDisplay, MouseButtonEndsIt)
+{
+    ::Window shown = Start("");
+    ASSERT_NE(shown, 0u);
+    Click(shown);
+    EXPECT_TRUE(EndsCleanly());
+}
+
+TEST_F(ShowOnDisplay, EleventhMouseMoveEndsItWhenAskedTo)
+{
+    ::Window shown = Start("ExitOnMouseMove=1\n");
+    ASSERT_NE(shown, 0u);
+    for (int i = 0; i < 10; ++i)
+        Move(shown, 10 * i, 5 * i);
+    EXPECT_FALSE(program->EndsWithin(std::chrono::milliseconds(700))) << "ten moves are tolerated";
+    Move(shown, 200, 100);
+    EXPECT_TRUE(EndsCleanly());
+}
+
+TEST_F(ShowOnDisplay, MouseMovesNeverEndItByDefault)
+{
+    ::Window shown = Start("ExitOnMouseMove=0\n");
+    ASSERT_NE(shown, 0u);
+    for (int i = 0; i < 30; ++i)
+        Move(shown, 10 * i, 5 * i);
+    EXPECT_FALSE(program->EndsWithin(std::chrono::milliseconds(700)));
+    program->Signal(SIGTERM);
+    EXPECT_TRUE(EndsCleanly());
+}
+
+TEST_F(ShowOnDisplay, SignalEndsItInOrder)
+{
+    ::Window shown = Start("");
+    ASSERT_NE(shown, 0u);
+    program->Signal(SIGTERM);
+    EXPECT_TRUE(EndsCleanly());
+}
+
+TEST_F(ShowOnDisplay, DrawsIntoTheWindowTheDaemonNamesAndLeavesItStanding)
+{
+    ::Window foreign = MakeForeignWindow(0xFFFFFF);
+    ASSERT_EQ(PixelAt(foreign, 10, 10), 0xFFFFFFul);
+    ASSERT_TRUE(Launch("", {"-window-id", std::to_string(foreign)}));
+    unsigned long pixel = 0xFFFFFF;
+    for (int i = 0; i < 100 && pixel != 0; ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        pixel = PixelAt(foreign, 10, 10);
+    }
+    EXPECT_EQ(pixel, 0ul) << "the show's black frames reach the daemon's window";
+    program->Signal(SIGTERM);
+    EXPECT_TRUE(EndsCleanly());
+    XWindowAttributes attributes;
+    EXPECT_TRUE(XGetWindowAttributes(peer, foreign, &attributes));
+    XDestroyWindow(peer, foreign);
+    XSync(peer, False);
+}
+
+TEST_F(ShowOnDisplay, PreviewLivesInsideItsParentAndEndsWithIt)
+{
+    ::Window parent = MakeForeignWindow(0x808080);
+    ASSERT_TRUE(Launch("", {"/p", std::to_string(parent)}));
+    int children = 0;
+    for (int i = 0; i < 100 && children == 0; ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        children = ChildCount(parent);
+    }
+    EXPECT_EQ(children, 1);
+    EXPECT_FALSE(program->EndsWithin(std::chrono::milliseconds(300)));
+    XDestroyWindow(peer, parent);
+    XSync(peer, False);
+    EXPECT_EQ(program->Wait(std::chrono::seconds(5)), 0);
+}
