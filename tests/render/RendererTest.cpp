@@ -1,0 +1,155 @@
+#include "engine/render/Renderer.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/EngineClasses.h"
+#include "engine/core/EngineStartup.h"
+#include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLRenderer.h"
+#include "support/LogCapture.h"
+
+namespace
+{
+
+// A running engine with the OpenGL module registered, rendering headless.
+class RendererTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Renderer::SetHeadless(true);
+        RegisterEngineClasses();
+        ASSERT_EQ(InitializeEngine(), 0);
+    }
+
+    void TearDown() override
+    {
+        DestroyRenderer();
+        TerminateEngine();
+    }
+
+    // Opens the desktop mode; skips when this machine cannot make a context.
+    GLRenderer* Open()
+    {
+        if (CreateRenderer(String("OpenGL")) != 0)
+            return nullptr;
+        auto* renderer = static_cast<GLRenderer*>(GetRenderer());
+        if (renderer->OpenWindow(renderer->GetDesktopMode(), String("test"), 0, 0, 0, 640, 480) != 0)
+            return nullptr;
+        return renderer;
+    }
+};
+
+} // namespace
+
+TEST_F(RendererTest, ModesOfferTheDesktopAtBothDepthsSortedBySize)
+{
+    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+    Renderer* renderer = GetRenderer();
+    const Array<DisplayMode*>& modes = renderer->GetModes();
+    ASSERT_GT(modes.Count(), 2u);
+    int32_t desktop = renderer->GetDesktopMode();
+    ASSERT_GE(desktop, 0);
+    EXPECT_EQ(modes[static_cast<uint32_t>(desktop)]->colorBits, 32);
+    EXPECT_TRUE(modes[static_cast<uint32_t>(desktop)]->fullScreen);
+    for (uint32_t i = 1; i < modes.Count(); ++i)
+    {
+        const DisplayMode& a = *modes[i - 1];
+        const DisplayMode& b = *modes[i];
+        EXPECT_TRUE(a.width < b.width || (a.width == b.width && a.height <= b.height)) << i;
+        // Nothing larger than the desktop is offered.
+        EXPECT_LE(b.width, modes[static_cast<uint32_t>(desktop)]->width);
+        EXPECT_LE(b.height, modes[static_cast<uint32_t>(desktop)]->height);
+    }
+}
+
+TEST_F(RendererTest, SecondRendererIsRefusedAndTheFirstStays)
+{
+    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+    Renderer* first = GetRenderer();
+    LogCapture capture;
+    EXPECT_EQ(CreateRenderer(String("OpenGL")), 1);
+    EXPECT_TRUE(capture.Contains("Создание рендерера [OpenGL] неудачно."));
+    EXPECT_EQ(GetRenderer(), first);
+}
+
+TEST_F(RendererTest, UnknownModuleIsReportedByName)
+{
+    LogCapture capture;
+    EXPECT_EQ(CreateRenderer(String("DirectX9")), 3);
+    EXPECT_TRUE(capture.Contains("Невозможно загрузить библиотеку рендерера [DirectX9]."));
+    EXPECT_EQ(GetRenderer(), nullptr);
+}
+
+TEST_F(RendererTest, WindowOperationsCheckTheirArguments)
+{
+    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+    Renderer* renderer = GetRenderer();
+    EXPECT_EQ(renderer->CloseWindow(), 3);
+    EXPECT_EQ(renderer->OpenWindow(-1, String("t"), 0, 0, 0, 640, 480), 3);
+    EXPECT_EQ(renderer->OpenWindow(static_cast<int32_t>(renderer->GetModes().Count()), String("t"), 0, 0, 0, 640, 480), 3);
+    EXPECT_FALSE(renderer->HasWindow());
+}
+
+TEST_F(RendererTest, FrameClearsPresentsAndKeepsTheClearColour)
+{
+    GLRenderer* renderer = Open();
+    if (!renderer)
+        GTEST_SKIP() << "no OpenGL context on this machine";
+    const DisplayMode& mode = *renderer->GetModes()[static_cast<uint32_t>(renderer->GetDesktopMode())];
+    EXPECT_EQ(renderer->GetWidth(), mode.width);
+    EXPECT_EQ(renderer->GetHeight(), mode.height);
+
+    ASSERT_EQ(renderer->Clear(3, Vector4(0.5f, 0.25f, 1.0f, 1.0f), 1.0f, 0), 0);
+    EXPECT_EQ(renderer->GetClearColour(), Vector4(0.5f, 0.25f, 1.0f, 1.0f));
+    ASSERT_EQ(renderer->BeginFrame(), 0);
+    ASSERT_EQ(renderer->EndFrame(), 0);
+
+    std::vector<uint8_t> pixels;
+    int width = 0, height = 0;
+    ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
+    EXPECT_EQ(pixels[0], 127);
+    EXPECT_EQ(pixels[1], 63);
+    EXPECT_EQ(pixels[2], 255);
+
+    // A depth-only clear leaves the remembered colour alone.
+    renderer->Clear(2, Vector4(0, 0, 0, 0), 1.0f, 0);
+    EXPECT_EQ(renderer->GetClearColour(), Vector4(0.5f, 0.25f, 1.0f, 1.0f));
+}
+
+TEST_F(RendererTest, BrightnessReachesThePresentedPictureOnly)
+{
+    GLRenderer* renderer = Open();
+    if (!renderer)
+        GTEST_SKIP() << "no OpenGL context on this machine";
+    renderer->SetBrightness(100); // +20000 of 65535: about a third brighter at the bottom
+    renderer->Clear(1, Vector4(0, 0, 0, 1), 1.0f, 0);
+    renderer->BeginFrame();
+    renderer->EndFrame();
+
+    std::vector<uint8_t> drawn, shown;
+    int width = 0, height = 0;
+    ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(drawn, width, height));
+    ASSERT_TRUE(renderer->GetDevice()->ReadPresented(shown, width, height));
+    EXPECT_EQ(drawn[0], 0);
+    EXPECT_EQ(shown[0], 20000 >> 8);
+}
+
+TEST_F(RendererTest, LostDeviceFailsTheFrameUntilTheWindowIsReopened)
+{
+    GLRenderer* renderer = Open();
+    if (!renderer)
+        GTEST_SKIP() << "no OpenGL context on this machine";
+    ASSERT_EQ(renderer->BeginFrame(), 0);
+    renderer->EndFrame();
+
+    renderer->GetDevice()->ForceLoss();
+    EXPECT_EQ(renderer->BeginFrame(), 1);
+    EXPECT_EQ(renderer->BeginFrame(), 1);
+
+    ASSERT_EQ(renderer->CloseWindow(), 0);
+    EXPECT_EQ(renderer->GetDevice(), nullptr);
+    ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("again"), 0, 0, 0, 640, 480), 0);
+    EXPECT_EQ(renderer->BeginFrame(), 0);
+    renderer->EndFrame();
+}
