@@ -1,10 +1,7 @@
 // The show on a real X display, driven the way a user drives it: keys, mouse
 // and the daemon's signal reach the program from outside.
-#include <gtest/gtest.h>
+#include "support/XPeer.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include <chrono>
@@ -26,12 +23,7 @@ class ShowOnDisplay : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        for (int attempt = 0; attempt < 5 && !peer && std::getenv("DISPLAY"); ++attempt)
-        {
-            if (attempt > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            peer = XOpenDisplay(nullptr);
-        }
+        peer = xpeer::Open();
     }
 
     static void TearDownTestSuite()
@@ -116,55 +108,16 @@ protected:
 
     void Key(::Window target, KeySym symbol)
     {
-        for (int type : {KeyPress, KeyRelease})
-        {
-            XEvent event = {};
-            event.xkey.type = type;
-            event.xkey.display = peer;
-            event.xkey.window = target;
-            event.xkey.root = DefaultRootWindow(peer);
-            event.xkey.same_screen = True;
-            event.xkey.keycode = XKeysymToKeycode(peer, symbol);
-            XSendEvent(peer, target, False, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
-        }
-        XFlush(peer);
+        xpeer::SendKey(peer, target, symbol, true);
+        xpeer::SendKey(peer, target, symbol, false);
     }
 
-    void Move(::Window target, int x, int y)
-    {
-        XEvent event = {};
-        event.xmotion.type = MotionNotify;
-        event.xmotion.display = peer;
-        event.xmotion.window = target;
-        event.xmotion.root = DefaultRootWindow(peer);
-        event.xmotion.same_screen = True;
-        event.xmotion.x = x;
-        event.xmotion.y = y;
-        XSendEvent(peer, target, False, PointerMotionMask, &event);
-        XFlush(peer);
-    }
+    void Move(::Window target, int x, int y) { xpeer::SendMotion(peer, target, x, y); }
 
-    void Click(::Window target)
-    {
-        XEvent event = {};
-        event.xbutton.type = ButtonPress;
-        event.xbutton.display = peer;
-        event.xbutton.window = target;
-        event.xbutton.root = DefaultRootWindow(peer);
-        event.xbutton.same_screen = True;
-        event.xbutton.button = Button1;
-        XSendEvent(peer, target, False, ButtonPressMask, &event);
-        XFlush(peer);
-    }
+    void Click(::Window target) { xpeer::SendButton(peer, target, Button1, true); }
 
     // A window of another client, as the daemon or a settings dialog owns.
-    ::Window MakeForeignWindow(unsigned long background)
-    {
-        ::Window made = XCreateSimpleWindow(peer, DefaultRootWindow(peer), 0, 0, 320, 240, 0, 0, background);
-        XMapWindow(peer, made);
-        XSync(peer, False);
-        return made;
-    }
+    ::Window MakeForeignWindow(unsigned long background) { return xpeer::MakeWindow(peer, 320, 240, background); }
 
     // The pixel at (x, y) of a window as the server has it, 0xRRGGBB.
     unsigned long PixelAt(::Window target, int x, int y)

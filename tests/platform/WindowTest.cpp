@@ -2,8 +2,7 @@
 
 #include "platform/DisplayConnection.h"
 
-// gtest first: Xlib's None macro would rename a gtest type.
-#include <gtest/gtest.h>
+#include "support/XPeer.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -32,14 +31,7 @@ protected:
     // resets when the last one leaves and refuses connections meanwhile.
     static void SetUpTestSuite()
     {
-        // A reset started by an earlier test's last disconnect refuses us
-        // for a moment; a server that is not there fails every try at once.
-        for (int attempt = 0; attempt < 5 && !peer && std::getenv("DISPLAY"); ++attempt)
-        {
-            if (attempt > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            peer = XOpenDisplay(nullptr);
-        }
+        peer = xpeer::Open();
     }
 
     static void TearDownTestSuite()
@@ -75,13 +67,7 @@ protected:
         return desc;
     }
 
-    ::Window MakeForeign(int width, int height)
-    {
-        const ::Window made = XCreateSimpleWindow(peer, DefaultRootWindow(peer), 0, 0, width, height, 0, 0, 0);
-        XMapWindow(peer, made);
-        XSync(peer, False);
-        return made;
-    }
+    ::Window MakeForeign(int width, int height) { return xpeer::MakeWindow(peer, width, height); }
 
     // Pumps until `done` holds, giving the server a bounded time to deliver.
     std::vector<WindowEvent> PumpUntil(platform::Window& window, const std::function<bool(const std::vector<WindowEvent>&)>& done)
@@ -107,55 +93,14 @@ protected:
 
     void SendKey(::Window target, KeySym keysym, bool press, unsigned int state = 0)
     {
-        XEvent event = {};
-        event.xkey.type = press ? KeyPress : KeyRelease;
-        event.xkey.display = peer;
-        event.xkey.window = target;
-        event.xkey.root = DefaultRootWindow(peer);
-        event.xkey.time = CurrentTime;
-        event.xkey.same_screen = True;
-        event.xkey.keycode = XKeysymToKeycode(peer, keysym);
-        event.xkey.state = state;
-        XSendEvent(peer, target, False, press ? KeyPressMask : KeyReleaseMask, &event);
+        xpeer::SendKey(peer, target, keysym, press, state);
     }
 
-    void SendButton(::Window target, unsigned int button, bool press)
-    {
-        XEvent event = {};
-        event.xbutton.type = press ? ButtonPress : ButtonRelease;
-        event.xbutton.display = peer;
-        event.xbutton.window = target;
-        event.xbutton.root = DefaultRootWindow(peer);
-        event.xbutton.same_screen = True;
-        event.xbutton.button = button;
-        XSendEvent(peer, target, False, press ? ButtonPressMask : ButtonReleaseMask, &event);
-    }
+    void SendButton(::Window target, unsigned int button, bool press) { xpeer::SendButton(peer, target, button, press); }
 
-    void SendMotion(::Window target, int x, int y)
-    {
-        XEvent event = {};
-        event.xmotion.type = MotionNotify;
-        event.xmotion.display = peer;
-        event.xmotion.window = target;
-        event.xmotion.root = DefaultRootWindow(peer);
-        event.xmotion.same_screen = True;
-        event.xmotion.x = x;
-        event.xmotion.y = y;
-        XSendEvent(peer, target, False, PointerMotionMask, &event);
-    }
+    void SendMotion(::Window target, int x, int y) { xpeer::SendMotion(peer, target, x, y); }
 
-    // What a window manager sends when the user closes the window.
-    void SendDeleteRequest(::Window target)
-    {
-        XEvent event = {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = target;
-        event.xclient.message_type = XInternAtom(peer, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(peer, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(peer, target, False, NoEventMask, &event);
-    }
+    void SendDeleteRequest(::Window target) { xpeer::SendDeleteRequest(peer, target); }
 
     bool ExistsAsChildOf(::Window parent, ::Window child)
     {
