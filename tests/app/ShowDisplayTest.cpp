@@ -18,27 +18,9 @@
 namespace
 {
 
-class ShowOnDisplay : public ::testing::Test
+class ShowOnDisplay : public xpeer::PeerTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        peer = xpeer::Open();
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (peer)
-            XCloseDisplay(peer);
-        peer = nullptr;
-    }
-
-    void SetUp() override
-    {
-        if (!peer)
-            GTEST_SKIP() << "no X display reachable";
-    }
-
     // Starts the program with the given stored settings and arguments.
     bool Launch(const std::string& storedSettings, std::vector<std::string> arguments)
     {
@@ -141,12 +123,10 @@ protected:
         return static_cast<int>(count);
     }
 
-    static Display* peer;
     TemporaryFolder folder;
     std::unique_ptr<RunProgram> program;
 };
 
-Display* ShowOnDisplay::peer = nullptr;
 
 } // namespace
 

@@ -24,28 +24,16 @@ using Type = WindowEvent::Type;
 
 // Windows created and poked by a second client, the way a window manager,
 // the daemon or a settings dialog would.
-class WindowOnDisplay : public ::testing::Test
+class WindowOnDisplay : public xpeer::PeerTest
 {
 protected:
-    // One connection for the whole suite: an X server without other clients
-    // resets when the last one leaves and refuses connections meanwhile.
-    static void SetUpTestSuite()
-    {
-        peer = xpeer::Open();
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (peer)
-            XCloseDisplay(peer);
-        peer = nullptr;
-    }
-
     void SetUp() override
     {
-        if (!peer)
-            GTEST_SKIP() << "no X display reachable";
-        ASSERT_TRUE(platform::DisplayAvailable());
+        PeerTest::SetUp();
+        if (!IsSkipped())
+        {
+            ASSERT_TRUE(platform::DisplayAvailable());
+        }
     }
 
     std::unique_ptr<platform::Window> Make(const platform::WindowDesc& desc)
@@ -163,7 +151,6 @@ protected:
         EXPECT_EQ(platform::DisplayConnection::UntrappedErrorCount(), errorsBefore);
     }
 
-    static inline Display* peer = nullptr;
     int errorsBefore = 0;
 };
 

@@ -94,4 +94,27 @@ inline void SendDeleteRequest(Display* peer, ::Window target)
     XFlush(peer);
 }
 
+// Base of test suites that need the second client: one connection for the
+// whole suite, and every test skipped when no display is reachable.
+class PeerTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { peer = Open(); }
+
+    static void TearDownTestSuite()
+    {
+        if (peer)
+            XCloseDisplay(peer);
+        peer = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!peer)
+            GTEST_SKIP() << "no X display reachable";
+    }
+
+    static inline Display* peer = nullptr;
+};
+
 } // namespace xpeer
