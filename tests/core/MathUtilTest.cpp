@@ -130,16 +130,3 @@ TEST(HeightToNormalMap, PacksThreeBytesWithoutAlphaAndRefusesBadInput)
     EXPECT_EQ(3, HeightToNormalMap(heights, 3, 2, INFINITY, false, out));
 }
 
-TEST(RandomUnit, StaysWithinZeroToOne)
-{
-    std::srand(12345);
-    float highest = 0.0f;
-    for (int i = 0; i < 2000; ++i)
-    {
-        const float u = RandomUnit();
-        ASSERT_GE(u, 0.0f);
-        ASSERT_LE(u, 1.0f);
-        highest = std::fmax(highest, u);
-    }
-    EXPECT_GT(highest, 0.9f);
-}

@@ -99,19 +99,6 @@ TEST_F(InputManagerTest, RegistrationRefusesNullAndKeepsOneEntryPerHandler)
     InputManager::Initialize();
 }
 
-TEST_F(InputManagerTest, QueueGrowsPastItsFirstBlock)
-{
-    std::vector<std::string> journal;
-    Ptr<RecordingHandler> handler = new RecordingHandler("h", &journal);
-    InputManager::RegisterInputHandler(handler.Get());
-    for (int i = 0; i < 300; ++i)
-        InputManager::AddInputEvent({1, 3, i, 0});
-    EXPECT_EQ(InputManager::GetQueuedEventCount(), 300u);
-    InputManager::ProcessInput();
-    ASSERT_EQ(journal.size(), 300u);
-    EXPECT_EQ(journal.back(), "h:1,3,299,0");
-}
-
 TEST_F(InputManagerTest, TerminationSignalArrivesAsAClosedWindow)
 {
     std::vector<std::string> journal;

@@ -96,16 +96,6 @@ TEST_F(KeyStoreTest, FirstOpenCreatesTheKeyAndSecondFindsIt)
     EXPECT_EQ(store.Open(kKey, false, &why), KeyStore::OpenResult::Opened) << why;
 }
 
-TEST_F(KeyStoreTest, OpenWithoutCreateFailsForAMissingKey)
-{
-    KeyStore store;
-    std::string why;
-    EXPECT_EQ(store.Open(kKey, false, &why), KeyStore::OpenResult::Failed);
-    EXPECT_FALSE(why.empty());
-    struct stat info{};
-    EXPECT_NE(stat(KeyFile().c_str(), &info), 0);
-}
-
 TEST_F(KeyStoreTest, ValuesSurviveFlushAndReopenIncludingNegatives)
 {
     {
@@ -210,32 +200,6 @@ TEST_F(KeyStoreTest, MalformedLinesAreMissingValuesAndKeptOnRewrite)
     EXPECT_EQ(ReadText(KeyFile()), expected);
 }
 
-TEST_F(KeyStoreTest, LastOfRepeatedNamesWinsAndSettingLeavesOneLine)
-{
-    Prepare("Volume=10\nVolume=oops\nMusic=1\nVolume=20\n");
-
-    KeyStore store;
-    ASSERT_EQ(store.Open(kKey, false, nullptr), KeyStore::OpenResult::Opened);
-    uint32_t value = 0;
-    ASSERT_TRUE(store.GetValue("Volume", value));
-    EXPECT_EQ(value, 20u);
-    store.SetSigned("Volume", 30);
-    ASSERT_TRUE(store.Close(nullptr));
-    EXPECT_EQ(ReadText(KeyFile()), "Music=1\nVolume=30\n");
-}
-
-TEST_F(KeyStoreTest, NamesThatCannotBeWrittenAreRefused)
-{
-    KeyStore store;
-    ASSERT_EQ(store.Open(kKey, true, nullptr), KeyStore::OpenResult::Created);
-    for (const char* bad : {"", "A=B", "Line\nBreak", " Padded", "Padded\t"})
-        EXPECT_FALSE(store.SetValue(bad, 1)) << bad;
-    EXPECT_FALSE(store.SetValue(std::string(256, 'N'), 1));
-    EXPECT_TRUE(store.SetValue("With Inner Blank", 1));
-    ASSERT_TRUE(store.Close(nullptr));
-    EXPECT_EQ(ReadText(KeyFile()), "With Inner Blank=1\n");
-}
-
 TEST_F(KeyStoreTest, FolderThatCannotBeMadeFailsWithAReason)
 {
     // A regular file where a folder should be stops root as well.
@@ -248,33 +212,6 @@ TEST_F(KeyStoreTest, FolderThatCannotBeMadeFailsWithAReason)
     EXPECT_NE(why.find("blocker"), std::string::npos) << why;
     EXPECT_FALSE(store.IsOpen());
     EXPECT_FALSE(store.Flush(&why));
-}
-
-TEST_F(KeyStoreTest, KeyThatIsAFolderFails)
-{
-    mkdir((folder.Path() + "/Brightfold Software").c_str(), 0700);
-    mkdir(KeyFile().c_str(), 0700);
-
-    KeyStore store;
-    std::string why;
-    EXPECT_EQ(store.Open(kKey, true, &why), KeyStore::OpenResult::Failed);
-    EXPECT_FALSE(why.empty());
-}
-
-TEST_F(KeyStoreTest, FlushWhenTheFolderWasReplacedFailsAndLeavesNoTemporaryFile)
-{
-    KeyStore store;
-    ASSERT_EQ(store.Open(kKey, true, nullptr), KeyStore::OpenResult::Created);
-    store.SetValue("Fur", 1);
-    // Pull the folder out from under the open key.
-    const std::string keyFolder = folder.Path() + "/Brightfold Software";
-    std::filesystem::remove_all(keyFolder);
-    WriteText(keyFolder, "not a folder");
-
-    std::string why;
-    EXPECT_FALSE(store.Close(&why));
-    EXPECT_FALSE(why.empty());
-    EXPECT_FALSE(store.IsOpen());
 }
 
 TEST_F(KeyStoreTest, RewriteLeavesOnlyTheKeyFileBehind)

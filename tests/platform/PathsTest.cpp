@@ -68,15 +68,6 @@ TEST(Paths, MissingHomeFallsBackToThePasswdEntry)
     }
 }
 
-TEST(Paths, LogPathGetterCreatesNothing)
-{
-    TemporaryFolder folder;
-    ScopedEnvironment state("XDG_STATE_HOME", folder.Path().c_str());
-
-    EXPECT_EQ(platform::LogFilePath(), folder.Path() + "/HALCYONE Studio/QRELog.txt");
-    EXPECT_FALSE(IsFolder(platform::LogDirectory()));
-}
-
 TEST(Paths, PicturesFolderPrefersEnvironmentThenUserDirsThenHome)
 {
     TemporaryFolder folder;

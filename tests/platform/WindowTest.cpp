@@ -202,19 +202,6 @@ TEST_F(WindowOnDisplay, FullScreenWindowCoversTheDesktopAndAsksTheWindowManager)
     ExpectNoStrayErrors(*window);
 }
 
-TEST_F(WindowOnDisplay, WindowedModeUsesTheRequestedSizeAndRefusesAnEmptyOne)
-{
-    auto window = Make(Windowed(320, 200));
-    ASSERT_TRUE(window);
-    EXPECT_EQ(window->Width(), 320);
-    EXPECT_EQ(window->Height(), 200);
-    EXPECT_TRUE(ReadLongs(window->NativeWindow(), "_NET_WM_STATE", XA_ATOM).empty());
-
-    std::string why;
-    EXPECT_FALSE(platform::Window::Create(Windowed(0, 200), &why));
-    EXPECT_NE(why.find("0x200"), std::string::npos) << why;
-}
-
 TEST_F(WindowOnDisplay, InputArrivesInOrderWithWindowsCodes)
 {
     auto window = Make(Windowed(200, 100));
@@ -302,26 +289,6 @@ TEST_F(WindowOnDisplay, WindowDestroyedFromOutsideGivesCloseAndIsLeftAlone)
     window.reset();
 }
 
-TEST_F(WindowOnDisplay, WindowsShareOneConnectionAndOutliveEachOther)
-{
-    auto first = Make(Windowed(100, 100));
-    auto second = Make(Windowed(100, 100));
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->NativeDisplay(), second->NativeDisplay());
-
-    const ::Window firstId = first->NativeWindow();
-    SendKey(firstId, XK_b, true);
-    XSync(peer, False);
-    first.reset();
-    EXPECT_FALSE(ExistsAsChildOf(DefaultRootWindow(peer), firstId));
-
-    // The key for the destroyed window is dropped, the second still works.
-    SendKey(second->NativeWindow(), XK_c, true);
-    const auto events = PumpCount(*second, 1);
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].code, 0x43);
-}
-
 TEST_F(WindowOnDisplay, ChildFillsItsParentAndFollowsItsSize)
 {
     const ::Window parent = MakeForeign(300, 200);
@@ -347,22 +314,6 @@ TEST_F(WindowOnDisplay, ChildFillsItsParentAndFollowsItsSize)
     XDestroyWindow(peer, parent);
 }
 
-TEST_F(WindowOnDisplay, ChildClosesWhenItsParentIsDestroyed)
-{
-    const ::Window parent = MakeForeign(300, 200);
-    platform::WindowDesc desc;
-    desc.parent = parent;
-    auto window = Make(desc);
-    ASSERT_TRUE(window);
-
-    XDestroyWindow(peer, parent);
-    const auto events = PumpUntil(*window, HasClose);
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].type, Type::Close);
-    EXPECT_FALSE(window->IsAlive());
-    ExpectNoStrayErrors(*window);
-}
-
 TEST_F(WindowOnDisplay, MissingParentWindowFailsWithReason)
 {
     const ::Window gone = MakeForeign(10, 10);
@@ -384,34 +335,6 @@ TEST_F(WindowOnDisplay, MissingParentWindowFailsWithReason)
     std::string why;
     EXPECT_FALSE(platform::Window::Create(none, &why));
     EXPECT_FALSE(why.empty());
-}
-
-TEST_F(WindowOnDisplay, DrawingIntoAForeignWindowUsesItAndLeavesItStanding)
-{
-    const ::Window foreign = MakeForeign(250, 150);
-    platform::WindowDesc desc;
-    desc.parent = foreign;
-    desc.drawIntoParent = true;
-    auto window = Make(desc);
-    ASSERT_TRUE(window);
-    EXPECT_EQ(window->NativeWindow(), foreign);
-    EXPECT_EQ(window->Width(), 250);
-    EXPECT_EQ(window->Height(), 150);
-
-    SendButton(foreign, Button1, true);
-    SendKey(foreign, XK_Return, true);
-    XResizeWindow(peer, foreign, 260, 160);
-    auto events = PumpUntil(*window, [&](const std::vector<WindowEvent>& got) { return got.size() >= 2 && window->Width() == 260; });
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].type, Type::ButtonDown);
-    EXPECT_EQ(events[1].code, 0x0D);
-    EXPECT_EQ(window->Height(), 160);
-
-    window->SetCursorVisible(false);
-    window.reset();
-    XSync(peer, False);
-    EXPECT_TRUE(ExistsAsChildOf(DefaultRootWindow(peer), foreign));
-    XDestroyWindow(peer, foreign);
 }
 
 TEST_F(WindowOnDisplay, ForeignWindowWhoseButtonsAreHeldStillGivesKeys)

@@ -93,24 +93,6 @@ std::vector<uint8_t> Presented(GLDevice& device, int& width, int& height)
     return rgba;
 }
 
-TEST(GLDeviceHeadless, DescribesItsContext)
-{
-    CREATE_HEADLESS_OR_SKIP(device, 64, 32);
-    EXPECT_TRUE(device->IsHeadless());
-    EXPECT_EQ(device->Width(), 64);
-    EXPECT_EQ(device->Height(), 32);
-    EXPECT_FALSE(device->Vendor().empty());
-    EXPECT_FALSE(device->RendererName().empty());
-    EXPECT_FALSE(device->Version().empty());
-    EXPECT_TRUE(device->HasExtension("GL_ARB_framebuffer_object") ||
-                device->HasExtension("GL_EXT_framebuffer_object"));
-    // Whole names only: a prefix of a real name is not an extension.
-    EXPECT_FALSE(device->HasExtension("GL_ARB_framebuffer"));
-    EXPECT_FALSE(device->HasExtension(nullptr));
-    EXPECT_NE(device->BackBufferFramebuffer(), 0u);
-    EXPECT_FALSE(device->IsLost());
-}
-
 TEST(GLDeviceHeadless, RefusesUnusableBackBufferSizes)
 {
     std::string whyNot;
@@ -241,45 +223,6 @@ TEST(GLDeviceHeadless, PresentAppliesTheRampToThePresentedPictureOnly)
     EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{127, 63, 191, 127}));
 }
 
-TEST(GLDeviceHeadless, EachChannelLooksUpItsOwnRamp)
-{
-    CREATE_HEADLESS_OR_SKIP(device, 4, 4);
-    uint16_t inverted[256], identity[256], full[256];
-    for (int i = 0; i < 256; ++i)
-    {
-        inverted[i] = static_cast<uint16_t>((255 - i) * 256 + 255);   // low byte must not matter
-        identity[i] = static_cast<uint16_t>(i * 256);
-        full[i] = 65535;
-    }
-    device->SetGammaRamp(inverted, identity, full);
-    device->Clear(1, 0.1f, 0.9f, 0.3f, 1.0f, 1.0f, 0);   // 25, 229, 76
-    ASSERT_TRUE(device->BeginScene());
-    device->EndScene();
-    int w = 0, h = 0;
-    std::vector<uint8_t> rgba = Presented(*device, w, h);
-    EXPECT_EQ(PixelAt(rgba, w, 1, 1), (Rgba{230, 229, 255, 255}));
-}
-
-TEST(GLDeviceHeadless, IdentityRampPresentsEveryByteUnchanged)
-{
-    CREATE_HEADLESS_OR_SKIP(device, 2, 2);
-    uint16_t identity[256];
-    BuildBrightnessRamp(0, identity);
-    device->SetGammaRamp(identity);
-    for (int value = 0; value < 256; value += 17)
-    {
-        const float level = static_cast<float>(value) / 255.0f + 0.001f;   // truncation lands on value
-        device->Clear(1, level, 1.0f - level, level, 1.0f, 1.0f, 0);
-        ASSERT_TRUE(device->BeginScene());
-        device->EndScene();
-        int bw = 0, bh = 0, pw = 0, ph = 0;
-        std::vector<uint8_t> drawn = BackBuffer(*device, bw, bh);
-        std::vector<uint8_t> shown = Presented(*device, pw, ph);
-        ASSERT_EQ(PixelAt(drawn, bw, 0, 0).r, value);
-        EXPECT_EQ(PixelAt(shown, pw, 0, 0), PixelAt(drawn, bw, 0, 0)) << "value " << value;
-    }
-}
-
 TEST(GLDeviceHeadless, PresentStretchesTheBackBufferToTheWindowSize)
 {
     CREATE_HEADLESS_OR_SKIP(device, 8, 4);
@@ -360,40 +303,6 @@ TEST(GLDeviceHeadless, LostDeviceStaysLost)
     int w = 0, h = 0;
     EXPECT_FALSE(device->ReadBackBuffer(rgba, w, h));
     EXPECT_FALSE(device->ReadPresented(rgba, w, h));
-}
-
-TEST(GLDeviceHeadless, DevicesCanFollowEachOther)
-{
-    for (int round = 0; round < 2; ++round)
-    {
-        CREATE_HEADLESS_OR_SKIP(device, 4, 4);
-        device->Clear(1, 0.0f, round ? 1.0f : 0.0f, 1.0f, 1.0f, 1.0f, 0);
-        ASSERT_TRUE(device->BeginScene());
-        device->EndScene();
-        int w = 0, h = 0;
-        std::vector<uint8_t> rgba = Presented(*device, w, h);
-        EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{0, round ? 255 : 0, 255, 255})) << "round " << round;
-    }
-}
-
-TEST(GLDeviceHeadless, TwoDevicesKeepTheirOwnPictures)
-{
-    CREATE_HEADLESS_OR_SKIP(first, 4, 4);
-    CREATE_HEADLESS_OR_SKIP(second, 4, 4);
-    first->Clear(1, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0);
-    int w = 0, h = 0;
-    std::vector<uint8_t> rgba = BackBuffer(*first, w, h);
-    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{255, 0, 0, 255}));
-    second->Clear(1, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0);
-
-    // Both share one EGL display, and GL names repeat between contexts: the
-    // first going, while the second is current, must take nothing of the
-    // second with it.
-    first.reset();
-    ASSERT_TRUE(second->BeginScene());
-    second->EndScene();
-    rgba = Presented(*second, w, h);
-    EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{0, 255, 0, 255}));
 }
 
 // Window devices: a bare X window of our own on whatever $DISPLAY is (the
