@@ -8,6 +8,7 @@
 #include "engine/core/String.h"
 
 class Controller;
+class Stream;
 
 // Declares what every engine class has: its static type record, the virtual
 // that returns it, the factory and the start-up pair that put the factory in
@@ -101,6 +102,17 @@ public:
 
     // The next ID the counter will hand out.
     static uint32_t PeekNextID();
+
+    // streaming: the record is this class's base record, then its own
+    // fields in a fixed order. 0 success, else the stream's failure.
+    virtual int32_t Save(Stream& stream);
+    virtual int32_t Load(Stream& stream);
+
+    // ownership: true when this object holds other through its references,
+    // directly or further down. Setters that take a reference refuse one
+    // that would close a cycle, which would keep both alive forever (a
+    // damaged file can ask for it).
+    virtual bool Holds(const Object* other) const;
 
     // searching: this object when its name matches exactly, else the first
     // hit among the controllers; nodes extend it to their children.

@@ -21,6 +21,15 @@ public:
     // reaches zero.
     void Release();
 
+    // Gives up a reference without destroying the object at zero: for the
+    // one hand-over where a loader kept a loaded object alive and passes it
+    // on to a caller that takes its own reference.
+    void ReleaseKeepAlive()
+    {
+        if (refCount > 0)
+            --refCount;
+    }
+
     int32_t GetRefCount() const { return refCount; }
 
 private:

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "engine/core/EngineStartup.h"
+#include "engine/core/Stream.h"
+#include <cstring>
 #include "engine/core/Ptr.h"
 #include "engine/scene/Controller.h"
 #include "support/LogCapture.h"
@@ -188,4 +190,47 @@ TEST(ClassRegistry, NamesAreExactAndUnique)
     EXPECT_EQ(FindClassFactory(String("qre.probe1")), nullptr);
     UnregisterClassFactory(String("QRE.Probe1"));
     EXPECT_EQ(FindClassFactory(String("QRE.Probe1")), nullptr);
+}
+
+TEST(Object, ControllersSaveOldestFirstAndLoadInTheSameOrder)
+{
+    RegisterClassFactory(ProbeController::TYPE.GetName(), &ProbeController::Factory);
+    RegisterClassFactory(ProbeObject::TYPE.GetName(), &ProbeObject::Factory);
+    Ptr<ProbeObject> holder = new ProbeObject(String("holder"));
+    for (const char* name : {"A", "B", "C"})
+        holder->SetController(new ProbeController(String(name)));
+
+    Stream out(0, 1024);
+    ASSERT_EQ(out.WriteLink(holder.Get()), 0);
+
+    struct Reader : Stream
+    {
+        explicit Reader(const Stream& from) : Stream(0, 1024)
+        {
+            uint8_t* copy = new uint8_t[from.GetPosition()];
+            std::memcpy(copy, from.GetBuffer(), from.GetPosition());
+            AdoptBuffer(copy, from.GetPosition());
+        }
+    } in(out);
+    Object* read = nullptr;
+    ASSERT_EQ(in.ReadLink(read), 0);
+    Ptr<Object> loaded = read;
+    ASSERT_EQ(loaded->GetControllerCount(), 3u);
+    EXPECT_EQ(loaded->GetController(0)->GetName(), String("C"));
+    EXPECT_EQ(loaded->GetController(2)->GetName(), String("A"));
+    EXPECT_EQ(loaded->GetController(0)->GetTarget(), loaded.Get());
+
+    UnregisterClassFactory(ProbeController::TYPE.GetName());
+    UnregisterClassFactory(ProbeObject::TYPE.GetName());
+}
+
+TEST(Object, AControllerThatWouldCloseAnOwnershipCycleIsRefused)
+{
+    Ptr<ProbeController> a = new ProbeController(String("a"));
+    Ptr<ProbeController> b = new ProbeController(String("b"));
+    ASSERT_EQ(a->SetController(b.Get()), 0);
+    LogCapture capture;
+    EXPECT_EQ(b->SetController(a.Get()), 3);
+    EXPECT_EQ(a->SetController(a.Get()), 3);
+    EXPECT_EQ(b->GetControllerCount(), 0u);
 }

@@ -1,0 +1,7 @@
+#include "support/TestNode.h"
+
+#include <new>
+
+#include "engine/core/EngineStartup.h"
+
+QRE_IMPLEMENT_CLASS(TestNode, Object)
