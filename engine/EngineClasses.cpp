@@ -1,7 +1,10 @@
 #include "engine/EngineClasses.h"
 
+#include "engine/codecs/STRSceneCodec.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Object.h"
+#include "engine/files/CodecManager.h"
+#include "engine/files/FileManager.h"
 #include "engine/files/InputManager.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/render/gl/GLRenderer.h"
@@ -17,14 +20,20 @@ void RegisterEngineClasses()
     Object::RegisterClassFunctions();
 
     // managers
-    AddInitializeFunction(&ModuleManager::Initialize);
-    AddTerminateFunction(&ModuleManager::Terminate);
+    AddInitializeFunction(&FileManager::Initialize);
     AddInitializeFunction(&InputManager::Initialize);
+    AddInitializeFunction(&ModuleManager::Initialize);
+    AddInitializeFunction(&CodecManager::Initialize);
+    AddTerminateFunction(&FileManager::Terminate);
     AddTerminateFunction(&InputManager::Terminate);
+    AddTerminateFunction(&ModuleManager::Terminate);
+    AddTerminateFunction(&CodecManager::Terminate);
 
     // classes
     Controller::RegisterClassFunctions();
 
-    // built-in modules, registered after every class factory exists
+    // built-in modules, registered after every class factory exists: the
+    // renderer, the image codecs, the scene codec, the archive codec
     AddPostInitializeFunction(&RegisterOpenGLModule);
+    AddPostInitializeFunction(&STRSceneCodec::RegisterModule);
 }

@@ -1,6 +1,7 @@
 #include "engine/core/Log.h"
 
 #include <cstdarg>
+#include <cstring>
 
 #include "engine/core/Array.h"
 #include "engine/core/Ptr.h"
@@ -55,14 +56,15 @@ void Emit(int32_t level, const char* format, va_list arguments)
         buffer[0] = 0;
 
     OutputRegistry& registry = Registry();
-    if (!registry.alive)
+    if (!registry.alive || registry.outputs.Count() == 0)
         return;
+    const String text(buffer, static_cast<uint32_t>(std::strlen(buffer)));
     // The count is read anew each step: an output registered while the loop
     // runs is served too.
     for (uint32_t i = 0; i < registry.outputs.Count(); ++i)
     {
         Ptr<MessageOutput> output = registry.outputs[i];
-        output->Output(level, String(buffer));
+        output->Output(level, text);
     }
 }
 

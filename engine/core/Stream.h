@@ -3,10 +3,10 @@
 
 #include "engine/core/Array.h"
 #include "engine/core/HashMap.h"
+#include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/String.h"
 
-class Object;
 struct Transform;
 struct Vector2;
 struct Vector3;

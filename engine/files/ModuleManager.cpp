@@ -1,8 +1,14 @@
 #include "engine/files/ModuleManager.h"
 
+#include <new>
+#include <string>
+
 #include "engine/core/HashMap.h"
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
+#include "engine/files/DynamicModule.h"
+#include "engine/files/File.h"
+#include "engine/files/FileManager.h"
 #include "engine/files/Module.h"
 
 namespace
@@ -71,11 +77,52 @@ int32_t ModuleManager::LoadModule(const String& name, Module** place)
         return 0;
     }
     LogInfo("Загружается модуль [%s].", name.CStr());
-    // Every module of this program is built in; a module file on disk would
-    // be looked up through the file system, which holds none.
-    LogWarning("Не найден файл модуля [%s].", name.CStr());
-    LogError("Невозможно загрузить модуль [%s].", name.CStr());
-    return 3;
+
+    // Every module of this program is built in; a library file is found
+    // through the file system like any other file.
+    std::string fileName(name.View());
+    fileName.append(".so");
+    File* file = FileManager::FindFile(String(std::string_view(fileName)));
+    if (!file)
+    {
+        LogWarning("Не найден файл модуля [%s].", name.CStr());
+        LogError("Невозможно загрузить модуль [%s].", name.CStr());
+        return 3;
+    }
+    // Held here until registered: every failure below destroys the module.
+    Ptr<DynamicModule> module = new (std::nothrow) DynamicModule(name);
+    if (!module)
+    {
+        LogError("Недостаточно памяти для создания модуля [%s].", name.CStr());
+        LogError("Невозможно загрузить модуль [%s].", name.CStr());
+        return 2;
+    }
+    LogInfo("Загружается модуль [%s].", name.CStr());
+    if (module->Load(file->GetSystemPath()) != 0)
+    {
+        module = nullptr;
+        LogWarning("Загрузка модуля [%s] неудачна.", name.CStr());
+        LogError("Невозможно загрузить модуль [%s].", name.CStr());
+        return 1;
+    }
+
+    ModuleFunction initialize = nullptr;
+    if (module->GetFunction(&initialize, String("Initialize")) != 0)
+    {
+        LogWarning("В модуле не найдена функция инициализации модуля [%s].", name.CStr());
+    }
+    else if (initialize() != 0)
+    {
+        LogError("Неудачна инициализация модуля.");
+        return 1;
+    }
+    if (RegisterModule(module.Get()) != 0)
+    {
+        LogError("Невозможно зарегестрировать модуль [%s].", name.CStr());
+        return 1;
+    }
+    *place = module.Get();
+    return 0;
 }
 
 uint32_t ModuleManager::GetModuleCount()

@@ -15,7 +15,11 @@ class TestNode : public Object
     QRE_DECLARE_CLASS
 
 public:
-    explicit TestNode(const String& name = String()) : Object(name) {}
+    explicit TestNode(const String& name = String()) : Object(name) { ++live; }
+    ~TestNode() override { --live; }
+
+    // How many exist: a failed load must leave none behind.
+    static inline int live = 0;
 
     void AddChild(TestNode* child)
     {

@@ -1,0 +1,197 @@
+#include "engine/files/File.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/files/Directory.h"
+#include "support/LogCapture.h"
+#include "support/TemporaryFolder.h"
+
+namespace
+{
+
+std::string ReadDisk(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteDisk(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadAll(File& file)
+{
+    std::string content(file.GetSize(), '\0');
+    EXPECT_EQ(file.Read(content.data(), static_cast<uint32_t>(content.size())), 0);
+    return content;
+}
+
+} // namespace
+
+TEST(File, WrittenBytesReadBackTheSameAfterReopening)
+{
+    TemporaryFolder folder;
+    std::string path = folder.Path() + "/data.bin";
+    std::vector<uint8_t> bytes(3000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+
+    File file(String(path.c_str()));
+    ASSERT_EQ(file.Open(File::kWrite), 0);
+    ASSERT_EQ(file.Write(bytes.data(), 1000), 0);
+    ASSERT_EQ(file.Write(bytes.data() + 1000, 2000), 0); // beyond one grow step
+    EXPECT_EQ(file.GetSize(), 3000u); // open for writing: what was written
+    EXPECT_EQ(std::filesystem::file_size(path), 0u); // nothing goes out before Close
+    ASSERT_EQ(file.Close(), 0);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(std::filesystem::file_size(path), 3000u);
+
+    // Closed: measured by opening, and closed again afterwards.
+    EXPECT_EQ(file.GetSize(), 3000u);
+    EXPECT_FALSE(file.IsOpen());
+
+    ASSERT_EQ(file.Open(File::kRead), 0);
+    EXPECT_EQ(file.GetSize(), 3000u);
+    std::vector<uint8_t> back(3000);
+    ASSERT_EQ(file.Read(back.data(), 3000), 0);
+    EXPECT_EQ(back, bytes);
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(file.Close(), 0); // closing a closed file is harmless
+}
+
+TEST(File, AppendAddsToTheEndAndWriteTruncates)
+{
+    TemporaryFolder folder;
+    std::string path = folder.Path() + "/log.txt";
+    WriteDisk(path, "abc");
+
+    File file(String(path.c_str()));
+    ASSERT_EQ(file.Open(File::kAppend), 0);
+    ASSERT_EQ(file.Write("def", 3), 0);
+    ASSERT_EQ(file.Close(), 0);
+    EXPECT_EQ(ReadDisk(path), "abcdef");
+
+    ASSERT_EQ(file.Open(File::kWrite), 0);
+    ASSERT_EQ(file.Write("x", 1), 0);
+    ASSERT_EQ(file.Close(), 0);
+    EXPECT_EQ(ReadDisk(path), "x");
+
+    // Any mode not listed opens like reading.
+    ASSERT_EQ(file.Open(7), 0);
+    EXPECT_EQ(ReadAll(file), "x");
+}
+
+TEST(File, ReopeningAnOpenFileWritesItOutFirst)
+{
+    TemporaryFolder folder;
+    std::string path = folder.Path() + "/again.bin";
+    File file(String(path.c_str()));
+    ASSERT_EQ(file.Open(File::kWrite), 0);
+    ASSERT_EQ(file.Write("hello", 5), 0);
+    ASSERT_EQ(file.Open(File::kRead), 0);
+    EXPECT_EQ(file.GetMode(), File::kRead);
+    EXPECT_EQ(ReadAll(file), "hello");
+}
+
+TEST(File, ReadingAndWritingTheWrongWayIsRefused)
+{
+    TemporaryFolder folder;
+    std::string path = folder.Path() + "/ways.bin";
+    WriteDisk(path, "1234");
+    File file(String(path.c_str()));
+    LogCapture capture;
+    char byte = 0;
+
+    EXPECT_EQ(file.Read(&byte, 1), 1);
+    EXPECT_TRUE(capture.Contains(("Чтение из закрытого файла [" + path + "].").c_str()));
+    EXPECT_EQ(file.Write(&byte, 1), 1);
+    EXPECT_TRUE(capture.Contains(("Запись в закрытый файл [" + path + "].").c_str()));
+
+    ASSERT_EQ(file.Open(File::kRead), 0);
+    EXPECT_EQ(file.Write(&byte, 1), 1);
+    EXPECT_TRUE(capture.Contains(("Запись в файл [" + path + "], открытый для чтения.").c_str()));
+    ASSERT_EQ(file.Close(), 0);
+
+    ASSERT_EQ(file.Open(File::kAppend), 0);
+    EXPECT_EQ(file.Read(&byte, 1), 1);
+    EXPECT_TRUE(capture.Contains(("Чтение из файла [" + path + "], открытого для записи.").c_str()));
+    ASSERT_EQ(file.Close(), 0);
+    EXPECT_EQ(ReadDisk(path), "1234");
+}
+
+TEST(File, MissingDirectoryAndEmptyFilesOpenAsDescribed)
+{
+    TemporaryFolder folder;
+    LogCapture capture;
+
+    std::string missing = folder.Path() + "/missing.bin";
+    File absent(String(missing.c_str()));
+    EXPECT_EQ(absent.Open(File::kRead), 1);
+    EXPECT_FALSE(absent.IsOpen());
+    EXPECT_TRUE(capture.Contains(("Невозможно открыть файл [" + missing + "].").c_str()));
+    EXPECT_EQ(absent.GetSize(), 0u);
+    EXPECT_TRUE(capture.Contains(("Файл [" + missing + "] не может быть открыть для чтения.").c_str()));
+
+    // A folder has no content to read in.
+    File folderFile(String(folder.Path().c_str()));
+    EXPECT_EQ(folderFile.Open(File::kRead), 1);
+    EXPECT_FALSE(folderFile.IsOpen());
+
+    std::string emptyPath = folder.Path() + "/empty.bin";
+    WriteDisk(emptyPath, "");
+    File empty(String(emptyPath.c_str()));
+    ASSERT_EQ(empty.Open(File::kRead), 0);
+    EXPECT_EQ(empty.GetSize(), 0u);
+    EXPECT_EQ(empty.GetRemaining(), 0u);
+}
+
+TEST(File, ShortWriteKeepsTheFileOpenWithItsData)
+{
+    // The full device accepts the open and refuses every byte.
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    LogCapture capture;
+    {
+        File full(String("/dev/full"));
+        ASSERT_EQ(full.Open(File::kWrite), 0);
+        std::vector<uint8_t> bytes(256 * 1024, 0x5A);
+        ASSERT_EQ(full.Write(bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
+        EXPECT_EQ(full.Close(), 1);
+        EXPECT_TRUE(full.IsOpen());
+        EXPECT_EQ(full.GetSize(), bytes.size());
+        EXPECT_TRUE(capture.Contains("В файл [/dev/full] записаны не все данные."));
+    } // destroyed while the last write failed: the handle and buffer still go
+    EXPECT_TRUE(capture.Contains("Удаляется файл [/dev/full]."));
+}
+
+TEST(File, ExtensionIsTheTextAfterTheLastDot)
+{
+    EXPECT_EQ(File(String("a.b.tga")).GetExtension(), "tga");
+    EXPECT_EQ(File(String("image.TgA")).GetExtension(), "TgA");
+    EXPECT_EQ(File(String("README")).GetExtension(), "");
+    EXPECT_EQ(File(String("trailing.")).GetExtension(), "");
+    EXPECT_EQ(File(String(".rar2")).GetExtension(), "rar2");
+    EXPECT_EQ(File(String("")).GetExtension(), "");
+}
+
+TEST(File, DiskPathUsesSlashesWhereTheTreeUsesBackslashes)
+{
+    TemporaryFolder folder;
+    WriteDisk(folder.Path() + "/inside.txt", "found");
+
+    // A directory named after a disk folder makes its files disk files.
+    Directory disk(String(folder.Path().c_str()));
+    File* inside = new File(String("inside.txt"));
+    disk.AddFile(inside);
+    EXPECT_EQ(inside->GetPath().View(), folder.Path() + "\\inside.txt");
+    EXPECT_EQ(inside->GetSystemPath().View(), folder.Path() + "/inside.txt");
+    ASSERT_EQ(inside->Open(File::kRead), 0);
+    EXPECT_EQ(ReadAll(*inside), "found");
+}
