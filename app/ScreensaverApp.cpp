@@ -9,7 +9,9 @@
 
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
+#include "engine/files/CodecManager.h"
 #include "engine/files/InputManager.h"
+#include "engine/files/ModuleManager.h"
 #include "engine/render/Renderer.h"
 #include "platform/Window.h"
 
@@ -239,6 +241,7 @@ int32_t ScreensaverApp::InitializeSystems()
             LogError("Невозможно создать рендерер DirectX.");
             return 1;
         }
+        LoadCodecs();
         if ((mode == kModeShow || mode == kModeShowT) && InputManager::RegisterInputHandler(this) != 0)
         {
             LogError("Невозможно зарегистрировать обработчик событий.");
@@ -246,6 +249,23 @@ int32_t ScreensaverApp::InitializeSystems()
         }
     }
     return LoadExtraLocalData();
+}
+
+void ScreensaverApp::LoadCodecs()
+{
+    // The show needs every codec; the preview and the settings dialog only
+    // pictures and archives. Results are not checked here: a missing codec
+    // shows when its file fails to load. The image codecs (before the scene
+    // codec) and the archive codec (last) join these lists as they are built.
+    const bool show = mode == kModeShow || mode == kModeShowT;
+    const std::vector<const char*> names = show ? std::vector<const char*>{"STRSceneCodec"}
+                                                : std::vector<const char*>{};
+    Module* module = nullptr;
+    for (const char* name : names)
+        ModuleManager::LoadModule(String(name), &module);
+    Codec* codec = nullptr;
+    for (const char* name : names)
+        CodecManager::GetCodec(String(name), &codec);
 }
 
 int32_t ScreensaverApp::CreateWindows()

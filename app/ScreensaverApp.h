@@ -124,6 +124,7 @@ private:
     // Parses the table's "key = value" lines into defaults.
     int32_t ParseDefault(const String& key, const String& value);
     int32_t RunShow();
+    void LoadCodecs();
     int32_t RunPreview();
     void FindTargetWindow();
 
