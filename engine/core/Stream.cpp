@@ -305,12 +305,12 @@ int32_t Stream::WriteLink(Object* object)
 
     const int32_t id = static_cast<int32_t>(object->GetID());
     LogInfo("Write ID[%d]", id);
-    if (links.Find(id))
+    if (links.count(id) != 0)
         return WriteInt32(id);
 
     if (WriteInt32(id) != 0)
         return state;
-    links.Insert(id, object);
+    links.emplace(id, object);
     if (WriteString(object->GetRtti().GetName()) != 0)
         return state;
     int32_t saved = object->Save(*this);
@@ -333,9 +333,9 @@ int32_t Stream::ReadLink(Object*& object)
             linkListener->OnLinkRead(linkDepth, id, String(), nullptr);
         return state;
     }
-    if (Object** known = links.Find(id))
+    if (auto known = links.find(id); known != links.end())
     {
-        object = *known;
+        object = known->second;
         if (linkListener)
             linkListener->OnLinkRead(linkDepth, id, String(), object);
         return state;
@@ -367,7 +367,7 @@ int32_t Stream::ReadLink(Object*& object)
 
     // Known before its record is read, so references from inside the record
     // (a child's parent) resolve to it.
-    links.Insert(id, made);
+    links.emplace(id, made);
     created.Append(Ptr<Object>(made));
     if (linkListener)
         linkListener->OnLinkRead(linkDepth, id, typeName, made);
@@ -400,7 +400,7 @@ void Stream::FreeBuffer()
 
 void Stream::ResetLinks()
 {
-    links.Clear();
+    links.clear();
     // Objects nobody took a reference to go now.
     created.Clear();
 }

@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <unordered_map>
 
 #include "engine/core/Array.h"
-#include "engine/core/HashMap.h"
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/String.h"
@@ -129,7 +129,10 @@ private:
     uint32_t size = 0;           // allocated length; a read file's length
     uint32_t growStep;
     uint32_t position = 0;
-    HashMap<int32_t, Object*> links; // writer's ID -> object; holds nothing
+    // Writer's ID -> object; holds nothing. A scene has tens of thousands of
+    // objects, so this map grows its buckets, unlike the engine's small
+    // 32-bucket name tables: every link costs one lookup.
+    std::unordered_map<int32_t, Object*> links;
     Array<Ptr<Object>> created{16, 256}; // what ReadLink made, held until the links reset
     int32_t state = 0;           // sticky: once set, it stays
     uint32_t linkDepth = 0;      // nesting of records being read
