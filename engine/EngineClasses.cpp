@@ -29,11 +29,17 @@ void RegisterEngineClasses()
     AddTerminateFunction(&ModuleManager::Terminate);
     AddTerminateFunction(&CodecManager::Terminate);
 
-    // classes
+    // classes, each before the classes that use it
     Controller::RegisterClassFunctions();
+
+    // images
+
+    // scene graph
 
     // built-in modules, registered after every class factory exists: the
     // renderer, the image codecs, the scene codec, the archive codec
     AddPostInitializeFunction(&RegisterOpenGLModule);
+    // image codecs
     AddPostInitializeFunction(&STRSceneCodec::RegisterModule);
+    // archive codec
 }

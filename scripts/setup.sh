@@ -4,7 +4,8 @@
 set -e
 
 packages="build-essential cmake libgtest-dev libx11-dev libegl-dev libgl-dev libopengl-dev \
-libegl-mesa0 libgl1-mesa-dri xvfb xauth"
+libegl-mesa0 libgl1-mesa-dri xvfb xauth libjpeg62-turbo-dev \
+unar unrar-free imagemagick libjpeg-turbo-progs"
 
 missing=""
 for package in $packages; do
