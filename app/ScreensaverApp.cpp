@@ -10,6 +10,7 @@
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/files/CodecManager.h"
+#include "engine/files/FileManager.h"
 #include "engine/files/InputManager.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/render/Renderer.h"
@@ -242,10 +243,23 @@ int32_t ScreensaverApp::InitializeSystems()
             return 1;
         }
         LoadCodecs();
-        if ((mode == kModeShow || mode == kModeShowT) && InputManager::RegisterInputHandler(this) != 0)
+        if (FileManager::LoadArchiveResource(134, String("CustomData.rar2"), String()) != 0)
         {
-            LogError("Невозможно зарегистрировать обработчик событий.");
+            LogError("Невозможно подсоединить директорию CustomData.");
             return 1;
+        }
+        if (mode == kModeShow || mode == kModeShowT)
+        {
+            if (FileManager::LoadArchiveResource(227, String("Media.rar2"), String()) != 0)
+            {
+                LogError("Невозможно подсоединить директорию Media.");
+                return 1;
+            }
+            if (InputManager::RegisterInputHandler(this) != 0)
+            {
+                LogError("Невозможно зарегистрировать обработчик событий.");
+                return 1;
+            }
         }
     }
     return LoadExtraLocalData();
@@ -255,11 +269,12 @@ void ScreensaverApp::LoadCodecs()
 {
     // The show needs every codec; the preview and the settings dialog only
     // pictures and archives. Results are not checked here: a missing codec
-    // shows when its file fails to load. The image codecs (before the scene
-    // codec) and the archive codec (last) join these lists as they are built.
+    // shows when its file fails to load.
     const bool show = mode == kModeShow || mode == kModeShowT;
-    const std::vector<const char*> names = show ? std::vector<const char*>{"STRSceneCodec"}
-                                                : std::vector<const char*>{};
+    const std::vector<const char*> names =
+        show ? std::vector<const char*>{"BMPImageCodec", "JPGImageCodec", "TGAImageCodec", "CUBEImageCodec",
+                                        "STRSceneCodec", "RAR2FileCodec"}
+             : std::vector<const char*>{"BMPImageCodec", "JPGImageCodec", "RAR2FileCodec"};
     Module* module = nullptr;
     for (const char* name : names)
         ModuleManager::LoadModule(String(name), &module);

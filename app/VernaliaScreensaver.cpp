@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "engine/core/Log.h"
+#include "engine/files/FileManager.h"
 #include "engine/render/Renderer.h"
 #include "platform/KeyStore.h"
 
@@ -110,6 +111,14 @@ int32_t VernaliaScreensaver::WriteExtraSettings(platform::KeyStore& store)
 
 int32_t VernaliaScreensaver::LoadExtraLocalData()
 {
+    // The message window's font and facts: only the show has the window.
+    if (GetMode() != kModeShow && GetMode() != kModeShowT)
+        return 0;
+    if (FileManager::LoadArchiveResource(143, String("Ms.rar2"), String()) != 0)
+    {
+        LogError("Невозможно подсоединить директорию Ms.");
+        return 1;
+    }
     return 0;
 }
 

@@ -1,6 +1,13 @@
 #include "engine/EngineClasses.h"
 
+#include "engine/codecs/BMPImageCodec.h"
+#include "engine/codecs/CUBEImageCodec.h"
+#include "engine/codecs/Image.h"
+#include "engine/codecs/JPGImageCodec.h"
+#include "engine/codecs/RAR2FileCodec.h"
 #include "engine/codecs/STRSceneCodec.h"
+#include "engine/codecs/TGAImageCodec.h"
+#include "engine/codecs/VolumeImage.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Object.h"
 #include "engine/files/CodecManager.h"
@@ -8,7 +15,31 @@
 #include "engine/files/InputManager.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/render/gl/GLRenderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/CameraCulledController.h"
+#include "engine/scene/ColorBuffer.h"
 #include "engine/scene/Controller.h"
+#include "engine/scene/Effect.h"
+#include "engine/scene/FPCamera.h"
+#include "engine/scene/FloatBuffer.h"
+#include "engine/scene/GeometryNode.h"
+#include "engine/scene/GeometryNodeEffect.h"
+#include "engine/scene/IntBuffer.h"
+#include "engine/scene/Light.h"
+#include "engine/scene/Lines.h"
+#include "engine/scene/Node.h"
+#include "engine/scene/Points.h"
+#include "engine/scene/PostUpdateController.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/SceneNodeEffect.h"
+#include "engine/scene/SkinController.h"
+#include "engine/scene/SphereBoundingVolume.h"
+#include "engine/scene/StripLines.h"
+#include "engine/scene/Triangles.h"
+#include "engine/scene/Vector2Buffer.h"
+#include "engine/scene/Vector3Buffer.h"
+#include "engine/scene/Vector4Buffer.h"
+#include "engine/scene/WindowPlane.h"
 
 void RegisterEngineClasses()
 {
@@ -33,13 +64,46 @@ void RegisterEngineClasses()
     Controller::RegisterClassFunctions();
 
     // images
+    Image::RegisterClassFunctions();
+    VolumeImage::RegisterClassFunctions();
 
     // scene graph
+    BoundingVolume::RegisterClassFunctions();
+    SphereBoundingVolume::RegisterClassFunctions();
+    Buffer::RegisterClassFunctions();
+    FloatBuffer::RegisterClassFunctions();
+    IntBuffer::RegisterClassFunctions();
+    Vector2Buffer::RegisterClassFunctions();
+    Vector3Buffer::RegisterClassFunctions();
+    Vector4Buffer::RegisterClassFunctions();
+    ColorBuffer::RegisterClassFunctions();
+    Effect::RegisterClassFunctions();
+    GeometryNodeEffect::RegisterClassFunctions();
+    SceneNodeEffect::RegisterClassFunctions();
+    Node::RegisterClassFunctions();
+    SceneNode::RegisterClassFunctions();
+    GeometryNode::RegisterClassFunctions();
+    Points::RegisterClassFunctions();
+    Lines::RegisterClassFunctions();
+    StripLines::RegisterClassFunctions();
+    Triangles::RegisterClassFunctions();
+    WindowPlane::RegisterClassFunctions();
+    Camera::RegisterClassFunctions();
+    FPCamera::RegisterClassFunctions();
+    Light::RegisterClassFunctions();
+    PostUpdateController::RegisterClassFunctions();
+    SkinController::RegisterClassFunctions();
+    CameraCulledController::RegisterClassFunctions();
 
     // built-in modules, registered after every class factory exists: the
     // renderer, the image codecs, the scene codec, the archive codec
     AddPostInitializeFunction(&RegisterOpenGLModule);
     // image codecs
+    AddPostInitializeFunction(&BMPImageCodec::RegisterModule);
+    AddPostInitializeFunction(&JPGImageCodec::RegisterModule);
+    AddPostInitializeFunction(&TGAImageCodec::RegisterModule);
+    AddPostInitializeFunction(&CUBEImageCodec::RegisterModule);
     AddPostInitializeFunction(&STRSceneCodec::RegisterModule);
     // archive codec
+    AddPostInitializeFunction(&RAR2FileCodec::RegisterModule);
 }

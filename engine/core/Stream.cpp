@@ -269,11 +269,15 @@ int32_t Stream::WriteTransform(const Transform& value)
 
 int32_t Stream::ReadTransform(Transform& value)
 {
-    Transform read;
-    ReadVector3(read.scale);
-    ReadQuaternion(read.rotation);
-    if (ReadVector3(read.translation) == 0)
-        value = read;
+    Vector3 scale;
+    Quaternion rotation;
+    Vector3 translation;
+    ReadVector3(scale);
+    ReadQuaternion(rotation);
+    // Only the three vectors are stored: a transform from a file is taken
+    // as given, never as the identity, even when its values are those of one.
+    if (ReadVector3(translation) == 0)
+        value = Transform(translation, rotation, scale);
     return state;
 }
 

@@ -7,7 +7,7 @@
 #include "engine/core/Ptr.h"
 #include "engine/core/String.h"
 
-struct Transform;
+class Transform;
 struct Vector2;
 struct Vector3;
 struct Vector4;

@@ -1,10 +1,17 @@
 #include "engine/render/Renderer.h"
 
 #include <algorithm>
+#include <new>
+#include <utility>
 
 #include "engine/core/Log.h"
 #include "engine/files/Module.h"
 #include "engine/files/ModuleManager.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/GeometryNode.h"
+#include "engine/scene/Light.h"
+#include "engine/scene/PostUpdateController.h"
+#include "engine/scene/WindowPlane.h"
 #include "platform/Window.h"
 
 namespace
@@ -28,7 +35,9 @@ constexpr Size kCommonSizes[] = {
 
 } // namespace
 
-Renderer::Renderer() = default;
+Renderer::Renderer() : preRender(4, 4), transparent(16, 16), windowPlanes(4, 4), lights(8, 8)
+{
+}
 
 Renderer::~Renderer()
 {
@@ -126,6 +135,8 @@ int32_t Renderer::CloseWindow()
 {
     if (!windowOpen)
         return 3;
+    camera = nullptr;
+    geometry = nullptr;
     int32_t result = Shutdown() == 0 ? 0 : 1;
     window.reset();
     windowOpen = false;
@@ -135,12 +146,117 @@ int32_t Renderer::CloseWindow()
 
 int32_t Renderer::BeginFrame()
 {
-    return BeginScene();
+    if (!camera)
+    {
+        Camera* created = new (std::nothrow) Camera();
+        if (!created)
+            return 1;
+        SetCamera(created);
+    }
+    // Time 0: the camera's world transform and matrices become current
+    // without advancing its controllers.
+    camera->UpdateWorldData(0.0);
+    camera->ResetCulling();
+
+    const int32_t result = BeginScene();
+    if (result != 0)
+        return result;
+
+    // Taken out first: a controller that queues itself again while it runs
+    // waits for the next frame.
+    Array<Ptr<PostUpdateController>> queued = std::move(preRender);
+    preRender = Array<Ptr<PostUpdateController>>(4, 4);
+    for (const Ptr<PostUpdateController>& controller : queued)
+        controller->PostUpdate();
+    return 0;
 }
 
 int32_t Renderer::EndFrame()
 {
+    FlushTransparent();
+    geometry = nullptr;
     return EndScene();
+}
+
+void Renderer::SetCamera(Camera* newCamera)
+{
+    camera = newCamera;
+    if (camera)
+        camera->ResetCulling();
+}
+
+void Renderer::SetGeometry(GeometryNode* node)
+{
+    geometry = node;
+}
+
+void Renderer::QueuePreRender(PostUpdateController* controller)
+{
+    if (!controller)
+        return;
+    for (const Ptr<PostUpdateController>& queued : preRender)
+        if (queued.Get() == controller)
+            return;
+    preRender.Append(Ptr<PostUpdateController>(controller));
+}
+
+void Renderer::QueueTransparent(GeometryNode* node)
+{
+    if (!node)
+        return;
+    if (node->IsDerived(WindowPlane::TYPE))
+    {
+        windowPlanes.Append(Ptr<GeometryNode>(node));
+        return;
+    }
+    float squaredDistance = 0.0f;
+    if (camera && node->GetWorldBound())
+    {
+        Vector3 center;
+        node->GetWorldBound()->GetCenter(center);
+        squaredDistance = (center - camera->GetPosition()).SquaredLength();
+    }
+    transparent.Append(TransparentEntry{Ptr<GeometryNode>(node), squaredDistance});
+}
+
+void Renderer::FlushTransparent()
+{
+    // Taken out first, so whatever drawing queues meanwhile waits for the
+    // next flush instead of moving the arrays under the loops.
+    Array<TransparentEntry> sorted = std::move(transparent);
+    transparent = Array<TransparentEntry>(16, 16);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const TransparentEntry& a, const TransparentEntry& b) {
+        return a.squaredDistance > b.squaredDistance;
+    });
+    for (const TransparentEntry& entry : sorted)
+        entry.node->DrawDeferred(*this);
+
+    Array<Ptr<GeometryNode>> planes = std::move(windowPlanes);
+    windowPlanes = Array<Ptr<GeometryNode>>(4, 4);
+    for (const Ptr<GeometryNode>& plane : planes)
+        plane->DrawDeferred(*this);
+}
+
+void Renderer::PushLight(Light* light)
+{
+    if (!light)
+        return;
+    lights.Append(light);
+    EnableLight(light);
+}
+
+void Renderer::PopLight()
+{
+    if (lights.IsEmpty())
+        return;
+    lights.RemoveAt(lights.Count() - 1);
+    DisableLight();
+}
+
+void Renderer::PopAllLights()
+{
+    while (!lights.IsEmpty())
+        PopLight();
 }
 
 int32_t CreateRenderer(const String& moduleName)
@@ -170,6 +286,8 @@ int32_t CreateRenderer(const String& moduleName)
 
 int32_t DestroyRenderer()
 {
+    if (currentRenderer)
+        currentRenderer->SetCamera(nullptr);
     currentRenderer = nullptr;
     return 0;
 }

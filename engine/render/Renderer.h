@@ -9,7 +9,12 @@
 #include "engine/core/Vector4.h"
 #include "engine/render/DisplayMode.h"
 
+class Buffer;
+class Camera;
+class GeometryNode;
+class Light;
 class Module;
+class PostUpdateController;
 namespace platform { class Window; }
 
 // The engine's single drawing device. The frame operations live here; the
@@ -41,11 +46,56 @@ public:
 
     // frame -----------------------------------------------------------
 
-    // 0 when drawing may proceed; 1 when the device is lost.
+    // 0 when drawing may proceed; 1 when the device is lost or no default
+    // camera can be made. Makes a default camera current when there is
+    // none, brings the camera's world transform and matrices up to date
+    // (time 0), resets its culling planes, begins the scene, then runs the
+    // PostUpdate of every queued pre-render controller in queue order and
+    // empties the queue.
     int32_t BeginFrame();
 
-    // Presents the frame.
+    // Draws the transparent queue, lets the current geometry go and
+    // presents the frame.
     int32_t EndFrame();
+
+    // scene traversal -------------------------------------------------------
+
+    // The camera the scene is drawn and culled with (held). Setting one
+    // resets its culling planes to all six.
+    Camera* GetCamera() const { return camera.Get(); }
+    void SetCamera(Camera* newCamera);
+
+    // The geometry whose streams are being drawn (held until replaced or
+    // the frame ends).
+    GeometryNode* GetGeometry() const { return geometry.Get(); }
+    void SetGeometry(GeometryNode* node);
+
+    // Queues a controller to run its PostUpdate at the next BeginFrame; a
+    // controller already queued stays queued once.
+    void QueuePreRender(PostUpdateController* controller);
+    uint32_t GetPreRenderCount() const { return preRender.Count(); }
+
+    // Defers a transparent geometry node to the end of the pass: window
+    // planes to their own list (drawn last, in queue order), anything else
+    // keyed by the squared distance from its world bound's center to the
+    // camera.
+    void QueueTransparent(GeometryNode* node);
+
+    // Draws the deferred nodes farthest first (DrawDeferred), then the
+    // window planes in queue order, and empties both queues.
+    void FlushTransparent();
+    uint32_t GetTransparentCount() const { return transparent.Count(); }
+    uint32_t GetWindowPlaneCount() const { return windowPlanes.Count(); }
+
+    // Lights enabled by the pass being drawn: a pass pushes its light
+    // (which enables it on the device) and the geometry pops them all after
+    // its draw, so lights never outlive the pass that set them.
+    void PushLight(Light* light);
+    void PopLight();
+    void PopAllLights();
+    uint32_t GetLightCount() const { return lights.Count(); }
+    // Null past the top.
+    Light* GetLight(uint32_t index) const { return index < lights.Count() ? lights[index] : nullptr; }
 
     // device operations ---------------------------------------------------
 
@@ -70,6 +120,26 @@ public:
     // touched): ramp entry i = level * 200 + i * 256, clamped to 16 bits.
     virtual int32_t SetBrightness(int32_t level) = 0;
 
+    // Draws the current geometry with the streams and index list its pass
+    // bound. Nothing in the base class.
+    virtual int32_t DrawIndexed() { return 0; }
+
+    // Switches on the light just pushed, as device light number count - 1;
+    // the first also switches lighting on. Nothing in the base class.
+    virtual int32_t EnableLight(Light* light)
+    {
+        (void)light;
+        return 0;
+    }
+
+    // Switches off device light number count (the stack has already been
+    // popped); at 0 lighting goes off. Nothing in the base class.
+    virtual int32_t DisableLight() { return 0; }
+
+    // Frees the device copy of a buffer; called by the buffer as it goes.
+    // Nothing in the base class.
+    virtual void ReleaseBuffer(Buffer* buffer) { (void)buffer; }
+
     // state -------------------------------------------------------------
 
     const Array<DisplayMode*>& GetModes() const { return modes; }
@@ -93,6 +163,22 @@ protected:
     bool letterbox = false; // set while a letterbox viewport is active
 
 private:
+    struct TransparentEntry
+    {
+        Ptr<GeometryNode> node;
+        float squaredDistance;
+    };
+
+    // Sized in the constructor, where the held classes are complete.
+    Ptr<Camera> camera;                        // current camera
+    Ptr<GeometryNode> geometry;                // geometry being drawn
+    Array<Ptr<PostUpdateController>> preRender; // run at the next BeginFrame
+    // Held while queued: a deferred node must survive until its draw even
+    // if the scene lets it go first.
+    Array<TransparentEntry> transparent;
+    Array<Ptr<GeometryNode>> windowPlanes;
+    Array<Light*> lights;                      // enabled by the current pass; a pass holds its lights
+
     Ptr<Module> module;                        // the module that made this renderer
     Array<DisplayMode*> modes{1, 1};           // owned
     int32_t desktopMode = -1;
@@ -104,7 +190,7 @@ private:
 // The current renderer: created by a renderer module looked up by name.
 // 0 success, 3 no module or entry point, 1 the module refused.
 int32_t CreateRenderer(const String& moduleName);
-// Releases the current renderer. 0.
+// Releases the current renderer's camera, then the renderer. 0.
 int32_t DestroyRenderer();
 Renderer* GetRenderer();
 

@@ -72,6 +72,11 @@ TEST_F(ShowRun, ThreeFramesHeadlessLogTheWholeLifecycle)
         "INFO. Инициализация движка v.0.1.2:",
         "INFO. Инициализация класса [Object] прошла удачно.",
         "INFO. Постинициализация движка завершилась удачно.",
+        "INFO. Загружается кодек [RAR2FileCodec].",
+        "INFO. Директория [CustomData.rar2] добавлена к директории [].",
+        "INFO. Удаляется файл [CustomData.rar2].",
+        "INFO. Удаляется файл [Media.rar2].",
+        "INFO. Удаляется файл [Ms.rar2].",
         "INFO. Скринсейвер инициализирован.",
         "INFO. Окна скринсейвера созданы.",
         "INFO. Кеширование закончено.",
@@ -103,6 +108,18 @@ TEST_F(ShowRun, SwitchesSelectTheirModes)
         EXPECT_NE(Log().find("Конец лога."), std::string::npos) << argument;
     }
     EXPECT_NE(Log().find("Запущен режим конфигурирования."), std::string::npos);
+}
+
+TEST_F(ShowRun, OnlyTheShowMountsMediaAndMs)
+{
+    ASSERT_EQ(Run("/c", {"VERNALIA_FRAMES=1"}), 0);
+    std::string log = Log();
+    EXPECT_NE(log.find("INFO. Удаляется файл [CustomData.rar2]."), std::string::npos) << log;
+    EXPECT_EQ(log.find("Media.rar2"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Ms.rar2"), std::string::npos) << log;
+
+    ASSERT_EQ(Run("/a", {"VERNALIA_FRAMES=1"}), 0);
+    EXPECT_EQ(Log().find(".rar2"), std::string::npos) << Log();
 }
 
 TEST_F(ShowRun, TerminationSignalEndsTheShowInOrder)

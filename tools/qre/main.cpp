@@ -1,5 +1,7 @@
 // qre: the developer's tool for the engine's files.
 //   qre dump FILE.STR   print a scene file's object graph
+//   qre pack / list / extract   make and read archives (ArchiveCommands.h)
+//   qre image FILE [-o RAW]     decode a picture (ImageCommand.h)
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,6 +9,8 @@
 
 #include "engine/EngineClasses.h"
 #include "engine/core/EngineStartup.h"
+#include "tools/qre/ArchiveCommands.h"
+#include "tools/qre/ImageCommand.h"
 #include "tools/qre/SceneDump.h"
 #include "tools/qre/TextConversion.h"
 
@@ -15,7 +19,12 @@ namespace
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: qre dump FILE.STR\n");
+    std::fprintf(stderr, "usage: qre dump FILE.STR\n"
+                         "       qre pack [--solid] [--store] [--audio] [--level N] [--add MEMBER SOURCE]... "
+                         "OUT.rar2 BASEDIR [FILES...]\n"
+                         "       qre list ARCHIVE\n"
+                         "       qre extract ARCHIVE NAME -o FILE\n"
+                         "       qre image FILE [-o RAW]\n");
     return 2;
 }
 
@@ -52,6 +61,14 @@ int main(int argc, char** argv)
     int result;
     if (std::strcmp(argv[1], "dump") == 0 && argc == 3)
         result = Dump(argv[2]);
+    else if (std::strcmp(argv[1], "pack") == 0)
+        result = RunPackCommand(argc - 1, argv + 1);
+    else if (std::strcmp(argv[1], "list") == 0)
+        result = RunListCommand(argc - 1, argv + 1);
+    else if (std::strcmp(argv[1], "extract") == 0)
+        result = RunExtractCommand(argc - 1, argv + 1);
+    else if (std::strcmp(argv[1], "image") == 0)
+        result = RunImageCommand(argc - 1, argv + 1);
     else
         result = Usage();
 

@@ -1,0 +1,144 @@
+#include "engine/codecs/CUBEImageCodec.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "engine/codecs/TGAImageCodec.h"
+#include "engine/codecs/VolumeImage.h"
+#include "engine/core/Log.h"
+#include "engine/files/CodecManager.h"
+#include "engine/files/File.h"
+
+namespace
+{
+
+int32_t CreateCodec(Codec** place)
+{
+    if (!place)
+        return 3;
+    *place = new (std::nothrow) CUBEImageCodec();
+    return *place ? 0 : 2;
+}
+
+// Each face is decoded (and so proven by the file) before the whole block
+// is allocated.
+int32_t ReadFaces(File& file, TGAImageCodec::Picture* faces)
+{
+    for (uint32_t face = 0; face < CUBEImageCodec::kFaceCount; ++face)
+    {
+        if (int32_t read = TGAImageCodec::ReadPicture(file, faces[face]); read != 0)
+            return read;
+        if (faces[face].width != faces[0].width || faces[face].height != faces[0].height ||
+            faces[face].format != faces[0].format)
+        {
+            LogWarning("Грань [%u] кубической карты [%s] не совпадает с первой гранью.", face,
+                       file.GetPath().CStr());
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+CUBEImageCodec::CUBEImageCodec() : Codec(String("CUBEImageCodec"))
+{
+    AddExtension(String("CUBE"));
+    AddExtension(String("cube"));
+    AddExtension(String("Cube"));
+}
+
+int32_t CUBEImageCodec::LoadImage(File* file, Image** place)
+{
+    if (!file || !place)
+        return 3;
+    if (*place && !(*place)->IsDerived(VolumeImage::TYPE))
+    {
+        LogWarning("Кубическая карта [%s] загружается только в объемное изображение.", file->GetPath().CStr());
+        return 3;
+    }
+    if (file->Open(File::kRead) != 0)
+        return 1;
+    TGAImageCodec::Picture faces[kFaceCount];
+    if (int32_t read = ReadFaces(*file, faces); read != 0)
+    {
+        file->Close();
+        return read;
+    }
+
+    const uint64_t faceSize = static_cast<uint64_t>(faces[0].width) * faces[0].height *
+                              Image::BytesPerPixel(faces[0].format);
+    const uint64_t size = faceSize * kFaceCount;
+    std::unique_ptr<uint8_t[]> pixels(size <= Image::kMaxDataSize ? new (std::nothrow) uint8_t[size] : nullptr);
+    if (!pixels)
+    {
+        LogError("Недостаточно памяти для чтения кубической карты [%s].", file->GetPath().CStr());
+        file->Close();
+        return 2;
+    }
+    for (uint32_t face = 0; face < kFaceCount; ++face)
+    {
+        std::memcpy(pixels.get() + face * faceSize, faces[face].pixels.get(), faceSize);
+        faces[face].pixels.reset();
+    }
+    if (file->Close() != 0)
+        return 1;
+
+    VolumeImage* image = *place ? static_cast<VolumeImage*>(*place) : new (std::nothrow) VolumeImage(file->GetName());
+    if (!image)
+    {
+        LogError("Недостаточно памяти для чтения кубической карты [%s].", file->GetPath().CStr());
+        return 2;
+    }
+    if (!*place)
+        image->SetFileName(file->GetName());
+    image->SetFormat(faces[0].format);
+    image->SetWidth(faces[0].width);
+    image->SetHeight(faces[0].height);
+    image->SetDepth(kFaceCount);
+    image->SetData(pixels.release());
+    *place = image;
+    return 0;
+}
+
+int32_t CUBEImageCodec::SaveImage(File* file, Image* image)
+{
+    if (!file || !image)
+        return 3;
+    VolumeImage* volume = image->IsDerived(VolumeImage::TYPE) ? static_cast<VolumeImage*>(image) : nullptr;
+    const uint32_t bytesPerPixel = Image::BytesPerPixel(image->GetFormat());
+    const uint64_t faceSize = volume ? volume->GetSliceSize() : 0;
+    const uint64_t total = (TGAImageCodec::kHeaderSize + faceSize) * kFaceCount;
+    if (!volume || volume->GetDepth() != kFaceCount || (bytesPerPixel != 3 && bytesPerPixel != 4) ||
+        !volume->GetData() || faceSize == 0 || total > Image::kMaxDataSize || volume->GetWidth() > 0xFFFF ||
+        volume->GetHeight() > 0xFFFF)
+    {
+        LogWarning("Изображение [%s] не может быть сохранено как кубическая карта [%s].", image->GetName().CStr(),
+                   file->GetPath().CStr());
+        return 3;
+    }
+    if (file->Open(File::kWrite) != 0)
+        return 1;
+    std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[total]);
+    if (!bytes)
+    {
+        LogError("Недостаточно памяти для записи кубической карты [%s].", file->GetPath().CStr());
+        file->Close();
+        return 2;
+    }
+    for (uint32_t face = 0; face < kFaceCount; ++face)
+        TGAImageCodec::WritePicture(volume->GetData() + face * faceSize, volume->GetWidth(), volume->GetHeight(),
+                                    bytesPerPixel, bytes.get() + face * (TGAImageCodec::kHeaderSize + faceSize));
+    if (file->Write(bytes.get(), static_cast<uint32_t>(total)) != 0)
+    {
+        file->Close();
+        return 1;
+    }
+    return file->Close() == 0 ? 0 : 1;
+}
+
+int32_t CUBEImageCodec::RegisterModule()
+{
+    return RegisterBuiltInCodecModule(String("CUBEImageCodec"), &CreateCodec);
+}

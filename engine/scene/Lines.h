@@ -1,0 +1,13 @@
+#pragma once
+#include "engine/scene/GeometryNode.h"
+
+// Each pair of indices is a line segment.
+class Lines : public GeometryNode
+{
+    QRE_DECLARE_CLASS
+
+public:
+    explicit Lines(const String& name = String()) : GeometryNode(name) {}
+
+    int32_t GetPrimitiveType() const override { return kLineList; }
+};

@@ -1,0 +1,7 @@
+#include "engine/scene/SceneNodeEffect.h"
+
+#include <new>
+
+#include "engine/core/EngineStartup.h"
+
+QRE_IMPLEMENT_ABSTRACT_CLASS(SceneNodeEffect, Effect)

@@ -1,0 +1,87 @@
+// What start-up pays per shader program: translating the assembly text of
+// engine-style programs to GLSL (no GL), and, where a headless OpenGL
+// context exists, the driver's compile and link of the result on top.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLShaderProgram.h"
+#include "engine/render/gl/ShaderAssembler.h"
+#include "render/gl/ShaderSamples.h"
+
+namespace
+{
+
+void Translate(benchmark::State& state, const char* text)
+{
+    size_t bytes = 0;
+    for (auto _ : state)
+    {
+        ShaderTranslation translation;
+        if (ShaderAssembler::Assemble(text, translation) != 0)
+        {
+            state.SkipWithError("program refused");
+            break;
+        }
+        bytes += translation.source.size();
+        benchmark::DoNotOptimize(translation.source.data());
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["glsl_bytes"] = state.iterations() ? static_cast<double>(bytes) / state.iterations() : 0;
+}
+
+BENCHMARK_CAPTURE(Translate, LitFoggedVertex11, kLitFoggedVertex11);
+BENCHMARK_CAPTURE(Translate, WindVertex11, kWindVertex11);
+BENCHMARK_CAPTURE(Translate, SkinnedVertex20, kSkinnedVertex20);
+BENCHMARK_CAPTURE(Translate, BlinnPhongPixel20, kBlinnPhongPixel20);
+
+// The four together, as a start-up that assembles each once.
+void TranslateAll(benchmark::State& state)
+{
+    const char* const programs[] = {kLitFoggedVertex11, kWindVertex11, kSkinnedVertex20, kBlinnPhongPixel20};
+    for (auto _ : state)
+        for (const char* text : programs)
+        {
+            ShaderTranslation translation;
+            ShaderAssembler::Assemble(text, translation);
+            benchmark::DoNotOptimize(translation.source.data());
+        }
+    state.SetItemsProcessed(state.iterations() * 4);
+}
+BENCHMARK(TranslateAll);
+
+// Translation plus the driver's compile and link (llvmpipe here), the
+// whole cost of a program's first use.
+void CompileAndLink(benchmark::State& state, const char* vertexText, const char* pixelText)
+{
+    std::string why;
+    std::unique_ptr<GLDevice> device = GLDevice::Create(nullptr, 0, 4, 4, &why);
+    if (!device)
+    {
+        state.SkipWithError(("no headless OpenGL: " + why).c_str());
+        return;
+    }
+    for (auto _ : state)
+    {
+        ShaderTranslation vertex, pixel;
+        if (vertexText)
+            ShaderAssembler::Assemble(vertexText, vertex);
+        if (pixelText)
+            ShaderAssembler::Assemble(pixelText, pixel);
+        std::unique_ptr<GLShaderProgram> program =
+            GLShaderProgram::Create(*device, vertexText ? &vertex : nullptr, pixelText ? &pixel : nullptr);
+        if (!program)
+        {
+            state.SkipWithError("program refused by the driver");
+            break;
+        }
+        benchmark::DoNotOptimize(program->Handle());
+    }
+}
+BENCHMARK_CAPTURE(CompileAndLink, LitFoggedVertex11, kLitFoggedVertex11, nullptr)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CompileAndLink, SkinnedAndBlinnPhong, kSkinnedVertex20, kBlinnPhongPixel20)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace

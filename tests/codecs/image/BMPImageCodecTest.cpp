@@ -1,0 +1,117 @@
+#include "engine/codecs/BMPImageCodec.h"
+
+#include <gtest/gtest.h>
+
+#include "codecs/image/ImageTestFiles.h"
+#include "support/LogCapture.h"
+#include "support/TemporaryFolder.h"
+
+using namespace imagetest;
+
+TEST(BMPImageCodec, TwentyFourBitRowsOfWidth155SkipThreePaddingBytesAndBecomeRedGreenBlue)
+{
+    BMPImageCodec codec;
+    // 155 x 3 bytes = 465, padded to 468. Padding bytes are 0xEE: any of
+    // them read as a pixel shows up in the comparison.
+    Bytes rows;
+    Bytes expected;
+    for (uint32_t row = 0; row < 2; ++row)
+    {
+        for (uint32_t x = 0; x < 155; ++x)
+        {
+            const uint8_t blue = static_cast<uint8_t>(x), green = static_cast<uint8_t>(row), red = 200;
+            rows.insert(rows.end(), {blue, green, red});
+            expected.insert(expected.end(), {red, green, blue});
+        }
+        rows.insert(rows.end(), {0xEE, 0xEE, 0xEE});
+    }
+    Ptr<Image> image = Decode(codec, "wide.bmp", Join(BmpHeader(155, 2, 24, 936), rows));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->GetWidth(), 155u);
+    EXPECT_EQ(image->GetFormat(), Image::kPixel24);
+    EXPECT_EQ(Pixels(*image), expected);
+
+    // 8 bits: the indices as stored (the palette before them is skipped);
+    // a top-down file is turned so the bottom row still comes first.
+    Bytes paletted = BmpHeader(3, -2, 8, 8);
+    Put32(paletted, 10, 54 + 8);
+    paletted = Join(paletted, Bytes{9, 9, 9, 0, 8, 8, 8, 0, 1, 2, 3, 0xEE, 4, 5, 6, 0xEE});
+    Ptr<Image> indices = Decode(codec, "grey.bmp", paletted);
+    ASSERT_TRUE(indices);
+    EXPECT_EQ(indices->GetFormat(), Image::kPixel8);
+    EXPECT_EQ(Pixels(*indices), (Bytes{4, 5, 6, 1, 2, 3}));
+}
+
+TEST(BMPImageCodec, RefusesOffsetsAndSizesOutsideTheFileWithALogLine)
+{
+    BMPImageCodec codec;
+    const Bytes pixel = {1, 2, 3, 0};
+    struct Case
+    {
+        const char* what;
+        Bytes file;
+    };
+    Bytes offsetPast = Join(BmpHeader(1, 1, 24, 4), pixel);
+    Put32(offsetPast, 10, 5000);
+    Bytes offsetInHeader = Join(BmpHeader(1, 1, 24, 4), pixel);
+    Put32(offsetInHeader, 10, 20);
+    Bytes compressed = Join(BmpHeader(1, 1, 8, 4), pixel);
+    Put32(compressed, 30, 1);
+    const Case cases[] = {
+        {"offset past the end", offsetPast},
+        {"offset inside the headers", offsetInHeader},
+        {"rows beyond the file", Join(BmpHeader(100, 100, 24, 4), pixel)},
+        {"size beyond any picture", Join(BmpHeader(100000, 100000, 24, 4), pixel)},
+        {"negative width", Join(BmpHeader(-1, 1, 24, 4), pixel)},
+        {"32 bits", Join(BmpHeader(1, 1, 32, 4), pixel)},
+        {"run-length", compressed},
+        {"not a bitmap", Bytes(60, 0)},
+    };
+    for (const Case& c : cases)
+    {
+        LogCapture log;
+        int32_t result = 0;
+        EXPECT_FALSE(Decode(codec, "bad.bmp", c.file, &result)) << c.what;
+        EXPECT_EQ(result, 1) << c.what;
+        EXPECT_FALSE(log.Lines().empty()) << c.what;
+    }
+}
+
+TEST(BMPImageCodec, SavesTheDescribedHeadersAndAGreyPaletteForEightBits)
+{
+    TemporaryFolder folder;
+    BMPImageCodec codec;
+    Ptr<Image> colour = new Image(String("c"), Image::kPixel24, 2, 1);
+    const Bytes rgb = {10, 20, 30, 40, 50, 60};
+    std::memcpy(colour->GetData(), rgb.data(), rgb.size());
+    File file{String((folder.Path() + "/c.bmp").c_str())};
+    ASSERT_EQ(codec.SaveImage(&file, colour.Get()), 0);
+    Bytes saved = ReadBytes(folder.Path() + "/c.bmp");
+    ASSERT_EQ(saved.size(), 62u);
+    EXPECT_EQ(Get32(saved, 2), 62u);
+    EXPECT_EQ(Get32(saved, 10), 54u);
+    EXPECT_EQ(Get32(saved, 34), 8u);
+    EXPECT_EQ(Get32(saved, 38), 3780u);
+    EXPECT_EQ(Bytes(saved.begin() + 54, saved.end()), (Bytes{30, 20, 10, 60, 50, 40, 0, 0}));
+    Ptr<Image> again = DecodePath(codec, folder.Path() + "/c.bmp");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(Pixels(*again), rgb);
+
+    Ptr<Image> grey = new Image(String("g"), Image::kPixel8, 3, 1);
+    grey->GetData()[0] = 0;
+    grey->GetData()[1] = 128;
+    grey->GetData()[2] = 255;
+    File greyFile{String((folder.Path() + "/g.bmp").c_str())};
+    ASSERT_EQ(codec.SaveImage(&greyFile, grey.Get()), 0);
+    saved = ReadBytes(folder.Path() + "/g.bmp");
+    ASSERT_EQ(saved.size(), 54u + 1024u + 4u);
+    EXPECT_EQ(Get32(saved, 10), 54u + 1024u);
+    EXPECT_EQ(Get32(saved, 2), saved.size());
+    EXPECT_EQ(Get32(saved, 54 + 4 * 128), 0x00808080u);
+    again = DecodePath(codec, folder.Path() + "/g.bmp");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(Pixels(*again), (Bytes{0, 128, 255}));
+
+    Ptr<Image> alpha = new Image(String("a"), Image::kPixel32, 1, 1);
+    EXPECT_EQ(codec.SaveImage(&file, alpha.Get()), 3);
+}

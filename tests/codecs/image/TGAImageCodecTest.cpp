@@ -1,0 +1,157 @@
+#include "engine/codecs/TGAImageCodec.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/codecs/CUBEImageCodec.h"
+#include "engine/codecs/VolumeImage.h"
+#include "codecs/image/ImageTestFiles.h"
+#include "support/LogCapture.h"
+#include "support/TemporaryFolder.h"
+
+using namespace imagetest;
+
+namespace
+{
+
+// Two rows of two 24-bit pixels, as stored: (1,2,3) (4,5,6) / (7,8,9) (10,11,12).
+const Bytes kTwoRows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+
+} // namespace
+
+TEST(TGAImageCodec, BottomLeftOriginExchangesFirstAndThirdBytesAndTopLeftKeepsThem)
+{
+    TGAImageCodec codec;
+    Ptr<Image> bottomLeft = Decode(codec, "a.tga", Join(TgaHeader(2, 2, 2, 24, 0x00), kTwoRows));
+    ASSERT_TRUE(bottomLeft);
+    EXPECT_EQ(bottomLeft->GetFormat(), Image::kPixel24);
+    EXPECT_EQ(bottomLeft->GetFileName(), "a.tga");
+    // Rows stay in file order either way.
+    EXPECT_EQ(Pixels(*bottomLeft), (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
+
+    Ptr<Image> topLeft = Decode(codec, "b.tga", Join(TgaHeader(2, 2, 2, 24, 0x20), kTwoRows));
+    ASSERT_TRUE(topLeft);
+    EXPECT_EQ(Pixels(*topLeft), kTwoRows);
+
+    // 32 bits: format 1, the alpha byte stays in place; an ID field is skipped.
+    Bytes withId = Join(TgaHeader(2, 1, 1, 32, 0x08, 3), Bytes{0xAA, 0xBB, 0xCC, 10, 20, 30, 40});
+    Ptr<Image> alpha = Decode(codec, "c.tga", withId);
+    ASSERT_TRUE(alpha);
+    EXPECT_EQ(alpha->GetFormat(), Image::kPixel32);
+    EXPECT_EQ(Pixels(*alpha), (Bytes{30, 20, 10, 40}));
+}
+
+TEST(TGAImageCodec, RunLengthPacketsRepeatOnePixelOrCopyRawPixels)
+{
+    TGAImageCodec codec;
+    // 0x82: one pixel three times; 0x00: one raw pixel.
+    Bytes file = Join(TgaHeader(10, 4, 1, 24, 0x20), Bytes{0x82, 1, 2, 3, 0x00, 4, 5, 6});
+    Ptr<Image> image = Decode(codec, "rle.tga", file);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(Pixels(*image), (Bytes{1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6}));
+}
+
+TEST(TGAImageCodec, RefusesOtherDepthsTypesAndDamagedFilesWithALogLine)
+{
+    TGAImageCodec codec;
+    struct Case
+    {
+        const char* what;
+        Bytes file;
+    };
+    const Case cases[] = {
+        {"16 bits", Join(TgaHeader(2, 1, 1, 16, 0), Bytes{1, 2})},
+        {"colour-mapped", Join(TgaHeader(1, 1, 1, 24, 0), Bytes{1, 2, 3})},
+        {"short header", Bytes(10, 0)},
+        {"no pixels", TgaHeader(2, 0, 5, 24, 0)},
+        // 65535 x 65535 x 4 bytes would overflow 32 bits; the file holds 3.
+        {"size beyond the file", Join(TgaHeader(2, 65535, 65535, 32, 0), Bytes{1, 2, 3})},
+        {"pixels cut short", Join(TgaHeader(2, 2, 2, 24, 0), Bytes(11, 7))},
+        // Two run packets give at most 256 pixels, not 1000.
+        {"run length beyond the file", Join(TgaHeader(10, 1000, 1, 24, 0), Bytes{0xFF, 1, 2, 3, 0xFF, 1, 2, 3})},
+        {"packet past the image", Join(TgaHeader(10, 2, 1, 24, 0), Bytes{0x82, 1, 2, 3})},
+        {"raw packet past the image", Join(TgaHeader(10, 1, 1, 24, 0), Bytes{0x01, 1, 2, 3, 4, 5, 6})},
+        {"packet cut short", Join(TgaHeader(10, 3, 1, 24, 0), Bytes{0x02, 1, 2, 3, 4})},
+    };
+    for (const Case& c : cases)
+    {
+        LogCapture log;
+        int32_t result = 0;
+        Ptr<Image> image = Decode(codec, "bad.tga", c.file, &result);
+        EXPECT_EQ(result, 1) << c.what;
+        EXPECT_FALSE(image) << c.what;
+        EXPECT_FALSE(log.Lines().empty()) << c.what;
+    }
+}
+
+TEST(TGAImageCodec, SavingAndLoadingAgainReversesRowsAndKeepsTheExchange)
+{
+    TemporaryFolder folder;
+    TGAImageCodec codec;
+    Ptr<Image> image = new Image(String("pic"), Image::kPixel24, 2, 2);
+    std::memcpy(image->GetData(), kTwoRows.data(), kTwoRows.size());
+    File file{String((folder.Path() + "/saved.tga").c_str())};
+    ASSERT_EQ(codec.SaveImage(&file, image.Get()), 0);
+
+    Bytes saved = ReadBytes(folder.Path() + "/saved.tga");
+    ASSERT_EQ(saved.size(), 18u + 12u);
+    EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 18), TgaHeader(2, 2, 2, 24, 0x28));
+
+    Ptr<Image> loaded = DecodePath(codec, folder.Path() + "/saved.tga");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(Pixels(*loaded), (Bytes{9, 8, 7, 12, 11, 10, 3, 2, 1, 6, 5, 4}));
+
+    Ptr<Image> grey = new Image(String("grey"), Image::kPixel8, 2, 2);
+    EXPECT_EQ(codec.SaveImage(&file, grey.Get()), 3);
+}
+
+TEST(CUBEImageCodec, SixFacesFollowEachOtherInFileOrder)
+{
+    CUBEImageCodec codec;
+    Bytes file;
+    for (uint8_t face = 0; face < 6; ++face)
+        file = Join(file, Join(TgaHeader(2, 1, 2, 24, 0), Bytes{face, 0, 100, face, 1, 100}));
+    Ptr<Image> image = Decode(codec, "sky.cube", file);
+    ASSERT_TRUE(image);
+    ASSERT_TRUE(image->IsExactly(VolumeImage::TYPE));
+    EXPECT_EQ(static_cast<VolumeImage*>(image.Get())->GetDepth(), 6u);
+    ASSERT_EQ(image->GetDataSize(), 36u);
+    for (uint8_t face = 0; face < 6; ++face)
+        EXPECT_EQ(Bytes(image->GetData() + face * 6, image->GetData() + face * 6 + 6),
+                  (Bytes{100, 0, face, 100, 1, face}));
+
+    // Saving writes each face as a Targa picture: loading that file gives
+    // every face's rows reversed and bytes as stored.
+    TemporaryFolder folder;
+    File saved{String((folder.Path() + "/again.cube").c_str())};
+    ASSERT_EQ(codec.SaveImage(&saved, image.Get()), 0);
+    Ptr<Image> again = DecodePath(codec, folder.Path() + "/again.cube");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(Bytes(again->GetData(), again->GetData() + 6), (Bytes{0, 1, 100, 0, 0, 100}));
+
+    Ptr<Image> flat = new Image(String("flat"), Image::kPixel24, 1, 1);
+    EXPECT_EQ(codec.SaveImage(&saved, flat.Get()), 3);
+}
+
+TEST(CUBEImageCodec, RefusesMismatchedMissingFacesAndAFlatTarget)
+{
+    CUBEImageCodec codec;
+    Bytes face = Join(TgaHeader(2, 1, 1, 24, 0), Bytes{1, 2, 3});
+    Bytes five;
+    for (int i = 0; i < 5; ++i)
+        five = Join(five, face);
+    LogCapture log;
+    int32_t result = 0;
+    EXPECT_FALSE(Decode(codec, "five.cube", five, &result));
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(Decode(codec, "odd.cube", Join(five, Join(TgaHeader(2, 1, 1, 32, 0), Bytes{1, 2, 3, 4})), &result));
+    EXPECT_EQ(result, 1);
+    EXPECT_GE(log.Lines().size(), 2u);
+
+    Bytes six = Join(five, face);
+    uint8_t* copy = new uint8_t[six.size()];
+    std::memcpy(copy, six.data(), six.size());
+    VirtualFile file(String("six.cube"), copy, static_cast<uint32_t>(six.size()));
+    Ptr<Image> flat = new Image();
+    Image* place = flat.Get();
+    EXPECT_EQ(codec.LoadImage(&file, &place), 3);
+}

@@ -1,0 +1,183 @@
+// The archive codec mounts archives as directory trees, and the three
+// archives the build embeds mount the way the show mounts them.
+#include "engine/codecs/RAR2FileCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/EngineClasses.h"
+#include "engine/codecs/RarArchiveWriter.h"
+#include "engine/core/EngineStartup.h"
+#include "engine/files/CodecManager.h"
+#include "engine/files/Directory.h"
+#include "engine/files/FileManager.h"
+#include "engine/files/VirtualFile.h"
+#include "support/LogCapture.h"
+#include "support/TemporaryFolder.h"
+#include "tests/codecs/rar/RarTestArchives.h"
+
+using rartest::BuildArchive;
+using rartest::RawMember;
+using rartest::Stored;
+
+namespace
+{
+
+class ArchiveCodec : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RegisterEngineClasses();
+        ASSERT_EQ(InitializeEngine(), 0);
+        ASSERT_EQ(CodecManager::GetCodec(String("RAR2FileCodec"), &codec), 0);
+    }
+    void TearDown() override { TerminateEngine(); }
+
+    // Mounts bytes as an archive named name; the directory is the test's.
+    int32_t Load(const std::vector<uint8_t>& bytes, Directory** place, const char* name = "Test.rar2")
+    {
+        uint8_t* copy = new uint8_t[bytes.size() + 1];
+        std::memcpy(copy, bytes.data(), bytes.size());
+        VirtualFile file(String(name), copy, static_cast<uint32_t>(bytes.size()));
+        return codec->LoadArchive(&file, place, String());
+    }
+
+    static std::string Content(File* file)
+    {
+        if (!file || file->Open(File::kRead) != 0)
+            return "<no content>";
+        std::string text(file->GetSize(), '\0');
+        file->Read(text.data(), file->GetSize());
+        file->Close();
+        return text;
+    }
+
+    Codec* codec = nullptr;
+};
+
+RawMember DirectoryEntry(const std::string& name)
+{
+    RawMember entry;
+    entry.name = name;
+    entry.attributes = 0x10;
+    entry.flags = 0x80E0;
+    return entry;
+}
+
+} // namespace
+
+TEST_F(ArchiveCodec, MembersBecomeFilesInTheirDirectories)
+{
+    EXPECT_EQ(codec->GetCodecType(), Codec::kArchiveCodec);
+    RawMember broken = Stored("Textures\\broken.tga", "pixels");
+    broken.crc ^= 1;
+    std::vector<uint8_t> archive = BuildArchive({
+        DirectoryEntry("Textures"),
+        DirectoryEntry("Empty"),
+        Stored("Textures\\grass.jpg", "GRASS"),
+        broken,
+        Stored("Main.STR", "scene"),
+        Stored("Deep\\er\\note.txt", "made on the way"),
+        Stored("empty.txt", ""),
+    });
+    Directory* root = nullptr;
+    ASSERT_EQ(Load(archive, &root, "Media.rar2"), 0);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetName(), "Media.rar2");
+    EXPECT_EQ(root->GetParent(), nullptr);
+
+    EXPECT_EQ(Content(root->FindFile(String("Textures\\grass.jpg"))), "GRASS");
+    EXPECT_EQ(Content(root->FindFile(String("Main.STR"))), "scene");
+    EXPECT_EQ(Content(root->FindFile(String("note.txt"))), "made on the way");
+    EXPECT_EQ(Content(root->FindFile(String("empty.txt"))), "");
+    // A member that fails is there, with no content.
+    File* failed = root->FindFile(String("Textures\\broken.tga"));
+    ASSERT_NE(failed, nullptr);
+    EXPECT_NE(failed->Open(File::kRead), 0);
+    // A directory entry with nothing below it is an empty directory.
+    Directory* empty = root->FindDirectory(String("Empty"));
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->GetFileCount() + empty->GetDirectoryCount(), 0u);
+    // The files keep the codec's module loaded.
+    EXPECT_EQ(static_cast<VirtualFile*>(root->FindFile(String("Main.STR")))->GetOwner(), codec->GetModule());
+    delete root;
+}
+
+TEST_F(ArchiveCodec, NamesCannotClimbOutOfTheArchive)
+{
+    std::vector<uint8_t> archive = BuildArchive({
+        Stored("..\\..\\escape.txt", "1"),
+        Stored("\\leading.txt", "2"),
+        Stored("a\\\\.\\b.txt", "3"),
+        Stored("..", "4"),
+    });
+    Directory* root = nullptr;
+    ASSERT_EQ(Load(archive, &root), 0);
+    EXPECT_EQ(Content(root->FindFile(String("escape.txt"))), "1");
+    EXPECT_EQ(Content(root->FindFile(String("leading.txt"))), "2");
+    EXPECT_EQ(Content(root->FindFile(String("a\\b.txt"))), "3");
+    EXPECT_EQ(root->GetFileCount(), 2u);
+    delete root;
+}
+
+TEST_F(ArchiveCodec, RefusesNullArgumentsAndDataThatIsNoArchive)
+{
+    Directory* root = nullptr;
+    EXPECT_EQ(codec->LoadArchive(nullptr, &root, String()), 3);
+    VirtualFile file(String("x.rar2"), nullptr, 0);
+    EXPECT_EQ(codec->LoadArchive(&file, nullptr, String()), 3);
+    EXPECT_EQ(codec->LoadArchive(&file, &root, String()), 1);
+    EXPECT_EQ(Load(rartest::Bytes("plain text, not an archive"), &root), 1);
+    EXPECT_EQ(root, nullptr);
+}
+
+TEST_F(ArchiveCodec, SavingOnlyCreatesAnEmptyFile)
+{
+    TemporaryFolder folder;
+    std::string path = folder.Path() + "/saved.rar2";
+    File file{String(path.c_str())};
+    Directory directory(String("saved"));
+    EXPECT_EQ(codec->SaveArchive(&file, &directory), 0);
+    EXPECT_TRUE(rartest::ReadBytes(path).empty());
+    EXPECT_EQ(codec->SaveArchive(&file, nullptr), 1);
+    File unwritable{String("/nonexistent-folder/x.rar2")};
+    EXPECT_EQ(codec->SaveArchive(&unwritable, &directory), 1);
+}
+
+TEST_F(ArchiveCodec, TheEmbeddedArchivesMountWithEveryMemberWhole)
+{
+    LogCapture capture;
+    ASSERT_EQ(FileManager::LoadArchiveResource(134, String("CustomData.rar2"), String()), 0);
+    ASSERT_EQ(FileManager::LoadArchiveResource(227, String("Media.rar2"), String()), 0);
+    ASSERT_EQ(FileManager::LoadArchiveResource(143, String("Ms.rar2"), String()), 0);
+    for (const LogCapture::Line& line : capture.Lines())
+        EXPECT_EQ(line.level, kLogInfo) << line.text;
+
+    Directory* root = FileManager::GetRoot();
+    ASSERT_EQ(root->GetDirectoryCount(), 3u);
+    EXPECT_NE(FileManager::FindFile(String("Main.STR")), nullptr);
+    for (const char* name : {"CustomData.rar2", "Ms.rar2", "Media.rar2"})
+    {
+        SCOPED_TRACE(name);
+        std::vector<Directory*> pending{root->FindDirectory(String(name))};
+        ASSERT_NE(pending[0], nullptr);
+        uint32_t files = 0;
+        while (!pending.empty())
+        {
+            Directory* directory = pending.back();
+            pending.pop_back();
+            for (uint32_t i = 0; i < directory->GetDirectoryCount(); ++i)
+                pending.push_back(directory->GetDirectory(i));
+            for (uint32_t i = 0; i < directory->GetFileCount(); ++i, ++files)
+            {
+                EXPECT_EQ(directory->GetFile(i)->Open(File::kRead), 0) << directory->GetFile(i)->GetPath().CStr();
+                directory->GetFile(i)->Close();
+            }
+        }
+        EXPECT_GT(files, 0u);
+    }
+}

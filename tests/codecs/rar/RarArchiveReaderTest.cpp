@@ -1,0 +1,274 @@
+// The archive reader on archives made by RAR 2.x programs and on archives
+// built header by header: listing, extraction with its CRC check, name
+// matching, and the guards against headers that cannot be right.
+#include "engine/codecs/RarArchiveReader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/codecs/RarCrc32.h"
+#include "support/LogCapture.h"
+#include "tests/codecs/rar/RarTestArchives.h"
+
+using rartest::BuildArchive;
+using rartest::RawMember;
+using rartest::ReadBytes;
+using rartest::RealArchive;
+using rartest::Stored;
+
+namespace
+{
+
+class RealArchives : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::is_directory(RealArchive("")))
+            GTEST_SKIP() << "no real archives at " << RealArchive("");
+        etalon = ReadBytes(RealArchive("zxtune-etalon.bin"));
+        ASSERT_EQ(etalon.size(), 16384u);
+    }
+
+    // Extracts name and holds the bytes; empty with ok false on failure.
+    std::vector<uint8_t> Extract(const std::vector<uint8_t>& archive, const char* name, bool* ok = nullptr)
+    {
+        uint8_t* bytes = nullptr;
+        uint32_t length = 0;
+        bool extracted = RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
+                                                         String(name), String(), &bytes, &length);
+        if (ok)
+            *ok = extracted;
+        std::vector<uint8_t> result(bytes, bytes + length);
+        delete[] bytes;
+        return result;
+    }
+
+    std::vector<uint8_t> etalon;
+};
+
+bool Extracts(const std::vector<uint8_t>& archive, const char* name)
+{
+    uint8_t* bytes = nullptr;
+    uint32_t length = 0;
+    bool ok = RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()), String(name),
+                                              String(), &bytes, &length);
+    delete[] bytes;
+    return ok;
+}
+
+} // namespace
+
+TEST_F(RealArchives, EveryMethodAndTheMultimediaBlocksGiveTheEtalon)
+{
+    std::vector<uint8_t> archive = ReadBytes(RealArchive("test_v2.rar"));
+    std::vector<RarMemberRecord> members;
+    ASSERT_EQ(RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members), 0);
+    ASSERT_EQ(members.size(), 7u);
+    for (const RarMemberRecord& member : members)
+    {
+        SCOPED_TRACE(member.name.CStr());
+        EXPECT_EQ(member.unpackVersion, 20);
+        EXPECT_EQ(member.crc, RarCrc32::Compute(etalon.data(), etalon.size()));
+        EXPECT_EQ(Extract(archive, member.name.CStr()), etalon);
+    }
+    EXPECT_EQ(members[0].method, 0x30);
+    EXPECT_EQ(members[5].method, 0x35);
+    EXPECT_EQ(members[6].name, "pMM.bin");
+}
+
+TEST_F(RealArchives, SolidContinuationNeedsTheMemberBeforeIt)
+{
+    std::vector<uint8_t> archive = ReadBytes(RealArchive("test_v2solid5.rar"));
+    EXPECT_EQ(Extract(archive, "p5_solid.bin"), etalon);
+    EXPECT_EQ(Extract(archive, "p5.bin"), etalon);
+}
+
+TEST_F(RealArchives, AudioAndPlainWaveDecodeToTheSameFile)
+{
+    std::vector<uint8_t> wave = ReadBytes(RealArchive("BoatModernEnglish.wav"));
+    for (const char* name : {"BoatModernEnglish-audio-text-unpack20.rar", "BoatModernEnglish-regular-unpack20.rar"})
+    {
+        SCOPED_TRACE(name);
+        std::vector<uint8_t> archive = ReadBytes(RealArchive(name));
+        EXPECT_EQ(Extract(archive, "BoatModernEnglish.wav"), wave);
+        bool ok = false;
+        EXPECT_EQ(Extract(archive, "LICENSE.txt", &ok).size(), 107u);
+        EXPECT_TRUE(ok);
+    }
+}
+
+TEST_F(RealArchives, DirectoriesCommentsAndUnicodeNamesAreRead)
+{
+    std::vector<uint8_t> archive = ReadBytes(RealArchive("Rar2.rar"));
+    std::vector<RarMemberRecord> members;
+    ASSERT_EQ(RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members), 0);
+    ASSERT_EQ(members.size(), 5u);
+    EXPECT_TRUE(members[0].IsDirectory());
+    EXPECT_EQ(members[0].name, "exe");
+    EXPECT_EQ(members[2].name, "exe\\test.exe");
+    // The code-page part of a Unicode name ends at its zero byte.
+    EXPECT_EQ(members[4].name.Length(), 8u);
+    for (int i = 2; i < 5; ++i)
+        EXPECT_TRUE(Extracts(archive, members[i].name.CStr())) << members[i].name.CStr();
+    EXPECT_EQ(Extract(archive, "EXE/TEST.EXE").size(), 45056u);
+
+    std::vector<uint8_t> commented = ReadBytes(RealArchive("rar202-comment-nopsw.rar"));
+    ASSERT_EQ(RarArchiveReader::ListArchive(commented.data(), static_cast<uint32_t>(commented.size()), members), 0);
+    ASSERT_EQ(members.size(), 2u);
+    EXPECT_TRUE(Extracts(commented, "FILE2.TXT"));
+}
+
+TEST(RarArchiveReader, NamesMatchWhateverTheCaseAndSlashes)
+{
+    EXPECT_TRUE(RarArchiveReader::NamesMatch(String("MS\\times.txt"), String("ms/TIMES.TXT")));
+    EXPECT_TRUE(RarArchiveReader::NamesMatch(String("a/b\\c"), String("A\\B/C")));
+    EXPECT_FALSE(RarArchiveReader::NamesMatch(String("a_b"), String("a/b")));
+    EXPECT_FALSE(RarArchiveReader::NamesMatch(String("times.txt"), String("times.tx")));
+
+    std::vector<uint8_t> archive = BuildArchive({Stored("MS\\times.txt", "font")});
+    uint8_t* bytes = nullptr;
+    uint32_t length = 0;
+    ASSERT_TRUE(RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
+                                                String("ms/TIMES.TXT"), String(), &bytes, &length));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), length), "font");
+    delete[] bytes;
+}
+
+TEST(RarArchiveReader, OtherVersionsEncryptionAndVolumesFailAloneWithALine)
+{
+    RawMember newer = Stored("v29.txt", "twenty-nine");
+    newer.version = 29;
+    RawMember locked = Stored("locked.txt", "secret");
+    locked.flags |= RarMemberRecord::kEncrypted;
+    RawMember split = Stored("split.bin", "first half only");
+    split.flags |= RarMemberRecord::kSplitAfter;
+    RawMember continued = Stored("continued.bin", "second half");
+    continued.flags |= RarMemberRecord::kSplitBefore;
+    std::vector<uint8_t> archive = BuildArchive({newer, locked, split, continued, Stored("fine.txt", "ok")});
+
+    LogCapture capture;
+    EXPECT_FALSE(Extracts(archive, "v29.txt"));
+    EXPECT_TRUE(capture.Contains("Файл [v29.txt] упакован неподдерживаемой версией архиватора (29)."));
+    EXPECT_FALSE(Extracts(archive, "locked.txt"));
+    EXPECT_FALSE(Extracts(archive, "split.bin"));
+    EXPECT_FALSE(Extracts(archive, "continued.bin"));
+    EXPECT_TRUE(capture.Contains("Файл [split.bin] разделён между томами архива"));
+    EXPECT_TRUE(Extracts(archive, "fine.txt"));
+    EXPECT_EQ(capture.Lines().size(), 4u);
+}
+
+TEST(RarArchiveReader, WrongCrcOrMissingMemberFails)
+{
+    RawMember damaged = Stored("damaged.txt", "payload");
+    damaged.crc ^= 1;
+    std::vector<uint8_t> archive = BuildArchive({damaged});
+    LogCapture capture;
+    EXPECT_FALSE(Extracts(archive, "damaged.txt"));
+    EXPECT_TRUE(capture.Contains("Неверная контрольная сумма файла [damaged.txt] в архиве."));
+    EXPECT_FALSE(Extracts(archive, "absent.txt"));
+    EXPECT_TRUE(capture.Contains("Файл [absent.txt] не найден в архиве."));
+}
+
+TEST(RarArchiveReader, HeadersReachingBeyondTheDataEndTheListing)
+{
+    std::vector<RarMemberRecord> members;
+    auto list = [&](const std::vector<uint8_t>& archive) {
+        return RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members);
+    };
+
+    // A name longer than its header, a header shorter than the fixed part,
+    // a block size of zero: each ends the listing after the good member.
+    RawMember longName = Stored("x.txt", "x");
+    longName.nameSize = 0xFFFF;
+    RawMember shortHeader = Stored("y.txt", "y");
+    shortHeader.headerSize = 20;
+    RawMember zeroHeader = Stored("z.txt", "z");
+    zeroHeader.headerSize = 0;
+    for (const RawMember& bad : {longName, shortHeader, zeroHeader})
+    {
+        ASSERT_EQ(list(BuildArchive({Stored("good.txt", "good"), bad, Stored("after.txt", "a")})), 0);
+        ASSERT_EQ(members.size(), 1u);
+        EXPECT_EQ(members[0].name, "good.txt");
+    }
+
+    // Data said to run past the end: listed, but it fails to extract.
+    RawMember overlong = Stored("overlong.bin", "abc");
+    overlong.packedSize = 0xFFFFFFF0;
+    std::vector<uint8_t> archive = BuildArchive({overlong});
+    ASSERT_EQ(list(archive), 0);
+    ASSERT_EQ(members.size(), 1u);
+    LogCapture capture;
+    EXPECT_FALSE(Extracts(archive, "overlong.bin"));
+    EXPECT_TRUE(capture.Contains("Данные файла [overlong.bin] выходят за конец архива."));
+
+    // A truncated archive still lists what it holds whole.
+    archive = BuildArchive({Stored("one.txt", "1111"), Stored("two.txt", "2222")});
+    archive.resize(archive.size() - 2);
+    ASSERT_EQ(list(archive), 0);
+    EXPECT_TRUE(Extracts(archive, "one.txt"));
+    EXPECT_FALSE(Extracts(archive, "two.txt"));
+}
+
+TEST(RarArchiveReader, RefusesDataThatIsNoArchive)
+{
+    std::vector<RarMemberRecord> members;
+    LogCapture capture;
+    const std::vector<uint8_t> cases[] = {
+        {},
+        rartest::Bytes("Rar!"),
+        rartest::Bytes("PK\x03\x04 not this kind of archive"),
+        rartest::Bytes(std::string("Rar!\x1A\x07\x00", 7) + "short"),
+    };
+    for (const std::vector<uint8_t>& data : cases)
+        EXPECT_EQ(RarArchiveReader::ListArchive(data.data(), static_cast<uint32_t>(data.size()), members), 1);
+    EXPECT_TRUE(capture.Contains("Данные не являются архивом RAR."));
+
+    // A main header whose size is below its own fixed part.
+    std::vector<uint8_t> archive = BuildArchive({Stored("a", "a")});
+    archive[12] = 5;
+    EXPECT_EQ(RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members), 1);
+}
+
+TEST(RarArchiveReader, SizesThePackedDataCannotHoldAreRefusedBeforeAllocating)
+{
+    RawMember huge = Stored("huge.bin", "tiny");
+    huge.method = 0x33;
+    huge.unpackedSize = 0xFFFFFFFF;
+    RawMember storedLonger = Stored("stored.bin", "four");
+    storedLonger.unpackedSize = 4000;
+    std::vector<uint8_t> archive = BuildArchive({huge, storedLonger});
+    LogCapture capture;
+    EXPECT_FALSE(Extracts(archive, "huge.bin"));
+    EXPECT_TRUE(capture.Contains("Неверный размер файла [huge.bin] в архиве"));
+    EXPECT_FALSE(Extracts(archive, "stored.bin"));
+}
+
+TEST(RarArchiveReader, ABrokenSolidMemberTakesTheMembersAfterItAlong)
+{
+    // Garbage where the first member's compressed data should be; the
+    // second continues its state.
+    RawMember first;
+    first.name = "first.bin";
+    first.data = std::vector<uint8_t>(64, 0xFF);
+    first.unpackedSize = 1000;
+    first.method = 0x33;
+    RawMember second = first;
+    second.name = "second.bin";
+    second.flags |= RarMemberRecord::kSolid;
+    std::vector<uint8_t> archive = BuildArchive({first, second}, 0x08);
+
+    LogCapture capture;
+    EXPECT_FALSE(Extracts(archive, "second.bin"));
+    EXPECT_TRUE(capture.Contains("Невозможно распаковать файл [second.bin]: предшествующий файл непрерывного архива"));
+    EXPECT_EQ(capture.Lines().size(), 1u);
+
+    std::vector<RarArchiveReader::Extracted> all;
+    ASSERT_EQ(RarArchiveReader::ExtractAll(archive.data(), static_cast<uint32_t>(archive.size()), String(), all), 0);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].bytes, nullptr);
+    EXPECT_EQ(all[1].bytes, nullptr);
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/Ptr.h"
+#include "engine/core/Vector3.h"
+
+class Triangles;
+
+// Triangle meshes generated in code, each centred on its own origin, with
+// normals and texture coordinates (stage 0) filled in and the local bound
+// computed. Faces wind so that their normals point outwards.
+
+// A flat square of size x size in the y = 0 plane, cut into cells x cells
+// squares, facing +y; coordinates repeat once per cell.
+Ptr<Triangles> MakeGround(const char* name, float size, uint32_t cells);
+
+// A box with the given half extents; each face has its own four vertices so
+// its edges stay sharp.
+Ptr<Triangles> MakeBox(const char* name, const Vector3& halfExtents);
+
+// An open tube along +y from y = 0 to y = length: rings + 1 rings of sides
+// vertices each. Vertex i of ring r is number r * sides + i.
+Ptr<Triangles> MakeTube(const char* name, float radius, float length, uint32_t sides, uint32_t rings);

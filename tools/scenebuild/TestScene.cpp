@@ -1,0 +1,123 @@
+#include "tools/scenebuild/TestScene.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/scene/Camera.h"
+#include "engine/scene/Light.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/SkinController.h"
+#include "engine/scene/Triangles.h"
+#include "engine/scene/Vector3Buffer.h"
+#include "engine/scene/Vector4Buffer.h"
+#include "tools/scenebuild/Meshes.h"
+
+namespace
+{
+
+constexpr float kTubeLength = 4.0f;
+
+Vector3Buffer* CopyOf(const Vector3Buffer& source)
+{
+    auto* copy = new Vector3Buffer(source.GetCount(), new Vector3[source.GetCount()]);
+    std::copy(source.GetElements(), source.GetElements() + source.GetCount(), copy->GetElements());
+    return copy;
+}
+
+// Two bones up the tube, the second bent; the tube skinned to them. The
+// tube comes after the bones in the skeleton, so the bones have moved by
+// the time its skin runs.
+Ptr<SceneNode> MakeSkeleton()
+{
+    Ptr<SceneNode> skeleton = new SceneNode(String("Skeleton"));
+    skeleton->GetLocalTransform().SetTranslation(Vector3(4, 0, 3));
+
+    Ptr<SceneNode> bone0 = new SceneNode(String("Bone0"));
+    Ptr<SceneNode> bone1 = new SceneNode(String("Bone1"));
+    bone0->GetLocalTransform().SetTranslation(Vector3(0, 0, 0));
+    bone1->GetLocalTransform().SetTranslation(Vector3(0, kTubeLength / 2, 0));
+    bone1->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(0, 0, 1), 0.6f));
+    bone0->AttachChild(bone1.Get());
+    skeleton->AttachChild(bone0.Get());
+
+    const uint32_t sides = 12, rings = 8;
+    Ptr<Triangles> tube = MakeTube("Tube", 0.3f, kTubeLength, sides, rings);
+    Ptr<SkinController> skin = new SkinController(String("TubeSkin"));
+    skin->SetRestVertices(CopyOf(*tube->GetVertices()));
+    skin->SetRestNormals(CopyOf(*tube->GetNormals()));
+    skin->SetRestTangents(CopyOf(*tube->GetTangents()));
+
+    // Weights shift from the first bone to the second over the middle
+    // third of the tube, so the bend is a curve rather than a kink.
+    const uint32_t count = tube->GetVertices()->GetCount();
+    auto* weights = new Vector4Buffer(count, new Vector4[count]);
+    auto* indices = new Vector4Buffer(count, new Vector4[count]);
+    for (uint32_t v = 0; v < count; ++v)
+    {
+        const float along = (*tube->GetVertices())[v].y / kTubeLength;
+        const float t = std::clamp((along - 1.0f / 3.0f) * 3.0f, 0.0f, 1.0f);
+        const float second = t * t * (3.0f - 2.0f * t);
+        (*weights)[v] = Vector4(1.0f - second, second, 0.0f, 0.0f);
+        (*indices)[v] = Vector4(0.0f, 1.0f, 0.0f, 0.0f);
+    }
+    skin->SetWeights(weights);
+    skin->SetBoneIndices(indices);
+
+    // The mesh relative to each bone at rest: the inverse of the bone's
+    // unbent place in the skeleton.
+    Node* bones[2] = {bone0.Get(), bone1.Get()};
+    const Transform offsets[2] = {Transform(Vector3(0, 0, 0), Quaternion(), Vector3(1, 1, 1)),
+                                  Transform(Vector3(0, -kTubeLength / 2, 0), Quaternion(), Vector3(1, 1, 1))};
+    skin->SetBones(2, bones, offsets);
+    tube->SetController(skin.Get());
+    skeleton->AttachChild(tube.Get());
+    return skeleton;
+}
+
+} // namespace
+
+Ptr<SceneNode> BuildTestScene()
+{
+    Ptr<SceneNode> root = new SceneNode(String("Root"), 8, 4);
+
+    // Up and back from the middle, tipped down a little towards it.
+    Ptr<Camera> camera = new Camera(String("Camera"));
+    camera->GetLocalTransform().SetTranslation(Vector3(0, 4, -14));
+    camera->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(1, 0, 0), 0.25f));
+    camera->SetFarDistance(500.0f);
+    root->AttachChild(camera.Get());
+
+    // Late-afternoon sun along the light's forward axis, down and across.
+    Ptr<Light> sun = new Light(String("Sun"));
+    sun->SetLightType(Light::kDirectional);
+    sun->SetAmbient(Vector4(0.25f, 0.25f, 0.3f, 1.0f));
+    sun->SetDiffuse(Vector4(1.0f, 0.95f, 0.8f, 1.0f));
+    sun->SetSpecular(Vector4(0.5f, 0.5f, 0.5f, 1.0f));
+    sun->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(1, 0, 0), 0.9f) *
+                                         Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.5f));
+    root->AttachChild(sun.Get());
+
+    root->AttachChild(MakeGround("Ground", 40.0f, 10).Get());
+
+    struct Placement
+    {
+        const char* name;
+        Vector3 halfExtents, at;
+        float turn;
+    };
+    const Placement boxes[] = {
+        {"Box1", {1, 1, 1}, {-4, 1, 2}, 0.0f},
+        {"Box2", {0.5f, 2, 0.5f}, {-1, 2, 6}, 0.4f},
+        {"Box3", {2, 0.5f, 1}, {3, 0.5f, -2}, -0.8f},
+    };
+    for (const Placement& placement : boxes)
+    {
+        Ptr<Triangles> box = MakeBox(placement.name, placement.halfExtents);
+        box->GetLocalTransform().SetTranslation(placement.at);
+        box->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(0, 1, 0), placement.turn));
+        root->AttachChild(box.Get());
+    }
+
+    root->AttachChild(MakeSkeleton().Get());
+    return root;
+}
