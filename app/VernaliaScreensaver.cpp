@@ -5,8 +5,13 @@
 #include <thread>
 
 #include "engine/core/Log.h"
+#include "engine/files/Codec.h"
+#include "engine/files/CodecManager.h"
+#include "engine/files/File.h"
 #include "engine/files/FileManager.h"
 #include "engine/render/Renderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/Node.h"
 #include "platform/KeyStore.h"
 
 namespace
@@ -127,13 +132,21 @@ int32_t VernaliaScreensaver::TerminateExtra()
     return 0;
 }
 
-int32_t VernaliaScreensaver::Update(double)
+int32_t VernaliaScreensaver::Update(double seconds)
 {
+    if (scene)
+        scene->UpdateTree(seconds, true);
     return 0;
 }
 
 int32_t VernaliaScreensaver::Render()
 {
+    Renderer* renderer = GetRenderer();
+    if (scene && renderer)
+    {
+        scene->DrawCulled(*renderer);
+        renderer->FlushTransparent();
+    }
     return 0;
 }
 
@@ -149,11 +162,39 @@ int32_t VernaliaScreensaver::ReleaseFadeEffect()
 
 int32_t VernaliaScreensaver::CreateSceneData()
 {
+    File* file = FileManager::FindFile(String("Main.STR"));
+    if (!file)
+    {
+        LogError("Невозможно найти файл данных скринсейвера.");
+        return 1;
+    }
+    Codec* codec = nullptr;
+    Object* root = nullptr;
+    if (CodecManager::GetCodec(String("STRSceneCodec"), &codec) != 0 || !codec ||
+        codec->LoadScene(file, &root) != 0 || !root)
+    {
+        LogError("Невозможно загрузить данные скринсейвера из файла.");
+        return 1;
+    }
+    Ptr<Object> loaded = root;
+    if (!root->IsDerived(Node::TYPE))
+    {
+        LogError("Невозможно загрузить данные скринсейвера из файла.");
+        return 1;
+    }
+    scene = static_cast<Node*>(root);
+
+    // The camera switching of the show takes the cameras over once it
+    // exists; until then the scene's camera named "Camera" shows it.
+    Object* camera = scene->FindByName(String("Camera"));
+    if (camera && camera->IsDerived(Camera::TYPE) && GetRenderer())
+        GetRenderer()->SetCamera(static_cast<Camera*>(camera));
     return 0;
 }
 
 int32_t VernaliaScreensaver::DeleteSceneData()
 {
+    scene = nullptr;
     return 0;
 }
 

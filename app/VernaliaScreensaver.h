@@ -1,5 +1,8 @@
 #pragma once
 #include "app/ScreensaverApp.h"
+#include "engine/core/Ptr.h"
+
+class Node;
 
 // The spring show: its scene, hotkeys and the seven settings it adds to the
 // common ones. Parts that later bring the scene, the message window and
@@ -48,6 +51,7 @@ public:
     uint32_t GetScreenshotRequests() const { return screenshotRequests; }
 
 private:
+    Ptr<Node> scene; // the root loaded from Main.STR
     bool muted = false;
     bool extraDefault[kExtraCount] = {true, true, true, true, true, true, true};
     bool extraCurrent[kExtraCount] = {true, true, true, true, true, true, true};

@@ -19,10 +19,8 @@ set(VERNALIA_ARCHIVES
 #   set_property(GLOBAL APPEND PROPERTY VERNALIA_ARCHIVE_EXTRA_FILES
 #     "<Archive.rar2>|<member path, e.g. Main.STR>|<absolute path of the file>|<target that makes it>")
 # A program that runs during the build to make such a file must not carry
-# the archives itself, or the build has a dependency cycle: the programs
-# defined in the same folder as the target that makes the file are taken to
-# be such programs; one defined elsewhere needs the target property
-# VERNALIA_BUILD_TOOL set to ON (qre has it).
+# the archives itself, or the build has a dependency cycle: such a program
+# sets the target property VERNALIA_BUILD_TOOL to ON (qre and scenebuild do).
 define_property(GLOBAL PROPERTY VERNALIA_ARCHIVE_EXTRA_FILES
   BRIEF_DOCS "Generated files packed into the embedded archives"
   FULL_DOCS "Entries ARCHIVE|MEMBER|ABSOLUTE_PATH|TARGET.")
@@ -119,16 +117,6 @@ function(vernalia_archive_rules)
       list(GET extra_fields 3 extra_target)
       list(APPEND added --add ${extra_member} ${extra_path})
       list(APPEND depends ${extra_path} ${extra_target})
-      if(TARGET ${extra_target})
-        get_target_property(maker_dir ${extra_target} SOURCE_DIR)
-        get_property(neighbours DIRECTORY ${maker_dir} PROPERTY BUILDSYSTEM_TARGETS)
-        foreach(neighbour IN LISTS neighbours)
-          get_target_property(type ${neighbour} TYPE)
-          if(type STREQUAL "EXECUTABLE")
-            set_property(TARGET ${neighbour} PROPERTY VERNALIA_BUILD_TOOL ON)
-          endif()
-        endforeach()
-      endif()
     endforeach()
 
     add_custom_command(OUTPUT ${output}

@@ -88,6 +88,9 @@ TEST_F(ShowRun, ThreeFramesHeadlessLogTheWholeLifecycle)
         "INFO. Конец лога.\n",
     });
     EXPECT_EQ(log.find("ERROR."), std::string::npos) << log;
+    EXPECT_EQ(log.find("WARNING."), std::string::npos) << log;
+    // The scene came out of the mounted archive: its root's record was read.
+    EXPECT_NE(log.find("INFO. RTTI[QRE.SceneNode] ID["), std::string::npos);
     EXPECT_NE(Store().find("Gamma=0\n"), std::string::npos);
 
     // The second run reads what the first one wrote.

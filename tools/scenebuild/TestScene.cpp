@@ -24,19 +24,24 @@ Vector3Buffer* CopyOf(const Vector3Buffer& source)
     return copy;
 }
 
-// Two bones up the tube, the second bent; the tube skinned to them. The
-// tube comes after the bones in the skeleton, so the bones have moved by
-// the time its skin runs.
+// Two bones up the tube, the second bent, and an end bone at its tip; the
+// tube skinned to the first two. The tube comes after the bones in the
+// skeleton, so the bones have moved by the time its skin runs.
 Ptr<SceneNode> MakeSkeleton()
 {
     Ptr<SceneNode> skeleton = new SceneNode(String("Skeleton"));
     skeleton->GetLocalTransform().SetTranslation(Vector3(4, 0, 3));
 
+    // The end bone moves nothing; it marks the tip, so the bound the skin
+    // fits around its bones covers the whole tube.
     Ptr<SceneNode> bone0 = new SceneNode(String("Bone0"));
     Ptr<SceneNode> bone1 = new SceneNode(String("Bone1"));
+    Ptr<SceneNode> end = new SceneNode(String("BoneEnd"));
     bone0->GetLocalTransform().SetTranslation(Vector3(0, 0, 0));
     bone1->GetLocalTransform().SetTranslation(Vector3(0, kTubeLength / 2, 0));
     bone1->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(0, 0, 1), 0.6f));
+    end->GetLocalTransform().SetTranslation(Vector3(0, kTubeLength / 2, 0));
+    bone1->AttachChild(end.Get());
     bone0->AttachChild(bone1.Get());
     skeleton->AttachChild(bone0.Get());
 
@@ -65,10 +70,11 @@ Ptr<SceneNode> MakeSkeleton()
 
     // The mesh relative to each bone at rest: the inverse of the bone's
     // unbent place in the skeleton.
-    Node* bones[2] = {bone0.Get(), bone1.Get()};
-    const Transform offsets[2] = {Transform(Vector3(0, 0, 0), Quaternion(), Vector3(1, 1, 1)),
-                                  Transform(Vector3(0, -kTubeLength / 2, 0), Quaternion(), Vector3(1, 1, 1))};
-    skin->SetBones(2, bones, offsets);
+    Node* bones[3] = {bone0.Get(), bone1.Get(), end.Get()};
+    const Transform offsets[3] = {Transform(Vector3(0, 0, 0), Quaternion(), Vector3(1, 1, 1)),
+                                  Transform(Vector3(0, -kTubeLength / 2, 0), Quaternion(), Vector3(1, 1, 1)),
+                                  Transform(Vector3(0, -kTubeLength, 0), Quaternion(), Vector3(1, 1, 1))};
+    skin->SetBones(3, bones, offsets);
     tube->SetController(skin.Get());
     skeleton->AttachChild(tube.Get());
     return skeleton;

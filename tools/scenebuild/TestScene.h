@@ -8,6 +8,6 @@ class SceneNode;
 // come with the renderer's effect classes; until then the geometry has none
 // and draws nothing, but the tree loads, updates and culls.
 //
-// Names the show may look for: "Root", "Camera", "Sun", "Ground", "Box1".."Box3",
-// "Skeleton", "Bone0", "Bone1", "Tube".
+// Names the show may look for: "Root", "Camera", "Sun", "Ground",
+// "Box1".."Box3", "Skeleton", "Bone0", "Bone1", "BoneEnd", "Tube".
 Ptr<SceneNode> BuildTestScene();
