@@ -187,17 +187,7 @@ int32_t BMPImageCodec::LoadImage(File* file, Image** place)
     if (file->Close() != 0)
         return 1;
 
-    Image* image = *place ? *place : new (std::nothrow) Image(file->GetName());
-    if (!image)
-    {
-        LogError("Недостаточно памяти для чтения файла BMP [%s].", file->GetPath().CStr());
-        return 2;
-    }
-    if (!*place)
-        image->SetFileName(file->GetName());
-    image->SetPixels(bitmap.format, bitmap.width, bitmap.height, bitmap.pixels.release());
-    *place = image;
-    return 0;
+    return Image::Deliver(place, file, bitmap.format, bitmap.width, bitmap.height, bitmap.pixels.release());
 }
 
 int32_t BMPImageCodec::SaveImage(File* file, Image* image)

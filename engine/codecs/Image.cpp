@@ -237,3 +237,19 @@ int32_t Image::LoadFormat(Stream& stream)
     LogError("Невозможно загрузить формат изображения. ID[%d] Имя[%s]", GetID(), GetName().CStr());
     return 1;
 }
+
+int32_t Image::Deliver(Image** place, File* file, int32_t format, uint32_t width, uint32_t height, uint8_t* pixels)
+{
+    Image* image = *place ? *place : new (std::nothrow) Image(file->GetName());
+    if (!image)
+    {
+        LogError("Недостаточно памяти для чтения файла [%s].", file->GetPath().CStr());
+        delete[] pixels;
+        return 2;
+    }
+    if (!*place)
+        image->SetFileName(file->GetName());
+    image->SetPixels(format, width, height, pixels);
+    *place = image;
+    return 0;
+}

@@ -93,6 +93,13 @@ public:
     // becomes a single slice, so its size still matches the block.
     virtual void SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight, uint8_t* block);
 
+    // Where a codec puts what it decoded: into *place when the caller gave
+    // an image, else into a new image named after the file. Takes the
+    // pixels (a new[] block) in every case. 0, or 2 (logged) when no image
+    // can be made.
+    static int32_t Deliver(Image** place, File* file, int32_t format, uint32_t width, uint32_t height,
+                           uint8_t* pixels);
+
     // Replaces the data with a new block of GetDataSize bytes (content
     // undefined; none when that size is 0). 0; 2 when the block cannot be
     // had or is larger than kMaxDataSize (logged, the image keeps no data).

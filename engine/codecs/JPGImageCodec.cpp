@@ -273,18 +273,7 @@ int32_t JPGImageCodec::LoadImage(File* file, Image** place)
         delete[] picture.pixels;
         return 1;
     }
-    Image* image = *place ? *place : new (std::nothrow) Image(file->GetName());
-    if (!image)
-    {
-        LogError("Недостаточно памяти для чтения файла JPEG [%s].", file->GetPath().CStr());
-        delete[] picture.pixels;
-        return 2;
-    }
-    if (!*place)
-        image->SetFileName(file->GetName());
-    image->SetPixels(picture.format, picture.width, picture.height, picture.pixels);
-    *place = image;
-    return 0;
+    return Image::Deliver(place, file, picture.format, picture.width, picture.height, picture.pixels);
 }
 
 int32_t JPGImageCodec::SaveImage(File* file, Image* image)

@@ -197,17 +197,7 @@ int32_t TGAImageCodec::LoadImage(File* file, Image** place)
     if (file->Close() != 0)
         return 1;
 
-    Image* image = *place ? *place : new (std::nothrow) Image(file->GetName());
-    if (!image)
-    {
-        LogError("Недостаточно памяти для чтения файла TGA [%s].", file->GetPath().CStr());
-        return 2;
-    }
-    if (!*place)
-        image->SetFileName(file->GetName());
-    image->SetPixels(picture.format, picture.width, picture.height, picture.pixels.release());
-    *place = image;
-    return 0;
+    return Image::Deliver(place, file, picture.format, picture.width, picture.height, picture.pixels.release());
 }
 
 int32_t TGAImageCodec::SaveImage(File* file, Image* image)

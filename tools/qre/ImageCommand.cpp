@@ -11,27 +11,11 @@
 #include "engine/files/Codec.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"
+#include "tools/qre/ReasonCollector.h"
 #include "tools/qre/TextConversion.h"
 
 namespace
 {
-
-// Keeps the log's complaints while the file decodes: they are the reason a
-// decode failed.
-class ReasonCollector : public MessageOutput
-{
-public:
-    explicit ReasonCollector(std::vector<std::string>& reasons) : MessageOutput(String("qre")), reasons(reasons) {}
-
-    void Output(int32_t level, const String& text) override
-    {
-        if (level != kLogInfo)
-            reasons.emplace_back(text.CStr(), text.Length());
-    }
-
-private:
-    std::vector<std::string>& reasons;
-};
 
 int Usage()
 {

@@ -7,26 +7,10 @@
 #include "engine/files/Codec.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"
+#include "tools/qre/ReasonCollector.h"
 
 namespace
 {
-
-// Keeps the log's complaints while the file loads: they are the reason a
-// load failed.
-class ReasonCollector : public MessageOutput
-{
-public:
-    explicit ReasonCollector(std::vector<std::string>& reasons) : MessageOutput(String("qre")), reasons(reasons) {}
-
-    void Output(int32_t level, const String& text) override
-    {
-        if (level != kLogInfo)
-            reasons.emplace_back(text.CStr(), text.Length());
-    }
-
-private:
-    std::vector<std::string>& reasons;
-};
 
 // Records the links in reading order; names are filled in after the load,
 // when every record is complete.

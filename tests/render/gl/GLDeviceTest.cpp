@@ -13,6 +13,7 @@
 #include "engine/render/BrightnessRamp.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLFunctions.h"
+#include "support/HeadlessGl.h"
 
 // Xlib last: its macros (None, Status, Bool) clash with everything above.
 #include <X11/Xlib.h>
@@ -38,42 +39,11 @@ Rgba PixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
     return {rgba[at], rgba[at + 1], rgba[at + 2], rgba[at + 3]};
 }
 
-// Whether this machine can give an OpenGL context without a window system
-// at all. Only then is a device that fails to come up a fault of ours.
-bool HeadlessEglAvailable(std::string& why)
-{
-    static int known = -1;
-    static std::string reason;
-    if (known < 0)
-    {
-        known = 0;
-        EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        EGLint major = 0, minor = 0;
-        if (display == EGL_NO_DISPLAY)
-            reason = "no surfaceless EGL platform";
-        else if (!eglInitialize(display, &major, &minor))
-            reason = "surfaceless EGL does not initialise";
-        else
-        {
-            // "OpenGL OpenGL_ES": whole words, the second is no desktop GL.
-            const char* apis = eglQueryString(display, EGL_CLIENT_APIS);
-            const std::string list = std::string(" ") + (apis ? apis : "") + " ";
-            if (list.find(" OpenGL ") == std::string::npos)
-                reason = "surfaceless EGL offers no desktop OpenGL";
-            else
-                known = 1;
-            eglTerminate(display);
-        }
-    }
-    why = reason;
-    return known == 1;
-}
-
 #define CREATE_HEADLESS_OR_SKIP(device, w, h)                                \
     std::unique_ptr<GLDevice> device;                                        \
     {                                                                        \
         std::string whyNot;                                                  \
-        if (!HeadlessEglAvailable(whyNot))                                   \
+        if (!HeadlessOpenGL(whyNot))                                   \
             GTEST_SKIP() << "no headless OpenGL here: " << whyNot;           \
         device = GLDevice::Create(nullptr, 0, w, h, &whyNot);                \
         ASSERT_NE(device, nullptr) << whyNot;                                \
@@ -96,7 +66,7 @@ std::vector<uint8_t> Presented(GLDevice& device, int& width, int& height)
 TEST(GLDeviceHeadless, RefusesUnusableBackBufferSizes)
 {
     std::string whyNot;
-    if (!HeadlessEglAvailable(whyNot))
+    if (!HeadlessOpenGL(whyNot))
         GTEST_SKIP() << "no headless OpenGL here: " << whyNot;
     for (auto [w, h] : {std::pair{0, 10}, std::pair{10, -1}, std::pair{1 << 20, 4}})
     {

@@ -19,38 +19,9 @@
 #include "engine/render/gl/GLFunctions.h"
 #include "engine/render/gl/GLShaderProgram.h"
 #include "engine/render/gl/ShaderAssembler.h"
+#include "support/HeadlessGl.h"
 
 using Float4 = std::array<float, 4>;
-
-// Whether this machine gives an OpenGL context without any window system;
-// only then is a rig that fails to come up a fault of ours.
-inline bool HeadlessOpenGL(std::string& why)
-{
-    static int known = -1;
-    static std::string reason;
-    if (known < 0)
-    {
-        known = 0;
-        EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        EGLint major = 0, minor = 0;
-        if (display == EGL_NO_DISPLAY)
-            reason = "no surfaceless EGL platform";
-        else if (!eglInitialize(display, &major, &minor))
-            reason = "surfaceless EGL does not initialise";
-        else
-        {
-            const char* apis = eglQueryString(display, EGL_CLIENT_APIS);
-            const std::string list = std::string(" ") + (apis ? apis : "") + " ";
-            if (list.find(" OpenGL ") == std::string::npos)
-                reason = "surfaceless EGL offers no desktop OpenGL";
-            else
-                known = 1;
-            eglTerminate(display);
-        }
-    }
-    why = reason;
-    return known == 1;
-}
 
 class ShaderRig
 {
