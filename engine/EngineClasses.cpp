@@ -14,6 +14,14 @@
 #include "engine/files/FileManager.h"
 #include "engine/files/InputManager.h"
 #include "engine/files/ModuleManager.h"
+#include "engine/render/BaseTexture.h"
+#include "engine/render/CompositeTexture.h"
+#include "engine/render/CubeTexture.h"
+#include "engine/render/NormalmapTextureController.h"
+#include "engine/render/RenderCubeTextureController.h"
+#include "engine/render/RenderTextureController.h"
+#include "engine/render/Texture.h"
+#include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLRenderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CameraCulledController.h"
@@ -94,6 +102,16 @@ void RegisterEngineClasses()
     PostUpdateController::RegisterClassFunctions();
     SkinController::RegisterClassFunctions();
     CameraCulledController::RegisterClassFunctions();
+
+    // textures
+    BaseTexture::RegisterClassFunctions();
+    Texture::RegisterClassFunctions();
+    CubeTexture::RegisterClassFunctions();
+    VolumeTexture::RegisterClassFunctions();
+    CompositeTexture::RegisterClassFunctions();
+    NormalmapTextureController::RegisterClassFunctions();
+    RenderTextureController::RegisterClassFunctions();
+    RenderCubeTextureController::RegisterClassFunctions();
 
     // built-in modules, registered after every class factory exists: the
     // renderer, the image codecs, the scene codec, the archive codec

@@ -1,0 +1,95 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/Array.h"
+#include "engine/core/Ptr.h"
+#include "engine/core/Quaternion.h"
+#include "engine/core/Vector3.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/NodeLink.h"
+#include "engine/scene/PostUpdateController.h"
+
+class BaseTexture;
+
+// Draws a list of nodes into the six faces of its target cube texture (the
+// controlled object) before the main view: environment maps seen from one
+// point. A non-continuous target is drawn once, and again only after its
+// device copy was lost. The faces are seen through a camera of its own.
+class RenderCubeTextureController : public PostUpdateController
+{
+    QRE_DECLARE_CLASS
+
+public:
+    explicit RenderCubeTextureController(const String& name = String()) : PostUpdateController(name) {}
+
+    // The target texture, or null when the controlled object is none.
+    BaseTexture* GetTargetTexture() const;
+
+    // False only for a non-continuous target that was drawn and still has
+    // its device copy; a controller without a target texture never draws.
+    bool NeedsRender() const;
+
+    // Render targets are a device service the renderer does not offer yet:
+    // until it does, a due rendering is only counted (GetPendingRenders),
+    // and the target is left as it is. 0.
+    int32_t PostUpdate() override;
+    uint32_t GetPendingRenders() const { return pendingRenders; }
+
+    // The nodes drawn into the target. They are not held: they live in the
+    // scene, which holds the target through its materials, and a reference
+    // back into it would close a cycle.
+    void AddNode(Node* node) { nodes.Append(NodeLink(node)); }
+    uint32_t GetNodeCount() const { return nodes.Count(); }
+    Node* GetNode(uint32_t index) const { return index < nodes.Count() ? nodes[index].Get() : nullptr; }
+
+    // The camera whose position the cube is seen from (held); the origin
+    // without one. 0; 3 (logged) for a camera that holds this controller.
+    // Null clears it.
+    int32_t SetCamera(Camera* newCamera);
+    Camera* GetCamera() const { return camera.Get(); }
+
+    bool IsContinuous() const { return continuous; }
+    void SetContinuous(bool value) { continuous = value; }
+    bool IsRendered() const { return rendered; }
+    void SetRendered(bool value) { rendered = value; }
+
+    // faces ----------------------------------------------------------------
+
+    static constexpr uint32_t kFaceCount = 6;
+    // The field of view that makes each face a quarter turn.
+    static constexpr float kFaceFieldOfView = 1.5707964f;
+
+    // The axes a face is seen along, in the device's cube face order (+x,
+    // -x, +y, -y, +z, -z). False, leaving the vectors, for face >= 6.
+    static bool GetFaceAxes(uint32_t face, Vector3& direction, Vector3& up, Vector3& right);
+
+    // The rotation whose camera axes are the face's (right, up, forward
+    // as the rotation's columns); identity for face >= 6.
+    static Quaternion GetFaceRotation(uint32_t face);
+
+    // The face camera, made on first use and kept for every face and frame:
+    // a quarter-turn view with the near and far planes of current (when
+    // given) at the position of GetCamera. Null only when it cannot be
+    // made (logged).
+    Camera* PrepareCubeCamera(const Camera* current);
+    Camera* GetCubeCamera() const { return cubeCamera.Get(); }
+
+    // Turns the face camera to a face and brings its world data and
+    // matrices up to date (time 0). 0; 3 for face >= 6 or no face camera.
+    int32_t OrientCubeCamera(uint32_t face);
+
+    bool Holds(const Object* other) const override;
+
+    // streaming: continuous, the camera link, the node count (u32) and that
+    // many node links
+    int32_t Save(Stream& stream) override;
+    int32_t Load(Stream& stream) override;
+
+private:
+    Array<NodeLink> nodes{1, 4};
+    bool continuous = true;
+    Ptr<Camera> camera;
+    Ptr<Camera> cubeCamera; // made by PrepareCubeCamera; never stored
+    bool rendered = false;
+    uint32_t pendingRenders = 0;
+};
