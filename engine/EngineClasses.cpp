@@ -15,23 +15,29 @@
 #include "engine/files/InputManager.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/render/BaseTexture.h"
+#include "engine/render/ColorEffect.h"
 #include "engine/render/CompositeTexture.h"
 #include "engine/render/CubeTexture.h"
+#include "engine/render/Effect.h"
+#include "engine/render/GeometryNodeEffect.h"
+#include "engine/render/GeometryNodeEffectPass.h"
 #include "engine/render/NormalmapTextureController.h"
+#include "engine/render/Pass.h"
 #include "engine/render/RenderCubeTextureController.h"
+#include "engine/render/RenderStateBlock.h"
 #include "engine/render/RenderTextureController.h"
+#include "engine/render/SceneNodeEffect.h"
 #include "engine/render/Texture.h"
+#include "engine/render/TextureEffect.h"
 #include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLRenderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CameraCulledController.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/Controller.h"
-#include "engine/scene/Effect.h"
 #include "engine/scene/FPCamera.h"
 #include "engine/scene/FloatBuffer.h"
 #include "engine/scene/GeometryNode.h"
-#include "engine/scene/GeometryNodeEffect.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/Lines.h"
@@ -39,7 +45,6 @@
 #include "engine/scene/Points.h"
 #include "engine/scene/PostUpdateController.h"
 #include "engine/scene/SceneNode.h"
-#include "engine/scene/SceneNodeEffect.h"
 #include "engine/scene/SkinController.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/StripLines.h"
@@ -85,9 +90,6 @@ void RegisterEngineClasses()
     Vector3Buffer::RegisterClassFunctions();
     Vector4Buffer::RegisterClassFunctions();
     ColorBuffer::RegisterClassFunctions();
-    Effect::RegisterClassFunctions();
-    GeometryNodeEffect::RegisterClassFunctions();
-    SceneNodeEffect::RegisterClassFunctions();
     Node::RegisterClassFunctions();
     SceneNode::RegisterClassFunctions();
     GeometryNode::RegisterClassFunctions();
@@ -112,6 +114,16 @@ void RegisterEngineClasses()
     NormalmapTextureController::RegisterClassFunctions();
     RenderTextureController::RegisterClassFunctions();
     RenderCubeTextureController::RegisterClassFunctions();
+
+    // effects
+    RenderStateBlock::RegisterClassFunctions();
+    Pass::RegisterClassFunctions();
+    GeometryNodeEffectPass::RegisterClassFunctions();
+    Effect::RegisterClassFunctions();
+    GeometryNodeEffect::RegisterClassFunctions();
+    SceneNodeEffect::RegisterClassFunctions();
+    ColorEffect::RegisterClassFunctions();
+    TextureEffect::RegisterClassFunctions();
 
     // built-in modules, registered after every class factory exists: the
     // renderer, the image codecs, the scene codec, the archive codec

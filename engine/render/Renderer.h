@@ -9,12 +9,17 @@
 #include "engine/core/Vector4.h"
 #include "engine/render/DisplayMode.h"
 
+class BaseTexture;
 class Buffer;
 class Camera;
 class GeometryNode;
+class IntBuffer;
 class Light;
 class Module;
+class Pass;
 class PostUpdateController;
+class RenderStateBlock;
+struct Matrix4;
 namespace platform { class Window; }
 
 // The engine's single drawing device. The frame operations live here; the
@@ -140,6 +145,101 @@ public:
     // Nothing in the base class.
     virtual void ReleaseBuffer(Buffer* buffer) { (void)buffer; }
 
+    // effect passes ------------------------------------------------------
+    // What a pass binds as it is applied; the device module implements
+    // them. Each does nothing and returns 0 in the base class.
+
+    // Starts the application of pass (already the current pass): applies
+    // its state block (ApplyStateBlock), or replays the recording of it
+    // while the pass is not marked changed. The pass binds its streams,
+    // textures and matrices after this.
+    virtual int32_t BeginPass(Pass* pass)
+    {
+        (void)pass;
+        return 0;
+    }
+    // Turns a state block into device state, in the documented order
+    // (blend, alpha test, cull, fog, material, shade, stencil, fill, depth,
+    // the eight texture stages, point sprites).
+    virtual int32_t ApplyStateBlock(RenderStateBlock* state)
+    {
+        (void)state;
+        return 0;
+    }
+    // Binds a texture to a stage (null unbinds), making its device copy on
+    // the first bind.
+    virtual int32_t SetTexture(uint32_t stage, BaseTexture* texture)
+    {
+        (void)stage;
+        (void)texture;
+        return 0;
+    }
+    // Vertex streams of the next draw; null unbinds.
+    virtual int32_t SetPositionStream(Buffer* buffer)
+    {
+        (void)buffer;
+        return 0;
+    }
+    virtual int32_t SetNormalStream(Buffer* buffer)
+    {
+        (void)buffer;
+        return 0;
+    }
+    virtual int32_t SetColorStream(Buffer* buffer)
+    {
+        (void)buffer;
+        return 0;
+    }
+    // Texture-coordinate input index (0..7) from a buffer of the geometry.
+    virtual int32_t SetTexCoordStream(uint32_t index, Buffer* buffer)
+    {
+        (void)index;
+        (void)buffer;
+        return 0;
+    }
+    virtual int32_t SetIndexBuffer(IntBuffer* buffer)
+    {
+        (void)buffer;
+        return 0;
+    }
+    // Fixed-function transforms (row-vector convention).
+    virtual int32_t SetWorldMatrix(const Matrix4& matrix)
+    {
+        (void)matrix;
+        return 0;
+    }
+    virtual int32_t SetViewMatrix(const Matrix4& matrix)
+    {
+        (void)matrix;
+        return 0;
+    }
+    virtual int32_t SetProjectionMatrix(const Matrix4& matrix)
+    {
+        (void)matrix;
+        return 0;
+    }
+    // Frees the recorded device state of a pass or a state block; called by
+    // them as they go. Nothing in the base class.
+    virtual void ReleasePass(Pass* pass) { (void)pass; }
+    virtual void ReleaseStateBlock(RenderStateBlock* state) { (void)state; }
+
+    // The pass being applied, set by the effect before BeginPass. Plain:
+    // valid only while that effect draws (it holds the pass).
+    Pass* GetCurrentPass() const { return currentPass; }
+    void SetCurrentPass(Pass* pass) { currentPass = pass; }
+
+    // Capabilities, filled by Initialize and read by the effects' technique
+    // checks. Shader levels: 0 version 1.x, 1 version 2.0, 2 version 3.0,
+    // 4 none. The defaults describe a device with no shaders.
+    int32_t simultaneousTextures = 1;
+    int32_t maxLights = 8;
+    bool volumeTextures = false;
+    bool cubeTextures = false;
+    bool projectedTextures = false;
+    int32_t vertexShaderLevel = 4;
+    int32_t pixelShaderLevel = 4;
+    bool pointSprites = false;
+
     // state -------------------------------------------------------------
 
     const Array<DisplayMode*>& GetModes() const { return modes; }
@@ -185,6 +285,7 @@ private:
     int32_t currentMode = -1;
     std::unique_ptr<platform::Window> window;  // null when headless or drawing nowhere
     bool windowOpen = false;
+    Pass* currentPass = nullptr;               // plain: held by the drawing effect
 };
 
 // The current renderer: created by a renderer module looked up by name.

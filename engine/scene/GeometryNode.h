@@ -5,7 +5,7 @@
 #include "engine/scene/Buffer.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/FloatBuffer.h"
-#include "engine/scene/GeometryNodeEffect.h"
+#include "engine/render/GeometryNodeEffect.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/Vector3Buffer.h"

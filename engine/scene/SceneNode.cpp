@@ -7,7 +7,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
-#include "engine/scene/SceneNodeEffect.h"
+#include "engine/render/SceneNodeEffect.h"
 
 QRE_IMPLEMENT_CLASS(SceneNode, Node)
 

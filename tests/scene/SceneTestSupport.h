@@ -11,9 +11,9 @@
 #include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
 #include "engine/files/File.h"
+#include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/Renderer.h"
-#include "engine/scene/GeometryNodeEffect.h"
-#include "engine/scene/SceneNodeEffect.h"
+#include "engine/render/SceneNodeEffect.h"
 #include "support/TemporaryFolder.h"
 
 // A renderer with no device that records what the scene traversal asks of

@@ -1,4 +1,4 @@
-#include "engine/scene/SceneNodeEffect.h"
+#include "engine/render/SceneNodeEffect.h"
 
 #include <new>
 

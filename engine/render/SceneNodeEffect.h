@@ -1,10 +1,11 @@
 #pragma once
-#include "engine/scene/Effect.h"
+#include "engine/render/Effect.h"
 
 class SceneNode;
 
 // An effect that wraps the drawing of a whole subtree (shadow maps,
-// post-processing): the subtree is drawn once per pass.
+// post-processing): the subtree is drawn once per pass. Streams nothing
+// beyond the effect's data.
 class SceneNodeEffect : public Effect
 {
     QRE_DECLARE_CLASS

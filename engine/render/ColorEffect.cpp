@@ -1,0 +1,138 @@
+#include "engine/render/ColorEffect.h"
+
+#include <new>
+
+#include "engine/core/EngineStartup.h"
+#include "engine/core/Log.h"
+#include "engine/core/Stream.h"
+#include "engine/render/GeometryNodeEffectPass.h"
+#include "engine/render/Renderer.h"
+#include "engine/render/Technique.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/ColorBuffer.h"
+#include "engine/scene/GeometryNode.h"
+#include "engine/scene/IntBuffer.h"
+#include "engine/scene/Vector3Buffer.h"
+
+QRE_IMPLEMENT_CLASS(ColorEffect, GeometryNodeEffect)
+
+namespace
+{
+// The fixed-function pass: the device state comes from the effect's
+// settings, the bindings from the effect's BindFixedFunction.
+class FixedFunctionPass : public GeometryNodeEffectPass
+{
+public:
+    explicit FixedFunctionPass(ColorEffect* effect) : GeometryNodeEffectPass(effect), colorEffect(effect) {}
+
+    int32_t Apply() override
+    {
+        Renderer* renderer = GetRenderer();
+        GeometryNode* geometry = renderer ? renderer->GetGeometry() : nullptr;
+        if (!renderer || !geometry)
+            return 1;
+        return colorEffect->BindFixedFunction(*renderer, *geometry);
+    }
+
+private:
+    ColorEffect* colorEffect; // back pointer, as the base's
+};
+
+// Any device can run the fixed-function pipeline.
+class FixedFunctionTechnique : public Technique
+{
+public:
+    explicit FixedFunctionTechnique(ColorEffect* effect) : effect(effect) {}
+
+    bool IsSupported(const Renderer&) override
+    {
+        if (GetPassCount() == 0)
+        {
+            FixedFunctionPass* pass = new (std::nothrow) FixedFunctionPass(effect);
+            if (!pass || !pass->GetState())
+            {
+                delete pass;
+                return false;
+            }
+            AddPass(pass);
+        }
+        return true;
+    }
+
+private:
+    ColorEffect* effect; // back pointer: the effect owns the technique
+};
+} // namespace
+
+ColorEffect::ColorEffect(const String& name) : GeometryNodeEffect(name)
+{
+    AddTechnique(new (std::nothrow) FixedFunctionTechnique(this));
+}
+
+int32_t ColorEffect::BindFixedFunction(Renderer& renderer, GeometryNode& geometry)
+{
+    Vector3Buffer* vertices = geometry.GetVertices();
+    if (!vertices || vertices->GetCount() == 0)
+        return 1;
+    if (!geometry.GetColors())
+    {
+        const uint32_t count = vertices->GetCount();
+        Vector4* data = new (std::nothrow) Vector4[count];
+        if (!data)
+        {
+            LogError("Недостаточно памяти для создания буффера. ID[%d] Имя[%s]", GetID(), GetName().CStr());
+            return 2;
+        }
+        for (uint32_t i = 0; i < count; ++i)
+            data[i] = colour;
+        ColorBuffer* colors = new (std::nothrow) ColorBuffer(count, data);
+        if (!colors)
+        {
+            delete[] data;
+            LogError("Недостаточно памяти для создания буффера. ID[%d] Имя[%s]", GetID(), GetName().CStr());
+            return 2;
+        }
+        geometry.SetColors(colors);
+    }
+    renderer.SetColorStream(geometry.GetColors());
+    renderer.SetPositionStream(vertices);
+    renderer.SetIndexBuffer(geometry.GetIndices());
+    renderer.SetTexture(0, nullptr);
+    renderer.SetWorldMatrix(geometry.GetWorldTransform().ToMatrix());
+    if (Camera* camera = renderer.GetCamera())
+    {
+        renderer.SetViewMatrix(camera->GetView());
+        renderer.SetProjectionMatrix(camera->GetProjection());
+    }
+    return 0;
+}
+
+int32_t ColorEffect::Save(Stream& stream)
+{
+    if (GeometryNodeEffect::Save(stream) != 0)
+    {
+        LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+        return 1;
+    }
+    if (stream.WriteVector4(colour) != 0)
+    {
+        LogError("Невозможно сохранить цвет. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+        return 1;
+    }
+    return 0;
+}
+
+int32_t ColorEffect::Load(Stream& stream)
+{
+    if (GeometryNodeEffect::Load(stream) != 0)
+    {
+        LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
+        return 1;
+    }
+    if (stream.ReadVector4(colour) != 0)
+    {
+        LogError("Невозможно загрузить цвет. ID[%d] Имя[%s]", GetID(), GetName().CStr());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/Ptr.h"
+#include "engine/render/BaseTexture.h"
+#include "engine/render/ColorEffect.h"
+
+// A coloured geometry with one texture on stage 0, fed by one of the
+// geometry's texture-coordinate sets.
+class TextureEffect : public ColorEffect
+{
+    QRE_DECLARE_CLASS
+
+public:
+    explicit TextureEffect(const String& name = String()) : ColorEffect(name) {}
+
+    // The texture (held; null draws untextured). 3 (refused, logged) when
+    // the texture is this effect or holds it.
+    BaseTexture* GetTexture() const { return texture.Get(); }
+    int32_t SetTexture(BaseTexture* newTexture);
+
+    // Which of the geometry's coordinate sets feeds the texture (0..7).
+    uint32_t GetTexCoordSet() const { return texCoordSet; }
+    void SetTexCoordSet(uint32_t set) { texCoordSet = set; }
+
+    // The colour pass's bindings plus the texture on stage 0 and the
+    // coordinate set as texture coordinate 0.
+    int32_t BindFixedFunction(Renderer& renderer, GeometryNode& geometry) override;
+
+    bool Holds(const Object* other) const override;
+
+    // streaming: texture link, coordinate set
+    int32_t Save(Stream& stream) override;
+    int32_t Load(Stream& stream) override;
+
+private:
+    Ptr<BaseTexture> texture;
+    uint32_t texCoordSet = 0;
+};
