@@ -119,8 +119,22 @@ int32_t BaseTexture::Load(Stream& stream)
     return 0;
 }
 
-int32_t BaseTexture::SaveImageLink(Stream& stream, Object* image)
+bool BaseTexture::RefusesImage(const Object* newImage) const
 {
+    if (!newImage->Holds(this))
+        return false;
+    LogWarning("Изображение уже владеет текстурой, установка замкнула бы цикл ссылок. Имя[%s] ID[%d]",
+               GetName().CStr(), GetID());
+    return true;
+}
+
+int32_t BaseTexture::SaveWithImage(Stream& stream, Object* image)
+{
+    if (BaseTexture::Save(stream) != 0)
+    {
+        LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+        return 1;
+    }
     if (stream.WriteLink(image) != 0)
     {
         LogError("Невозможно сохранить изображение текстуры. Имя[%s] ID[%d]", GetName().CStr(), GetID());
@@ -129,9 +143,14 @@ int32_t BaseTexture::SaveImageLink(Stream& stream, Object* image)
     return 0;
 }
 
-int32_t BaseTexture::LoadImageLink(Stream& stream, const RTTI& type, Object*& image)
+int32_t BaseTexture::LoadRecordAndImageLink(Stream& stream, const RTTI& type, Object*& image)
 {
     image = nullptr;
+    if (BaseTexture::Load(stream) != 0)
+    {
+        LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
+        return 1;
+    }
     Object* link = nullptr;
     if (stream.ReadLink(link) != 0)
     {

@@ -75,15 +75,58 @@ protected:
     // is asked for in full again and the next bind makes a new copy.
     void ReleaseDevice();
 
-    // The image link of the texture records: written with its failure
-    // message; read back, an object of another class than type counts as
-    // missing (image null). Both give 1 on a stream failure.
-    int32_t SaveImageLink(Stream& stream, Object* image);
-    int32_t LoadImageLink(Stream& stream, const RTTI& type, Object*& image);
+    // The image a texture is made from lives in a slot of the subclass,
+    // typed by the image class it takes. Replacing it asks for a new device
+    // copy with a full chain: 0; 3 (logged) when the image holds this
+    // texture, which would close a cycle of references. Null clears it.
+    template <typename ImageT>
+    int32_t ReplaceImage(Ptr<ImageT>& slot, ImageT* newImage)
+    {
+        if (newImage && RefusesImage(newImage))
+            return 3;
+        slot = newImage;
+        SetMipLevels(0);
+        ReleaseDevice();
+        return 0;
+    }
+
+    // Whether the image of a slot is other or holds it, for Holds.
+    static bool ImageHolds(const Object* image, const Object* other)
+    {
+        return image && (image == other || image->Holds(other));
+    }
+
+    // The record of a texture made from an image: this class's data, then
+    // the image link. 1 (logged) on a stream failure.
+    int32_t SaveWithImage(Stream& stream, Object* image);
+
+    // Reads that record back into the slot: an object of another class than
+    // ImageT counts as missing. The stored mip request outlives the
+    // replacement, which only resets it for a picture set from outside.
+    // 1 (logged) on a stream failure or a refused image.
+    template <typename ImageT>
+    int32_t LoadWithImage(Stream& stream, Ptr<ImageT>& slot)
+    {
+        Object* link = nullptr;
+        if (LoadRecordAndImageLink(stream, ImageT::TYPE, link) != 0)
+            return 1;
+        const uint32_t levels = GetMipLevels();
+        if (ReplaceImage(slot, static_cast<ImageT*>(link)) != 0)
+            return 1;
+        SetMipLevels(levels);
+        LogLoaded();
+        return 0;
+    }
+
+private:
+    // True (logged) for an image that holds this texture.
+    bool RefusesImage(const Object* newImage) const;
+    // This class's data, then the image link; null for a link of another
+    // class than type. 1 on a stream failure.
+    int32_t LoadRecordAndImageLink(Stream& stream, const RTTI& type, Object*& image);
     // The line a texture logs once its record has loaded.
     void LogLoaded() const;
 
-private:
     uint32_t mipLevels = 0;
     Ptr<Renderer> deviceRenderer;
     void* deviceHandle = nullptr;

@@ -4,8 +4,6 @@
 
 #include "engine/codecs/VolumeImage.h"
 #include "engine/core/EngineStartup.h"
-#include "engine/core/Log.h"
-#include "engine/core/Stream.h"
 
 QRE_IMPLEMENT_CLASS(CubeTexture, BaseTexture)
 
@@ -15,16 +13,7 @@ CubeTexture::CubeTexture(const String& name) : BaseTexture(name)
 
 int32_t CubeTexture::SetImage(Image* newImage)
 {
-    if (newImage && newImage->Holds(this))
-    {
-        LogWarning("Изображение уже владеет текстурой, установка замкнула бы цикл ссылок. Имя[%s] ID[%d]",
-                   GetName().CStr(), GetID());
-        return 3;
-    }
-    image = newImage;
-    SetMipLevels(0);
-    ReleaseDevice();
-    return 0;
+    return ReplaceImage(image, newImage);
 }
 
 const uint8_t* CubeTexture::GetFace(uint32_t face) const
@@ -39,35 +28,15 @@ const uint8_t* CubeTexture::GetFace(uint32_t face) const
 
 bool CubeTexture::Holds(const Object* other) const
 {
-    if (BaseTexture::Holds(other))
-        return true;
-    return image && (image.Get() == other || image->Holds(other));
+    return BaseTexture::Holds(other) || ImageHolds(image.Get(), other);
 }
 
 int32_t CubeTexture::Save(Stream& stream)
 {
-    if (BaseTexture::Save(stream) != 0)
-    {
-        LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-        return 1;
-    }
-    return SaveImageLink(stream, image.Get());
+    return SaveWithImage(stream, image.Get());
 }
 
 int32_t CubeTexture::Load(Stream& stream)
 {
-    if (BaseTexture::Load(stream) != 0)
-    {
-        LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-        return 1;
-    }
-    Object* link = nullptr;
-    if (LoadImageLink(stream, Image::TYPE, link) != 0)
-        return 1;
-    const uint32_t levels = GetMipLevels();
-    if (SetImage(static_cast<Image*>(link)) != 0)
-        return 1;
-    SetMipLevels(levels);
-    LogLoaded();
-    return 0;
+    return LoadWithImage(stream, image);
 }

@@ -21,25 +21,13 @@ bool RenderCubeTextureController::NeedsRender() const
     const BaseTexture* texture = GetTargetTexture();
     if (!texture)
         return false;
-    return continuous || !rendered || !texture->GetDeviceHandle();
+    return setup.IsContinuous() || !rendered || !texture->GetDeviceHandle();
 }
 
 int32_t RenderCubeTextureController::PostUpdate()
 {
     if (NeedsRender())
         ++pendingRenders;
-    return 0;
-}
-
-int32_t RenderCubeTextureController::SetCamera(Camera* newCamera)
-{
-    if (newCamera && newCamera->Holds(this))
-    {
-        LogWarning("Камера уже владеет контроллером, установка замкнула бы цикл ссылок. Имя[%s] ID[%d]",
-                   GetName().CStr(), GetID());
-        return 3;
-    }
-    camera = newCamera;
     return 0;
 }
 
@@ -99,6 +87,7 @@ int32_t RenderCubeTextureController::OrientCubeCamera(uint32_t face)
 {
     if (face >= kFaceCount || !cubeCamera)
         return 3;
+    const Camera* camera = setup.GetCamera();
     const Vector3 position = camera ? camera->GetPosition() : Vector3();
     cubeCamera->SetLocalTransform(Transform(position, GetFaceRotation(face), Vector3(1, 1, 1)));
     cubeCamera->UpdateWorldData(0.0);
@@ -109,7 +98,7 @@ bool RenderCubeTextureController::Holds(const Object* other) const
 {
     if (PostUpdateController::Holds(other))
         return true;
-    if (camera && (camera.Get() == other || camera->Holds(other)))
+    if (setup.Holds(other))
         return true;
     return cubeCamera && (cubeCamera.Get() == other || cubeCamera->Holds(other));
 }
@@ -121,25 +110,7 @@ int32_t RenderCubeTextureController::Save(Stream& stream)
         LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
         return 1;
     }
-    if (stream.WriteBool(continuous) != 0)
-    {
-        LogError("Невозможно сохранить флаг генерации. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-        return 1;
-    }
-    if (stream.WriteLink(camera.Get()) != 0)
-    {
-        LogError("Невозможно сохранить узел камеры. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-        return 1;
-    }
-    stream.WriteUInt32(nodes.Count());
-    for (const NodeLink& link : nodes)
-        stream.WriteLink(link.Get());
-    if (stream.GetState() != 0)
-    {
-        LogError("Невозможно сохранить узлы. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-        return 1;
-    }
-    return 0;
+    return setup.Save(*this, stream);
 }
 
 int32_t RenderCubeTextureController::Load(Stream& stream)
@@ -149,38 +120,8 @@ int32_t RenderCubeTextureController::Load(Stream& stream)
         LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
         return 1;
     }
-    if (stream.ReadBool(continuous) != 0)
-    {
-        LogError("Невозможно загрузить флаг генерации. ID[%d] Имя[%s]", GetID(), GetName().CStr());
+    if (setup.Load(*this, stream) != 0)
         return 1;
-    }
-    Object* link = nullptr;
-    if (stream.ReadLink(link) != 0)
-    {
-        LogError("Невозможно загрузить узел камеры. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-        return 1;
-    }
-    // Another class counts as no camera.
-    if (SetCamera(link && link->IsDerived(Camera::TYPE) ? static_cast<Camera*>(link) : nullptr) != 0)
-        return 1;
-    uint32_t count = 0;
-    if (stream.ReadUInt32(count) != 0 || !stream.CheckRemaining(count, 4))
-    {
-        LogError("Невозможно загрузить узлы. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-        return 1;
-    }
-    nodes.Clear();
-    for (uint32_t i = 0; i < count; ++i)
-    {
-        Object* node = nullptr;
-        if (stream.ReadLink(node) != 0)
-        {
-            LogError("Невозможно загрузить узлы. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-            return 1;
-        }
-        if (node && node->IsDerived(Node::TYPE))
-            nodes.Append(NodeLink(static_cast<Node*>(node)));
-    }
     rendered = false;
     return 0;
 }

@@ -1,10 +1,9 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/core/Array.h"
 #include "engine/core/Ptr.h"
+#include "engine/render/RenderTargetSetup.h"
 #include "engine/scene/Camera.h"
-#include "engine/scene/NodeLink.h"
 #include "engine/scene/PostUpdateController.h"
 
 class BaseTexture;
@@ -33,20 +32,18 @@ public:
     int32_t PostUpdate() override;
     uint32_t GetPendingRenders() const { return pendingRenders; }
 
-    // The nodes drawn into the target. They are not held: they live in the
-    // scene, which holds the target through its materials, and a reference
-    // back into it would close a cycle.
-    void AddNode(Node* node) { nodes.Append(NodeLink(node)); }
-    uint32_t GetNodeCount() const { return nodes.Count(); }
-    Node* GetNode(uint32_t index) const { return index < nodes.Count() ? nodes[index].Get() : nullptr; }
+    // The nodes drawn into the target, not held (see RenderTargetSetup).
+    void AddNode(Node* node) { setup.AddNode(node); }
+    uint32_t GetNodeCount() const { return setup.GetNodeCount(); }
+    Node* GetNode(uint32_t index) const { return setup.GetNode(index); }
 
     // The viewpoint (held). 0; 3 (logged) for a camera that holds this
     // controller. Null clears it.
-    int32_t SetCamera(Camera* newCamera);
-    Camera* GetCamera() const { return camera.Get(); }
+    int32_t SetCamera(Camera* newCamera) { return setup.SetCamera(*this, newCamera); }
+    Camera* GetCamera() const { return setup.GetCamera(); }
 
-    bool IsContinuous() const { return continuous; }
-    void SetContinuous(bool value) { continuous = value; }
+    bool IsContinuous() const { return setup.IsContinuous(); }
+    void SetContinuous(bool value) { setup.SetContinuous(value); }
     bool IsRendered() const { return rendered; }
     void SetRendered(bool value) { rendered = value; }
 
@@ -58,9 +55,7 @@ public:
     int32_t Load(Stream& stream) override;
 
 private:
-    Array<NodeLink> nodes{1, 4};
-    bool continuous = true;
-    Ptr<Camera> camera;
+    RenderTargetSetup setup;
     bool rendered = false;
     uint32_t pendingRenders = 0;
 };
