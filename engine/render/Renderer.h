@@ -240,6 +240,11 @@ public:
     int32_t pixelShaderLevel = 4;
     bool pointSprites = false;
 
+    // Overrides every draw takes over its pass's state: mirrored views swap
+    // the culled winding; a second pass over laid-down depth tests equal.
+    bool invertCulling = false;
+    bool depthEqual = false;
+
     // state -------------------------------------------------------------
 
     const Array<DisplayMode*>& GetModes() const { return modes; }

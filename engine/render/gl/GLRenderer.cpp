@@ -91,6 +91,12 @@ int32_t GLRenderer::Initialize(int32_t modeIndex, const String&, unsigned long p
 
 int32_t GLRenderer::Shutdown()
 {
+    // The texture names die with the context; only the table is emptied,
+    // so textures that still carry a token make a new copy next time.
+    if (device && device->MakeCurrent())
+        ReleaseTextures();
+    textures.clear();
+    textureBound = false;
     device.reset();
     return 0;
 }
@@ -113,7 +119,16 @@ int32_t GLRenderer::BeginScene()
         device->ForceLoss();
     if (target)
         device->SetWindowSize(target->Width(), target->Height());
-    return device->BeginScene() ? 0 : 1;
+    if (!device->BeginScene())
+    {
+        // A lost device keeps nothing: every copy is made again on a new
+        // device.
+        textures.clear();
+        textureBound = false;
+        return 1;
+    }
+    ResetSceneState();
+    return 0;
 }
 
 int32_t GLRenderer::EndScene()

@@ -1,0 +1,324 @@
+#include "engine/render/gl/GLRenderer.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/EngineClasses.h"
+#include "engine/codecs/Image.h"
+#include "engine/core/EngineStartup.h"
+#include "engine/core/Matrix4.h"
+#include "engine/render/ColorEffect.h"
+#include "engine/render/Texture.h"
+#include "engine/render/TextureEffect.h"
+#include "engine/render/gl/GLDevice.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/IntBuffer.h"
+#include "engine/scene/Triangles.h"
+#include "engine/scene/Vector2Buffer.h"
+#include "engine/scene/Vector3Buffer.h"
+#include "support/HeadlessGl.h"
+
+namespace
+{
+
+struct Rgb
+{
+    int r, g, b;
+};
+
+std::ostream& operator<<(std::ostream& out, const Rgb& c)
+{
+    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+// What an 8-bit target stores for a float colour component.
+int Stored(float value)
+{
+    return static_cast<int>(std::lround(value * 255.0f));
+}
+
+// The clear colour goes through the packing: times 255, truncated.
+int Packed(float value)
+{
+    return static_cast<int>(value * 255.0f);
+}
+
+void ExpectNear(const Rgb& got, const Rgb& want, int tolerance, const char* what)
+{
+    EXPECT_LE(std::abs(got.r - want.r), tolerance) << what << ": got " << got << " want " << want;
+    EXPECT_LE(std::abs(got.g - want.g), tolerance) << what << ": got " << got << " want " << want;
+    EXPECT_LE(std::abs(got.b - want.b), tolerance) << what << ": got " << got << " want " << want;
+}
+
+const Vector4 kClear{0.0f, 0.0f, 1.0f, 1.0f};
+
+// A running engine with the OpenGL renderer open headless, drawing single
+// nodes between BeginFrame and EndFrame with the default camera.
+class GLRendererDrawTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string why;
+        if (!HeadlessOpenGL(why))
+            GTEST_SKIP() << "no headless OpenGL here: " << why;
+        Renderer::SetHeadless(true);
+        RegisterEngineClasses();
+        ASSERT_EQ(InitializeEngine(), 0);
+        started = true;
+        ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+        renderer = static_cast<GLRenderer*>(GetRenderer());
+        ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("draw"), 0, 0, 0, 640, 480), 0);
+    }
+
+    void TearDown() override
+    {
+        if (!started)
+            return;
+        DestroyRenderer();
+        TerminateEngine();
+    }
+
+    // Clears, begins the frame (which sets up the camera) and returns its
+    // view-projection for the expected positions.
+    void Begin()
+    {
+        ASSERT_EQ(renderer->Clear(3, kClear, 1.0f, 0), 0);
+        ASSERT_EQ(renderer->BeginFrame(), 0);
+        Camera* camera = renderer->GetCamera();
+        ASSERT_NE(camera, nullptr);
+        viewProjection = camera->GetView() * camera->GetProjection();
+    }
+
+    void End()
+    {
+        ASSERT_EQ(renderer->EndFrame(), 0);
+        ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
+    }
+
+    // The pixel (top row first) a world point lands on, from p x V x P, the
+    // perspective divide and the viewport; false behind the eye.
+    bool PixelOf(const Vector3& p, int& x, int& y) const
+    {
+        const float in[4] = {p.x, p.y, p.z, 1.0f};
+        float clip[4] = {};
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r)
+                clip[c] += in[r] * viewProjection.m[r][c];
+        if (clip[3] <= 0.0f)
+            return false;
+        const float nx = clip[0] / clip[3];
+        const float ny = clip[1] / clip[3];
+        x = static_cast<int>(std::floor((nx + 1.0f) * 0.5f * static_cast<float>(width > 0 ? width : renderer->GetWidth())));
+        y = static_cast<int>(std::floor((1.0f - ny) * 0.5f * static_cast<float>(height > 0 ? height : renderer->GetHeight())));
+        return true;
+    }
+
+    Rgb At(int x, int y) const
+    {
+        const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+        return {pixels[at], pixels[at + 1], pixels[at + 2]};
+    }
+
+    // A triangle node of three points and the given indices with a colour
+    // effect; culling is off so the winding does not matter.
+    Ptr<Triangles> MakeTriangle(const Vector3 (&corners)[3], const Vector4& colour,
+                                std::vector<int32_t> order = {0, 1, 2})
+    {
+        Ptr<Triangles> node = new Triangles(String("tri"));
+        Vector3* points = new Vector3[3]{corners[0], corners[1], corners[2]};
+        node->SetVertices(new Vector3Buffer(3, points));
+        int32_t* list = new int32_t[order.size()];
+        for (size_t i = 0; i < order.size(); ++i)
+            list[i] = order[i];
+        node->SetIndices(new IntBuffer(static_cast<uint32_t>(order.size()), list));
+        Ptr<ColorEffect> effect = new ColorEffect(String("colour"));
+        effect->SetColor(colour);
+        effect->SetCullEnabled(false);
+        node->SetEffect(effect.Get());
+        return node;
+    }
+
+    Rgb ClearRgb() const { return {Packed(kClear.x), Packed(kClear.y), Packed(kClear.z)}; }
+
+    bool started = false;
+    GLRenderer* renderer = nullptr;
+    Matrix4 viewProjection;
+    std::vector<uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+};
+
+// A triangle at a depth along +z, where the default camera looks.
+void FrontTriangle(float distance, Vector3 (&out)[3])
+{
+    out[0] = Vector3(-1.0f, -1.0f, distance);
+    out[1] = Vector3(1.0f, -1.0f, distance);
+    out[2] = Vector3(0.0f, 1.0f, distance);
+}
+
+} // namespace
+
+TEST_F(GLRendererDrawTest, DrawsTheColourInsideAndLeavesTheClearColourOutside)
+{
+    Begin();
+    Vector3 corners[3];
+    FrontTriangle(5.0f, corners);
+    const Vector4 colour{0.2f, 0.4f, 0.6f, 1.0f};
+    Ptr<Triangles> node = MakeTriangle(corners, colour);
+    node->Draw(*renderer);
+    End();
+
+    int cx = 0, cy = 0;
+    const Vector3 centroid((corners[0].x + corners[1].x + corners[2].x) / 3, (corners[0].y + corners[1].y + corners[2].y) / 3,
+                           corners[0].z);
+    ASSERT_TRUE(PixelOf(centroid, cx, cy));
+    ASSERT_TRUE(cx > 2 && cx < width - 2 && cy > 2 && cy < height - 2) << cx << "," << cy;
+    ExpectNear(At(cx, cy), {Stored(colour.x), Stored(colour.y), Stored(colour.z)}, 0, "inside");
+
+    // Outside: past the apex and beside the base, by the projected corners.
+    int ax = 0, ay = 0, bx = 0, by = 0;
+    ASSERT_TRUE(PixelOf(corners[2], ax, ay));
+    ASSERT_TRUE(PixelOf(corners[1], bx, by));
+    if (ay - 3 >= 0)
+        ExpectNear(At(ax, ay - 3), ClearRgb(), 0, "above the apex");
+    if (bx + 3 < width)
+        ExpectNear(At(bx + 3, by - 1), ClearRgb(), 0, "right of the base");
+    ExpectNear(At(0, 0), ClearRgb(), 0, "corner");
+}
+
+TEST_F(GLRendererDrawTest, GeometryBehindTheEyeOrOutsideTheViewIsNotDrawn)
+{
+    Begin();
+    Vector3 behind[3];
+    FrontTriangle(-5.0f, behind);
+    Vector3 aside[3] = {Vector3(300.0f, -1.0f, 5.0f), Vector3(302.0f, -1.0f, 5.0f), Vector3(301.0f, 1.0f, 5.0f)};
+    Ptr<Triangles> back = MakeTriangle(behind, Vector4(1, 0, 0, 1));
+    Ptr<Triangles> side = MakeTriangle(aside, Vector4(0, 1, 0, 1));
+    back->Draw(*renderer);
+    side->Draw(*renderer);
+    End();
+
+    int dummyX = 0, dummyY = 0;
+    ASSERT_FALSE(PixelOf(behind[0], dummyX, dummyY)) << "the test triangle must be behind the eye";
+    const Rgb clear = ClearRgb();
+    for (int y = 0; y < height; y += 7)
+        for (int x = 0; x < width; x += 7)
+        {
+            const Rgb got = At(x, y);
+            ASSERT_TRUE(got.r == clear.r && got.g == clear.g && got.b == clear.b) << x << "," << y << " " << got;
+        }
+}
+
+TEST_F(GLRendererDrawTest, DepthTestKeepsTheNearerTriangleWhicheverComesFirst)
+{
+    for (bool nearFirst : {true, false})
+    {
+        Begin();
+        Vector3 nearCorners[3], farCorners[3];
+        FrontTriangle(4.0f, nearCorners);
+        FrontTriangle(8.0f, farCorners);
+        // The far one scaled up so both cover the same centre pixel.
+        for (Vector3& p : farCorners)
+            p = Vector3(p.x * 2.0f, p.y * 2.0f, p.z);
+        const Vector4 nearColour{1.0f, 0.0f, 0.0f, 1.0f};
+        const Vector4 farColour{0.0f, 1.0f, 0.0f, 1.0f};
+        Ptr<Triangles> nearNode = MakeTriangle(nearCorners, nearColour);
+        Ptr<Triangles> farNode = MakeTriangle(farCorners, farColour);
+        if (nearFirst)
+        {
+            nearNode->Draw(*renderer);
+            farNode->Draw(*renderer);
+        }
+        else
+        {
+            farNode->Draw(*renderer);
+            nearNode->Draw(*renderer);
+        }
+        End();
+        int cx = 0, cy = 0;
+        ASSERT_TRUE(PixelOf(Vector3(0.0f, -1.0f / 3.0f, 4.0f), cx, cy));
+        ExpectNear(At(cx, cy), {Stored(nearColour.x), Stored(nearColour.y), Stored(nearColour.z)}, 0,
+                   nearFirst ? "near drawn first" : "near drawn last");
+    }
+}
+
+TEST_F(GLRendererDrawTest, HalfTransparentColourBlendsOverTheClearColour)
+{
+    Begin();
+    Vector3 corners[3];
+    FrontTriangle(5.0f, corners);
+    const Vector4 colour{1.0f, 0.6f, 0.0f, 0.5f};
+    Ptr<Triangles> node = MakeTriangle(corners, colour);
+    // Source alpha, inverse source alpha.
+    static_cast<ColorEffect*>(node->GetEffect())->SetBlend(true, 4, 5);
+    // Drawn as the transparent queue would draw it.
+    node->DrawDeferred(*renderer);
+    End();
+
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(PixelOf(Vector3(0.0f, -1.0f / 3.0f, 5.0f), cx, cy));
+    const float a = colour.w;
+    const float clear[3] = {Packed(kClear.x) / 255.0f, Packed(kClear.y) / 255.0f, Packed(kClear.z) / 255.0f};
+    const Rgb want{Stored(colour.x * a + clear[0] * (1 - a)), Stored(colour.y * a + clear[1] * (1 - a)),
+                   Stored(colour.z * a + clear[2] * (1 - a))};
+    ExpectNear(At(cx, cy), want, 1, "blended");
+}
+
+TEST_F(GLRendererDrawTest, TexturedQuadSamplesEachTexelAtItsCentre)
+{
+    Begin();
+    // 2 x 2 RGBA texels; row 0 of the image is texture coordinate v near 0.
+    const uint8_t texels[2][2][4] = {{{255, 0, 0, 255}, {0, 255, 0, 255}}, {{0, 0, 255, 255}, {255, 255, 0, 255}}};
+    Ptr<Image> image = new Image(String("checker"), Image::kPixel32, 2, 2);
+    ASSERT_NE(image->GetData(), nullptr);
+    std::memcpy(image->GetData(), texels, sizeof(texels));
+    Ptr<Texture> texture = new Texture(String("checker"));
+    ASSERT_EQ(texture->SetImage(image.Get()), 0);
+
+    // Corner (u, v) of the quad sits at (x0 + u s, y0 - v s): v runs down.
+    const float x0 = -1.0f, y0 = 1.0f, s = 2.0f, z = 5.0f;
+    Ptr<Triangles> node = new Triangles(String("quad"));
+    node->SetVertices(new Vector3Buffer(4, new Vector3[4]{Vector3(x0, y0, z), Vector3(x0 + s, y0, z),
+                                                           Vector3(x0 + s, y0 - s, z), Vector3(x0, y0 - s, z)}));
+    ASSERT_EQ(node->SetTextureCoordinates(0, new Vector2Buffer(4, new Vector2[4]{Vector2(0, 0), Vector2(1, 0),
+                                                                                   Vector2(1, 1), Vector2(0, 1)})),
+              0);
+    node->SetIndices(new IntBuffer(6, new int32_t[6]{0, 1, 2, 0, 2, 3}));
+    Ptr<TextureEffect> effect = new TextureEffect(String("textured"));
+    effect->SetColor(Vector4(1, 1, 1, 1));
+    effect->SetCullEnabled(false);
+    effect->SetSampler(0, 0, 0, 0); // clamp, nearest, nearest
+    ASSERT_EQ(effect->SetTexture(texture.Get()), 0);
+    node->SetEffect(effect.Get());
+    node->Draw(*renderer);
+    End();
+
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 2; ++column)
+        {
+            const float u = (static_cast<float>(column) + 0.5f) / 2.0f;
+            const float v = (static_cast<float>(row) + 0.5f) / 2.0f;
+            int px = 0, py = 0;
+            ASSERT_TRUE(PixelOf(Vector3(x0 + u * s, y0 - v * s, z), px, py));
+            const uint8_t* t = texels[row][column];
+            ExpectNear(At(px, py), {t[0], t[1], t[2]}, 0, "texel");
+        }
+}
+
+TEST_F(GLRendererDrawTest, IndexPastTheVerticesDrawsNothing)
+{
+    Begin();
+    Vector3 corners[3];
+    FrontTriangle(5.0f, corners);
+    Ptr<Triangles> node = MakeTriangle(corners, Vector4(1, 1, 1, 1), {0, 1, 3});
+    node->Draw(*renderer);
+    End();
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(PixelOf(Vector3(0.0f, -1.0f / 3.0f, 5.0f), cx, cy));
+    ExpectNear(At(cx, cy), ClearRgb(), 0, "centre");
+}
