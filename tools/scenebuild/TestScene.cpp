@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/render/ColorEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
@@ -14,6 +15,15 @@
 
 namespace
 {
+
+// A plain coloured material until the scene gets its textured, lit effects.
+void Paint(GeometryNode& mesh, const Vector4& colour)
+{
+    Ptr<ColorEffect> effect = new ColorEffect(String(mesh.GetName().CStr()));
+    effect->SetColor(colour);
+    mesh.SetEffect(effect.Get());
+}
+
 
 constexpr float kTubeLength = 4.0f;
 
@@ -76,6 +86,7 @@ Ptr<SceneNode> MakeSkeleton()
                                   Transform(Vector3(0, -kTubeLength, 0), Quaternion(), Vector3(1, 1, 1))};
     skin->SetBones(3, bones, offsets);
     tube->SetController(skin.Get());
+    Paint(*tube, Vector4(0.9f, 0.45f, 0.55f, 1.0f));
     skeleton->AttachChild(tube.Get());
     return skeleton;
 }
@@ -103,24 +114,28 @@ Ptr<SceneNode> BuildTestScene()
                                          Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.5f));
     root->AttachChild(sun.Get());
 
-    root->AttachChild(MakeGround("Ground", 40.0f, 10).Get());
+    Ptr<Triangles> ground = MakeGround("Ground", 40.0f, 10);
+    Paint(*ground, Vector4(0.35f, 0.6f, 0.25f, 1.0f));
+    root->AttachChild(ground.Get());
 
     struct Placement
     {
         const char* name;
         Vector3 halfExtents, at;
         float turn;
+        Vector4 colour;
     };
     const Placement boxes[] = {
-        {"Box1", {1, 1, 1}, {-4, 1, 2}, 0.0f},
-        {"Box2", {0.5f, 2, 0.5f}, {-1, 2, 6}, 0.4f},
-        {"Box3", {2, 0.5f, 1}, {3, 0.5f, -2}, -0.8f},
+        {"Box1", {1, 1, 1}, {-4, 1, 2}, 0.0f, {0.8f, 0.5f, 0.3f, 1.0f}},
+        {"Box2", {0.5f, 2, 0.5f}, {-1, 2, 6}, 0.4f, {0.5f, 0.6f, 0.85f, 1.0f}},
+        {"Box3", {2, 0.5f, 1}, {3, 0.5f, -2}, -0.8f, {0.9f, 0.8f, 0.4f, 1.0f}},
     };
     for (const Placement& placement : boxes)
     {
         Ptr<Triangles> box = MakeBox(placement.name, placement.halfExtents);
         box->GetLocalTransform().SetTranslation(placement.at);
         box->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(0, 1, 0), placement.turn));
+        Paint(*box, placement.colour);
         root->AttachChild(box.Get());
     }
 
