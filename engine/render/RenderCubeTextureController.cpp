@@ -12,16 +12,12 @@ QRE_IMPLEMENT_CLASS(RenderCubeTextureController, PostUpdateController)
 
 BaseTexture* RenderCubeTextureController::GetTargetTexture() const
 {
-    Object* target = GetTarget();
-    return target && target->IsDerived(BaseTexture::TYPE) ? static_cast<BaseTexture*>(target) : nullptr;
+    return RenderTargetSetup::TargetTexture(GetTarget());
 }
 
 bool RenderCubeTextureController::NeedsRender() const
 {
-    const BaseTexture* texture = GetTargetTexture();
-    if (!texture)
-        return false;
-    return setup.IsContinuous() || !rendered || !texture->GetDeviceHandle();
+    return setup.NeedsRender(GetTarget(), rendered);
 }
 
 int32_t RenderCubeTextureController::PostUpdate()

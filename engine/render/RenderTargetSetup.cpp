@@ -3,6 +3,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/Object.h"
 #include "engine/core/Stream.h"
+#include "engine/render/BaseTexture.h"
 
 int32_t RenderTargetSetup::SetCamera(const Object& owner, Camera* newCamera)
 {
@@ -79,4 +80,17 @@ int32_t RenderTargetSetup::Load(const Object& owner, Stream& stream)
             nodes.Append(NodeLink(static_cast<Node*>(node)));
     }
     return 0;
+}
+
+BaseTexture* RenderTargetSetup::TargetTexture(Object* target)
+{
+    return target && target->IsDerived(BaseTexture::TYPE) ? static_cast<BaseTexture*>(target) : nullptr;
+}
+
+bool RenderTargetSetup::NeedsRender(Object* target, bool rendered) const
+{
+    const BaseTexture* texture = TargetTexture(target);
+    if (!texture)
+        return false;
+    return continuous || !rendered || !texture->GetDeviceHandle();
 }

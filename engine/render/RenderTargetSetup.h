@@ -14,6 +14,8 @@ class Stream;
 // controller's record. Kept apart from the controllers so that each stays a
 // post-update controller by class; the owner is passed in for its name and
 // ID in log lines and for the cycle check, and is never kept.
+class BaseTexture;
+
 class RenderTargetSetup
 {
 public:
@@ -31,6 +33,14 @@ public:
 
     bool IsContinuous() const { return continuous; }
     void SetContinuous(bool value) { continuous = value; }
+
+    // The texture a controller draws into: its target when that is a
+    // texture, else null.
+    static BaseTexture* TargetTexture(Object* target);
+
+    // False only for a non-continuous target that was drawn and still has
+    // its device copy; no target texture never draws.
+    bool NeedsRender(Object* target, bool rendered) const;
 
     // Whether the camera is other or holds it.
     bool Holds(const Object* other) const;

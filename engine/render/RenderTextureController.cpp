@@ -11,16 +11,12 @@ QRE_IMPLEMENT_CLASS(RenderTextureController, PostUpdateController)
 
 BaseTexture* RenderTextureController::GetTargetTexture() const
 {
-    Object* target = GetTarget();
-    return target && target->IsDerived(BaseTexture::TYPE) ? static_cast<BaseTexture*>(target) : nullptr;
+    return RenderTargetSetup::TargetTexture(GetTarget());
 }
 
 bool RenderTextureController::NeedsRender() const
 {
-    const BaseTexture* texture = GetTargetTexture();
-    if (!texture)
-        return false;
-    return setup.IsContinuous() || !rendered || !texture->GetDeviceHandle();
+    return setup.NeedsRender(GetTarget(), rendered);
 }
 
 int32_t RenderTextureController::PostUpdate()
