@@ -296,3 +296,29 @@ Renderer* GetRenderer()
 {
     return currentRenderer.Get();
 }
+
+int32_t Renderer::GetWorldMatrix(Matrix4& out)
+{
+    out = worldTransform;
+    return 0;
+}
+
+int32_t Renderer::GetViewMatrix(Matrix4& out)
+{
+    out = viewTransform;
+    return 0;
+}
+
+int32_t Renderer::GetProjectionMatrix(Matrix4& out)
+{
+    out = projectionTransform;
+    return 0;
+}
+
+int32_t Renderer::GetTextureMatrix(Matrix4& out, uint32_t stage)
+{
+    if (stage >= 8)
+        return 3;
+    out = textureTransform[stage];
+    return 0;
+}

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "engine/core/Array.h"
+#include "engine/core/Matrix4.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/RefCounted.h"
 #include "engine/core/String.h"
@@ -12,6 +13,12 @@
 class BaseTexture;
 class Buffer;
 class Camera;
+class CubeTexture;
+class Image;
+class OcclusionQuery;
+class Shader;
+class Texture;
+struct Vector2;
 class GeometryNode;
 class IntBuffer;
 class Light;
@@ -19,7 +26,6 @@ class Module;
 class Pass;
 class PostUpdateController;
 class RenderStateBlock;
-struct Matrix4;
 namespace platform { class Window; }
 
 // The engine's single drawing device. The frame operations live here; the
@@ -223,6 +229,142 @@ public:
     virtual void ReleasePass(Pass* pass) { (void)pass; }
     virtual void ReleaseStateBlock(RenderStateBlock* state) { (void)state; }
 
+    // Further vertex streams: point sizes (FloatBuffer), blend weights and
+    // blend indices (Vector4Buffer) for the vertex programs that skin.
+    virtual int32_t SetPointSizeStream(Buffer* buffer)
+    {
+        (void)buffer;
+        return 0;
+    }
+    virtual int32_t SetBlendWeightStream(Buffer* buffer)
+    {
+        (void)buffer;
+        return 0;
+    }
+    virtual int32_t SetBlendIndexStream(Buffer* buffer)
+    {
+        (void)buffer;
+        return 0;
+    }
+
+    // Binds position, one 2-float coordinate set, the index list and two
+    // 4-float streams directly (no pass), then draws like DrawIndexed.
+    virtual int32_t DrawIndexedStreams(Buffer* position, Buffer* texCoord, IntBuffer* indices, Buffer* extraA,
+                                       Buffer* extraB)
+    {
+        (void)position;
+        (void)texCoord;
+        (void)indices;
+        (void)extraA;
+        (void)extraB;
+        return 0;
+    }
+    // Non-indexed primitives of the current geometry's type from vertex 0;
+    // nothing below 1.
+    virtual int32_t Draw(int32_t primitiveCount)
+    {
+        (void)primitiveCount;
+        return 0;
+    }
+
+    // The transforms as last set (identity before).
+    virtual int32_t GetWorldMatrix(Matrix4& out);
+    virtual int32_t GetViewMatrix(Matrix4& out);
+    virtual int32_t GetProjectionMatrix(Matrix4& out);
+    // Texture transform of a stage (0..7): a matrix other than the identity
+    // switches the stage's 3-coordinate transform on, the identity off.
+    virtual int32_t GetTextureMatrix(Matrix4& out, uint32_t stage);
+    virtual int32_t SetTextureMatrix(uint32_t stage, const Matrix4& matrix)
+    {
+        (void)stage;
+        (void)matrix;
+        return 0;
+    }
+
+    // Shader programs: bound on their first use (translated and compiled
+    // then); null selects fixed function. Constants are float4 registers.
+    virtual int32_t SetVertexShader(Shader* shader)
+    {
+        (void)shader;
+        return 0;
+    }
+    virtual int32_t SetVertexShaderConstants(uint32_t start, const float* data, uint32_t count)
+    {
+        (void)start;
+        (void)data;
+        (void)count;
+        return 0;
+    }
+    virtual int32_t SetPixelShader(Shader* shader)
+    {
+        (void)shader;
+        return 0;
+    }
+    virtual int32_t SetPixelShaderConstants(uint32_t start, const float* data, uint32_t count)
+    {
+        (void)start;
+        (void)data;
+        (void)count;
+        return 0;
+    }
+
+    // Occlusion queries: the device query is made on the first Begin; End
+    // waits for the result and stores the visible sample count in the query.
+    virtual int32_t BeginQuery(OcclusionQuery* query)
+    {
+        (void)query;
+        return 0;
+    }
+    virtual int32_t EndQuery(OcclusionQuery* query)
+    {
+        (void)query;
+        return 0;
+    }
+
+    // Render targets nest as a stack: a texture pushes, null pops and
+    // restores the previous target. The viewport becomes the target's size.
+    virtual int32_t SetRenderTarget(Texture* texture)
+    {
+        (void)texture;
+        return 0;
+    }
+    // face 0..5: +x, -x, +y, -y, +z, -z.
+    virtual int32_t SetCubeRenderTarget(uint32_t face, CubeTexture* texture)
+    {
+        (void)face;
+        (void)texture;
+        return 0;
+    }
+    // Replaces only the depth surface (shadow maps), with the depth bias in
+    // units of 2^-24 and the slope-scaled bias; null restores both to 0.
+    virtual int32_t SetDepthRenderTarget(Texture* texture, float depthBias, float slopeBias)
+    {
+        (void)texture;
+        (void)depthBias;
+        (void)slopeBias;
+        return 0;
+    }
+    // Position and size in pixels, rounded; depth range 0..1.
+    virtual int32_t SetViewport(const Vector2& position, const Vector2& size)
+    {
+        (void)position;
+        (void)size;
+        return 0;
+    }
+
+    // A copy of the back buffer as a new RGB image (held by *image), top row
+    // first. 1 (logged) when there is nothing to read.
+    virtual int32_t CaptureScreen(Image** image)
+    {
+        (void)image;
+        return 1;
+    }
+
+    // Frees device copies; each owner calls its own as it goes.
+    virtual void ReleaseTexture(BaseTexture* texture) { (void)texture; }
+    virtual void ReleaseShader(Shader* shader) { (void)shader; }
+    virtual void ReleaseQuery(OcclusionQuery* query) { (void)query; }
+
     // The pass being applied, set by the effect before BeginPass. Plain:
     // valid only while that effect draws (it holds the pass).
     Pass* GetCurrentPass() const { return currentPass; }
@@ -239,11 +381,27 @@ public:
     int32_t vertexShaderLevel = 4;
     int32_t pixelShaderLevel = 4;
     bool pointSprites = false;
+    bool occlusionQueries = false;
+    bool hardwareShadowmaps = false;
+    bool floatTextures64 = false;
+    // Automatic mip chains of render targets, formats A8, A16B16G16R16,
+    // R8G8B8 and R8G8B8A8, for plane and cube targets.
+    bool targetMipAutogen[4] = {false, false, false, false};
+    bool cubeTargetMipAutogen[4] = {false, false, false, false};
+    // DXT1..DXT5 storage.
+    bool compression[5] = {false, false, false, false, false};
+    // Colour streams as four floats; a device without it takes packed
+    // 8-bit colours.
+    bool floatColours = true;
 
     // Overrides every draw takes over its pass's state: mirrored views swap
     // the culled winding; a second pass over laid-down depth tests equal.
     bool invertCulling = false;
     bool depthEqual = false;
+    // Set while a shadow map is drawn.
+    bool shadowPass = false;
+    // Scratch world matrix for the effects.
+    Matrix4 worldMatrix;
 
     // state -------------------------------------------------------------
 
@@ -265,6 +423,12 @@ protected:
     void EnumerateModes(int32_t desktopWidth, int32_t desktopHeight);
 
     Vector4 clearColour{0, 0, 0, 1};
+    // The transforms as last set, for the getters; implementations keep
+    // them current.
+    Matrix4 worldTransform;
+    Matrix4 viewTransform;
+    Matrix4 projectionTransform;
+    Matrix4 textureTransform[8];
     bool letterbox = false; // set while a letterbox viewport is active
 
 private:

@@ -8,6 +8,9 @@
 #include "engine/files/StaticModule.h"
 #include "engine/render/BrightnessRamp.h"
 #include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLQueryTable.h"
+#include "engine/render/gl/GLShaderCache.h"
+#include "engine/render/gl/GLTextureCache.h"
 #include "platform/Window.h"
 
 namespace
@@ -33,6 +36,9 @@ int32_t CreateOpenGLRenderer(Renderer** place)
 } // namespace
 
 GLRenderer::GLRenderer()
+    : textureCache(std::make_unique<GLTextureCache>()),
+      shaderCache(std::make_unique<GLShaderCache>()),
+      queryTable(std::make_unique<GLQueryTable>())
 {
     int width = kHeadlessWidth;
     int height = kHeadlessHeight;
@@ -85,20 +91,23 @@ int32_t GLRenderer::Initialize(int32_t modeIndex, const String&, unsigned long p
     LogInfo("Samples %d", mode.samples);
     LogInfo("Vendor [%s]", device->Vendor().c_str());
     LogInfo("Driver [%s]", (device->RendererName() + " " + device->Version()).c_str());
+    DetectCapabilities();
     SetBrightness(brightness);
     return 0;
 }
 
 int32_t GLRenderer::Shutdown()
 {
-    // The texture names die with the context; only the table is emptied,
-    // so textures that still carry a token make a new copy next time.
-    if (device && device->MakeCurrent())
-        ReleaseTextures();
-    textures.clear();
-    textureBound = false;
+    ReleaseDeviceObjects(device && device->MakeCurrent());
     device.reset();
     return 0;
+}
+
+void GLRenderer::ReleaseDeviceObjects(bool contextUsable)
+{
+    ReleaseTextures(contextUsable);
+    ReleaseShaders(contextUsable);
+    ReleaseQueries(contextUsable);
 }
 
 int32_t GLRenderer::Clear(uint32_t flags, const Vector4& colour, float depth, uint32_t stencil)
@@ -123,8 +132,7 @@ int32_t GLRenderer::BeginScene()
     {
         // A lost device keeps nothing: every copy is made again on a new
         // device.
-        textures.clear();
-        textureBound = false;
+        ReleaseDeviceObjects(false);
         return 1;
     }
     ResetSceneState();

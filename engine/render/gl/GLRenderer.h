@@ -1,12 +1,14 @@
 #pragma once
 #include <cstdint>
-#include <map>
 #include <memory>
 
 #include "engine/core/Matrix4.h"
 #include "engine/render/Renderer.h"
 
 class GLDevice;
+class GLQueryTable;
+class GLShaderCache;
+class GLTextureCache;
 
 // The renderer on OpenGL 2.1 through EGL: on the render window when there is
 // a display, offscreen otherwise. Frames are drawn into a target of the
@@ -29,21 +31,48 @@ public:
 
     // Fixed-function drawing with client-side vertex arrays: the buffers are
     // read from memory at each draw, so they need no device copy and no
-    // upload when they change.
+    // upload when they change. (GLRendererDraw.cpp)
     int32_t BeginPass(Pass* pass) override;
     int32_t ApplyStateBlock(RenderStateBlock* state) override;
-    int32_t SetTexture(uint32_t stage, BaseTexture* texture) override;
     int32_t SetPositionStream(Buffer* buffer) override;
     int32_t SetNormalStream(Buffer* buffer) override;
     int32_t SetColorStream(Buffer* buffer) override;
     int32_t SetTexCoordStream(uint32_t index, Buffer* buffer) override;
+    int32_t SetPointSizeStream(Buffer* buffer) override;
+    int32_t SetBlendWeightStream(Buffer* buffer) override;
+    int32_t SetBlendIndexStream(Buffer* buffer) override;
     int32_t SetIndexBuffer(IntBuffer* buffer) override;
     int32_t DrawIndexed() override;
+    int32_t DrawIndexedStreams(Buffer* position, Buffer* texCoord, IntBuffer* indices, Buffer* extraA,
+                               Buffer* extraB) override;
+    int32_t Draw(int32_t primitiveCount) override;
     int32_t SetWorldMatrix(const Matrix4& matrix) override;
     int32_t SetViewMatrix(const Matrix4& matrix) override;
     int32_t SetProjectionMatrix(const Matrix4& matrix) override;
+    int32_t SetTextureMatrix(uint32_t stage, const Matrix4& matrix) override;
     int32_t EnableLight(Light* light) override;
     int32_t DisableLight() override;
+
+    // Textures and render targets. (GLRendererTextures.cpp)
+    int32_t SetTexture(uint32_t stage, BaseTexture* texture) override;
+    void ReleaseTexture(BaseTexture* texture) override;
+    int32_t SetRenderTarget(Texture* texture) override;
+    int32_t SetCubeRenderTarget(uint32_t face, CubeTexture* texture) override;
+    int32_t SetDepthRenderTarget(Texture* texture, float depthBias, float slopeBias) override;
+    int32_t SetViewport(const Vector2& position, const Vector2& size) override;
+
+    // Shader programs. (GLRendererShaders.cpp)
+    int32_t SetVertexShader(Shader* shader) override;
+    int32_t SetVertexShaderConstants(uint32_t start, const float* data, uint32_t count) override;
+    int32_t SetPixelShader(Shader* shader) override;
+    int32_t SetPixelShaderConstants(uint32_t start, const float* data, uint32_t count) override;
+    void ReleaseShader(Shader* shader) override;
+
+    // Queries and the screen copy. (GLRendererQueries.cpp)
+    int32_t BeginQuery(OcclusionQuery* query) override;
+    int32_t EndQuery(OcclusionQuery* query) override;
+    void ReleaseQuery(OcclusionQuery* query) override;
+    int32_t CaptureScreen(Image** image) override;
 
     // The device, for the render module's own code and its tests; null
     // before Initialize.
@@ -60,47 +89,71 @@ private:
     };
     static Stream DescribeStream(Buffer* buffer);
 
-    // The model-view from the world and view matrices, loaded into GL.
+    // Sampler state of one stage from the last applied state block, put on
+    // the texture bound to that stage.
+    struct StageSampler
+    {
+        int32_t minFilter = 5;
+        int32_t magFilter = 1;
+        int32_t addressU = 1;
+        int32_t addressV = 1;
+        int32_t addressW = 1;
+        float borderColour[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+    };
+
+    // Every device object goes: with the context still usable they are
+    // deleted, otherwise (loss) only forgotten. Either way each owner's
+    // handle is cleared so its next use makes a new copy.
+    void ReleaseDeviceObjects(bool contextUsable);
+
+    // (GLRenderer.cpp) capability fields and their log lines, after the
+    // device exists. (GLRendererQueries.cpp)
+    void DetectCapabilities();
+
+    // (GLRendererDraw.cpp)
     void LoadModelView();
-    // The sampler state of stage 0 from the last state block, put on the
-    // texture bound to stage 0.
-    void ApplySamplerState();
-    // Deletes every texture copy; needs the context.
-    void ReleaseTextures();
-    // Device state the renderer expects at the start of every scene.
     void ResetSceneState();
+
+    // (GLRendererTextures.cpp) the sampler state of a stage applied to the
+    // texture bound there; the texture and target tables emptied.
+    void ApplySamplerState(uint32_t stage);
+    void ReleaseTextures(bool contextUsable);
+    bool IsRenderTargetTexture(const BaseTexture* texture) const;
+
+    // (GLRendererShaders.cpp) When a vertex program is bound: feeds the
+    // bound streams to its inputs and returns true; false for fixed
+    // function. FinishShaderDraw undoes what Prepare enabled.
+    bool PrepareShaderDraw();
+    void FinishShaderDraw();
+    void ReleaseShaders(bool contextUsable);
+
+    // (GLRendererQueries.cpp)
+    void ReleaseQueries(bool contextUsable);
 
     std::unique_ptr<GLDevice> device;
     int32_t brightness = 0;
 
-    Matrix4 world;
-    Matrix4 view;
-
+    // draw state (GLRendererDraw.cpp) -------------------------------------
     Stream position;
     Stream normal;
     Stream colour;
     static constexpr uint32_t kTexCoordSets = 8;
     Stream texCoord[kTexCoordSets];
+    Stream pointSize;
+    Stream blendWeight;
+    Stream blendIndex;
     IntBuffer* indices = nullptr; // plain, as the streams
-
-    // Stage 0 sampler state of the last applied state block.
-    int32_t minFilter = 5;
-    int32_t magFilter = 1;
-    int32_t addressU = 1;
-    int32_t addressV = 1;
-    float borderColour[4] = {0.0f, 1.0f, 0.0f, 1.0f};
-    bool textureBound = false;
     // Culling and depth of the last state block, kept so the renderer's
     // overrides are applied at each draw rather than baked into the pass.
     bool cullEnabled = true;
     int32_t cullOrder = 1;
     int32_t depthFunction = 2;
+    StageSampler samplers[8];
 
-    // Texture copies by the token kept in the texture's handle slot. A
-    // token is never reused, so a texture whose copy went with a Shutdown
-    // (or a token of another renderer) is simply made again.
-    std::map<uintptr_t, unsigned int> textures;
-    uintptr_t nextTextureToken = 1;
+    // component state, each kept by the file that uses it ------------------
+    std::unique_ptr<GLTextureCache> textureCache;
+    std::unique_ptr<GLShaderCache> shaderCache;
+    std::unique_ptr<GLQueryTable> queryTable;
 };
 
 // Post-initialisation: registers the built-in "OpenGL" renderer module.

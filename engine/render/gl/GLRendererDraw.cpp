@@ -33,30 +33,10 @@ constexpr GLenum kBlendFactor[10] = {GL_ZERO,      GL_ONE,       GL_SRC_COLOR,  
                                      GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR,
                                      GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA};
 
-constexpr GLenum kMinFilter[6] = {GL_NEAREST,
-                                  GL_LINEAR,
-                                  GL_NEAREST_MIPMAP_NEAREST,
-                                  GL_NEAREST_MIPMAP_LINEAR,
-                                  GL_LINEAR_MIPMAP_NEAREST,
-                                  GL_LINEAR_MIPMAP_LINEAR};
-
 template <size_t N>
 GLenum Pick(const GLenum (&table)[N], int32_t index, GLenum fallback)
 {
     return index >= 0 && static_cast<size_t>(index) < N ? table[index] : fallback;
-}
-
-GLenum AddressMode(int32_t mode)
-{
-    switch (mode)
-    {
-    case 0:
-        return GL_CLAMP_TO_EDGE; // the other device's clamp repeats the edge texel
-    case 2:
-        return GL_CLAMP_TO_BORDER;
-    default:
-        return GL_REPEAT;
-    }
 }
 
 // Every colour reaches the device as a packed 8-bit-per-channel value
@@ -140,12 +120,12 @@ GLRenderer::Stream GLRenderer::DescribeStream(Buffer* buffer)
 void GLRenderer::LoadModelView()
 {
     glMatrixMode(GL_MODELVIEW);
-    LoadMatrix(world * view);
+    LoadMatrix(worldTransform * viewTransform);
 }
 
 int32_t GLRenderer::SetWorldMatrix(const Matrix4& matrix)
 {
-    world = matrix;
+    worldTransform = matrix;
     if (device)
         LoadModelView();
     return 0;
@@ -153,7 +133,7 @@ int32_t GLRenderer::SetWorldMatrix(const Matrix4& matrix)
 
 int32_t GLRenderer::SetViewMatrix(const Matrix4& matrix)
 {
-    view = matrix;
+    viewTransform = matrix;
     if (device)
         LoadModelView();
     return 0;
@@ -161,6 +141,7 @@ int32_t GLRenderer::SetViewMatrix(const Matrix4& matrix)
 
 int32_t GLRenderer::SetProjectionMatrix(const Matrix4& matrix)
 {
+    projectionTransform = matrix;
     if (!device)
         return 0;
     glMatrixMode(GL_PROJECTION);
@@ -368,11 +349,13 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
     }
 
     const RenderStateBlock::TextureStage& stage = state->stages[0];
-    minFilter = stage.minFilter;
-    magFilter = stage.magFilter;
-    addressU = stage.addressU;
-    addressV = stage.addressV;
-    PackColour(stage.borderColour, borderColour);
+    StageSampler& sampler = samplers[0];
+    sampler.minFilter = stage.minFilter;
+    sampler.magFilter = stage.magFilter;
+    sampler.addressU = stage.addressU;
+    sampler.addressV = stage.addressV;
+    sampler.addressW = stage.addressW;
+    PackColour(stage.borderColour, sampler.borderColour);
     float factor[4];
     PackColour(stage.textureFactor, factor);
     glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
@@ -395,19 +378,8 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
         break; // modulate; custom combiners are not taken over yet
     }
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
-    ApplySamplerState();
+    ApplySamplerState(0);
     return 0;
-}
-
-void GLRenderer::ApplySamplerState()
-{
-    if (!textureBound)
-        return;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(Pick(kMinFilter, minFilter, GL_LINEAR)));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter == 0 ? GL_NEAREST : GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(addressU)));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(addressV)));
-    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, borderColour);
 }
 
 void GLRenderer::ResetSceneState()
@@ -420,94 +392,7 @@ void GLRenderer::ResetSceneState()
     const float none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
     glDisable(GL_TEXTURE_2D);
-    textureBound = false;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-}
-
-// textures -------------------------------------------------------------------
-
-int32_t GLRenderer::SetTexture(uint32_t stage, BaseTexture* texture)
-{
-    if (!device || stage != 0)
-        return 0; // one stage of the fixed-function path so far
-    Texture* plain = texture && texture->IsDerived(Texture::TYPE) ? static_cast<Texture*>(texture) : nullptr;
-    Image* image = plain ? plain->GetImage() : nullptr;
-    GLenum format = 0;
-    GLenum internal = 0;
-    if (image && image->GetData() && image->GetWidth() > 0 && image->GetHeight() > 0)
-    {
-        switch (image->GetFormat())
-        {
-        case Image::kPixel24: // red, green, blue as the codecs leave them
-            format = GL_RGB;
-            internal = GL_RGB8;
-            break;
-        case Image::kPixel32:
-            format = GL_RGBA;
-            internal = GL_RGBA8;
-            break;
-        case Image::kPixel8: // one byte, stored as alpha
-            format = GL_ALPHA;
-            internal = GL_ALPHA8;
-            break;
-        default:
-            break;
-        }
-    }
-    if (format == 0)
-    {
-        glDisable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, 0);
-        textureBound = false;
-        return 0;
-    }
-
-    const uintptr_t token = reinterpret_cast<uintptr_t>(plain->GetDeviceHandle());
-    auto found = plain->GetDeviceRenderer() == this ? textures.find(token) : textures.end();
-    GLuint name = 0;
-    bool upload = plain->IsChanged();
-    if (found == textures.end())
-    {
-        glGenTextures(1, &name);
-        if (name == 0)
-            return 1;
-        const uintptr_t newToken = nextTextureToken++;
-        textures[newToken] = name;
-        plain->SetDeviceHandle(this, reinterpret_cast<void*>(newToken));
-        upload = true;
-    }
-    else
-        name = found->second;
-
-    glBindTexture(GL_TEXTURE_2D, name);
-    if (upload)
-    {
-        const uint32_t width = image->GetWidth();
-        const uint32_t height = image->GetHeight();
-        const uint32_t levels = BaseTexture::ResolveMipCount(plain->GetMipLevels(), width, height);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels > 0 ? levels - 1 : 0));
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, levels > 1 ? GL_TRUE : GL_FALSE);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internal), static_cast<GLsizei>(width),
-                     static_cast<GLsizei>(height), 0, format, GL_UNSIGNED_BYTE, image->GetData());
-        plain->SetMipLevels(levels);
-        plain->ClearChanged();
-    }
-    glEnable(GL_TEXTURE_2D);
-    textureBound = true;
-    ApplySamplerState();
-    return 0;
-}
-
-void GLRenderer::ReleaseTextures()
-{
-    for (const auto& [token, name] : textures)
-    {
-        (void)token;
-        glDeleteTextures(1, &name);
-    }
-    textures.clear();
-    textureBound = false;
 }
 
 // lights ---------------------------------------------------------------------
@@ -533,7 +418,7 @@ int32_t GLRenderer::EnableLight(Light* light)
     // GL keeps light positions in eye space, taken through the model-view
     // at the time they are set: world-space lights go through the view only.
     glMatrixMode(GL_MODELVIEW);
-    LoadMatrix(view);
+    LoadMatrix(viewTransform);
     const int32_t type = light->GetLightType();
     Vector3 direction = type == 0 ? Vector3(0.0f, 0.0f, 1.0f) : light->GetDirection();
     if (type <= 1)
@@ -578,5 +463,43 @@ int32_t GLRenderer::DisableLight()
     glDisable(GL_LIGHT0 + count);
     if (count == 0)
         glDisable(GL_LIGHTING);
+    return 0;
+}
+
+// not yet taken over ---------------------------------------------------------
+
+int32_t GLRenderer::SetPointSizeStream(Buffer* buffer)
+{
+    pointSize = DescribeStream(buffer);
+    return 0;
+}
+
+int32_t GLRenderer::SetBlendWeightStream(Buffer* buffer)
+{
+    blendWeight = DescribeStream(buffer);
+    return 0;
+}
+
+int32_t GLRenderer::SetBlendIndexStream(Buffer* buffer)
+{
+    blendIndex = DescribeStream(buffer);
+    return 0;
+}
+
+int32_t GLRenderer::DrawIndexedStreams(Buffer*, Buffer*, IntBuffer*, Buffer*, Buffer*)
+{
+    return 0;
+}
+
+int32_t GLRenderer::Draw(int32_t)
+{
+    return 0;
+}
+
+int32_t GLRenderer::SetTextureMatrix(uint32_t stage, const Matrix4& matrix)
+{
+    if (stage >= 8)
+        return 3;
+    textureTransform[stage] = matrix;
     return 0;
 }
