@@ -3,9 +3,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <vector>
 
+#include "engine/codecs/Image.h"
 #include "engine/core/Log.h"
+#include "engine/core/Ptr.h"
+#include "engine/files/Codec.h"
+#include "engine/files/CodecManager.h"
+#include "engine/files/File.h"
+#include "engine/render/Renderer.h"
 
 namespace
 {
@@ -27,6 +35,46 @@ bool ParseInteger(const char* text, long long low, long long high, long long& va
 void Ignore(const char* name, const char* value)
 {
     LogWarning("Переменная окружения %s имеет неверное значение [%s] и не учитывается.", name, value);
+}
+
+// The image codec that writes files of a path's extension (any letter case),
+// or null: the text after the last "." of the file name.
+const char* CaptureCodecName(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return nullptr;
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    if (extension == "tga")
+        return "TGAImageCodec";
+    if (extension == "bmp")
+        return "BMPImageCodec";
+    if (extension == "jpg" || extension == "jpeg")
+        return "JPGImageCodec";
+    return nullptr;
+}
+
+// The capture comes top row first; the image codecs take the bottom row
+// first, as their files store it.
+void FlipRows(Image& image)
+{
+    uint8_t* data = image.GetData();
+    const size_t row = static_cast<size_t>(image.GetWidth()) * image.GetBytesPerPixel();
+    if (!data || row == 0)
+        return;
+    std::vector<uint8_t> swap(row);
+    for (uint32_t top = 0, bottom = image.GetHeight(); top + 1 < bottom; ++top, --bottom)
+    {
+        uint8_t* a = data + row * top;
+        uint8_t* b = data + row * (bottom - 1);
+        std::memcpy(swap.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, swap.data(), row);
+    }
 }
 
 } // namespace
@@ -89,7 +137,92 @@ Automation Automation::FromEnvironment()
         else
             Ignore("VERNALIA_CLOCK", value);
     }
+
+    if (const char* value = std::getenv("VERNALIA_CAPTURE"))
+    {
+        if (CaptureCodecName(value))
+            automation.capturePattern = value;
+        else
+            Ignore("VERNALIA_CAPTURE", value);
+    }
+
+    if (const char* value = std::getenv("VERNALIA_CAPTURE_EVERY"))
+    {
+        long long every = 0;
+        if (ParseInteger(value, 1, INT64_MAX, every))
+            automation.captureEvery = every;
+        else
+            Ignore("VERNALIA_CAPTURE_EVERY", value);
+    }
     return automation;
+}
+
+void Automation::AfterFrame(Renderer* renderer, uint64_t frame) const
+{
+    if (capturePattern.empty() || captureEvery <= 0 || frame % static_cast<uint64_t>(captureEvery) != 0)
+        return;
+    SaveScreenCapture(renderer, ExpandCapturePattern(capturePattern, frame));
+}
+
+void Automation::AfterShow(Renderer* renderer, uint64_t framesDrawn) const
+{
+    // Nothing has drawn since the last frame, so the back buffer still
+    // holds it however the show ended.
+    if (capturePattern.empty() || captureEvery > 0 || framesDrawn == 0)
+        return;
+    SaveScreenCapture(renderer, ExpandCapturePattern(capturePattern, framesDrawn));
+}
+
+std::string ExpandCapturePattern(const std::string& pattern, uint64_t frame)
+{
+    const std::string number = std::to_string(frame);
+    std::string path;
+    path.reserve(pattern.size() + 16);
+    for (size_t i = 0; i < pattern.size(); ++i)
+    {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : 0;
+        if (pattern[i] == '%' && next == 'd')
+        {
+            path += number;
+            ++i;
+        }
+        else if (pattern[i] == '%' && next == '%')
+        {
+            path += '%';
+            ++i;
+        }
+        else
+            path += pattern[i];
+    }
+    return path;
+}
+
+int32_t SaveScreenCapture(Renderer* renderer, const std::string& path)
+{
+    const char* codecName = CaptureCodecName(path);
+    Codec* codec = nullptr;
+    if (!codecName || CodecManager::GetCodec(String(codecName), &codec) != 0 || !codec ||
+        codec->GetCodecType() != Codec::kImageCodec)
+    {
+        LogWarning("Нет кодека для сохранения снимка экрана в файл [%s].", path.c_str());
+        return 3;
+    }
+    Image* taken = nullptr;
+    if (!renderer || renderer->CaptureScreen(&taken) != 0 || !taken)
+    {
+        LogWarning("Невозможно сохранить снимок экрана в файл [%s]: снимок не получен.", path.c_str());
+        return 1;
+    }
+    Ptr<Image> image = taken;
+    FlipRows(*image);
+    File file{String(path.c_str())};
+    if (codec->SaveImage(&file, image.Get()) != 0)
+    {
+        LogWarning("Невозможно сохранить снимок экрана в файл [%s].", path.c_str());
+        return 1;
+    }
+    LogInfo("Снимок экрана сохранён в файл [%s].", path.c_str());
+    return 0;
 }
 
 void GetLocalClock(const Automation& automation, int32_t& hour, int32_t& minute, int32_t& second)

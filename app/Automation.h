@@ -1,5 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <string>
+
+class Renderer;
 
 // Environment variables that steer a run without touching the command line,
 // so a show can run unattended and repeatably (tests, CI, screenshots):
@@ -8,6 +11,13 @@
 //   VERNALIA_TIME_STEP=S      every frame advances S seconds
 //   VERNALIA_SEED=N           the C generator's seed instead of the time
 //   VERNALIA_CLOCK=HH:MM:SS   the local time the overlays read
+//   VERNALIA_CAPTURE=PATTERN  saves frames as pictures: the file type follows
+//                             the extension (.tga, .bmp, .jpg/.jpeg); each
+//                             "%d" becomes the frame number, counted from 1
+//                             like VERNALIA_FRAMES, and "%%" a single "%".
+//                             Without EVERY only the last frame drawn before
+//                             the show ends is saved.
+//   VERNALIA_CAPTURE_EVERY=N  saves frames N, 2N, 3N, ... instead
 // Malformed values are logged and ignored.
 struct Automation
 {
@@ -18,10 +28,28 @@ struct Automation
     uint32_t seed = 0;
     bool clockFixed = false;
     int32_t hour = 0, minute = 0, second = 0;
+    std::string capturePattern; // empty: no capture
+    int64_t captureEvery = 0;   // 0: the last frame only
 
     // Reads the variables; call after the log is open so mistakes are seen.
     static Automation FromEnvironment();
+
+    // The frame loop calls AfterFrame once each frame is drawn (the back
+    // buffer still holds it) with the count of frames drawn so far, and
+    // AfterShow once the loop has ended. Each saves what the capture
+    // settings ask for; a failed save is logged and the show goes on.
+    void AfterFrame(Renderer* renderer, uint64_t frame) const;
+    void AfterShow(Renderer* renderer, uint64_t framesDrawn) const;
 };
+
+// The file name of a frame: every "%d" of pattern replaced by the number and
+// "%%" by "%"; any other "%" stays as it is.
+std::string ExpandCapturePattern(const std::string& pattern, uint64_t frame);
+
+// Saves the picture now in the renderer's back buffer to path, through the
+// image codec of the path's extension. 0; 1 (logged) when the picture cannot
+// be taken or written; 3 (logged) for an extension no codec writes.
+int32_t SaveScreenCapture(Renderer* renderer, const std::string& path);
 
 // The local time overlays show: the fixed clock when one is set.
 void GetLocalClock(const Automation& automation, int32_t& hour, int32_t& minute, int32_t& second);

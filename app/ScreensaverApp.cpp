@@ -438,7 +438,9 @@ int32_t ScreensaverApp::RunShow()
         bool timeUp = limitByTime && std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() >= kHeadlessSeconds;
         if (limitReached || timeUp)
             InputManager::AddInputEvent(endKey);
+        automation.AfterFrame(renderer, frameCount);
     }
+    automation.AfterShow(renderer, frameCount);
     return 0;
 }
 

@@ -29,6 +29,10 @@
 #include "engine/render/SceneNodeEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/render/TextureEffect.h"
+#include "engine/render/Texture1DLEffect.h"
+#include "engine/render/Shader.h"
+#include "engine/render/VertexShader.h"
+#include "engine/render/PixelShader.h"
 #include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLRenderer.h"
 #include "engine/scene/Camera.h"
@@ -124,6 +128,11 @@ void RegisterEngineClasses()
     SceneNodeEffect::RegisterClassFunctions();
     ColorEffect::RegisterClassFunctions();
     TextureEffect::RegisterClassFunctions();
+    // shader programs and the lit shader effects
+    Shader::RegisterClassFunctions();
+    VertexShader::RegisterClassFunctions();
+    PixelShader::RegisterClassFunctions();
+    Texture1DLEffect::RegisterClassFunctions();
 
     // built-in modules, registered after every class factory exists: the
     // renderer, the image codecs, the scene codec, the archive codec

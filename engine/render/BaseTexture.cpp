@@ -81,8 +81,11 @@ void BaseTexture::SetDeviceHandle(Renderer* renderer, void* handle)
 
 void BaseTexture::ReleaseDevice()
 {
-    // No renderer makes texture copies yet; the device side frees the copy
-    // here through its renderer before the record is forgotten.
+    // Held across the call: the renderer clears our record, which may be
+    // the last reference to it.
+    Ptr<Renderer> renderer = deviceRenderer;
+    if (renderer)
+        renderer->ReleaseTexture(this);
     deviceHandle = nullptr;
     deviceRenderer = nullptr;
     changed = true;

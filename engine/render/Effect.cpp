@@ -11,6 +11,11 @@ QRE_IMPLEMENT_ABSTRACT_CLASS(Effect, Object)
 
 Effect::~Effect()
 {
+    ClearTechniques();
+}
+
+void Effect::ClearTechniques()
+{
     active = nullptr;
     for (uint32_t i = 0; i < techniques.Count(); ++i)
         delete techniques[i];

@@ -52,6 +52,12 @@ public:
 
     bool Holds(const Object* other) const override;
 
+protected:
+    // For a class that brings its own complete list in place of the one its
+    // base class built: destroys the techniques so far (none is active yet
+    // while constructors run).
+    void ClearTechniques();
+
 private:
     Array<Technique*> techniques{1, 1}; // owned
     Technique* active = nullptr;        // one of techniques, null until chosen

@@ -7,6 +7,8 @@
 #include "engine/core/Stream.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/BaseTexture.h"
+#include "engine/render/CubeTexture.h"
+#include "engine/render/Renderer.h"
 
 QRE_IMPLEMENT_CLASS(RenderCubeTextureController, PostUpdateController)
 
@@ -22,8 +24,44 @@ bool RenderCubeTextureController::NeedsRender() const
 
 int32_t RenderCubeTextureController::PostUpdate()
 {
-    if (NeedsRender())
-        ++pendingRenders;
+    if (!NeedsRender())
+        return 0;
+    Renderer* renderer = GetRenderer();
+    if (!renderer)
+        return 1;
+    BaseTexture* target = GetTargetTexture();
+    if (!target->IsDerived(CubeTexture::TYPE))
+    {
+        LogWarning("Цель контроллера не является кубической текстурой. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+        return 3;
+    }
+    auto* cube = static_cast<CubeTexture*>(target);
+    // Held: drawing the nodes may replace the renderer's camera.
+    const Ptr<Camera> previous = renderer->GetCamera();
+    if (!PrepareCubeCamera(previous.Get()))
+        return 2;
+    int32_t result = 0;
+    for (uint32_t face = 0; face < kFaceCount && result == 0; ++face)
+    {
+        OrientCubeCamera(face);
+        if (renderer->SetCubeRenderTarget(face, cube) != 0)
+        {
+            result = 1;
+            break;
+        }
+        renderer->Clear(3, renderer->GetClearColour(), 1.0f, 0);
+        // Again with the face as the viewport: the projection takes its
+        // aspect from there.
+        cubeCamera->UpdateWorldData(0.0);
+        renderer->SetCamera(cubeCamera.Get());
+        setup.DrawNodes(*renderer);
+        renderer->SetCubeRenderTarget(face, nullptr);
+    }
+    renderer->SetCamera(previous.Get());
+    if (result != 0)
+        return result;
+    rendered = true;
+    ++renderCount;
     return 0;
 }
 

@@ -28,11 +28,15 @@ public:
     // its device copy; a controller without a target texture never draws.
     bool NeedsRender() const;
 
-    // Render targets are a device service the renderer does not offer yet:
-    // until it does, a due rendering is only counted (GetPendingRenders),
-    // and the target is left as it is. 0.
+    // When due (NeedsRender), draws the nodes into each of the six faces
+    // in order through the face camera, each face cleared with the
+    // renderer's clear colour and depth 1 first; the renderer's camera is
+    // restored after. 0; 1 without a renderer or when a face cannot be
+    // drawn into (the renderer logs why); 2 without a face camera; 3
+    // (logged) for a target that is not a cube texture.
     int32_t PostUpdate() override;
-    uint32_t GetPendingRenders() const { return pendingRenders; }
+    // How many times the whole cube was drawn.
+    uint32_t GetRenderCount() const { return renderCount; }
 
     // The nodes drawn into the target, not held (see RenderTargetSetup).
     void AddNode(Node* node) { setup.AddNode(node); }
@@ -86,5 +90,5 @@ private:
     RenderTargetSetup setup;
     Ptr<Camera> cubeCamera; // made by PrepareCubeCamera; never stored
     bool rendered = false;
-    uint32_t pendingRenders = 0;
+    uint32_t renderCount = 0;
 };

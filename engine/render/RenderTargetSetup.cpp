@@ -17,6 +17,13 @@ int32_t RenderTargetSetup::SetCamera(const Object& owner, Camera* newCamera)
     return 0;
 }
 
+void RenderTargetSetup::DrawNodes(Renderer& renderer) const
+{
+    for (const NodeLink& link : nodes)
+        if (Node* node = link.Get())
+            node->DrawCulled(renderer);
+}
+
 bool RenderTargetSetup::Holds(const Object* other) const
 {
     return camera && (camera.Get() == other || camera->Holds(other));

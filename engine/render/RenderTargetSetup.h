@@ -7,6 +7,7 @@
 #include "engine/scene/NodeLink.h"
 
 class Object;
+class Renderer;
 class Stream;
 
 // What a render-to-texture controller draws and how often: the nodes, the
@@ -41,6 +42,10 @@ public:
     // False only for a non-continuous target that was drawn and still has
     // its device copy; no target texture never draws.
     bool NeedsRender(Object* target, bool rendered) const;
+
+    // Draws every node still alive through the renderer, each culled
+    // against the renderer's current camera (DrawCulled).
+    void DrawNodes(Renderer& renderer) const;
 
     // Whether the camera is other or holds it.
     bool Holds(const Object* other) const;

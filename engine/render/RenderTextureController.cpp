@@ -6,6 +6,8 @@
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
 #include "engine/render/BaseTexture.h"
+#include "engine/render/Renderer.h"
+#include "engine/render/Texture.h"
 
 QRE_IMPLEMENT_CLASS(RenderTextureController, PostUpdateController)
 
@@ -21,8 +23,32 @@ bool RenderTextureController::NeedsRender() const
 
 int32_t RenderTextureController::PostUpdate()
 {
-    if (NeedsRender())
-        ++pendingRenders;
+    if (!NeedsRender())
+        return 0;
+    Renderer* renderer = GetRenderer();
+    if (!renderer)
+        return 1;
+    BaseTexture* target = GetTargetTexture();
+    if (!target->IsDerived(Texture::TYPE))
+    {
+        LogWarning("Цель контроллера не является плоской текстурой. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+        return 3;
+    }
+    // Held: drawing the nodes may replace the renderer's camera.
+    const Ptr<Camera> previous = renderer->GetCamera();
+    if (renderer->SetRenderTarget(static_cast<Texture*>(target)) != 0)
+        return 1;
+    renderer->Clear(3, renderer->GetClearColour(), 1.0f, 0);
+    if (Camera* camera = setup.GetCamera())
+    {
+        camera->UpdateWorldData(0.0);
+        renderer->SetCamera(camera);
+    }
+    setup.DrawNodes(*renderer);
+    renderer->SetRenderTarget(nullptr);
+    renderer->SetCamera(previous.Get());
+    rendered = true;
+    ++renderCount;
     return 0;
 }
 

@@ -26,11 +26,16 @@ public:
     // its device copy; a controller without a target texture never draws.
     bool NeedsRender() const;
 
-    // Render targets are a device service the renderer does not offer yet:
-    // until it does, a due rendering is only counted (GetPendingRenders),
-    // and the target is left as it is. 0.
+    // When due (NeedsRender), draws the nodes into the target through the
+    // controller's camera (the current one without it) on the current
+    // renderer: the target is cleared with the renderer's clear colour and
+    // depth 1 first, and the renderer's camera and target are restored
+    // after. 0; 1 without a renderer or when the target cannot be drawn
+    // into (the renderer logs why); 3 (logged) for a target that is not a
+    // plane texture.
     int32_t PostUpdate() override;
-    uint32_t GetPendingRenders() const { return pendingRenders; }
+    // How many times the target was drawn.
+    uint32_t GetRenderCount() const { return renderCount; }
 
     // The nodes drawn into the target, not held (see RenderTargetSetup).
     void AddNode(Node* node) { setup.AddNode(node); }
@@ -57,5 +62,5 @@ public:
 private:
     RenderTargetSetup setup;
     bool rendered = false;
-    uint32_t pendingRenders = 0;
+    uint32_t renderCount = 0;
 };

@@ -352,8 +352,9 @@ public:
         return 0;
     }
 
-    // A copy of the back buffer as a new RGB image (held by *image), top row
-    // first. 1 (logged) when there is nothing to read.
+    // A copy of the back buffer as a new RGB image, top row first, with no
+    // reference taken yet: the caller holds it. 1 (logged) when there is
+    // nothing to read.
     virtual int32_t CaptureScreen(Image** image)
     {
         (void)image;

@@ -8,6 +8,7 @@
 
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLShaderProgram.h"
+#include "engine/render/Texture1DLPrograms.h"
 #include "engine/render/gl/ShaderAssembler.h"
 #include "render/gl/ShaderSamples.h"
 
@@ -51,6 +52,28 @@ void TranslateAll(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 4);
 }
 BENCHMARK(TranslateAll);
+
+// Every program the engine's effects carry, each translated once, as a
+// start-up that meets them all in its first frames does.
+void TranslateEnginePrograms(benchmark::State& state)
+{
+    using namespace Texture1DLPrograms;
+    const char* const programs[] = {kVertexLit,          kVertexLitWind,         kPixelLitVertex,
+                                    kPixelLitWindVertex, kPixelLitSkinnedVertex, kPixelLitPixel};
+    for (auto _ : state)
+        for (const char* text : programs)
+        {
+            ShaderTranslation translation;
+            if (ShaderAssembler::Assemble(text, translation) != 0)
+            {
+                state.SkipWithError("an engine program is refused");
+                return;
+            }
+            benchmark::DoNotOptimize(translation.source.data());
+        }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(sizeof programs / sizeof programs[0]));
+}
+BENCHMARK(TranslateEnginePrograms);
 
 // Translation plus the driver's compile and link (llvmpipe here), the
 // whole cost of a program's first use.

@@ -8,6 +8,7 @@
 #include "engine/render/CubeTexture.h"
 #include "engine/render/RenderCubeTextureController.h"
 #include "engine/render/RenderTextureController.h"
+#include "engine/render/Renderer.h"
 #include "engine/render/Texture.h"
 #include "engine/scene/SceneNode.h"
 #include "render/TextureTestSupport.h"
@@ -110,13 +111,14 @@ TEST(RenderTextureController, NonContinuousTargetIsDueOnceAndAgainAfterLoss)
     target->SetDeviceHandle(nullptr, &handle);
     controller->SetRendered(true);
     EXPECT_FALSE(controller->NeedsRender());
-    controller->PostUpdate();
-    EXPECT_EQ(controller->GetPendingRenders(), 0u);
+    ASSERT_EQ(GetRenderer(), nullptr);
+    EXPECT_EQ(controller->PostUpdate(), 0); // not due: nothing asked of a renderer
 
     target->SetDeviceHandle(nullptr, nullptr); // the device lost it
     EXPECT_TRUE(controller->NeedsRender());
-    controller->PostUpdate();
-    EXPECT_EQ(controller->GetPendingRenders(), 1u);
+    EXPECT_EQ(controller->PostUpdate(), 1); // due, but there is nothing to draw with
+    EXPECT_EQ(controller->GetRenderCount(), 0u);
+    EXPECT_TRUE(controller->IsRendered());
 
     target->SetDeviceHandle(nullptr, &handle);
     controller->SetContinuous(true);

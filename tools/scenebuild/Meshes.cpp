@@ -68,7 +68,7 @@ Ptr<Triangles> MakeGround(const char* name, float size, uint32_t cells)
     return Finish(name, positions, coordinates, indices);
 }
 
-Ptr<Triangles> MakeBox(const char* name, const Vector3& h)
+Ptr<Triangles> MakeBox(const char* name, const Vector3& halfExtents, float span)
 {
     // Each face: its normal and two axes u, v with u x v = normal.
     struct Face
@@ -80,18 +80,25 @@ Ptr<Triangles> MakeBox(const char* name, const Vector3& h)
         {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
         {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
     };
+    const Vector3 up(0, 1, 0);
     std::vector<Vector3> positions;
     std::vector<Vector2> coordinates;
     std::vector<int32_t> indices;
     for (const Face& face : faces)
     {
+        // Texture axes as seen from outside: u to the right (normal x up),
+        // v down the wall, so a picture stands upright and unmirrored on
+        // every side; the top and bottom take x and z.
+        const bool flat = face.normal.y != 0.0f;
+        const Vector3 across = flat ? Vector3(1, 0, 0) : face.normal.Cross(up);
+        const Vector3 down = flat ? Vector3(0, 0, face.normal.y) : Vector3(0, -1, 0);
         const int32_t first = static_cast<int32_t>(positions.size());
         const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
         for (const auto& corner : corners)
         {
-            const Vector3 p = face.normal + face.u * corner[0] + face.v * corner[1];
-            positions.push_back(MultiplyComponents(p, h));
-            coordinates.emplace_back((corner[0] + 1) * 0.5f, (corner[1] + 1) * 0.5f);
+            const Vector3 p = MultiplyComponents(face.normal + face.u * corner[0] + face.v * corner[1], halfExtents);
+            positions.push_back(p);
+            coordinates.emplace_back(p.Dot(across) / span, p.Dot(down) / span);
         }
         Quad(indices, first, first + 1, first + 2, first + 3);
     }
@@ -103,12 +110,15 @@ Ptr<Triangles> MakeTube(const char* name, float radius, float length, uint32_t s
     std::vector<Vector3> positions;
     std::vector<Vector2> coordinates;
     std::vector<int32_t> indices;
+    // The seam has two columns, u = 0 and u = 1, so a texture runs once
+    // round without the last quad sweeping back across it.
+    const uint32_t columns = sides + 1;
     for (uint32_t r = 0; r <= rings; ++r)
     {
         const float along = static_cast<float>(r) / rings;
-        for (uint32_t i = 0; i < sides; ++i)
+        for (uint32_t i = 0; i < columns; ++i)
         {
-            const float angle = 2.0f * kPi * static_cast<float>(i) / sides;
+            const float angle = 2.0f * kPi * static_cast<float>(i % sides) / sides;
             positions.emplace_back(radius * std::cos(angle), length * along, radius * std::sin(angle));
             coordinates.emplace_back(static_cast<float>(i) / sides, along);
         }
@@ -117,12 +127,23 @@ Ptr<Triangles> MakeTube(const char* name, float radius, float length, uint32_t s
     {
         for (uint32_t i = 0; i < sides; ++i)
         {
-            const auto at = [&](uint32_t ring, uint32_t side) {
-                return static_cast<int32_t>(ring * sides + side % sides);
-            };
+            const auto at = [&](uint32_t ring, uint32_t column) { return static_cast<int32_t>(ring * columns + column); };
             // Round the tube against the angle, up along it: outwards.
             Quad(indices, at(r, i), at(r + 1, i), at(r + 1, i + 1), at(r, i + 1));
         }
     }
-    return Finish(name, positions, coordinates, indices);
+    Ptr<Triangles> tube = Finish(name, positions, coordinates, indices);
+    // Generated normals and tangents would see only one side of each seam
+    // vertex and lean; the exact ones of a cylinder are known.
+    Vector3* normals = tube->GetNormals() ? tube->GetNormals()->GetElements() : nullptr;
+    Vector3* tangents = tube->GetTangents() ? tube->GetTangents()->GetElements() : nullptr;
+    for (uint32_t v = 0; v < positions.size(); ++v)
+    {
+        const float angle = 2.0f * kPi * static_cast<float>(v % columns % sides) / sides;
+        if (normals)
+            normals[v] = Vector3(std::cos(angle), 0.0f, std::sin(angle));
+        if (tangents)
+            tangents[v] = Vector3(-std::sin(angle), 0.0f, std::cos(angle));
+    }
+    return tube;
 }

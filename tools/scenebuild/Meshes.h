@@ -15,9 +15,13 @@ class Triangles;
 Ptr<Triangles> MakeGround(const char* name, float size, uint32_t cells);
 
 // A box with the given half extents; each face has its own four vertices so
-// its edges stay sharp.
-Ptr<Triangles> MakeBox(const char* name, const Vector3& halfExtents);
+// its edges stay sharp. Texture coordinates are the face's own position in
+// units of span (one repeat of a tiling picture per span), upright on the
+// sides: u runs to the right seen from outside, v downwards.
+Ptr<Triangles> MakeBox(const char* name, const Vector3& halfExtents, float span);
 
-// An open tube along +y from y = 0 to y = length: rings + 1 rings of sides
-// vertices each. Vertex i of ring r is number r * sides + i.
+// An open tube along +y from y = 0 to y = length: rings + 1 rings of
+// sides + 1 vertices each, the last of a ring on the first (u = 1 against
+// u = 0). Vertex i of ring r is number r * (sides + 1) + i; u runs round
+// the tube, v along it.
 Ptr<Triangles> MakeTube(const char* name, float radius, float length, uint32_t sides, uint32_t rings);

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
-#include "engine/render/ColorEffect.h"
+#include "engine/codecs/Image.h"
+#include "engine/render/Texture.h"
+#include "engine/render/Texture1DLEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
@@ -12,18 +15,42 @@
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
 #include "tools/scenebuild/Meshes.h"
+#include "tools/scenebuild/Pictures.h"
 
 namespace
 {
 
-// A plain coloured material until the scene gets its textured, lit effects.
-void Paint(GeometryNode& mesh, const Vector4& colour)
+constexpr uint32_t kPictureSize = 256;
+// Metres of wall one brick picture covers: four courses of half a metre,
+// toy-block bricks that read well from the show's distances.
+constexpr float kBrickSpan = 2.0f;
+
+// A texture of a generated picture, named after it; null without one (it
+// could not be made), which leaves the materials untextured.
+Ptr<Texture> TextureOf(Image* picture)
 {
-    Ptr<ColorEffect> effect = new ColorEffect(String(mesh.GetName().CStr()));
-    effect->SetColor(colour);
-    mesh.SetEffect(effect.Get());
+    if (!picture)
+        return nullptr;
+    Ptr<Texture> texture = new Texture(picture->GetName());
+    texture->SetImage(picture);
+    return texture;
 }
 
+// A textured material lit by the sun: the tint as the diffuse and ambient
+// colour (white shows the texture as painted), a faint highlight, repeating
+// and filtered through the whole mip chain. Returns the effect so a skinned
+// mesh can hand it its skin.
+Texture1DLEffect* Dress(GeometryNode& mesh, Texture* texture, const Vector4& tint, Light* sun)
+{
+    Ptr<Texture1DLEffect> effect = new Texture1DLEffect(String(mesh.GetName().CStr()));
+    effect->SetColor(tint);
+    effect->SetTexture(texture);
+    effect->SetLight(sun);
+    effect->SetMaterial(tint, tint, Vector4(0.25f, 0.25f, 0.25f, 1.0f), Vector4(0.0f, 0.0f, 0.0f, 1.0f), 24.0f);
+    effect->SetSampler(0, 1, 5, 1); // wrap, trilinear, linear
+    mesh.SetEffect(effect.Get());
+    return effect.Get();
+}
 
 constexpr float kTubeLength = 4.0f;
 
@@ -37,7 +64,7 @@ Vector3Buffer* CopyOf(const Vector3Buffer& source)
 // Two bones up the tube, the second bent, and an end bone at its tip; the
 // tube skinned to the first two. The tube comes after the bones in the
 // skeleton, so the bones have moved by the time its skin runs.
-Ptr<SceneNode> MakeSkeleton()
+Ptr<SceneNode> MakeSkeleton(Texture* ribbon, Light* sun)
 {
     Ptr<SceneNode> skeleton = new SceneNode(String("Skeleton"));
     skeleton->GetLocalTransform().SetTranslation(Vector3(4, 0, 3));
@@ -86,15 +113,28 @@ Ptr<SceneNode> MakeSkeleton()
                                   Transform(Vector3(0, -kTubeLength, 0), Quaternion(), Vector3(1, 1, 1))};
     skin->SetBones(3, bones, offsets);
     tube->SetController(skin.Get());
-    Paint(*tube, Vector4(0.9f, 0.45f, 0.55f, 1.0f));
+    // Where the device runs vertex programs 2.0 the effect skins the tube;
+    // elsewhere the controller keeps skinning it on the CPU.
+    Dress(*tube, ribbon, Vector4(1.0f, 1.0f, 1.0f, 1.0f), sun)->SetSkinController(skin.Get());
     skeleton->AttachChild(tube.Get());
     return skeleton;
 }
 
 } // namespace
 
-Ptr<SceneNode> BuildTestScene()
+Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
 {
+    Ptr<Image> meadow = MakeMeadowPicture("meadow.jpg", kPictureSize);
+    Ptr<Image> brick = MakeBrickPicture("brick.jpg", kPictureSize);
+    Ptr<Image> ribbon = MakeRibbonPicture("ribbon.jpg", kPictureSize);
+    for (const Ptr<Image>& picture : {meadow, brick, ribbon})
+        if (picture)
+            pictures.push_back(picture);
+    // The boxes share one brick texture, so one device copy serves them.
+    Ptr<Texture> meadowTexture = TextureOf(meadow.Get());
+    Ptr<Texture> brickTexture = TextureOf(brick.Get());
+    Ptr<Texture> ribbonTexture = TextureOf(ribbon.Get());
+
     Ptr<SceneNode> root = new SceneNode(String("Root"), 8, 4);
 
     // Up and back from the middle, tipped down a little towards it.
@@ -104,18 +144,20 @@ Ptr<SceneNode> BuildTestScene()
     camera->SetFarDistance(500.0f);
     root->AttachChild(camera.Get());
 
-    // Late-afternoon sun along the light's forward axis, down and across.
+    // Low, warm morning sun shining along the light's forward axis: tipped
+    // about 25 degrees down and turned across the meadow, with a cool sky
+    // ambient. The lit effects take their light by this name.
     Ptr<Light> sun = new Light(String("Sun"));
     sun->SetLightType(Light::kDirectional);
-    sun->SetAmbient(Vector4(0.25f, 0.25f, 0.3f, 1.0f));
-    sun->SetDiffuse(Vector4(1.0f, 0.95f, 0.8f, 1.0f));
-    sun->SetSpecular(Vector4(0.5f, 0.5f, 0.5f, 1.0f));
-    sun->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(1, 0, 0), 0.9f) *
+    sun->SetAmbient(Vector4(0.28f, 0.3f, 0.36f, 1.0f));
+    sun->SetDiffuse(Vector4(1.0f, 0.9f, 0.72f, 1.0f));
+    sun->SetSpecular(Vector4(0.5f, 0.48f, 0.42f, 1.0f));
+    sun->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(1, 0, 0), 0.45f) *
                                          Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.5f));
     root->AttachChild(sun.Get());
 
     Ptr<Triangles> ground = MakeGround("Ground", 40.0f, 10);
-    Paint(*ground, Vector4(0.35f, 0.6f, 0.25f, 1.0f));
+    Dress(*ground, meadowTexture.Get(), Vector4(1.0f, 1.0f, 1.0f, 1.0f), sun.Get());
     root->AttachChild(ground.Get());
 
     struct Placement
@@ -123,22 +165,22 @@ Ptr<SceneNode> BuildTestScene()
         const char* name;
         Vector3 halfExtents, at;
         float turn;
-        Vector4 colour;
+        Vector4 tint;
     };
     const Placement boxes[] = {
-        {"Box1", {1, 1, 1}, {-4, 1, 2}, 0.0f, {0.8f, 0.5f, 0.3f, 1.0f}},
-        {"Box2", {0.5f, 2, 0.5f}, {-1, 2, 6}, 0.4f, {0.5f, 0.6f, 0.85f, 1.0f}},
-        {"Box3", {2, 0.5f, 1}, {3, 0.5f, -2}, -0.8f, {0.9f, 0.8f, 0.4f, 1.0f}},
+        {"Box1", {1, 1, 1}, {-4, 1, 2}, 0.0f, {1.0f, 1.0f, 1.0f, 1.0f}},
+        {"Box2", {0.5f, 2, 0.5f}, {-1, 2, 6}, 0.4f, {0.9f, 0.92f, 1.0f, 1.0f}},
+        {"Box3", {2, 0.5f, 1}, {3, 0.5f, -2}, -0.8f, {1.0f, 0.95f, 0.85f, 1.0f}},
     };
     for (const Placement& placement : boxes)
     {
-        Ptr<Triangles> box = MakeBox(placement.name, placement.halfExtents);
+        Ptr<Triangles> box = MakeBox(placement.name, placement.halfExtents, kBrickSpan);
         box->GetLocalTransform().SetTranslation(placement.at);
         box->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(0, 1, 0), placement.turn));
-        Paint(*box, placement.colour);
+        Dress(*box, brickTexture.Get(), placement.tint, sun.Get());
         root->AttachChild(box.Get());
     }
 
-    root->AttachChild(MakeSkeleton().Get());
+    root->AttachChild(MakeSkeleton(ribbonTexture.Get(), sun.Get()).Get());
     return root;
 }

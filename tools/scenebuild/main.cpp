@@ -1,12 +1,16 @@
-// scenebuild: builds the show's scene in code and saves it as a scene file.
+// scenebuild: builds the show's scene in code and saves it as a scene file,
+// with the pictures its textures refer to written beside it.
 //   scenebuild OUTPUT.STR
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/EngineClasses.h"
+#include "engine/codecs/Image.h"
 #include "engine/codecs/STRSceneCodec.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
+#include "engine/files/CodecManager.h"
 #include "engine/files/File.h"
 #include "engine/scene/SceneNode.h"
 #include "tools/scenebuild/TestScene.h"
@@ -57,9 +61,33 @@ public:
     }
 };
 
+// The folder part of path, with its last slash; empty for a bare name.
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 int Build(const char* path)
 {
-    Ptr<SceneNode> scene = BuildTestScene();
+    std::vector<Ptr<Image>> pictures;
+    Ptr<SceneNode> scene = BuildTestScene(pictures);
+    // The pictures first: a scene file without them would load untextured.
+    // Codecs join the table on their first request, and a picture is saved
+    // through whichever its file name's extension selects.
+    Codec* jpeg = nullptr;
+    CodecManager::GetCodec(String("JPGImageCodec"), &jpeg);
+    const std::string folder = FolderOf(path);
+    for (const Ptr<Image>& picture : pictures)
+    {
+        const std::string target = folder + picture->GetFileName().CStr();
+        File output{String(target.c_str())};
+        if (picture->SaveToFile(&output) != 0)
+        {
+            std::fprintf(stderr, "scenebuild: cannot write %s\n", target.c_str());
+            return 1;
+        }
+    }
     STRSceneCodec codec;
     File file{String(path)};
     if (codec.SaveScene(&file, scene.Get()) != 0)

@@ -147,14 +147,20 @@ int32_t GLRenderer::EndScene()
     return 0;
 }
 
+// The size being drawn: a render target's while one is pushed (cameras take
+// their aspect from it), else the back buffer's.
 int32_t GLRenderer::GetWidth()
 {
-    return device ? device->Width() : 0;
+    if (!device)
+        return 0;
+    return textureCache->targets.empty() ? device->Width() : textureCache->ViewportWidth();
 }
 
 int32_t GLRenderer::GetHeight()
 {
-    return device ? device->Height() : 0;
+    if (!device)
+        return 0;
+    return textureCache->targets.empty() ? device->Height() : textureCache->ViewportHeight();
 }
 
 int32_t GLRenderer::SetBrightness(int32_t level)

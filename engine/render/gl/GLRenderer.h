@@ -106,8 +106,8 @@ private:
     // handle is cleared so its next use makes a new copy.
     void ReleaseDeviceObjects(bool contextUsable);
 
-    // (GLRenderer.cpp) capability fields and their log lines, after the
-    // device exists. (GLRendererQueries.cpp)
+    // The capability fields and their log lines, once the device exists.
+    // (GLRendererQueries.cpp)
     void DetectCapabilities();
 
     // (GLRendererDraw.cpp)
@@ -149,6 +149,34 @@ private:
     int32_t cullOrder = 1;
     int32_t depthFunction = 2;
     StageSampler samplers[8];
+    // Coordinate generation of each stage from the last state block; the
+    // texture matrix GL needs depends on it and on the stage's stream.
+    int32_t texCoordGeneration[8] = {};
+    // Which variant of textureTransform[stage] is in GL_TEXTURE of that
+    // unit; kTextureMatrixStale makes the next draw load it again.
+    static constexpr uint8_t kTextureMatrixStale = 0xFF;
+    uint8_t textureMatrixForm[8] = {kTextureMatrixStale, kTextureMatrixStale, kTextureMatrixStale,
+                                    kTextureMatrixStale, kTextureMatrixStale, kTextureMatrixStale,
+                                    kTextureMatrixStale, kTextureMatrixStale};
+    bool pointSpritesOn = false;
+    // Colour stream packed to 4 bytes per vertex for devices without float
+    // colours; kept across draws so it is allocated once.
+    std::unique_ptr<uint8_t[]> packedColours;
+    uint32_t packedCapacity = 0; // vertices
+
+    // (GLRendererDraw.cpp) the smallest count among the bound streams: no
+    // draw may reach a vertex past it.
+    uint32_t UsableVertexCount() const;
+    // One draw of the bound streams with the renderer's overrides; list
+    // null draws elements vertices in order.
+    void IssueDraw(int32_t type, uint32_t elements, const int32_t* list);
+    bool BindFixedFunctionArrays(uint32_t vertexCount);
+    void UnbindFixedFunctionArrays();
+    void SyncTextureMatrices();
+    void LoadTextureMatrix(uint32_t stage, uint8_t form);
+    uint8_t TextureMatrixForm(uint32_t stage) const;
+    // Whether drawing goes into a texture, which GL's bottom-up rows flip.
+    bool ProjectionFlipsY() const;
 
     // component state, each kept by the file that uses it ------------------
     std::unique_ptr<GLTextureCache> textureCache;

@@ -1,19 +1,16 @@
-// The fixed-function side of GLRenderer: matrices, streams, state blocks,
-// textures, lights and the draw itself.
+// The fixed-function side of GLRenderer: matrices, streams, lights and the
+// draws themselves. (State blocks: GLRendererState.cpp.)
 #include "engine/render/gl/GLRenderer.h"
 
+#include <EGL/egl.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <cmath>
-#include <limits>
+#include <new>
 
-#include "engine/codecs/Image.h"
-#include "engine/core/Log.h"
-#include "engine/render/Pass.h"
-#include "engine/render/RenderStateBlock.h"
-#include "engine/render/Texture.h"
 #include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLFunctions.h"
+#include "engine/render/gl/GLTextureCache.h"
 #include "engine/scene/Buffer.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/FloatBuffer.h"
@@ -29,27 +26,19 @@ namespace
 
 constexpr GLenum kCompare[8] = {GL_NEVER, GL_LESS, GL_LEQUAL, GL_EQUAL, GL_NOTEQUAL, GL_GREATER, GL_GEQUAL, GL_ALWAYS};
 
-constexpr GLenum kBlendFactor[10] = {GL_ZERO,      GL_ONE,       GL_SRC_COLOR,           GL_ONE_MINUS_SRC_COLOR,
-                                     GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR,
-                                     GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA};
-
 template <size_t N>
 GLenum Pick(const GLenum (&table)[N], int32_t index, GLenum fallback)
 {
     return index >= 0 && static_cast<size_t>(index) < N ? table[index] : fallback;
 }
 
-// Every colour reaches the device as a packed 8-bit-per-channel value
-// (each component clamped, times 255, truncated), so GL gets the same
-// quantised colour rather than the exact floats.
-void PackColour(const Vector4& colour, float out[4])
+// Every colour reaches the device packed 8 bits per channel (each
+// component clamped, times 255, truncated); the colour stream of a device
+// without float colours is packed the same way.
+uint8_t PackComponent(float value)
 {
-    const float in[4] = {colour.x, colour.y, colour.z, colour.w};
-    for (int i = 0; i < 4; ++i)
-    {
-        const float clamped = in[i] < 0.0f ? 0.0f : (in[i] > 1.0f ? 1.0f : in[i]);
-        out[i] = static_cast<float>(static_cast<int>(clamped * 255.0f)) / 255.0f;
-    }
+    const float clamped = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+    return static_cast<uint8_t>(clamped * 255.0f);
 }
 
 void ToFloats(const Vector4& colour, float out[4])
@@ -91,6 +80,45 @@ uint32_t PrimitiveCount(int32_t type, uint32_t n)
     }
 }
 
+// GL 1.3 to 2.0 calls the device's table does not carry. Fetched once:
+// eglGetProcAddress gives pointers that serve every context.
+using ClientActiveTextureCall = void(APIENTRYP)(GLenum texture);
+
+struct DrawCalls
+{
+    ClientActiveTextureCall clientActiveTexture = nullptr;
+    PFNGLPOINTPARAMETERFVPROC pointParameterfv = nullptr;
+    PFNGLPOINTPARAMETERIPROC pointParameteri = nullptr;
+    bool loaded = false;
+};
+
+const DrawCalls& Calls()
+{
+    static DrawCalls calls;
+    if (!calls.loaded)
+    {
+        calls.clientActiveTexture =
+            reinterpret_cast<ClientActiveTextureCall>(eglGetProcAddress("glClientActiveTexture"));
+        calls.pointParameterfv = reinterpret_cast<PFNGLPOINTPARAMETERFVPROC>(eglGetProcAddress("glPointParameterfv"));
+        calls.pointParameteri = reinterpret_cast<PFNGLPOINTPARAMETERIPROC>(eglGetProcAddress("glPointParameteri"));
+        calls.loaded = true;
+    }
+    return calls;
+}
+
+// Clip y negated (row-vector convention: post-multiplied).
+const Matrix4 kFlipY(1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+
+// How textureTransform[stage] goes into GL_TEXTURE (see TextureMatrixForm).
+enum : uint8_t
+{
+    kFormIdentity = 0,
+    kFormAffine = 1,           // 3-coordinate transform, q kept
+    kFormAffineShifted = 2,    // the same for 2-component coordinates
+    kFormProjected = 3,        // as is: GL divides by the fourth output
+    kFormProjectedShifted = 4, // 2-component coordinates divided by the third
+};
+
 } // namespace
 
 GLRenderer::Stream GLRenderer::DescribeStream(Buffer* buffer)
@@ -123,6 +151,11 @@ void GLRenderer::LoadModelView()
     LoadMatrix(worldTransform * viewTransform);
 }
 
+bool GLRenderer::ProjectionFlipsY() const
+{
+    return textureCache->FlipY();
+}
+
 int32_t GLRenderer::SetWorldMatrix(const Matrix4& matrix)
 {
     worldTransform = matrix;
@@ -145,9 +178,86 @@ int32_t GLRenderer::SetProjectionMatrix(const Matrix4& matrix)
     if (!device)
         return 0;
     glMatrixMode(GL_PROJECTION);
-    LoadMatrix(matrix * kDepthRemap);
+    // GL stores rows bottom-up; a texture target keeps image rows top-down
+    // (v = 0 at the top), so its picture is drawn upside down.
+    if (ProjectionFlipsY())
+        LoadMatrix(matrix * kDepthRemap * kFlipY);
+    else
+        LoadMatrix(matrix * kDepthRemap);
     glMatrixMode(GL_MODELVIEW);
     return 0;
+}
+
+int32_t GLRenderer::SetTextureMatrix(uint32_t stage, const Matrix4& matrix)
+{
+    if (stage >= kTexCoordSets)
+        return 3;
+    textureTransform[stage] = matrix;
+    textureMatrixForm[stage] = kTextureMatrixStale;
+    if (device)
+        LoadTextureMatrix(stage, TextureMatrixForm(stage));
+    return 0;
+}
+
+// The identity switches the stage's transform off. Otherwise the other
+// device transforms 2-component coordinates as the row (u, v, 1), 3- and
+// 4-component ones as (x, y, z, 1), and keeps 3 outputs undivided unless the
+// stage projects; GL always takes (s, t, r, q) (2-component sets come as
+// (s, t, 0, 1)) and always divides by the fourth output.
+uint8_t GLRenderer::TextureMatrixForm(uint32_t stage) const
+{
+    if (textureTransform[stage].IsIdentity())
+        return kFormIdentity;
+    const int32_t generation = texCoordGeneration[stage];
+    const bool fromSet = generation == 0 || generation == 5;
+    const bool twoComponents = fromSet && texCoord[stage].data && texCoord[stage].components <= 2;
+    if (generation == 5)
+        return twoComponents ? kFormProjectedShifted : kFormProjected;
+    return twoComponents ? kFormAffineShifted : kFormAffine;
+}
+
+void GLRenderer::LoadTextureMatrix(uint32_t stage, uint8_t form)
+{
+    Matrix4 loaded = textureTransform[stage];
+    if (form == kFormIdentity)
+        loaded = Matrix4::Identity();
+    if (form == kFormAffineShifted || form == kFormProjectedShifted)
+    {
+        // The row the constant 1 meets moves to where GL's q meets it.
+        for (int c = 0; c < 4; ++c)
+        {
+            loaded.m[3][c] = textureTransform[stage].m[2][c];
+            loaded.m[2][c] = c == 2 ? 1.0f : 0.0f;
+        }
+    }
+    if (form == kFormAffine || form == kFormAffineShifted)
+        for (int r = 0; r < 4; ++r)
+            loaded.m[r][3] = r == 3 ? 1.0f : 0.0f; // q out = q in: no divide
+    else if (form == kFormProjectedShifted)
+        for (int r = 0; r < 4; ++r)
+            loaded.m[r][3] = loaded.m[r][2]; // divided by the third output
+
+    const GLFunctions& gl = device->Functions();
+    if (gl.activeTexture)
+        gl.activeTexture(GL_TEXTURE0 + stage);
+    else if (stage > 0)
+        return;
+    glMatrixMode(GL_TEXTURE);
+    LoadMatrix(loaded);
+    glMatrixMode(GL_MODELVIEW);
+    if (gl.activeTexture)
+        gl.activeTexture(GL_TEXTURE0);
+    textureMatrixForm[stage] = form;
+}
+
+void GLRenderer::SyncTextureMatrices()
+{
+    for (uint32_t stage = 0; stage < kTexCoordSets; ++stage)
+    {
+        const uint8_t form = TextureMatrixForm(stage);
+        if (form != textureMatrixForm[stage])
+            LoadTextureMatrix(stage, form);
+    }
 }
 
 // streams --------------------------------------------------------------------
@@ -182,10 +292,184 @@ int32_t GLRenderer::SetTexCoordStream(uint32_t index, Buffer* buffer)
     return 0;
 }
 
+// The point sizes only reach vertex programs; fixed function draws points
+// of the state's size.
+int32_t GLRenderer::SetPointSizeStream(Buffer* buffer)
+{
+    pointSize = DescribeStream(buffer);
+    if (pointSize.components != 1)
+        pointSize = Stream();
+    return 0;
+}
+
+int32_t GLRenderer::SetBlendWeightStream(Buffer* buffer)
+{
+    blendWeight = DescribeStream(buffer);
+    if (blendWeight.components != 4)
+        blendWeight = Stream();
+    return 0;
+}
+
+int32_t GLRenderer::SetBlendIndexStream(Buffer* buffer)
+{
+    blendIndex = DescribeStream(buffer);
+    if (blendIndex.components != 4)
+        blendIndex = Stream();
+    return 0;
+}
+
 int32_t GLRenderer::SetIndexBuffer(IntBuffer* buffer)
 {
     indices = buffer;
     return 0;
+}
+
+uint32_t GLRenderer::UsableVertexCount() const
+{
+    if (!position.data)
+        return 0;
+    uint32_t count = position.count;
+    const Stream* others[] = {&normal, &colour, &pointSize, &blendWeight, &blendIndex};
+    for (const Stream* stream : others)
+        if (stream->data && stream->count < count)
+            count = stream->count;
+    for (const Stream& set : texCoord)
+        if (set.data && set.count < count)
+            count = set.count;
+    return count;
+}
+
+bool GLRenderer::BindFixedFunctionArrays(uint32_t vertexCount)
+{
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(position.components, GL_FLOAT, 0, position.data);
+    if (normal.data)
+    {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, normal.data);
+    }
+    if (colour.data && floatColours)
+    {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, 0, colour.data);
+    }
+    else if (colour.data)
+    {
+        // A device without float colours takes them packed, as the other
+        // device's software vertex processing does.
+        if (packedCapacity < vertexCount)
+        {
+            packedColours.reset(new (std::nothrow) uint8_t[static_cast<size_t>(vertexCount) * 4]);
+            packedCapacity = packedColours ? vertexCount : 0;
+            if (!packedColours)
+                return false;
+        }
+        const float* in = static_cast<const float*>(colour.data);
+        for (size_t i = 0; i < static_cast<size_t>(vertexCount) * 4; ++i)
+            packedColours[i] = PackComponent(in[i]);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, packedColours.get());
+    }
+    else
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+
+    const DrawCalls& calls = Calls();
+    for (uint32_t set = 0; set < kTexCoordSets; ++set)
+    {
+        if (!texCoord[set].data)
+            continue;
+        if (calls.clientActiveTexture)
+            calls.clientActiveTexture(GL_TEXTURE0 + set);
+        else if (set > 0)
+            break;
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(texCoord[set].components, GL_FLOAT, 0, texCoord[set].data);
+    }
+    if (calls.clientActiveTexture)
+        calls.clientActiveTexture(GL_TEXTURE0);
+    return true;
+}
+
+// Nothing stays enabled past the draw: the pointers go stale as soon as the
+// geometry that bound them lets its buffers go.
+void GLRenderer::UnbindFixedFunctionArrays()
+{
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    const DrawCalls& calls = Calls();
+    for (uint32_t set = 0; set < kTexCoordSets; ++set)
+    {
+        if (calls.clientActiveTexture)
+            calls.clientActiveTexture(GL_TEXTURE0 + set);
+        else if (set > 0)
+            break;
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    if (calls.clientActiveTexture)
+        calls.clientActiveTexture(GL_TEXTURE0);
+}
+
+// draws ----------------------------------------------------------------------
+
+void GLRenderer::IssueDraw(int32_t type, uint32_t elements, const int32_t* list)
+{
+    static constexpr GLenum kModes[5] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP};
+    const bool flipped = ProjectionFlipsY();
+
+    // GL's front face is always the one the viewer sees counter-clockwise:
+    // a flipped target mirrors every winding, so GL's own sense turns too.
+    // Culling and two-sided stencil both rely on this.
+    glFrontFace(flipped ? GL_CW : GL_CCW);
+    if (cullEnabled)
+    {
+        glEnable(GL_CULL_FACE);
+        // Order 1 culls what the viewer sees counter-clockwise, 0 clockwise;
+        // mirrored views swap them.
+        const bool cullCounterClockwise = (cullOrder == 1) != invertCulling;
+        glCullFace(cullCounterClockwise ? GL_FRONT : GL_BACK);
+    }
+    else
+        glDisable(GL_CULL_FACE);
+    glDepthFunc(depthEqual ? GL_EQUAL : Pick(kCompare, depthFunction, GL_LEQUAL));
+
+    const DrawCalls& calls = Calls();
+    if (pointSpritesOn && type == 0)
+    {
+        // The other device scales sprites by the viewport height over the
+        // distance (scale factors 0, 0, 1); GL has no viewport factor, so it
+        // goes into the quadratic term.
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        const float height = viewport[3] > 0 ? static_cast<float>(viewport[3]) : 1.0f;
+        const float attenuation[3] = {0.0f, 0.0f, 1.0f / (height * height)};
+        if (calls.pointParameterfv)
+            calls.pointParameterfv(GL_POINT_DISTANCE_ATTENUATION, attenuation);
+        // Sprite coordinates start at the top of the picture as it will be
+        // seen.
+        if (calls.pointParameteri)
+            calls.pointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, flipped ? GL_LOWER_LEFT : GL_UPPER_LEFT);
+    }
+
+    const uint32_t vertexCount = list ? UsableVertexCount() : elements;
+    const bool program = PrepareShaderDraw();
+    bool arrays = false;
+    if (!program)
+    {
+        SyncTextureMatrices();
+        arrays = BindFixedFunctionArrays(vertexCount);
+    }
+    if (program || arrays)
+    {
+        if (list)
+            glDrawElements(kModes[type], static_cast<GLsizei>(elements), GL_UNSIGNED_INT, list);
+        else
+            glDrawArrays(kModes[type], 0, static_cast<GLsizei>(elements));
+    }
+    if (arrays)
+        UnbindFixedFunctionArrays();
+    if (program)
+        FinishShaderDraw();
 }
 
 int32_t GLRenderer::DrawIndexed()
@@ -194,205 +478,66 @@ int32_t GLRenderer::DrawIndexed()
     if (!device || !node || !indices || !position.data || indices->GetCount() == 0 || !indices->GetData())
         return 0;
     // An index past a bound stream would have GL read beyond the buffer.
-    uint32_t vertexCount = position.count;
-    if (normal.data && normal.count < vertexCount)
-        vertexCount = normal.count;
-    if (colour.data && colour.count < vertexCount)
-        vertexCount = colour.count;
-    for (const Stream& set : texCoord)
-        if (set.data && set.count < vertexCount)
-            vertexCount = set.count;
-    if (indices->GetIndexBound() > vertexCount)
+    if (indices->GetIndexBound() > UsableVertexCount())
         return 0;
-
-    static constexpr GLenum kModes[5] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP};
+    const int32_t type = node->GetPrimitiveType();
+    if (type < 0 || type > 4)
+        return 0;
     static constexpr uint32_t kPerPrimitive[5] = {1, 2, 1, 3, 1};
     static constexpr uint32_t kExtra[5] = {0, 0, 1, 0, 2};
-    const int32_t type = node->GetPrimitiveType();
     const uint32_t primitives = PrimitiveCount(type, indices->GetCount());
     if (primitives == 0)
         return 0;
-    const uint32_t used = primitives * kPerPrimitive[type] + kExtra[type];
-
-    // The overrides of the renderer over the pass's own cull and depth.
-    if (cullEnabled)
-    {
-        glEnable(GL_CULL_FACE);
-        // Order 1 culls what the viewer sees counter-clockwise, 0 clockwise.
-        const bool cullCounterClockwise = (cullOrder == 1) != invertCulling;
-        glFrontFace(GL_CCW);
-        glCullFace(cullCounterClockwise ? GL_FRONT : GL_BACK);
-    }
-    else
-        glDisable(GL_CULL_FACE);
-    glDepthFunc(depthEqual ? GL_EQUAL : Pick(kCompare, depthFunction, GL_LEQUAL));
-
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(position.components, GL_FLOAT, 0, position.data);
-    if (normal.data)
-    {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, normal.data);
-    }
-    else
-        glDisableClientState(GL_NORMAL_ARRAY);
-    if (colour.data)
-    {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_FLOAT, 0, colour.data);
-    }
-    else
-    {
-        glDisableClientState(GL_COLOR_ARRAY);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    }
-    // Only coordinate set 0 reaches the device until more stages are taken
-    // over (the client-side unit switch is not among the loaded entry points).
-    if (texCoord[0].data)
-    {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(texCoord[0].components, GL_FLOAT, 0, texCoord[0].data);
-    }
-    else
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-
-    glDrawElements(kModes[type], static_cast<GLsizei>(used), GL_UNSIGNED_INT, indices->GetData());
+    IssueDraw(type, primitives * kPerPrimitive[type] + kExtra[type], static_cast<const int32_t*>(indices->GetData()));
     return 0;
 }
 
-// state ----------------------------------------------------------------------
-
-int32_t GLRenderer::BeginPass(Pass* pass)
+int32_t GLRenderer::Draw(int32_t primitiveCount)
 {
-    if (!device || !pass)
+    GeometryNode* node = GetGeometry();
+    if (!device || !node || primitiveCount < 1 || !position.data)
         return 0;
-    // State is applied directly each time, so there is no recording that a
-    // changed pass would have to drop.
-    pass->ClearChanged();
-    return ApplyStateBlock(pass->GetState());
-}
-
-int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
-{
-    if (!device || !state)
+    const int32_t type = node->GetPrimitiveType();
+    if (type < 0 || type > 4)
         return 0;
-
-    if (state->blendEnabled)
-    {
-        glEnable(GL_BLEND);
-        glBlendFunc(Pick(kBlendFactor, state->sourceBlend, GL_SRC_ALPHA),
-                    Pick(kBlendFactor, state->destinationBlend, GL_ONE_MINUS_SRC_ALPHA));
-    }
-    else
-        glDisable(GL_BLEND);
-
-    if (state->alphaTestEnabled)
-    {
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(Pick(kCompare, state->alphaFunction, GL_ALWAYS),
-                    static_cast<float>(state->alphaReference & 0xFF) / 255.0f);
-    }
-    else
-        glDisable(GL_ALPHA_TEST);
-
-    cullEnabled = state->cullEnabled;
-    cullOrder = state->cullOrder;
-
-    if (state->fogEnabled)
-    {
-        glEnable(GL_FOG);
-        float fog[4];
-        PackColour(state->fogColour, fog);
-        glFogfv(GL_FOG_COLOR, fog);
-        if (state->fogMode == 0)
-        {
-            glFogi(GL_FOG_MODE, GL_LINEAR);
-            glFogf(GL_FOG_START, state->fogStart);
-            glFogf(GL_FOG_END, state->fogEnd);
-        }
-        else
-        {
-            glFogi(GL_FOG_MODE, state->fogMode == 2 ? GL_EXP2 : GL_EXP);
-            glFogf(GL_FOG_DENSITY, state->fogDensity);
-        }
-        glHint(GL_FOG_HINT, state->fogPerPixel ? GL_NICEST : GL_FASTEST);
-    }
-    else
-        glDisable(GL_FOG);
-
-    float value[4];
-    ToFloats(state->diffuse, value);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, value);
-    ToFloats(state->ambient, value);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, value);
-    ToFloats(state->specular, value);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, value);
-    ToFloats(state->emissive, value);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, value);
-    // GL limits the exponent to 0..128.
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, state->power < 0.0f ? 0.0f : (state->power > 128.0f ? 128.0f : state->power));
-
-    glShadeModel(state->shadeMode == 0 ? GL_FLAT : GL_SMOOTH);
-    glPolygonMode(GL_FRONT_AND_BACK, state->wireframe ? GL_LINE : GL_FILL);
-
-    depthFunction = state->depthFunction;
-    if (state->depthEnabled)
-    {
-        glEnable(GL_DEPTH_TEST);
-        glDepthMask(state->depthWrite ? GL_TRUE : GL_FALSE);
-        glDepthFunc(Pick(kCompare, state->depthFunction, GL_LEQUAL));
-    }
-    else
-    {
-        glDisable(GL_DEPTH_TEST);
-        glDepthMask(GL_FALSE);
-    }
-
-    const RenderStateBlock::TextureStage& stage = state->stages[0];
-    StageSampler& sampler = samplers[0];
-    sampler.minFilter = stage.minFilter;
-    sampler.magFilter = stage.magFilter;
-    sampler.addressU = stage.addressU;
-    sampler.addressV = stage.addressV;
-    sampler.addressW = stage.addressW;
-    PackColour(stage.borderColour, sampler.borderColour);
-    float factor[4];
-    PackColour(stage.textureFactor, factor);
-    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
-    GLint mode = GL_MODULATE;
-    switch (stage.combine)
-    {
-    case 0:
-        mode = GL_REPLACE;
-        break;
-    case 1:
-        mode = GL_DECAL;
-        break;
-    case 3:
-        mode = GL_BLEND;
-        break;
-    case 4:
-        mode = GL_ADD;
-        break;
-    default:
-        break; // modulate; custom combiners are not taken over yet
-    }
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
-    ApplySamplerState(0);
+    static constexpr uint32_t kPerPrimitive[5] = {1, 2, 1, 3, 1};
+    static constexpr uint32_t kExtra[5] = {0, 0, 1, 0, 2};
+    // As many whole primitives as the shortest bound stream holds: never a
+    // vertex past it.
+    const uint32_t available = UsableVertexCount();
+    if (available < kPerPrimitive[type] + kExtra[type])
+        return 0;
+    uint32_t primitives = static_cast<uint32_t>(primitiveCount);
+    const uint32_t fit = (available - kExtra[type]) / kPerPrimitive[type];
+    if (primitives > fit)
+        primitives = fit;
+    IssueDraw(type, primitives * kPerPrimitive[type] + kExtra[type], nullptr);
     return 0;
 }
 
-void GLRenderer::ResetSceneState()
+// The call's buffers become the pass's streams and stay bound after it:
+// position, texCoord as set 0, extraA and extraB as sets 1 and 2, and the
+// index list; every other stream is unbound, as the layout is exactly these.
+int32_t GLRenderer::DrawIndexedStreams(Buffer* newPosition, Buffer* newTexCoord, IntBuffer* newIndices,
+                                       Buffer* extraA, Buffer* extraB)
 {
-    // Lighting and specular start off in every scene; the lights of a pass
-    // switch them on. No global ambient: only the lights' own ambient counts.
-    glDisable(GL_LIGHTING);
-    for (GLenum light = 0; light < 8; ++light)
-        glDisable(GL_LIGHT0 + light);
-    const float none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
-    glDisable(GL_TEXTURE_2D);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    SetPositionStream(newPosition);
+    normal = Stream();
+    colour = Stream();
+    pointSize = Stream();
+    blendWeight = Stream();
+    blendIndex = Stream();
+    for (Stream& set : texCoord)
+        set = Stream();
+    texCoord[0] = DescribeStream(newTexCoord);
+    texCoord[1] = DescribeStream(extraA);
+    if (texCoord[1].components != 4)
+        texCoord[1] = Stream();
+    texCoord[2] = DescribeStream(extraB);
+    if (texCoord[2].components != 4)
+        texCoord[2] = Stream();
+    SetIndexBuffer(newIndices);
+    return DrawIndexed();
 }
 
 // lights ---------------------------------------------------------------------
@@ -466,40 +611,3 @@ int32_t GLRenderer::DisableLight()
     return 0;
 }
 
-// not yet taken over ---------------------------------------------------------
-
-int32_t GLRenderer::SetPointSizeStream(Buffer* buffer)
-{
-    pointSize = DescribeStream(buffer);
-    return 0;
-}
-
-int32_t GLRenderer::SetBlendWeightStream(Buffer* buffer)
-{
-    blendWeight = DescribeStream(buffer);
-    return 0;
-}
-
-int32_t GLRenderer::SetBlendIndexStream(Buffer* buffer)
-{
-    blendIndex = DescribeStream(buffer);
-    return 0;
-}
-
-int32_t GLRenderer::DrawIndexedStreams(Buffer*, Buffer*, IntBuffer*, Buffer*, Buffer*)
-{
-    return 0;
-}
-
-int32_t GLRenderer::Draw(int32_t)
-{
-    return 0;
-}
-
-int32_t GLRenderer::SetTextureMatrix(uint32_t stage, const Matrix4& matrix)
-{
-    if (stage >= 8)
-        return 3;
-    textureTransform[stage] = matrix;
-    return 0;
-}

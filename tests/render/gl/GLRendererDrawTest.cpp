@@ -1,5 +1,6 @@
 #include "engine/render/gl/GLRenderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -12,14 +13,17 @@
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/ColorEffect.h"
+#include "engine/render/RenderStateBlock.h"
 #include "engine/render/Texture.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/ColorBuffer.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
+#include "engine/scene/Vector4Buffer.h"
 #include "support/HeadlessGl.h"
 
 namespace
@@ -321,4 +325,228 @@ TEST_F(GLRendererDrawTest, IndexPastTheVerticesDrawsNothing)
     int cx = 0, cy = 0;
     ASSERT_TRUE(PixelOf(Vector3(0.0f, -1.0f / 3.0f, 5.0f), cx, cy));
     ExpectNear(At(cx, cy), ClearRgb(), 0, "centre");
+}
+
+namespace
+{
+
+// Draws straight in clip space (identity transforms: x, y in -1..1 with y
+// up, depth 0..1) with a plain state block, no pass involved.
+class GLRendererClipSpaceTest : public GLRendererDrawTest
+{
+protected:
+    void SetUp() override
+    {
+        GLRendererDrawTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        state = new RenderStateBlock(String("plain"));
+        state->cullEnabled = false;
+        state->depthEnabled = false;
+    }
+
+    void TearDown() override
+    {
+        state = nullptr;
+        GLRendererDrawTest::TearDown();
+    }
+
+    void BeginClipSpace()
+    {
+        ASSERT_EQ(renderer->Clear(7, Vector4(0, 0, 0, 1), 1.0f, 0), 0);
+        ASSERT_EQ(renderer->BeginFrame(), 0);
+        renderer->SetWorldMatrix(Matrix4::Identity());
+        renderer->SetViewMatrix(Matrix4::Identity());
+        renderer->SetProjectionMatrix(Matrix4::Identity());
+        ASSERT_EQ(renderer->ApplyStateBlock(state.Get()), 0);
+    }
+
+    Rgb AtClip(float x, float y) const
+    {
+        const int px = std::clamp(static_cast<int>((x + 1.0f) * 0.5f * static_cast<float>(width)), 0, width - 1);
+        const int py = std::clamp(static_cast<int>((1.0f - y) * 0.5f * static_cast<float>(height)), 0, height - 1);
+        return At(px, py);
+    }
+
+    Ptr<RenderStateBlock> state;
+};
+
+// The 2 x 2 checker of the texel test: top left red, top right green,
+// bottom left blue, bottom right yellow.
+Ptr<Texture> Checker()
+{
+    const uint8_t texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 0, 255};
+    Ptr<Image> image = new Image(String("checker"), Image::kPixel32, 2, 2);
+    std::memcpy(image->GetData(), texels, sizeof(texels));
+    Ptr<Texture> texture = new Texture(String("checker"));
+    texture->SetImage(image.Get());
+    return texture;
+}
+
+// Two triangles of a rectangle as a plain list, corners top left, top
+// right, bottom right; top left, bottom right, bottom left.
+Vector3* RectangleList(float x0, float y0, float x1, float y1)
+{
+    return new Vector3[6]{Vector3(x0, y1, 0.5f), Vector3(x1, y1, 0.5f), Vector3(x1, y0, 0.5f),
+                          Vector3(x0, y1, 0.5f), Vector3(x1, y0, 0.5f), Vector3(x0, y0, 0.5f)};
+}
+
+} // namespace
+
+TEST_F(GLRendererClipSpaceTest, PackedAndFloatColourStreamsGiveTheSameColour)
+{
+    const Vector4 colours[3] = {Vector4(0.2f, 0.5f, 0.9f, 1.0f), Vector4(0.7f, 0.1f, 0.33f, 1.0f),
+                                Vector4(0.0f, 1.0f, 0.5f, 1.0f)};
+    Ptr<Triangles> node = new Triangles(String("rect"));
+    Ptr<Vector3Buffer> positions = new Vector3Buffer(6, RectangleList(-0.5f, -0.5f, 0.5f, 0.5f));
+    Ptr<IntBuffer> list = new IntBuffer(6, new int32_t[6]{0, 1, 2, 3, 4, 5});
+    for (const Vector4& colour : colours)
+    {
+        Rgb got[2];
+        for (bool floats : {true, false})
+        {
+            renderer->floatColours = floats;
+            Ptr<ColorBuffer> stream = new ColorBuffer(6, new Vector4[6]{colour, colour, colour, colour, colour, colour});
+            BeginClipSpace();
+            renderer->SetPositionStream(positions.Get());
+            renderer->SetColorStream(stream.Get());
+            renderer->SetIndexBuffer(list.Get());
+            renderer->SetGeometry(node.Get());
+            ASSERT_EQ(renderer->DrawIndexed(), 0);
+            End();
+            got[floats ? 0 : 1] = AtClip(0.0f, 0.0f);
+        }
+        renderer->floatColours = true;
+        ExpectNear(got[0], {Stored(colour.x), Stored(colour.y), Stored(colour.z)}, 1, "float colours");
+        // Packing truncates where the target rounds: one step at most.
+        ExpectNear(got[1], {Packed(colour.x), Packed(colour.y), Packed(colour.z)}, 0, "packed colours");
+        ExpectNear(got[1], got[0], 1, "packed against float");
+    }
+}
+
+TEST_F(GLRendererClipSpaceTest, DrawTakesVerticesInOrderAndNothingBelowOneOrPastTheStream)
+{
+    Ptr<Triangles> node = new Triangles(String("list"));
+    // Two triangles: the left half, then the right half of a rectangle.
+    Vector3* left = RectangleList(-0.9f, -0.5f, -0.1f, 0.5f);
+    Vector3* right = RectangleList(0.1f, -0.5f, 0.9f, 0.5f);
+    Vector3* both = new Vector3[12];
+    for (int i = 0; i < 6; ++i)
+    {
+        both[i] = left[i];
+        both[6 + i] = right[i];
+    }
+    delete[] left;
+    delete[] right;
+    Ptr<Vector3Buffer> positions = new Vector3Buffer(12, both);
+    const Vector4 white{1, 1, 1, 1};
+    Ptr<ColorBuffer> colours = new ColorBuffer(12, new Vector4[12]{white, white, white, white, white, white, white,
+                                                                    white, white, white, white, white});
+    struct Case
+    {
+        int32_t count;
+        bool leftTop, leftBottom, right;
+    };
+    // Triangle 1 covers the top right of the left rectangle, 2 its bottom
+    // left, 3 and 4 the same halves of the right one. Past the 4 in the
+    // stream nothing more is read.
+    const Case cases[] = {{0, false, false, false}, {-3, false, false, false}, {1, true, false, false},
+                          {3, true, true, false},   {4, true, true, true},     {1000, true, true, true}};
+    for (const Case& c : cases)
+    {
+        BeginClipSpace();
+        renderer->SetPositionStream(positions.Get());
+        renderer->SetColorStream(colours.Get());
+        renderer->SetGeometry(node.Get());
+        ASSERT_EQ(renderer->Draw(c.count), 0);
+        End();
+        const std::string what = "count " + std::to_string(c.count);
+        const Rgb on{255, 255, 255}, off{0, 0, 0};
+        ExpectNear(AtClip(-0.3f, 0.3f), c.leftTop ? on : off, 0, (what + " left, upper triangle").c_str());
+        ExpectNear(AtClip(-0.7f, -0.3f), c.leftBottom ? on : off, 0, (what + " left, lower triangle").c_str());
+        ExpectNear(AtClip(0.3f, -0.3f), c.right ? on : off, 0, (what + " right, lower triangle").c_str());
+    }
+}
+
+TEST_F(GLRendererClipSpaceTest, TextureMatrixTranslationScrollsTheTexture)
+{
+    Ptr<Texture> texture = Checker();
+    Ptr<Triangles> node = new Triangles(String("rect"));
+    // u runs right, v down across the view.
+    Ptr<Vector3Buffer> positions = new Vector3Buffer(6, RectangleList(-1.0f, -1.0f, 1.0f, 1.0f));
+    Ptr<Vector2Buffer> uvs = new Vector2Buffer(
+        6, new Vector2[6]{Vector2(0, 0), Vector2(1, 0), Vector2(1, 1), Vector2(0, 0), Vector2(1, 1), Vector2(0, 1)});
+    Ptr<IntBuffer> list = new IntBuffer(6, new int32_t[6]{0, 1, 2, 3, 4, 5});
+    state->stages[0].combine = 0;
+    state->stages[0].minFilter = state->stages[0].magFilter = 0;
+    state->stages[0].addressU = state->stages[0].addressV = 1; // wrap
+
+    // The 2D translation sits in row 2: (u, v, 1) x M.
+    struct Case
+    {
+        float du, dv;
+    };
+    const Case cases[] = {{0.0f, 0.0f}, {0.5f, 0.0f}, {0.0f, 0.5f}, {0.5f, 0.5f}};
+    const uint8_t colours[2][2][3] = {{{255, 0, 0}, {0, 255, 0}}, {{0, 0, 255}, {255, 255, 0}}};
+    for (const Case& c : cases)
+    {
+        Matrix4 scroll;
+        scroll.m[2][0] = c.du;
+        scroll.m[2][1] = c.dv;
+        BeginClipSpace();
+        ASSERT_EQ(renderer->SetTextureMatrix(0, scroll), 0);
+        renderer->SetTexture(0, texture.Get());
+        renderer->SetPositionStream(positions.Get());
+        renderer->SetTexCoordStream(0, uvs.Get());
+        renderer->SetIndexBuffer(list.Get());
+        renderer->SetGeometry(node.Get());
+        ASSERT_EQ(renderer->DrawIndexed(), 0);
+        renderer->SetTexture(0, nullptr);
+        ASSERT_EQ(renderer->SetTextureMatrix(0, Matrix4::Identity()), 0);
+        End();
+        // The top left quarter of the view has u = v = 0.25 before the
+        // scroll; half a texture moves it to the other texel.
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 2; ++column)
+            {
+                const float u = 0.25f + 0.5f * static_cast<float>(column);
+                const float v = 0.25f + 0.5f * static_cast<float>(row);
+                const int texelColumn = static_cast<int>(std::floor((u + c.du) * 2.0f)) % 2;
+                const int texelRow = static_cast<int>(std::floor((v + c.dv) * 2.0f)) % 2;
+                const uint8_t* want = colours[texelRow][texelColumn];
+                const std::string what = "scroll " + std::to_string(c.du) + "," + std::to_string(c.dv) + " quarter " +
+                                         std::to_string(row) + "," + std::to_string(column);
+                ExpectNear(AtClip(u * 2.0f - 1.0f, 1.0f - v * 2.0f), {want[0], want[1], want[2]}, 0, what.c_str());
+            }
+    }
+    Matrix4 kept;
+    ASSERT_EQ(renderer->GetTextureMatrix(kept, 0), 0);
+    EXPECT_TRUE(kept.IsIdentity());
+    EXPECT_EQ(renderer->SetTextureMatrix(8, Matrix4::Identity()), 3);
+}
+
+TEST_F(GLRendererClipSpaceTest, DrawIndexedStreamsBindsItsOwnBuffersAndDrawsThem)
+{
+    Ptr<Texture> texture = Checker();
+    Ptr<Triangles> node = new Triangles(String("streams"));
+    Ptr<Vector3Buffer> positions = new Vector3Buffer(6, RectangleList(-1.0f, -1.0f, 1.0f, 1.0f));
+    Ptr<Vector2Buffer> uvs = new Vector2Buffer(
+        6, new Vector2[6]{Vector2(0, 0), Vector2(1, 0), Vector2(1, 1), Vector2(0, 0), Vector2(1, 1), Vector2(0, 1)});
+    Vector4* extra = new Vector4[6];
+    Ptr<Vector4Buffer> extraA = new Vector4Buffer(6, extra);
+    Ptr<IntBuffer> list = new IntBuffer(6, new int32_t[6]{0, 1, 2, 3, 4, 5});
+    // A colour stream of a single vertex bound before: the call's layout
+    // leaves it out, so it neither colours nor limits the draw.
+    Ptr<ColorBuffer> stale = new ColorBuffer(1, new Vector4[1]{Vector4(0, 0, 0, 1)});
+    state->stages[0].combine = 0;
+    state->stages[0].minFilter = state->stages[0].magFilter = 0;
+    BeginClipSpace();
+    renderer->SetColorStream(stale.Get());
+    renderer->SetGeometry(node.Get());
+    renderer->SetTexture(0, texture.Get());
+    ASSERT_EQ(renderer->DrawIndexedStreams(positions.Get(), uvs.Get(), list.Get(), extraA.Get(), nullptr), 0);
+    renderer->SetTexture(0, nullptr);
+    End();
+    ExpectNear(AtClip(-0.5f, 0.5f), {255, 0, 0}, 0, "top left texel");
+    ExpectNear(AtClip(0.5f, -0.5f), {255, 255, 0}, 0, "bottom right texel");
 }

@@ -1,0 +1,377 @@
+#include "engine/render/gl/GLRenderer.h"
+
+#include <GL/gl.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/EngineClasses.h"
+#include "engine/codecs/Image.h"
+#include "engine/core/EngineStartup.h"
+#include "engine/render/OcclusionQuery.h"
+#include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLFunctions.h"
+#include "support/HeadlessGl.h"
+#include "support/LogCapture.h"
+
+namespace
+{
+
+const Vector4 kBlack{0.0f, 0.0f, 0.0f, 1.0f};
+
+// The capability lines in the order the device log gives them, each with
+// the kind of value it carries.
+struct CapabilityLine
+{
+    const char* prefix;
+    bool boolean;
+};
+
+const CapabilityLine kCapabilityLines[] = {
+    {"Simultaneous Textures [", false},
+    {"Max Active Lights [", false},
+    {"Volume Textures [", true},
+    {"Cube Textures [", true},
+    {"Projected Textures [", true},
+    {"VERTEX SHADER ", false},
+    {"PIXEL SHADER ", false},
+    {"Point Sprites [", true},
+    {"Occlusion Query [", true},
+    {"Hardware Shadowmaps [", true},
+    {"A16B16G16R16F Textures [", true},
+    {"A8 RenderTarget Textures MipMap Autogen support[", true},
+    {"A16B16G16R16 RenderTarget Textures MipMap Autogen support[", true},
+    {"R8G8B8 RenderTarget Textures MipMap Autogen support[", true},
+    {"R8G8B8A8 RenderTarget Textures MipMap Autogen support[", true},
+    {"A8 CubeRenderTarget Textures MipMap Autogen support[", true},
+    {"A16B16G16R16 CubeRenderTarget Textures MipMap Autogen support[", true},
+    {"R8G8B8 CubeRenderTarget Textures MipMap Autogen support[", true},
+    {"R8G8B8A8 CubeRenderTarget Textures MipMap Autogen support[", true},
+    {"DXT1 texture compression support[", true},
+    {"DXT2 texture compression support[", true},
+    {"DXT3 texture compression support[", true},
+    {"DXT4 texture compression support[", true},
+    {"DXT5 texture compression support[", true},
+};
+
+// A running engine with the OpenGL renderer open headless; the tests draw
+// with plain GL in clip space so that pixel counts are exact.
+class GLRendererQueries : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string why;
+        if (!HeadlessOpenGL(why))
+            GTEST_SKIP() << "no headless OpenGL here: " << why;
+        Renderer::SetHeadless(true);
+        RegisterEngineClasses();
+        ASSERT_EQ(InitializeEngine(), 0);
+        started = true;
+        ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+        renderer = static_cast<GLRenderer*>(GetRenderer());
+        ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("queries"), 0, 0, 0, 640, 480), 0);
+        width = renderer->GetWidth();
+        height = renderer->GetHeight();
+    }
+
+    void TearDown() override
+    {
+        if (!started)
+            return;
+        DestroyRenderer();
+        TerminateEngine();
+    }
+
+    // Begins a frame and sets plain GL up for clip-space drawing with the
+    // depth test on.
+    void Begin()
+    {
+        ASSERT_EQ(renderer->Clear(3, kBlack, 1.0f, 0), 0);
+        ASSERT_EQ(renderer->BeginFrame(), 0);
+        renderer->GetDevice()->Functions().useProgram(0);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_BLEND);
+        glDisable(GL_ALPHA_TEST);
+        glDisable(GL_STENCIL_TEST);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+        glDepthMask(GL_TRUE);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glViewport(0, 0, width, height);
+    }
+
+    // A rectangle of whole pixels from the bottom-left corner (x, y) at a
+    // depth in clip space (-1 near .. 1 far).
+    void Rectangle(int x, int y, int w, int h, float z, float red, float green, float blue)
+    {
+        auto cx = [this](int px) { return 2.0f * static_cast<float>(px) / static_cast<float>(width) - 1.0f; };
+        auto cy = [this](int py) { return 2.0f * static_cast<float>(py) / static_cast<float>(height) - 1.0f; };
+        glColor3f(red, green, blue);
+        glBegin(GL_QUADS);
+        glVertex3f(cx(x), cy(y), z);
+        glVertex3f(cx(x + w), cy(y), z);
+        glVertex3f(cx(x + w), cy(y + h), z);
+        glVertex3f(cx(x), cy(y + h), z);
+        glEnd();
+    }
+
+    // The samples of one rectangle drawn inside a query.
+    uint32_t Count(OcclusionQuery* query, int x, int y, int w, int h, float z)
+    {
+        EXPECT_EQ(renderer->BeginQuery(query), 0);
+        Rectangle(x, y, w, h, z, 1.0f, 1.0f, 1.0f);
+        EXPECT_EQ(renderer->EndQuery(query), 0);
+        return query->GetVisibleSamples();
+    }
+
+    bool started = false;
+    GLRenderer* renderer = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+} // namespace
+
+TEST(GLRendererCapabilities, LinesAppearOnceEachInOrderWithTheirValues)
+{
+    std::string why;
+    if (!HeadlessOpenGL(why))
+        GTEST_SKIP() << "no headless OpenGL here: " << why;
+    Renderer::SetHeadless(true);
+    RegisterEngineClasses();
+    ASSERT_EQ(InitializeEngine(), 0);
+    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+    Renderer* renderer = GetRenderer();
+    LogCapture log;
+    ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("caps"), 0, 0, 0, 640, 480), 0);
+
+    // Right after the driver line, one line per capability, nothing between.
+    const std::vector<LogCapture::Line>& lines = log.Lines();
+    size_t at = 0;
+    while (at < lines.size() && lines[at].text.find("Driver [") == std::string::npos)
+        ++at;
+    ASSERT_LT(at, lines.size()) << "no driver line";
+    for (const CapabilityLine& expected : kCapabilityLines)
+    {
+        ++at;
+        ASSERT_LT(at, lines.size()) << "missing: " << expected.prefix;
+        const std::string& text = lines[at].text;
+        ASSERT_EQ(text.find(expected.prefix), 0u) << "got [" << text << "] want " << expected.prefix;
+        size_t starting = 0;
+        for (const LogCapture::Line& line : lines)
+            starting += line.text.rfind(expected.prefix, 0) == 0 ? 1 : 0;
+        EXPECT_EQ(starting, 1u) << expected.prefix;
+        const std::string value = text.substr(std::string(expected.prefix).size());
+        if (expected.boolean)
+            EXPECT_TRUE(value == "true]" || value == "false]") << text;
+        else
+            EXPECT_FALSE(value.empty()) << text;
+    }
+
+    // The fields agree with the lines, and the fixed answers hold.
+    EXPECT_GE(renderer->simultaneousTextures, 1);
+    EXPECT_LE(renderer->simultaneousTextures, 8);
+    EXPECT_TRUE(log.Contains(("Simultaneous Textures [" + std::to_string(renderer->simultaneousTextures) + "]").c_str()));
+    EXPECT_TRUE(log.Contains(("Max Active Lights [" + std::to_string(renderer->maxLights) + "]").c_str()));
+    EXPECT_TRUE(log.Contains(("VERTEX SHADER " + std::to_string(renderer->vertexShaderLevel)).c_str()));
+    EXPECT_TRUE(log.Contains(("PIXEL SHADER " + std::to_string(renderer->pixelShaderLevel)).c_str()));
+    EXPECT_TRUE(log.Contains(renderer->occlusionQueries ? "Occlusion Query [true]" : "Occlusion Query [false]"));
+    EXPECT_TRUE(log.Contains("DXT2 texture compression support[false]"));
+    EXPECT_TRUE(log.Contains("DXT4 texture compression support[false]"));
+    EXPECT_FALSE(renderer->compression[1]);
+    EXPECT_FALSE(renderer->compression[3]);
+    EXPECT_EQ(renderer->compression[0], renderer->compression[2]);
+    EXPECT_EQ(renderer->compression[0], renderer->compression[4]);
+    // The device needs GLSL to exist at all, and programs are never claimed
+    // beyond version 2.0.
+    EXPECT_EQ(renderer->vertexShaderLevel, 1);
+    EXPECT_EQ(renderer->pixelShaderLevel, 1);
+    // Plain 8-bit colour targets are what every render-to-texture uses.
+    EXPECT_TRUE(renderer->targetMipAutogen[3]);
+
+    DestroyRenderer();
+    TerminateEngine();
+}
+
+TEST_F(GLRendererQueries, CountsThePixelsOfAQuadAndNoneBehindANearerOne)
+{
+    ASSERT_TRUE(renderer->occlusionQueries) << "llvmpipe offers occlusion queries";
+    Ptr<OcclusionQuery> query = new OcclusionQuery();
+    Begin();
+
+    EXPECT_EQ(Count(query.Get(), 10, 20, 64, 32, 0.5f), 64u * 32u);
+
+    // A nearer rectangle hides a farther one of the same place entirely,
+    // and all but the part outside it of a larger one.
+    Rectangle(200, 100, 50, 40, -0.5f, 1.0f, 0.0f, 0.0f);
+    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, 0.0f), 0u);
+    EXPECT_EQ(Count(query.Get(), 190, 100, 70, 40, 0.0f), 70u * 40u - 50u * 40u);
+    // In front of it, everything counts again.
+    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, -0.9f), 50u * 40u);
+
+    ASSERT_EQ(renderer->EndFrame(), 0);
+}
+
+TEST_F(GLRendererQueries, BeginAndEndOutOfOrderAreRefused)
+{
+    Ptr<OcclusionQuery> first = new OcclusionQuery();
+    Ptr<OcclusionQuery> second = new OcclusionQuery();
+    Begin();
+    LogCapture log;
+
+    EXPECT_EQ(renderer->BeginQuery(nullptr), 3);
+    EXPECT_EQ(renderer->EndQuery(nullptr), 3);
+    EXPECT_EQ(renderer->EndQuery(first.Get()), 1);
+    EXPECT_EQ(log.Count("Запрос видимости не был начат."), 1u);
+
+    ASSERT_EQ(renderer->BeginQuery(first.Get()), 0);
+    EXPECT_EQ(renderer->BeginQuery(second.Get()), 1) << "one query at a time";
+    EXPECT_EQ(renderer->EndQuery(second.Get()), 1);
+    Rectangle(0, 0, 8, 8, 0.0f, 1.0f, 1.0f, 1.0f);
+    EXPECT_EQ(renderer->EndQuery(first.Get()), 0);
+    EXPECT_EQ(first->GetVisibleSamples(), 64u);
+    EXPECT_EQ(renderer->EndQuery(first.Get()), 1) << "ended already";
+    ASSERT_EQ(renderer->EndFrame(), 0);
+}
+
+TEST_F(GLRendererQueries, DeviceCopyIsMadeOnceAndGivenBackByTheQuery)
+{
+    Ptr<OcclusionQuery> query = new OcclusionQuery();
+    EXPECT_EQ(query->GetDeviceHandle(), nullptr);
+    EXPECT_TRUE(query->IsChanged());
+    const int32_t heldBefore = renderer->GetRefCount();
+
+    Begin();
+    ASSERT_EQ(Count(query.Get(), 0, 0, 4, 4, 0.0f), 16u);
+    void* handle = query->GetDeviceHandle();
+    EXPECT_NE(handle, nullptr);
+    EXPECT_EQ(query->GetDeviceRenderer(), renderer);
+    EXPECT_FALSE(query->IsChanged());
+    EXPECT_EQ(renderer->GetRefCount(), heldBefore + 1);
+
+    ASSERT_EQ(Count(query.Get(), 0, 0, 5, 4, -0.5f), 20u);
+    EXPECT_EQ(query->GetDeviceHandle(), handle) << "the copy is reused";
+    ASSERT_EQ(renderer->EndFrame(), 0);
+
+    // Going, the query frees its copy and lets the renderer go.
+    query = nullptr;
+    EXPECT_EQ(renderer->GetRefCount(), heldBefore);
+
+    // A second query after the first one works from a clean table.
+    Ptr<OcclusionQuery> next = new OcclusionQuery();
+    Begin();
+    EXPECT_EQ(Count(next.Get(), 0, 0, 3, 3, 0.0f), 9u);
+    ASSERT_EQ(renderer->EndFrame(), 0);
+}
+
+TEST_F(GLRendererQueries, LossAndShutdownClearTheQueryAndANewDeviceMakesItAgain)
+{
+    Ptr<OcclusionQuery> query = new OcclusionQuery();
+    Begin();
+    ASSERT_EQ(Count(query.Get(), 0, 0, 4, 4, 0.0f), 16u);
+    ASSERT_EQ(renderer->EndFrame(), 0);
+
+    // A shutdown in the middle of a query forgets it too.
+    Begin();
+    ASSERT_EQ(renderer->BeginQuery(query.Get()), 0);
+    ASSERT_EQ(renderer->CloseWindow(), 0);
+    EXPECT_EQ(query->GetDeviceHandle(), nullptr);
+    EXPECT_EQ(query->GetDeviceRenderer(), nullptr);
+    EXPECT_TRUE(query->IsChanged());
+    EXPECT_EQ(renderer->BeginQuery(query.Get()), 1) << "no device";
+
+    ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("again"), 0, 0, 0, 640, 480), 0);
+    Begin();
+    EXPECT_EQ(Count(query.Get(), 0, 0, 6, 2, 0.0f), 12u);
+    EXPECT_NE(query->GetDeviceHandle(), nullptr);
+
+    // A lost device keeps nothing; the next frame does not start.
+    ASSERT_EQ(renderer->EndFrame(), 0);
+    renderer->GetDevice()->ForceLoss();
+    EXPECT_EQ(renderer->BeginScene(), 1);
+    EXPECT_EQ(query->GetDeviceHandle(), nullptr);
+    EXPECT_EQ(query->GetDeviceRenderer(), nullptr);
+}
+
+TEST_F(GLRendererQueries, AQueryOutlivingTheRendererReleasesItLast)
+{
+    Ptr<OcclusionQuery> query = new OcclusionQuery();
+    Begin();
+    ASSERT_EQ(Count(query.Get(), 0, 0, 2, 2, 0.0f), 4u);
+    ASSERT_EQ(renderer->EndFrame(), 0);
+
+    // The global lets go first; the query's hold keeps the renderer (and
+    // its device) until the query frees its copy.
+    DestroyRenderer();
+    EXPECT_EQ(GetRenderer(), nullptr);
+    EXPECT_EQ(query->GetDeviceRenderer(), renderer);
+    EXPECT_EQ(renderer->GetRefCount(), 1);
+    query = nullptr;
+    renderer = nullptr;
+}
+
+TEST_F(GLRendererQueries, CaptureIsTheBackBufferTopRowFirst)
+{
+    Begin();
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, height / 2, width, height - height / 2);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(0, 0, width, height / 2);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    ASSERT_EQ(renderer->EndFrame(), 0);
+
+    Image* taken = nullptr;
+    ASSERT_EQ(renderer->CaptureScreen(&taken), 0);
+    ASSERT_NE(taken, nullptr);
+    Ptr<Image> image = taken;
+    EXPECT_EQ(image->GetRefCount(), 1) << "the caller is the only holder";
+    EXPECT_EQ(image->GetFormat(), Image::kPixel24);
+    ASSERT_EQ(image->GetWidth(), static_cast<uint32_t>(width));
+    ASSERT_EQ(image->GetHeight(), static_cast<uint32_t>(height));
+    ASSERT_NE(image->GetData(), nullptr);
+
+    const uint8_t* data = image->GetData();
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y : {0, height / 2 - 1})
+        for (int x : {0, width - 1})
+        {
+            const uint8_t* p = data + row * static_cast<size_t>(y) + static_cast<size_t>(x) * 3;
+            EXPECT_EQ(p[0], 255) << "top at " << x << "," << y;
+            EXPECT_EQ(p[1], 0);
+            EXPECT_EQ(p[2], 0);
+        }
+    for (int y : {height / 2 + (height % 2), height - 1})
+        for (int x : {0, width - 1})
+        {
+            const uint8_t* p = data + row * static_cast<size_t>(y) + static_cast<size_t>(x) * 3;
+            EXPECT_EQ(p[0], 0) << "bottom at " << x << "," << y;
+            EXPECT_EQ(p[1], 0);
+            EXPECT_EQ(p[2], 255);
+        }
+}
+
+TEST_F(GLRendererQueries, CaptureWithoutAPlaceOrADeviceFails)
+{
+    LogCapture log;
+    EXPECT_EQ(renderer->CaptureScreen(nullptr), 3);
+    EXPECT_EQ(log.Lines().size(), 1u);
+
+    ASSERT_EQ(renderer->CloseWindow(), 0);
+    log.Clear();
+    Image* taken = nullptr;
+    EXPECT_EQ(renderer->CaptureScreen(&taken), 1);
+    EXPECT_EQ(taken, nullptr);
+    EXPECT_TRUE(log.Contains("Невозможно сделать снимок экрана: нет устройства."));
+}
