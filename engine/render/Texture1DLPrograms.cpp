@@ -1,265 +1,149 @@
 #include "engine/render/Texture1DLPrograms.h"
 
-// The sine of the wind programs: the angle is brought into -pi..pi through
-// the fraction of angle / 2pi + 1/2, then an odd polynomial to the 11th
-// power keeps the error below 5e-4 over that range.
+// The vertex programs are put together from shared pieces (adjacent string
+// literals, so each program is still one constant text). Every piece reads
+// the displaced or blended position from r5.
+
+// Constants of the sway and of the fog in the programs that have room for
+// them (the skinned palette covers c8 up to c207): the sway's coefficients,
+// the sine's polynomial, and log2(e) in c23.w.
+#define QRE_SWAY_CONSTANTS                                          \
+    "def c20, 0.5077, -0.421, 1.31415, 0.3\n"                        \
+    "def c21, -0.6, 0.15915494, 0.5, 6.2831853\n"                    \
+    "def c22, 3.14159265, -0.16666667, 0.0083333333, -0.0001984127\n" \
+    "def c23, 0.0000027557319, -0.000000025052108, 1, 1.442695\n"
+
+// The undisplaced position.
+#define QRE_REST_POSITION "mov r5, v0\n"
+
+// The wind sway with (amplitude, speed, time) in register W: x and z move by
+// A sin(angle) y. The angles are brought into -pi..pi through the fraction
+// of angle / 2pi + 1/2, then an odd polynomial to the 11th power keeps the
+// sine's error below 5e-4 over that range.
+#define QRE_WIND_SWAY(W)                                                  \
+    "mul r0.x, " W ".y, " W ".z\n"       /* s t */                       \
+    "mul r1.x, v0.x, c20.x\n"                                            \
+    "add r1.x, r1.x, r0.x\n"                                             \
+    "mad r1.x, v0.z, c20.y, r1.x\n"      /* 0.5077 x + s t - 0.421 z */  \
+    "mul r1.y, r0.x, c20.z\n"                                            \
+    "mad r1.y, v0.y, c20.w, r1.y\n"                                      \
+    "mad r1.y, v0.z, c21.x, r1.y\n"      /* 1.31415 s t + 0.3 y - 0.6 z */ \
+    "mad r1.xy, r1, c21.y, c21.z\n"                                      \
+    "frc r2.xy, r1\n"                                                    \
+    "mad r2.xy, r2, c21.w, -c22.x\n"                                     \
+    "mul r3.xy, r2, r2\n"                                                \
+    "mad r4.xy, r3, c23.y, c23.x\n"                                      \
+    "mad r4.xy, r4, r3, c22.w\n"                                         \
+    "mad r4.xy, r4, r3, c22.z\n"                                         \
+    "mad r4.xy, r4, r3, c22.y\n"                                         \
+    "mad r4.xy, r4, r3, c23.z\n"                                         \
+    "mul r4.xy, r4, r2\n"                /* the two sines */             \
+    "mul r4.xy, r4, " W ".x\n"                                           \
+    "mul r4.xy, r4, v0.y\n"              /* grows with the height */     \
+    "mov r5, v0\n"                                                       \
+    "add r5.x, v0.x, r4.x\n"                                             \
+    "add r5.z, v0.z, r4.y\n"
+
+// Clip position from the matrix in c0-c3.
+#define QRE_TRANSFORM                  \
+    "mul r0, r5.x, c0\n"               \
+    "mad r0, r5.y, c1, r0\n"           \
+    "mad r0, r5.z, c2, r0\n"           \
+    "mad oPos, r5.w, c3, r0\n"
+
+// Fog factor 1 / e^((density z)^exponent), z the view depth (third column
+// of c4-c7), with (density, exponent) in register F and log2(e) in L.
+#define QRE_FOG(F, L)                           \
+    "mul r6.x, r5.x, c4.z\n"                    \
+    "mad r6.x, r5.y, c5.z, r6.x\n"              \
+    "mad r6.x, r5.z, c6.z, r6.x\n"              \
+    "mad r6.x, r5.w, c7.z, r6.x\n"              \
+    "mul r6.x, r6.x, " F ".x\n"                 \
+    "log r6.y, r6.x\n"                          \
+    "mul r6.y, r6.y, " F ".y\n"                 \
+    "exp r6.z, r6.y\n"                          \
+    "mul r6.w, r6.z, -" L "\n"                  \
+    "exp oFog, r6.w\n"
+
+// Blinn-Phong per vertex: oD0 ambient + diffuse N.L (alpha the material's),
+// oD1 specular (N.H)^power + emissive.
+#define QRE_VERTEX_LIGHTING                                                  \
+    "dp3 r1.x, v3, c16\n"                /* N.L */                          \
+    "add r2.xyz, c17, -r5\n"             /* to the eye */                   \
+    "dp3 r2.w, r2, r2\n"                                                    \
+    "rsq r2.w, r2.w\n"                                                      \
+    "mad r2.xyz, r2, r2.w, c16\n"                                           \
+    "dp3 r2.w, r2, r2\n"                                                    \
+    "rsq r2.w, r2.w\n"                                                      \
+    "mul r2.xyz, r2, r2.w\n"             /* half vector */                  \
+    "dp3 r1.y, v3, r2\n"                 /* N.H */                          \
+    "mov r1.w, c12.x\n"                                                     \
+    "lit r3, r1\n"                       /* y max(N.L, 0), z (N.H)^p or 0 */ \
+    "mul r4, c8, c13\n"                                                     \
+    "mul r6, c9, c14\n"                                                     \
+    "mad r4, r6, r3.y, r4\n"                                                \
+    "mov r4.w, c9.w\n"                                                      \
+    "mov oD0, r4\n"                                                         \
+    "mul r6, c10, c15\n"                                                    \
+    "mad oD1, r6, r3.z, c11\n"
+
+#define QRE_VERTEX_LIT_INPUTS "dcl_position v0\ndcl_normal v3\ndcl_texcoord v7\n"
+#define QRE_PIXEL_LIT_INPUTS "dcl_position v0\ndcl_normal v1\ndcl_texcoord v2\n"
+
+// One bone of the skinned blend: index component C of r9 (already times 4)
+// picks the rows from c8; the transformed position (r0) and normal (r1) are
+// added to
+// r2 and r3 by the caller with weight component C of v3.
+#define QRE_BONE(C)                                  \
+    "mova a0.x, r9." C "\n"                              \
+    "mul r0, v0.x, c[a0.x + 8]\n"                        \
+    "mad r0, v0.y, c[a0.x + 9], r0\n"                    \
+    "mad r0, v0.z, c[a0.x + 10], r0\n"                   \
+    "mad r0, v0.w, c[a0.x + 11], r0\n"                   \
+    "mul r1.xyz, v1.x, c[a0.x + 8]\n"                    \
+    "mad r1.xyz, v1.y, c[a0.x + 9], r1\n"                \
+    "mad r1.xyz, v1.z, c[a0.x + 10], r1\n"
 
 namespace Texture1DLPrograms
 {
 
-const char* const kVertexLit = R"(vs_1_1
-; Blinn-Phong per vertex with fixed-function texturing.
-def c19, 1.442695, 0, 1, 0
-dcl_position v0
-dcl_normal v3
-dcl_texcoord v7
-mul r0, v0.x, c0
-mad r0, v0.y, c1, r0
-mad r0, v0.z, c2, r0
-mad oPos, v0.w, c3, r0
-dp3 r1.x, v3, c16               ; N.L
-add r2.xyz, c17, -v0            ; to the eye
-dp3 r2.w, r2, r2
-rsq r2.w, r2.w
-mad r2.xyz, r2, r2.w, c16       ; normalised, plus the light direction
-dp3 r2.w, r2, r2
-rsq r2.w, r2.w
-mul r2.xyz, r2, r2.w            ; half vector
-dp3 r1.y, v3, r2                ; N.H
-mov r1.w, c12.x
-lit r3, r1                      ; y max(N.L, 0), z (N.H)^power or 0
-mul r4, c8, c13
-mul r5, c9, c14
-mad r4, r5, r3.y, r4
-mov r4.w, c9.w                  ; alpha is the material's
-mov oD0, r4
-mul r5, c10, c15
-mad oD1, r5, r3.z, c11
-mul r6.x, v0.x, c4.z            ; view depth: third column of world-view
-mad r6.x, v0.y, c5.z, r6.x
-mad r6.x, v0.z, c6.z, r6.x
-mad r6.x, v0.w, c7.z, r6.x
-mul r6.x, r6.x, c18.x
-log r6.y, r6.x
-mul r6.y, r6.y, c18.y
-exp r6.z, r6.y                  ; (density z)^exponent
-mul r6.w, r6.z, -c19.x
-exp oFog, r6.w                  ; 1 / e^that
-mov oT0, v7
-)";
+const char* const kVertexLit = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_VERTEX_LIT_INPUTS QRE_REST_POSITION QRE_TRANSFORM
+    QRE_VERTEX_LIGHTING QRE_FOG("c18", "c23.w") "mov oT0, v7\n";
 
-const char* const kVertexLitWind = R"(vs_1_1
-; The vertex-lit program after the wind sway.
-def c20, 0.5077, -0.421, 1.31415, 0.3
-def c21, -0.6, 0.15915494, 0.5, 6.2831853
-def c22, 3.14159265, -0.16666667, 0.0083333333, -0.0001984127
-def c23, 0.0000027557319, -0.000000025052108, 1, 1.442695
-dcl_position v0
-dcl_normal v3
-dcl_texcoord v7
-mul r0.x, c19.y, c19.z          ; s t
-mul r1.x, v0.x, c20.x
-add r1.x, r1.x, r0.x
-mad r1.x, v0.z, c20.y, r1.x     ; 0.5077 x + s t - 0.421 z
-mul r1.y, r0.x, c20.z
-mad r1.y, v0.y, c20.w, r1.y
-mad r1.y, v0.z, c21.x, r1.y     ; 1.31415 s t + 0.3 y - 0.6 z
-mad r1.xy, r1, c21.y, c21.z
-frc r2.xy, r1
-mad r2.xy, r2, c21.w, -c22.x    ; the same angles within -pi..pi
-mul r3.xy, r2, r2
-mad r4.xy, r3, c23.y, c23.x
-mad r4.xy, r4, r3, c22.w
-mad r4.xy, r4, r3, c22.z
-mad r4.xy, r4, r3, c22.y
-mad r4.xy, r4, r3, c23.z
-mul r4.xy, r4, r2               ; the two sines
-mul r4.xy, r4, c19.x
-mul r4.xy, r4, v0.y             ; grows with the height
-mov r5, v0
-add r5.x, v0.x, r4.x
-add r5.z, v0.z, r4.y
-mul r0, r5.x, c0
-mad r0, r5.y, c1, r0
-mad r0, r5.z, c2, r0
-mad oPos, r5.w, c3, r0
-dp3 r1.x, v3, c16
-add r2.xyz, c17, -r5
-dp3 r2.w, r2, r2
-rsq r2.w, r2.w
-mad r2.xyz, r2, r2.w, c16
-dp3 r2.w, r2, r2
-rsq r2.w, r2.w
-mul r2.xyz, r2, r2.w
-dp3 r1.y, v3, r2
-mov r1.w, c12.x
-lit r3, r1
-mul r4, c8, c13
-mul r6, c9, c14
-mad r4, r6, r3.y, r4
-mov r4.w, c9.w
-mov oD0, r4
-mul r6, c10, c15
-mad oD1, r6, r3.z, c11
-mul r6.x, r5.x, c4.z
-mad r6.x, r5.y, c5.z, r6.x
-mad r6.x, r5.z, c6.z, r6.x
-mad r6.x, r5.w, c7.z, r6.x
-mul r6.x, r6.x, c18.x
-log r6.y, r6.x
-mul r6.y, r6.y, c18.y
-exp r6.z, r6.y
-mul r6.w, r6.z, -c23.w
-exp oFog, r6.w
-mov oT0, v7
-)";
+const char* const kVertexLitWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_VERTEX_LIT_INPUTS QRE_WIND_SWAY("c19")
+    QRE_TRANSFORM QRE_VERTEX_LIGHTING QRE_FOG("c18", "c23.w") "mov oT0, v7\n";
 
-const char* const kPixelLitVertex = R"(vs_2_0
-; Hands the normal and the vector to the eye to the pixel program.
-def c11, 1.442695, 0, 1, 0
-dcl_position v0
-dcl_normal v1
-dcl_texcoord v2
-mul r0, v0.x, c0
-mad r0, v0.y, c1, r0
-mad r0, v0.z, c2, r0
-mad oPos, v0.w, c3, r0
-mov oT1.xyz, v1
-add oT2.xyz, c8, -v0
-mul r6.x, v0.x, c4.z
-mad r6.x, v0.y, c5.z, r6.x
-mad r6.x, v0.z, c6.z, r6.x
-mad r6.x, v0.w, c7.z, r6.x
-mul r6.x, r6.x, c9.x
-log r6.y, r6.x
-mul r6.y, r6.y, c9.y
-exp r6.z, r6.y
-mul r6.w, r6.z, -c11.x
-exp oFog, r6.w
-mov oT0, v2
-)";
+// The pixel-lit vertex programs hand the normal and the vector to the eye to
+// the pixel program.
+const char* const kPixelLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PIXEL_LIT_INPUTS QRE_REST_POSITION QRE_TRANSFORM
+    "mov oT1.xyz, v1\n"
+    "add oT2.xyz, c8, -r5\n" QRE_FOG("c9", "c23.w") "mov oT0, v2\n";
 
-const char* const kPixelLitWindVertex = R"(vs_2_0
-; The pixel-lit vertex program after the wind sway; c10 (A, s, t).
-def c11, 1.442695, 0, 1, 0
-def c12, 0.5077, -0.421, 1.31415, 0.3
-def c13, -0.6, 0.15915494, 0.5, 6.2831853
-def c14, 3.14159265, -0.16666667, 0.0083333333, -0.0001984127
-def c15, 0.0000027557319, -0.000000025052108, 1, 0
-dcl_position v0
-dcl_normal v1
-dcl_texcoord v2
-mul r0.x, c10.y, c10.z
-mul r1.x, v0.x, c12.x
-add r1.x, r1.x, r0.x
-mad r1.x, v0.z, c12.y, r1.x
-mul r1.y, r0.x, c12.z
-mad r1.y, v0.y, c12.w, r1.y
-mad r1.y, v0.z, c13.x, r1.y
-mad r1.xy, r1, c13.y, c13.z
-frc r2.xy, r1
-mad r2.xy, r2, c13.w, -c14.x
-mul r3.xy, r2, r2
-mad r4.xy, r3, c15.y, c15.x
-mad r4.xy, r4, r3, c14.w
-mad r4.xy, r4, r3, c14.z
-mad r4.xy, r4, r3, c14.y
-mad r4.xy, r4, r3, c15.z
-mul r4.xy, r4, r2
-mul r4.xy, r4, c10.x
-mul r4.xy, r4, v0.y
-mov r5, v0
-add r5.x, v0.x, r4.x
-add r5.z, v0.z, r4.y
-mul r0, r5.x, c0
-mad r0, r5.y, c1, r0
-mad r0, r5.z, c2, r0
-mad oPos, r5.w, c3, r0
-mov oT1.xyz, v1
-add oT2.xyz, c8, -r5
-mul r6.x, r5.x, c4.z
-mad r6.x, r5.y, c5.z, r6.x
-mad r6.x, r5.z, c6.z, r6.x
-mad r6.x, r5.w, c7.z, r6.x
-mul r6.x, r6.x, c9.x
-log r6.y, r6.x
-mul r6.y, r6.y, c9.y
-exp r6.z, r6.y
-mul r6.w, r6.z, -c11.x
-exp oFog, r6.w
-mov oT0, v2
-)";
+const char* const kPixelLitWindVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PIXEL_LIT_INPUTS QRE_WIND_SWAY("c10")
+    QRE_TRANSFORM
+    "mov oT1.xyz, v1\n"
+    "add oT2.xyz, c8, -r5\n" QRE_FOG("c9", "c23.w") "mov oT0, v2\n";
 
-const char* const kPixelLitSkinnedVertex = R"(vs_2_0
-; Blends up to four bones of the palette from c8 (four rows a bone, the
-; index truncated); the result is in world space.
-def c210, 4, 1.442695, 0, 1
-dcl_position v0
-dcl_normal v1
-dcl_texcoord v2
-dcl_blendweight v3
-dcl_blendindices v4
-frc r9, v4
-add r9, v4, -r9
-mul r9, r9, c210.x
-mova a0.x, r9.x
-mul r0, v0.x, c[a0.x + 8]
-mad r0, v0.y, c[a0.x + 9], r0
-mad r0, v0.z, c[a0.x + 10], r0
-mad r0, v0.w, c[a0.x + 11], r0
-mul r1.xyz, v1.x, c[a0.x + 8]
-mad r1.xyz, v1.y, c[a0.x + 9], r1
-mad r1.xyz, v1.z, c[a0.x + 10], r1
-mul r2, r0, v3.x
-mul r3.xyz, r1, v3.x
-mova a0.x, r9.y
-mul r0, v0.x, c[a0.x + 8]
-mad r0, v0.y, c[a0.x + 9], r0
-mad r0, v0.z, c[a0.x + 10], r0
-mad r0, v0.w, c[a0.x + 11], r0
-mul r1.xyz, v1.x, c[a0.x + 8]
-mad r1.xyz, v1.y, c[a0.x + 9], r1
-mad r1.xyz, v1.z, c[a0.x + 10], r1
-mad r2, r0, v3.y, r2
-mad r3.xyz, r1, v3.y, r3
-mova a0.x, r9.z
-mul r0, v0.x, c[a0.x + 8]
-mad r0, v0.y, c[a0.x + 9], r0
-mad r0, v0.z, c[a0.x + 10], r0
-mad r0, v0.w, c[a0.x + 11], r0
-mul r1.xyz, v1.x, c[a0.x + 8]
-mad r1.xyz, v1.y, c[a0.x + 9], r1
-mad r1.xyz, v1.z, c[a0.x + 10], r1
-mad r2, r0, v3.z, r2
-mad r3.xyz, r1, v3.z, r3
-mova a0.x, r9.w
-mul r0, v0.x, c[a0.x + 8]
-mad r0, v0.y, c[a0.x + 9], r0
-mad r0, v0.z, c[a0.x + 10], r0
-mad r0, v0.w, c[a0.x + 11], r0
-mul r1.xyz, v1.x, c[a0.x + 8]
-mad r1.xyz, v1.y, c[a0.x + 9], r1
-mad r1.xyz, v1.z, c[a0.x + 10], r1
-mad r2, r0, v3.w, r2
-mad r3.xyz, r1, v3.w, r3
-mul r0, r2.x, c0
-mad r0, r2.y, c1, r0
-mad r0, r2.z, c2, r0
-mad oPos, r2.w, c3, r0
-mov oT1.xyz, r3
-add oT2.xyz, c208, -r2
-mul r5.x, r2.x, c4.z
-mad r5.x, r2.y, c5.z, r5.x
-mad r5.x, r2.z, c6.z, r5.x
-mad r5.x, r2.w, c7.z, r5.x
-mul r5.x, r5.x, c209.x
-log r5.y, r5.x
-mul r5.y, r5.y, c209.y
-exp r5.z, r5.y
-mul r5.w, r5.z, -c210.y
-exp oFog, r5.w
-mov oT0, v2
-)";
+// Blends up to four bones of the palette from c8 (four rows a bone, the
+// index truncated); the result is in world space.
+const char* const kPixelLitSkinnedVertex = "vs_2_0\n"
+                                           "def c210, 4, 1.442695, 0, 1\n" QRE_PIXEL_LIT_INPUTS
+                                           "dcl_blendweight v3\n"
+                                           "dcl_blendindices v4\n"
+                                           "frc r9, v4\n"
+                                           "add r9, v4, -r9\n"
+                                           "mul r9, r9, c210.x\n" QRE_BONE("x")
+                                           "mul r2, r0, v3.x\n"
+                                           "mul r3.xyz, r1, v3.x\n" QRE_BONE("y")
+                                           "mad r2, r0, v3.y, r2\n"
+                                           "mad r3.xyz, r1, v3.y, r3\n" QRE_BONE("z")
+                                           "mad r2, r0, v3.z, r2\n"
+                                           "mad r3.xyz, r1, v3.z, r3\n" QRE_BONE("w")
+                                           "mad r2, r0, v3.w, r2\n"
+                                           "mad r3.xyz, r1, v3.w, r3\n"
+                                           "mov r5, r2\n" QRE_TRANSFORM
+                                           "mov oT1.xyz, r3\n"
+                                           "add oT2.xyz, c208, -r5\n" QRE_FOG("c209", "c210.y") "mov oT0, v2\n";
 
 const char* const kPixelLitPixel = R"(ps_2_0
 ; texture x (ambient + diffuse N.L) + specular (N.H)^power + emissive, with
@@ -290,3 +174,13 @@ mov oC0, r6
 )";
 
 } // namespace Texture1DLPrograms
+
+#undef QRE_SWAY_CONSTANTS
+#undef QRE_REST_POSITION
+#undef QRE_WIND_SWAY
+#undef QRE_TRANSFORM
+#undef QRE_FOG
+#undef QRE_VERTEX_LIGHTING
+#undef QRE_VERTEX_LIT_INPUTS
+#undef QRE_PIXEL_LIT_INPUTS
+#undef QRE_BONE

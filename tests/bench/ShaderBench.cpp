@@ -1,5 +1,5 @@
 // What start-up pays per shader program: translating the assembly text of
-// engine-style programs to GLSL (no GL), and, where a headless OpenGL
+// the engine's programs to GLSL (no GL), and, where a headless OpenGL
 // context exists, the driver's compile and link of the result on top.
 #include <benchmark/benchmark.h>
 
@@ -10,7 +10,6 @@
 #include "engine/render/gl/GLShaderProgram.h"
 #include "engine/render/Texture1DLPrograms.h"
 #include "engine/render/gl/ShaderAssembler.h"
-#include "render/gl/ShaderSamples.h"
 
 namespace
 {
@@ -33,25 +32,10 @@ void Translate(benchmark::State& state, const char* text)
     state.counters["glsl_bytes"] = state.iterations() ? static_cast<double>(bytes) / state.iterations() : 0;
 }
 
-BENCHMARK_CAPTURE(Translate, LitFoggedVertex11, kLitFoggedVertex11);
-BENCHMARK_CAPTURE(Translate, WindVertex11, kWindVertex11);
-BENCHMARK_CAPTURE(Translate, SkinnedVertex20, kSkinnedVertex20);
-BENCHMARK_CAPTURE(Translate, BlinnPhongPixel20, kBlinnPhongPixel20);
-
-// The four together, as a start-up that assembles each once.
-void TranslateAll(benchmark::State& state)
-{
-    const char* const programs[] = {kLitFoggedVertex11, kWindVertex11, kSkinnedVertex20, kBlinnPhongPixel20};
-    for (auto _ : state)
-        for (const char* text : programs)
-        {
-            ShaderTranslation translation;
-            ShaderAssembler::Assemble(text, translation);
-            benchmark::DoNotOptimize(translation.source.data());
-        }
-    state.SetItemsProcessed(state.iterations() * 4);
-}
-BENCHMARK(TranslateAll);
+BENCHMARK_CAPTURE(Translate, VertexLit, Texture1DLPrograms::kVertexLit);
+BENCHMARK_CAPTURE(Translate, VertexLitWind, Texture1DLPrograms::kVertexLitWind);
+BENCHMARK_CAPTURE(Translate, PixelLitSkinnedVertex, Texture1DLPrograms::kPixelLitSkinnedVertex);
+BENCHMARK_CAPTURE(Translate, PixelLitPixel, Texture1DLPrograms::kPixelLitPixel);
 
 // Every program the engine's effects carry, each translated once, as a
 // start-up that meets them all in its first frames does.
@@ -103,8 +87,9 @@ void CompileAndLink(benchmark::State& state, const char* vertexText, const char*
         benchmark::DoNotOptimize(program->Handle());
     }
 }
-BENCHMARK_CAPTURE(CompileAndLink, LitFoggedVertex11, kLitFoggedVertex11, nullptr)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(CompileAndLink, SkinnedAndBlinnPhong, kSkinnedVertex20, kBlinnPhongPixel20)
+BENCHMARK_CAPTURE(CompileAndLink, VertexLit, Texture1DLPrograms::kVertexLit, nullptr)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CompileAndLink, PixelLitSkinned, Texture1DLPrograms::kPixelLitSkinnedVertex,
+                  Texture1DLPrograms::kPixelLitPixel)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -137,23 +137,6 @@ private:
     Ptr<Object> held;
 };
 
-// Written bytes turned into a stream read from their start, with no links
-// known, as a file would hold them.
-class BytesStream : public Stream
-{
-public:
-    BytesStream() : Stream(0, 256) {}
-    void Rewind()
-    {
-        const uint32_t written = GetPosition();
-        uint8_t* bytes = new uint8_t[written ? written : 1];
-        if (written)
-            std::memcpy(bytes, GetBuffer(), written);
-        ResetLinks();
-        AdoptBuffer(bytes, written);
-    }
-};
-
 class Texture1DLEffectTest : public SceneTest
 {
 protected:
@@ -353,17 +336,6 @@ TEST_F(Texture1DLEffectTest, PixelLitPassesSplitTheConstantsBetweenTheStagesAndF
     ExpectVector(d.Pixel(2), Vector4(0, 0, -1, 0), "light direction (world)");
 }
 
-TEST_F(Texture1DLEffectTest, WithoutALightTheLightIsBlackAndPointsAlongZ)
-{
-    Levels(0, 4);
-    DrawOnce();
-    ConstantRecorder& d = Device();
-    for (uint32_t r : {13u, 14u, 15u})
-        ExpectVector(d.Vertex(r), Vector4(0, 0, 0, 0), "light colour");
-    const Vector3 towards = world.rotation.Rotate(Vector3(d.Vertex(16).x, d.Vertex(16).y, d.Vertex(16).z));
-    ExpectVector(Vector4(towards.x, towards.y, towards.z, 0), Vector4(0, 0, 1, 0), "direction", 1e-4f);
-}
-
 TEST_F(Texture1DLEffectTest, SettingsChangedAfterTheChoiceReachTheChosenPass)
 {
     Levels(0, 4);
@@ -419,20 +391,6 @@ TEST_F(Texture1DLEffectTest, TheLightLinkComesBackFromAFileAndCyclesAreRefused)
     EXPECT_EQ(effect->SetLight(holder.Get()), 3);
     EXPECT_EQ(effect->GetLight(), light.Get());
     EXPECT_EQ(log.Lines().size(), 1u);
-}
-
-TEST_F(Texture1DLEffectTest, ARecordCutBeforeTheLightFailsWithTheLightLine)
-{
-    // A texture effect's record where the light link should follow.
-    Ptr<Texture1DLEffect> writer = new Texture1DLEffect(String("writer"));
-    BytesStream stream;
-    ASSERT_EQ(writer->TextureEffect::Save(stream), 0);
-    stream.Rewind();
-    LogCapture log;
-    Ptr<Texture1DLEffect> reader = new Texture1DLEffect(String("reader"));
-    EXPECT_NE(reader->Load(stream), 0);
-    EXPECT_TRUE(log.Contains("Невозможно загрузить источник света."));
-    EXPECT_EQ(reader->GetLight(), nullptr);
 }
 
 } // namespace

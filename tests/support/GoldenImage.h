@@ -1,77 +1,21 @@
 #pragma once
-// Whole-scene picture checks: a running engine with the OpenGL renderer open
-// headless in a small mode, frames drawn the way the application draws them
-// (Clear, BeginFrame, DrawCulled on the root, EndFrame), the back buffer
-// read back, and helpers that say where a world point lands and what colour
-// an 8-bit target stores for a float colour.
+// Whole-scene picture checks: frames drawn the way the application draws
+// them (Clear, BeginFrame, DrawCulled on the root, EndFrame), and helpers
+// that say where a world point lands.
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <ostream>
-#include <string>
-#include <vector>
 
-#include <gtest/gtest.h>
-
-#include "engine/EngineClasses.h"
-#include "engine/core/EngineStartup.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/ColorEffect.h"
-#include "engine/render/DisplayMode.h"
-#include "engine/render/gl/GLDevice.h"
-#include "engine/render/gl/GLRenderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
-#include "support/HeadlessGl.h"
+#include "support/HeadlessRenderer.h"
 
 namespace golden
 {
-
-struct Rgb
-{
-    int r, g, b;
-};
-
-inline std::ostream& operator<<(std::ostream& out, const Rgb& c)
-{
-    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-// What an 8-bit target stores for a float colour component (rounded).
-inline int Stored(float value)
-{
-    const float clamped = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
-    return static_cast<int>(std::lround(clamped * 255.0f));
-}
-
-inline Rgb Stored(float r, float g, float b)
-{
-    return {Stored(r), Stored(g), Stored(b)};
-}
-
-// A colour the renderer packs before the device sees it (clear, fog,
-// texture factor, border): clamped, times 255, truncated.
-inline float Packed(float value)
-{
-    const float clamped = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
-    return static_cast<float>(static_cast<int>(clamped * 255.0f)) / 255.0f;
-}
-
-inline bool Near(const Rgb& got, const Rgb& want, int tolerance)
-{
-    return std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
-           std::abs(got.b - want.b) <= tolerance;
-}
-
-inline void ExpectNear(const Rgb& got, const Rgb& want, int tolerance, const std::string& what)
-{
-    EXPECT_TRUE(Near(got, want, tolerance)) << what << ": got " << got << " want " << want << " (tolerance "
-                                            << tolerance << ")";
-}
 
 // A flat rectangle in a plane z = const, facing the eye at the origin
 // looking along +z (normals -z), with texture coordinates (0, 0) at the
@@ -96,29 +40,16 @@ inline Ptr<Triangles> MakeRectangle(const char* name, float left, float top, flo
     return node;
 }
 
-// The fixture: engine up, renderer "OpenGL" headless in the smallest 32-bit
-// mode (fast on a software rasteriser), a camera at the origin looking
-// along +z (up +y, right +x) made current for every frame.
-class GoldenImageRig : public ::testing::Test
+// The fixture: a camera at the origin looking along +z (up +y, right +x)
+// made current for every frame.
+class GoldenImageRig : public HeadlessRendererTest
 {
 protected:
     void SetUp() override
     {
-        std::string why;
-        if (!HeadlessOpenGL(why))
-            GTEST_SKIP() << "no headless OpenGL here: " << why;
-        Renderer::SetHeadless(true);
-        RegisterEngineClasses();
-        ASSERT_EQ(InitializeEngine(), 0);
-        started = true;
-        ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-        renderer = static_cast<GLRenderer*>(GetRenderer());
-        int32_t mode = renderer->GetDesktopMode();
-        const Array<DisplayMode*>& modes = renderer->GetModes();
-        for (uint32_t i = 0; i < modes.Count(); ++i)
-            if (modes[i]->colorBits == 32 && modes[i]->width == 640 && modes[i]->height == 480)
-                mode = static_cast<int32_t>(i);
-        ASSERT_EQ(renderer->OpenWindow(mode, String("golden"), 0, 0, 0, 640, 480), 0);
+        OpenRenderer("golden");
+        if (!Opened())
+            return;
         camera = new Camera(String("eye"));
         camera->SetNearDistance(0.5f);
         camera->SetFarDistance(200.0f);
@@ -126,11 +57,8 @@ protected:
 
     void TearDown() override
     {
-        if (!started)
-            return;
         camera = nullptr;
-        DestroyRenderer();
-        TerminateEngine();
+        HeadlessRendererTest::TearDown();
     }
 
     // One frame of the scene under root as the application draws it, with
@@ -141,15 +69,11 @@ protected:
         if (root)
             root->UpdateTree(0.0);
         renderer->SetCamera(camera.Get());
-        ASSERT_EQ(renderer->Clear(3, clear, 1.0f, 0), 0);
-        ASSERT_EQ(renderer->BeginFrame(), 0);
+        Begin(clear);
         viewProjection = camera->GetViewProjection();
         if (root)
             root->DrawCulled(*renderer);
-        ASSERT_EQ(renderer->EndFrame(), 0);
-        ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
-        ASSERT_GT(width, 0);
-        ASSERT_GT(height, 0);
+        End();
     }
 
     // The pixel (top row first) a world point lands on: p x V x P, the
@@ -168,12 +92,6 @@ protected:
         return x >= 0 && y >= 0 && x < width && y < height;
     }
 
-    Rgb At(int x, int y) const
-    {
-        const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-        return {pixels[at], pixels[at + 1], pixels[at + 2]};
-    }
-
     // The colour at the pixel of a world point; fails the test when the
     // point is not on screen.
     Rgb AtPoint(const Vector3& p) const
@@ -189,14 +107,9 @@ protected:
         return {Stored(Packed(clearColour.x)), Stored(Packed(clearColour.y)), Stored(Packed(clearColour.z))};
     }
 
-    bool started = false;
-    GLRenderer* renderer = nullptr;
     Ptr<Camera> camera;
     Vector4 clearColour{0.0f, 0.0f, 0.0f, 1.0f};
     Matrix4 viewProjection;
-    std::vector<uint8_t> pixels;
-    int width = 0;
-    int height = 0;
 };
 
 } // namespace golden

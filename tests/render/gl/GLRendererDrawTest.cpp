@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/EngineClasses.h"
 #include "engine/codecs/Image.h"
-#include "engine/core/EngineStartup.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/ColorEffect.h"
 #include "engine/render/RenderStateBlock.h"
@@ -24,84 +22,26 @@
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
-#include "support/HeadlessGl.h"
+#include "support/HeadlessRenderer.h"
 
 namespace
 {
-
-struct Rgb
-{
-    int r, g, b;
-};
-
-std::ostream& operator<<(std::ostream& out, const Rgb& c)
-{
-    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-// What an 8-bit target stores for a float colour component.
-int Stored(float value)
-{
-    return static_cast<int>(std::lround(value * 255.0f));
-}
-
-// The clear colour goes through the packing: times 255, truncated.
-int Packed(float value)
-{
-    return static_cast<int>(value * 255.0f);
-}
-
-void ExpectNear(const Rgb& got, const Rgb& want, int tolerance, const char* what)
-{
-    EXPECT_LE(std::abs(got.r - want.r), tolerance) << what << ": got " << got << " want " << want;
-    EXPECT_LE(std::abs(got.g - want.g), tolerance) << what << ": got " << got << " want " << want;
-    EXPECT_LE(std::abs(got.b - want.b), tolerance) << what << ": got " << got << " want " << want;
-}
 
 const Vector4 kClear{0.0f, 0.0f, 1.0f, 1.0f};
 
 // A running engine with the OpenGL renderer open headless, drawing single
 // nodes between BeginFrame and EndFrame with the default camera.
-class GLRendererDrawTest : public ::testing::Test
+class GLRendererDrawTest : public HeadlessRendererTest
 {
 protected:
-    void SetUp() override
-    {
-        std::string why;
-        if (!HeadlessOpenGL(why))
-            GTEST_SKIP() << "no headless OpenGL here: " << why;
-        Renderer::SetHeadless(true);
-        RegisterEngineClasses();
-        ASSERT_EQ(InitializeEngine(), 0);
-        started = true;
-        ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-        renderer = static_cast<GLRenderer*>(GetRenderer());
-        ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("draw"), 0, 0, 0, 640, 480), 0);
-    }
-
-    void TearDown() override
-    {
-        if (!started)
-            return;
-        DestroyRenderer();
-        TerminateEngine();
-    }
-
     // Clears, begins the frame (which sets up the camera) and returns its
     // view-projection for the expected positions.
     void Begin()
     {
-        ASSERT_EQ(renderer->Clear(3, kClear, 1.0f, 0), 0);
-        ASSERT_EQ(renderer->BeginFrame(), 0);
+        HeadlessRendererTest::Begin(kClear);
         Camera* camera = renderer->GetCamera();
         ASSERT_NE(camera, nullptr);
         viewProjection = camera->GetView() * camera->GetProjection();
-    }
-
-    void End()
-    {
-        ASSERT_EQ(renderer->EndFrame(), 0);
-        ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
     }
 
     // The pixel (top row first) a world point lands on, from p x V x P, the
@@ -120,12 +60,6 @@ protected:
         x = static_cast<int>(std::floor((nx + 1.0f) * 0.5f * static_cast<float>(width > 0 ? width : renderer->GetWidth())));
         y = static_cast<int>(std::floor((1.0f - ny) * 0.5f * static_cast<float>(height > 0 ? height : renderer->GetHeight())));
         return true;
-    }
-
-    Rgb At(int x, int y) const
-    {
-        const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-        return {pixels[at], pixels[at + 1], pixels[at + 2]};
     }
 
     // A triangle node of three points and the given indices with a colour
@@ -147,14 +81,9 @@ protected:
         return node;
     }
 
-    Rgb ClearRgb() const { return {Packed(kClear.x), Packed(kClear.y), Packed(kClear.z)}; }
+    Rgb ClearRgb() const { return {Stored(Packed(kClear.x)), Stored(Packed(kClear.y)), Stored(Packed(kClear.z))}; }
 
-    bool started = false;
-    GLRenderer* renderer = nullptr;
     Matrix4 viewProjection;
-    std::vector<uint8_t> pixels;
-    int width = 0;
-    int height = 0;
 };
 
 // A triangle at a depth along +z, where the default camera looks.
@@ -267,7 +196,7 @@ TEST_F(GLRendererDrawTest, HalfTransparentColourBlendsOverTheClearColour)
     int cx = 0, cy = 0;
     ASSERT_TRUE(PixelOf(Vector3(0.0f, -1.0f / 3.0f, 5.0f), cx, cy));
     const float a = colour.w;
-    const float clear[3] = {Packed(kClear.x) / 255.0f, Packed(kClear.y) / 255.0f, Packed(kClear.z) / 255.0f};
+    const float clear[3] = {Packed(kClear.x), Packed(kClear.y), Packed(kClear.z)};
     const Rgb want{Stored(colour.x * a + clear[0] * (1 - a)), Stored(colour.y * a + clear[1] * (1 - a)),
                    Stored(colour.z * a + clear[2] * (1 - a))};
     ExpectNear(At(cx, cy), want, 1, "blended");
@@ -337,8 +266,8 @@ class GLRendererClipSpaceTest : public GLRendererDrawTest
 protected:
     void SetUp() override
     {
-        GLRendererDrawTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
+        OpenRenderer("clip space");
+        if (!Opened())
             return;
         state = new RenderStateBlock(String("plain"));
         state->cullEnabled = false;
@@ -353,19 +282,11 @@ protected:
 
     void BeginClipSpace()
     {
-        ASSERT_EQ(renderer->Clear(7, Vector4(0, 0, 0, 1), 1.0f, 0), 0);
-        ASSERT_EQ(renderer->BeginFrame(), 0);
+        HeadlessRendererTest::Begin(Vector4(0, 0, 0, 1), 7);
         renderer->SetWorldMatrix(Matrix4::Identity());
         renderer->SetViewMatrix(Matrix4::Identity());
         renderer->SetProjectionMatrix(Matrix4::Identity());
         ASSERT_EQ(renderer->ApplyStateBlock(state.Get()), 0);
-    }
-
-    Rgb AtClip(float x, float y) const
-    {
-        const int px = std::clamp(static_cast<int>((x + 1.0f) * 0.5f * static_cast<float>(width)), 0, width - 1);
-        const int py = std::clamp(static_cast<int>((1.0f - y) * 0.5f * static_cast<float>(height)), 0, height - 1);
-        return At(px, py);
     }
 
     Ptr<RenderStateBlock> state;
@@ -419,7 +340,8 @@ TEST_F(GLRendererClipSpaceTest, PackedAndFloatColourStreamsGiveTheSameColour)
         renderer->floatColours = true;
         ExpectNear(got[0], {Stored(colour.x), Stored(colour.y), Stored(colour.z)}, 1, "float colours");
         // Packing truncates where the target rounds: one step at most.
-        ExpectNear(got[1], {Packed(colour.x), Packed(colour.y), Packed(colour.z)}, 0, "packed colours");
+        ExpectNear(got[1], {Stored(Packed(colour.x)), Stored(Packed(colour.y)), Stored(Packed(colour.z))}, 0,
+                   "packed colours");
         ExpectNear(got[1], got[0], 1, "packed against float");
     }
 }
@@ -462,9 +384,9 @@ TEST_F(GLRendererClipSpaceTest, DrawTakesVerticesInOrderAndNothingBelowOneOrPast
         End();
         const std::string what = "count " + std::to_string(c.count);
         const Rgb on{255, 255, 255}, off{0, 0, 0};
-        ExpectNear(AtClip(-0.3f, 0.3f), c.leftTop ? on : off, 0, (what + " left, upper triangle").c_str());
-        ExpectNear(AtClip(-0.7f, -0.3f), c.leftBottom ? on : off, 0, (what + " left, lower triangle").c_str());
-        ExpectNear(AtClip(0.3f, -0.3f), c.right ? on : off, 0, (what + " right, lower triangle").c_str());
+        ExpectNear(AtClip(-0.3f, 0.3f), c.leftTop ? on : off, 0, (what + " left, upper triangle"));
+        ExpectNear(AtClip(-0.7f, -0.3f), c.leftBottom ? on : off, 0, (what + " left, lower triangle"));
+        ExpectNear(AtClip(0.3f, -0.3f), c.right ? on : off, 0, (what + " right, lower triangle"));
     }
 }
 
@@ -516,7 +438,7 @@ TEST_F(GLRendererClipSpaceTest, TextureMatrixTranslationScrollsTheTexture)
                 const uint8_t* want = colours[texelRow][texelColumn];
                 const std::string what = "scroll " + std::to_string(c.du) + "," + std::to_string(c.dv) + " quarter " +
                                          std::to_string(row) + "," + std::to_string(column);
-                ExpectNear(AtClip(u * 2.0f - 1.0f, 1.0f - v * 2.0f), {want[0], want[1], want[2]}, 0, what.c_str());
+                ExpectNear(AtClip(u * 2.0f - 1.0f, 1.0f - v * 2.0f), {want[0], want[1], want[2]}, 0, what);
             }
     }
     Matrix4 kept;

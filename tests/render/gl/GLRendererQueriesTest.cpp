@@ -7,13 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/EngineClasses.h"
 #include "engine/codecs/Image.h"
-#include "engine/core/EngineStartup.h"
 #include "engine/render/OcclusionQuery.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLFunctions.h"
-#include "support/HeadlessGl.h"
+#include "support/HeadlessRenderer.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -58,39 +56,23 @@ const CapabilityLine kCapabilityLines[] = {
 
 // A running engine with the OpenGL renderer open headless; the tests draw
 // with plain GL in clip space so that pixel counts are exact.
-class GLRendererQueries : public ::testing::Test
+class GLRendererQueries : public HeadlessRendererTest
 {
 protected:
     void SetUp() override
     {
-        std::string why;
-        if (!HeadlessOpenGL(why))
-            GTEST_SKIP() << "no headless OpenGL here: " << why;
-        Renderer::SetHeadless(true);
-        RegisterEngineClasses();
-        ASSERT_EQ(InitializeEngine(), 0);
-        started = true;
-        ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-        renderer = static_cast<GLRenderer*>(GetRenderer());
-        ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("queries"), 0, 0, 0, 640, 480), 0);
+        OpenRenderer("queries");
+        if (!Opened())
+            return;
         width = renderer->GetWidth();
         height = renderer->GetHeight();
-    }
-
-    void TearDown() override
-    {
-        if (!started)
-            return;
-        DestroyRenderer();
-        TerminateEngine();
     }
 
     // Begins a frame and sets plain GL up for clip-space drawing with the
     // depth test on.
     void Begin()
     {
-        ASSERT_EQ(renderer->Clear(3, kBlack, 1.0f, 0), 0);
-        ASSERT_EQ(renderer->BeginFrame(), 0);
+        HeadlessRendererTest::Begin(kBlack);
         renderer->GetDevice()->Functions().useProgram(0);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -132,27 +114,23 @@ protected:
         EXPECT_EQ(renderer->EndQuery(query), 0);
         return query->GetVisibleSamples();
     }
+};
 
-    bool started = false;
-    GLRenderer* renderer = nullptr;
-    int width = 0;
-    int height = 0;
+// Opens the renderer in the test itself, so the log of the opening is seen.
+class GLRendererCapabilities : public HeadlessRendererTest
+{
+protected:
+    void SetUp() override {}
 };
 
 } // namespace
 
-TEST(GLRendererCapabilities, LinesAppearOnceEachInOrderWithTheirValues)
+TEST_F(GLRendererCapabilities, LinesAppearOnceEachInOrderWithTheirValues)
 {
-    std::string why;
-    if (!HeadlessOpenGL(why))
-        GTEST_SKIP() << "no headless OpenGL here: " << why;
-    Renderer::SetHeadless(true);
-    RegisterEngineClasses();
-    ASSERT_EQ(InitializeEngine(), 0);
-    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-    Renderer* renderer = GetRenderer();
     LogCapture log;
-    ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("caps"), 0, 0, 0, 640, 480), 0);
+    OpenRenderer("caps");
+    if (!Opened())
+        return;
 
     // Right after the driver line, one line per capability, nothing between.
     const std::vector<LogCapture::Line>& lines = log.Lines();
@@ -197,9 +175,6 @@ TEST(GLRendererCapabilities, LinesAppearOnceEachInOrderWithTheirValues)
     EXPECT_EQ(renderer->pixelShaderLevel, 1);
     // Plain 8-bit colour targets are what every render-to-texture uses.
     EXPECT_TRUE(renderer->targetMipAutogen[3]);
-
-    DestroyRenderer();
-    TerminateEngine();
 }
 
 TEST_F(GLRendererQueries, CountsThePixelsOfAQuadAndNoneBehindANearerOne)
@@ -243,41 +218,19 @@ TEST_F(GLRendererQueries, BeginAndEndOutOfOrderAreRefused)
     ASSERT_EQ(renderer->EndFrame(), 0);
 }
 
-TEST_F(GLRendererQueries, DeviceCopyIsMadeOnceAndGivenBackByTheQuery)
+TEST_F(GLRendererQueries, DeviceCopyIsReusedAndLossOrShutdownClearsIt)
 {
     Ptr<OcclusionQuery> query = new OcclusionQuery();
     EXPECT_EQ(query->GetDeviceHandle(), nullptr);
-    EXPECT_TRUE(query->IsChanged());
     const int32_t heldBefore = renderer->GetRefCount();
-
     Begin();
     ASSERT_EQ(Count(query.Get(), 0, 0, 4, 4, 0.0f), 16u);
     void* handle = query->GetDeviceHandle();
     EXPECT_NE(handle, nullptr);
     EXPECT_EQ(query->GetDeviceRenderer(), renderer);
-    EXPECT_FALSE(query->IsChanged());
     EXPECT_EQ(renderer->GetRefCount(), heldBefore + 1);
-
     ASSERT_EQ(Count(query.Get(), 0, 0, 5, 4, -0.5f), 20u);
     EXPECT_EQ(query->GetDeviceHandle(), handle) << "the copy is reused";
-    ASSERT_EQ(renderer->EndFrame(), 0);
-
-    // Going, the query frees its copy and lets the renderer go.
-    query = nullptr;
-    EXPECT_EQ(renderer->GetRefCount(), heldBefore);
-
-    // A second query after the first one works from a clean table.
-    Ptr<OcclusionQuery> next = new OcclusionQuery();
-    Begin();
-    EXPECT_EQ(Count(next.Get(), 0, 0, 3, 3, 0.0f), 9u);
-    ASSERT_EQ(renderer->EndFrame(), 0);
-}
-
-TEST_F(GLRendererQueries, LossAndShutdownClearTheQueryAndANewDeviceMakesItAgain)
-{
-    Ptr<OcclusionQuery> query = new OcclusionQuery();
-    Begin();
-    ASSERT_EQ(Count(query.Get(), 0, 0, 4, 4, 0.0f), 16u);
     ASSERT_EQ(renderer->EndFrame(), 0);
 
     // A shutdown in the middle of a query forgets it too.
@@ -289,7 +242,7 @@ TEST_F(GLRendererQueries, LossAndShutdownClearTheQueryAndANewDeviceMakesItAgain)
     EXPECT_TRUE(query->IsChanged());
     EXPECT_EQ(renderer->BeginQuery(query.Get()), 1) << "no device";
 
-    ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("again"), 0, 0, 0, 640, 480), 0);
+    ASSERT_EQ(OpenWindow("again"), 0);
     Begin();
     EXPECT_EQ(Count(query.Get(), 0, 0, 6, 2, 0.0f), 12u);
     EXPECT_NE(query->GetDeviceHandle(), nullptr);
@@ -317,49 +270,6 @@ TEST_F(GLRendererQueries, AQueryOutlivingTheRendererReleasesItLast)
     EXPECT_EQ(renderer->GetRefCount(), 1);
     query = nullptr;
     renderer = nullptr;
-}
-
-TEST_F(GLRendererQueries, CaptureIsTheBackBufferTopRowFirst)
-{
-    Begin();
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, height / 2, width, height - height / 2);
-    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glScissor(0, 0, width, height / 2);
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
-    ASSERT_EQ(renderer->EndFrame(), 0);
-
-    Image* taken = nullptr;
-    ASSERT_EQ(renderer->CaptureScreen(&taken), 0);
-    ASSERT_NE(taken, nullptr);
-    Ptr<Image> image = taken;
-    EXPECT_EQ(image->GetRefCount(), 1) << "the caller is the only holder";
-    EXPECT_EQ(image->GetFormat(), Image::kPixel24);
-    ASSERT_EQ(image->GetWidth(), static_cast<uint32_t>(width));
-    ASSERT_EQ(image->GetHeight(), static_cast<uint32_t>(height));
-    ASSERT_NE(image->GetData(), nullptr);
-
-    const uint8_t* data = image->GetData();
-    const size_t row = static_cast<size_t>(width) * 3;
-    for (int y : {0, height / 2 - 1})
-        for (int x : {0, width - 1})
-        {
-            const uint8_t* p = data + row * static_cast<size_t>(y) + static_cast<size_t>(x) * 3;
-            EXPECT_EQ(p[0], 255) << "top at " << x << "," << y;
-            EXPECT_EQ(p[1], 0);
-            EXPECT_EQ(p[2], 0);
-        }
-    for (int y : {height / 2 + (height % 2), height - 1})
-        for (int x : {0, width - 1})
-        {
-            const uint8_t* p = data + row * static_cast<size_t>(y) + static_cast<size_t>(x) * 3;
-            EXPECT_EQ(p[0], 0) << "bottom at " << x << "," << y;
-            EXPECT_EQ(p[1], 0);
-            EXPECT_EQ(p[2], 255);
-        }
 }
 
 TEST_F(GLRendererQueries, CaptureWithoutAPlaceOrADeviceFails)

@@ -10,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/EngineClasses.h"
 #include "engine/codecs/Image.h"
-#include "engine/core/EngineStartup.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/Texture.h"
@@ -24,7 +22,7 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
-#include "support/HeadlessGl.h"
+#include "support/HeadlessRenderer.h"
 
 namespace
 {
@@ -41,13 +39,7 @@ std::ostream& operator<<(std::ostream& out, const Colour& c)
 
 float Clamp(float v)
 {
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
-
-// The texture factor reaches the device packed: times 255, truncated.
-float PackedFactor(float v)
-{
-    return static_cast<float>(static_cast<int>(Clamp(v) * 255.0f)) / 255.0f;
+    return std::clamp(v, 0.0f, 1.0f);
 }
 
 // Combiner results go through 8-bit inputs and an 8-bit target: two steps.
@@ -97,21 +89,14 @@ void NearestClamp(RenderStateBlock::TextureStage& stage)
     stage.addressU = stage.addressV = stage.addressW = 0;
 }
 
-class GLRendererStateTest : public ::testing::Test
+class GLRendererStateTest : public HeadlessRendererTest
 {
 protected:
     void SetUp() override
     {
-        std::string why;
-        if (!HeadlessOpenGL(why))
-            GTEST_SKIP() << "no headless OpenGL here: " << why;
-        Renderer::SetHeadless(true);
-        RegisterEngineClasses();
-        ASSERT_EQ(InitializeEngine(), 0);
-        started = true;
-        ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-        renderer = static_cast<GLRenderer*>(GetRenderer());
-        ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("state"), 0, 0, 0, 640, 480), 0);
+        OpenRenderer("state");
+        if (!Opened())
+            return;
         state = new RenderStateBlock(String("state"));
         state->cullEnabled = false;
         state->depthEnabled = false;
@@ -119,26 +104,17 @@ protected:
 
     void TearDown() override
     {
-        if (!started)
-            return;
         state = nullptr;
-        DestroyRenderer();
-        TerminateEngine();
+        HeadlessRendererTest::TearDown();
     }
 
+    // A frame with the stencil cleared too, drawing straight in clip space.
     void Begin()
     {
-        ASSERT_EQ(renderer->Clear(7, kClear, 1.0f, 0), 0);
-        ASSERT_EQ(renderer->BeginFrame(), 0);
+        HeadlessRendererTest::Begin(kClear, 7);
         renderer->SetWorldMatrix(Matrix4::Identity());
         renderer->SetViewMatrix(Matrix4::Identity());
         renderer->SetProjectionMatrix(Matrix4::Identity());
-    }
-
-    void End()
-    {
-        ASSERT_EQ(renderer->EndFrame(), 0);
-        ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
     }
 
     // Applies the fixture's state block, then binds and draws the mesh.
@@ -155,19 +131,10 @@ protected:
         ASSERT_EQ(renderer->DrawIndexed(), 0);
     }
 
-    // The pixel under a clip-space point.
-    Colour At(float x, float y) const
-    {
-        const int px = std::clamp(static_cast<int>((x + 1.0f) * 0.5f * static_cast<float>(width)), 0, width - 1);
-        const int py = std::clamp(static_cast<int>((1.0f - y) * 0.5f * static_cast<float>(height)), 0, height - 1);
-        return AtPixel(px, py);
-    }
-
-    Colour AtPixel(int px, int py) const
-    {
-        const size_t at = (static_cast<size_t>(py) * static_cast<size_t>(width) + static_cast<size_t>(px)) * 4;
-        return {pixels[at] / 255.0f, pixels[at + 1] / 255.0f, pixels[at + 2] / 255.0f};
-    }
+    // The pixel under a clip-space point, and pixel (px, py), as fractions.
+    Colour At(float x, float y) const { return Fraction(AtClip(x, y)); }
+    Colour AtPixel(int px, int py) const { return Fraction(HeadlessRendererTest::At(px, py)); }
+    static Colour Fraction(const Rgb& c) { return {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f}; }
 
     static void ExpectNear(const Colour& got, const Colour& want, float tolerance, const std::string& what)
     {
@@ -186,12 +153,7 @@ protected:
         return on;
     }
 
-    bool started = false;
-    GLRenderer* renderer = nullptr;
     Ptr<RenderStateBlock> state;
-    std::vector<uint8_t> pixels;
-    int width = 0;
-    int height = 0;
 };
 
 // One 1 x 1 texel T over vertex colour D with factor F on stage 0.
@@ -204,32 +166,16 @@ struct CombineCase
 
 } // namespace
 
-TEST_F(GLRendererStateTest, EachCombineModeMixesTextureVertexColourAndFactorByItsFormula)
+TEST_F(GLRendererStateTest, CustomCombinerComputesItsOperationOnTheChosenArguments)
 {
     const std::vector<uint8_t> texel = {200, 100, 40, 128};
     const float t[4] = {200 / 255.0f, 100 / 255.0f, 40 / 255.0f, 128 / 255.0f};
     const Vector4 vertex{0.3f, 0.6f, 0.9f, 0.25f};
     const float d[4] = {vertex.x, vertex.y, vertex.z, vertex.w};
     const Vector4 factor{0.7f, 0.2f, 0.5f, 0.6f};
-    const float f[4] = {PackedFactor(factor.x), PackedFactor(factor.y), PackedFactor(factor.z), PackedFactor(factor.w)};
+    const float f[4] = {Packed(factor.x), Packed(factor.y), Packed(factor.z), Packed(factor.w)};
 
     const CombineCase cases[] = {
-        {"replace", [](RenderStateBlock::TextureStage& s) { s.combine = 0; },
-         [](const float t[4], const float*, const float*) { return Colour{t[0], t[1], t[2]}; }},
-        {"decal", [](RenderStateBlock::TextureStage& s) { s.combine = 1; },
-         [](const float t[4], const float d[4], const float*) {
-             return Colour{t[0] * t[3] + d[0] * (1 - t[3]), t[1] * t[3] + d[1] * (1 - t[3]), t[2] * t[3] + d[2] * (1 - t[3])};
-         }},
-        {"modulate", [](RenderStateBlock::TextureStage& s) { s.combine = 2; },
-         [](const float t[4], const float d[4], const float*) { return Colour{t[0] * d[0], t[1] * d[1], t[2] * d[2]}; }},
-        {"blend", [](RenderStateBlock::TextureStage& s) { s.combine = 3; },
-         [](const float t[4], const float d[4], const float f[4]) {
-             return Colour{f[0] * t[0] + d[0] * (1 - t[0]), f[1] * t[1] + d[1] * (1 - t[1]), f[2] * t[2] + d[2] * (1 - t[2])};
-         }},
-        {"add", [](RenderStateBlock::TextureStage& s) { s.combine = 4; },
-         [](const float t[4], const float d[4], const float*) {
-             return Colour{Clamp(t[0] + d[0]), Clamp(t[1] + d[1]), Clamp(t[2] + d[2])};
-         }},
         {"custom add signed texture and factor",
          [](RenderStateBlock::TextureStage& s) {
              s.combine = 5;
@@ -333,8 +279,8 @@ TEST_F(GLRendererStateTest, TwoStagesChainThroughPreviousEachWithItsOwnFactor)
     renderer->SetTexture(0, nullptr);
     End();
 
-    const float f0[3] = {PackedFactor(factor0.x), PackedFactor(factor0.y), PackedFactor(factor0.z)};
-    const float f1[3] = {PackedFactor(factor1.x), PackedFactor(factor1.y), PackedFactor(factor1.z)};
+    const float f0[3] = {Packed(factor0.x), Packed(factor0.y), Packed(factor0.z)};
+    const float f1[3] = {Packed(factor1.x), Packed(factor1.y), Packed(factor1.z)};
     float want[3];
     for (int i = 0; i < 3; ++i)
     {
@@ -477,41 +423,4 @@ TEST_F(GLRendererStateTest, PointSpriteCoversASquareOfTexelsScaledByViewportHeig
         if (!sprites)
             ExpectNear(AtPixel(cx - 3, cy - 3), {0, 0, 0}, 0.0f, "plain point stays one pixel");
     }
-}
-
-// Drawn into a texture, the picture is stored upside down for GL so that
-// its top row lands at v = 0; the winding the viewer sees must still decide
-// what is culled.
-TEST_F(GLRendererStateTest, TextureTargetKeepsTheTopAtVZeroAndCullsByTheSeenWinding)
-{
-    Ptr<Texture> target = new Texture(String("target"));
-    ASSERT_EQ(target->SetImage(new Image(String("size"), Image::kPixel32, 64, 64)), 0);
-
-    Begin();
-    ASSERT_EQ(renderer->SetRenderTarget(target.Get()), 0);
-    renderer->SetProjectionMatrix(Matrix4::Identity());
-    ASSERT_EQ(renderer->Clear(3, kClear, 1.0f, 0), 0);
-    state->cullEnabled = true;
-    state->cullOrder = 1; // counter-clockwise as seen goes
-    // Upper half only: left counter-clockwise as seen, right clockwise.
-    Mesh left = Rectangle(-0.9f, 0.1f, -0.1f, 0.9f, Vector4(1, 0, 0, 1));
-    left.indices = new IntBuffer(6, new int32_t[6]{3, 2, 1, 3, 1, 0});
-    Mesh right = Rectangle(0.1f, 0.1f, 0.9f, 0.9f, Vector4(1, 0, 0, 1));
-    Draw(left, false);
-    Draw(right, false);
-    ASSERT_EQ(renderer->SetRenderTarget(nullptr), 0);
-    renderer->SetProjectionMatrix(Matrix4::Identity());
-
-    // The texture over the whole view, v = 0 at the top.
-    state->cullEnabled = false;
-    NearestClamp(state->stages[0]);
-    state->stages[0].combine = 0;
-    renderer->SetTexture(0, target.Get());
-    Draw(Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(1, 1, 1, 1)));
-    renderer->SetTexture(0, nullptr);
-    End();
-
-    ExpectNear(At(0.5f, 0.5f), {1, 0, 0}, 0.0f, "clockwise, upper half: kept at the top");
-    ExpectNear(At(-0.5f, 0.5f), {0, 0, 0}, 0.0f, "counter-clockwise: culled");
-    ExpectNear(At(0.5f, -0.5f), {0, 0, 0}, 0.0f, "lower half: nothing drawn");
 }

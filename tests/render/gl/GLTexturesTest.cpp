@@ -8,25 +8,17 @@
 #include <EGL/egl.h>
 #include <gtest/gtest.h>
 
-#include "engine/EngineClasses.h"
 #include "engine/codecs/Image.h"
 #include "engine/codecs/VolumeImage.h"
 #include "engine/core/Vector2.h"
-#include "engine/core/EngineStartup.h"
-#include "engine/render/ColorEffect.h"
 #include "engine/render/CubeTexture.h"
-#include "engine/render/RenderCubeTextureController.h"
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/RenderTextureController.h"
 #include "engine/render/Texture.h"
 #include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLFunctions.h"
-#include "engine/scene/Camera.h"
-#include "engine/scene/IntBuffer.h"
-#include "engine/scene/Triangles.h"
-#include "engine/scene/Vector3Buffer.h"
-#include "support/HeadlessGl.h"
+#include "support/HeadlessRenderer.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -34,21 +26,6 @@ namespace
 
 // glMultiTexCoord3f, fetched: the Linux ABI promises no GL 1.3 symbols.
 using MultiTexCoord3f = void(APIENTRYP)(GLenum unit, GLfloat s, GLfloat t, GLfloat r);
-
-struct Rgb
-{
-    int r, g, b;
-};
-
-std::ostream& operator<<(std::ostream& out, const Rgb& c)
-{
-    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
-}
-
-bool Near(const Rgb& a, const Rgb& b, int tolerance)
-{
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
-}
 
 // A flat image whose pixels are given as RGB triples row by row, top first.
 Ptr<Image> RgbImage(uint32_t width, uint32_t height, const std::vector<Rgb>& texels)
@@ -86,46 +63,19 @@ const float kFaceDirections[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0
 // The OpenGL renderer open headless, with helpers that draw screen-aligned
 // quads straight through GL so that what is checked is the texture side
 // alone: its uploads, bindings, sampler state and targets.
-class GLTexturesTest : public ::testing::Test
+class GLTexturesTest : public HeadlessRendererTest
 {
 protected:
     void SetUp() override
     {
-        std::string why;
-        if (!HeadlessOpenGL(why))
-            GTEST_SKIP() << "no headless OpenGL here: " << why;
-        Renderer::SetHeadless(true);
-        RegisterEngineClasses();
-        ASSERT_EQ(InitializeEngine(), 0);
-        started = true;
-        ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-        renderer = static_cast<GLRenderer*>(GetRenderer());
-        ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("textures"), 0, 0, 0, 640, 480), 0);
+        OpenRenderer("textures");
+        if (!Opened())
+            return;
         multiTexCoord3f = reinterpret_cast<MultiTexCoord3f>(eglGetProcAddress("glMultiTexCoord3f"));
         ASSERT_NE(multiTexCoord3f, nullptr);
     }
 
-    void TearDown() override
-    {
-        if (!started)
-            return;
-        DestroyRenderer();
-        TerminateEngine();
-    }
-
     const GLFunctions& Gl() const { return renderer->GetDevice()->Functions(); }
-
-    void Begin(const Vector4& clear = Vector4(0, 0, 0, 1))
-    {
-        ASSERT_EQ(renderer->Clear(3, clear, 1.0f, 0), 0);
-        ASSERT_EQ(renderer->BeginFrame(), 0);
-    }
-
-    void End()
-    {
-        ASSERT_EQ(renderer->EndFrame(), 0);
-        ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
-    }
 
     // Sampler state for one stage the way a pass sets it.
     void Sample(uint32_t stage, int32_t address, int32_t filter, const Vector4& border = Vector4(0, 1, 0, 1))
@@ -187,34 +137,6 @@ protected:
         glEnd();
     }
 
-    // A quad over the given clip rectangle with one 3-component coordinate.
-    void DirectionQuad(float x0, float y0, float x1, float y1, const float (&direction)[3])
-    {
-        glBegin(GL_QUADS);
-        const float corners[4][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
-        for (const auto& corner : corners)
-        {
-            multiTexCoord3f(GL_TEXTURE0, direction[0], direction[1], direction[2]);
-            glVertex2f(corner[0], corner[1]);
-        }
-        glEnd();
-    }
-
-    // Read back after End: pixel (x, y) with row 0 at the top.
-    Rgb At(int x, int y) const
-    {
-        const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-        return {pixels[at], pixels[at + 1], pixels[at + 2]};
-    }
-
-    // The pixel whose centre is nearest to clip point (cx, cy).
-    Rgb AtClip(float cx, float cy) const
-    {
-        const int x = static_cast<int>((cx + 1.0f) * 0.5f * static_cast<float>(width));
-        const int y = static_cast<int>((1.0f - cy) * 0.5f * static_cast<float>(height));
-        return At(x < width ? x : width - 1, y < height ? y : height - 1);
-    }
-
     // What unit 0 has bound for a target, and whether the target is on.
     GLint BoundOnUnit(GLenum unit, GLenum binding, GLenum target, bool& enabled) const
     {
@@ -238,91 +160,11 @@ protected:
         return rgba;
     }
 
-    // A square facing the origin across the given axis at a distance, in
-    // one colour, with culling off.
-    Ptr<Triangles> Wall(const float (&axis)[3], float distance, float half, const Vector4& colour)
-    {
-        // Two directions across the axis.
-        const Vector3 n(axis[0], axis[1], axis[2]);
-        const Vector3 a = std::fabs(n.x) > 0.5f ? Vector3(0, 1, 0) : Vector3(1, 0, 0);
-        const Vector3 b(n.y * a.z - n.z * a.y, n.z * a.x - n.x * a.z, n.x * a.y - n.y * a.x);
-        const Vector3 c(n.x * distance, n.y * distance, n.z * distance);
-        auto corner = [&](float s, float t) {
-            return Vector3(c.x + (a.x * s + b.x * t) * half, c.y + (a.y * s + b.y * t) * half,
-                           c.z + (a.z * s + b.z * t) * half);
-        };
-        Ptr<Triangles> node = new Triangles(String("wall"));
-        node->SetVertices(new Vector3Buffer(4, new Vector3[4]{corner(-1, -1), corner(1, -1), corner(1, 1), corner(-1, 1)}));
-        node->SetIndices(new IntBuffer(6, new int32_t[6]{0, 1, 2, 0, 2, 3}));
-        Ptr<ColorEffect> effect = new ColorEffect(String("colour"));
-        effect->SetColor(colour);
-        effect->SetCullEnabled(false);
-        node->SetEffect(effect.Get());
-        node->UpdateModelBound();
-        node->UpdateTree(0.0);
-        return node;
-    }
-
-    bool started = false;
-    GLRenderer* renderer = nullptr;
     Ptr<RenderStateBlock> state;
     MultiTexCoord3f multiTexCoord3f = nullptr;
-    std::vector<uint8_t> pixels;
-    int width = 0;
-    int height = 0;
 };
 
-// The texel an address mode picks for coordinate u on a 2-texel axis, or -1
-// for the border colour.
-int TexelFor(int32_t address, float u)
-{
-    switch (address)
-    {
-    case 0:
-        return u < 0.5f ? 0 : 1;
-    case 2:
-        return u < 0.0f || u > 1.0f ? -1 : (u < 0.5f ? 0 : 1);
-    default:
-        return (u - std::floor(u)) < 0.5f ? 0 : 1;
-    }
-}
-
 } // namespace
-
-TEST_F(GLTexturesTest, AddressModesClampWrapAndBorderOnTheFirstAndSecondStage)
-{
-    // 2 x 2: red, green / blue, white.
-    const std::vector<Rgb> texels = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
-    Ptr<Texture> texture = new Texture(String("checker"));
-    ASSERT_EQ(texture->SetImage(RgbImage(2, 2, texels).Get()), 0);
-    const Vector4 border(0.2f, 0.4f, 0.6f, 1.0f);
-    const Rgb packedBorder{51, 102, 153};
-    // Texel centres of the periods left of, inside and right of 0..1.
-    const float samples[6] = {-0.75f, -0.25f, 0.25f, 0.75f, 1.25f, 1.75f};
-
-    for (uint32_t stage : {0u, 1u})
-        for (int32_t address : {0, 1, 2})
-        {
-            Begin();
-            Sample(stage, address, 0, border);
-            ASSERT_EQ(renderer->SetTexture(stage == 0 ? 1 : 0, nullptr), 0);
-            ASSERT_EQ(renderer->SetTexture(stage, texture.Get()), 0);
-            PlainState();
-            Quad(stage, -1, 1, 1, -1, -1.0f, -1.0f, 2.0f, 2.0f); // u, v run -1..2 over the screen
-            ASSERT_EQ(renderer->SetTexture(stage, nullptr), 0);
-            End();
-            for (float v : samples)
-                for (float u : samples)
-                {
-                    const int column = TexelFor(address, u);
-                    const int row = TexelFor(address, v);
-                    const Rgb want = column < 0 || row < 0 ? packedBorder : texels[static_cast<size_t>(row * 2 + column)];
-                    const Rgb got = AtClip((u + 1.0f) / 3.0f * 2.0f - 1.0f, 1.0f - (v + 1.0f) / 3.0f * 2.0f);
-                    EXPECT_TRUE(Near(got, want, 0)) << "stage " << stage << " address " << address << " at (" << u
-                                                    << ", " << v << "): got " << got << " want " << want;
-                }
-        }
-}
 
 TEST_F(GLTexturesTest, CubeCoordinatesPickTheFaceInDeviceOrder)
 {
@@ -342,7 +184,8 @@ TEST_F(GLTexturesTest, CubeCoordinatesPickTheFaceInDeviceOrder)
     {
         const float x0 = -1.0f + static_cast<float>(face % 3) * (2.0f / 3.0f);
         const float y0 = 1.0f - static_cast<float>(face / 3);
-        DirectionQuad(x0, y0, x0 + 2.0f / 3.0f, y0 - 1.0f, kFaceDirections[face]);
+        const float(&d)[3] = kFaceDirections[face];
+        Quad(0, x0, y0, x0 + 2.0f / 3.0f, y0 - 1.0f, d[0], d[1], d[0], d[1], d[2]);
     }
     End();
     EXPECT_EQ(cube->GetMipLevels(), 2u); // 2 x 2 faces: the full chain
@@ -590,90 +433,6 @@ TEST_F(GLTexturesTest, TargetStackRestoresFramebufferViewportAndBias)
     End();
 }
 
-TEST_F(GLTexturesTest, RenderedPictureLandsTopRowAtVZero)
-{
-    // The controller's camera looks along +z from the origin; a red wall
-    // over the upper half of its view, the clear colour blue below.
-    Ptr<Texture> target = new Texture(String("mirror"));
-    ASSERT_EQ(target->SetImage(new Image(String("size"), Image::kPixel32, 64, 64)), 0);
-    Ptr<RenderTextureController> controller = new RenderTextureController(String("mirror"));
-    target->SetController(controller.Get());
-    Ptr<Camera> eye = new Camera(String("eye"));
-    ASSERT_EQ(controller->SetCamera(eye.Get()), 0);
-    Ptr<Triangles> upper = new Triangles(String("upper"));
-    upper->SetVertices(new Vector3Buffer(4, new Vector3[4]{Vector3(-100, 0, 5), Vector3(100, 0, 5), Vector3(100, 100, 5),
-                                                           Vector3(-100, 100, 5)}));
-    upper->SetIndices(new IntBuffer(6, new int32_t[6]{0, 1, 2, 0, 2, 3}));
-    Ptr<ColorEffect> red = new ColorEffect(String("red"));
-    red->SetColor(Vector4(1, 0, 0, 1));
-    red->SetCullEnabled(false);
-    upper->SetEffect(red.Get());
-    upper->UpdateModelBound();
-    upper->UpdateTree(0.0);
-    controller->AddNode(upper.Get());
-
-    renderer->QueuePreRender(controller.Get());
-    Begin(Vector4(0, 0, 1, 1));
-    EXPECT_EQ(controller->GetRenderCount(), 1u);
-    EXPECT_NE(renderer->GetCamera(), eye.Get()); // the frame's own camera is back
-
-    // Straight from the texture: row 0 is v = 0.
-    ASSERT_EQ(renderer->SetTexture(0, target.Get()), 0);
-    bool enabled = false;
-    const GLuint name = static_cast<GLuint>(BoundOnUnit(0, GL_TEXTURE_BINDING_2D, GL_TEXTURE_2D, enabled));
-    const std::vector<uint8_t> stored = TexturePixels(GL_TEXTURE_2D, GL_TEXTURE_2D, name, 64, 64);
-    auto texel = [&](int x, int y) {
-        const size_t at = (static_cast<size_t>(y) * 64 + static_cast<size_t>(x)) * 4;
-        return Rgb{stored[at], stored[at + 1], stored[at + 2]};
-    };
-    EXPECT_TRUE(Near(texel(32, 8), Rgb{255, 0, 0}, 0)) << texel(32, 8);
-    EXPECT_TRUE(Near(texel(32, 56), Rgb{0, 0, 255}, 0)) << texel(32, 56);
-
-    // And sampled onto the screen through the stage.
-    Sample(0, 0, 0);
-    ASSERT_EQ(renderer->SetTexture(0, target.Get()), 0);
-    PlainState();
-    Quad(0, -1, 1, 1, -1, 0, 0, 1, 1);
-    End();
-    EXPECT_TRUE(Near(AtClip(0.0f, 0.75f), Rgb{255, 0, 0}, 0)) << AtClip(0.0f, 0.75f);
-    EXPECT_TRUE(Near(AtClip(0.0f, -0.75f), Rgb{0, 0, 255}, 0)) << AtClip(0.0f, -0.75f);
-}
-
-TEST_F(GLTexturesTest, CubeTargetFacesSeeAlongTheirAxes)
-{
-    Ptr<CubeTexture> target = new CubeTexture(String("env"));
-    ASSERT_EQ(target->SetImage(new VolumeImage(String("size"), Image::kPixel32, 32, 32, 6)), 0);
-    Ptr<RenderCubeTextureController> controller = new RenderCubeTextureController(String("env"));
-    target->SetController(controller.Get());
-    std::vector<Ptr<Triangles>> walls;
-    for (int face = 0; face < 6; ++face)
-    {
-        const Rgb& c = kFaceColours[face];
-        walls.push_back(Wall(kFaceDirections[face], 5.0f, 6.0f,
-                             Vector4(static_cast<float>(c.r) / 255.0f, static_cast<float>(c.g) / 255.0f,
-                                     static_cast<float>(c.b) / 255.0f, 1.0f)));
-        controller->AddNode(walls.back().Get());
-    }
-    renderer->QueuePreRender(controller.Get());
-    Begin();
-    EXPECT_EQ(controller->GetRenderCount(), 1u);
-    EXPECT_EQ(renderer->GetCamera() == controller->GetCubeCamera(), false);
-
-    ASSERT_EQ(renderer->SetTexture(0, target.Get()), 0);
-    bool enabled = false;
-    const GLuint name = static_cast<GLuint>(BoundOnUnit(0, GL_TEXTURE_BINDING_CUBE_MAP, GL_TEXTURE_CUBE_MAP, enabled));
-    ASSERT_NE(name, 0u);
-    for (GLenum face = 0; face < 6; ++face)
-    {
-        const std::vector<uint8_t> stored =
-            TexturePixels(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, name, 32, 32);
-        const size_t centre = (16 * 32 + 16) * 4;
-        const Rgb got{stored[centre], stored[centre + 1], stored[centre + 2]};
-        EXPECT_TRUE(Near(got, kFaceColours[face], 0)) << "face " << face << " got " << got;
-    }
-    End();
-}
-
 TEST_F(GLTexturesTest, NonContinuousTargetRendersOnceAndAgainAfterLoss)
 {
     Ptr<Texture> target = new Texture(String("once"));
@@ -699,7 +458,7 @@ TEST_F(GLTexturesTest, NonContinuousTargetRendersOnceAndAgainAfterLoss)
     EXPECT_EQ(target->GetDeviceHandle(), nullptr);
     EXPECT_EQ(controller->GetRenderCount(), 1u);
     ASSERT_EQ(renderer->CloseWindow(), 0);
-    ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("again"), 0, 0, 0, 640, 480), 0);
+    ASSERT_EQ(OpenWindow("again"), 0);
     renderer->QueuePreRender(controller.Get());
     Begin();
     End();

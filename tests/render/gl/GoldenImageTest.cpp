@@ -120,13 +120,13 @@ ColorEffect* EffectOf(Triangles& node)
     return static_cast<ColorEffect*>(node.GetEffect());
 }
 
+using GoldenImageTest = GoldenImageRig;
+
 } // namespace
 
 // culling ----------------------------------------------------------------------
 
-using GoldenCullingTest = GoldenImageRig;
-
-TEST_F(GoldenCullingTest, NodesOutsideTheViewAreNeverBoundWhileVisibleSiblingsDraw)
+TEST_F(GoldenImageTest, NodesOutsideTheViewAreNeverBoundWhileVisibleSiblingsDraw)
 {
     Ptr<SceneNode> root = new SceneNode(String("root"));
     Ptr<Triangles> visible = MakeRectangle("visible", -1, 1, 1, -1, 10, Vector4(1, 0, 0, 1));
@@ -158,33 +158,12 @@ TEST_F(GoldenCullingTest, NodesOutsideTheViewAreNeverBoundWhileVisibleSiblingsDr
     ExpectNear(AtPoint(Vector3(0, 1.5f, 10)), ClearRgb(), 0, "above the visible node");
 }
 
-TEST_F(GoldenCullingTest, DisabledEffectNeitherDrawsNorQueues)
-{
-    Ptr<SceneNode> root = new SceneNode(String("root"));
-    Ptr<Triangles> node = MakeRectangle("off", -1, 1, 1, -1, 10, Vector4(1, 1, 1, 0.5f));
-    EffectOf(*node)->SetBlendEnabled(true);
-    EffectOf(*node)->Disable();
-    root->AttachChild(node.Get());
-    root->UpdateTree(0.0);
-    renderer->SetCamera(camera.Get());
-    ASSERT_EQ(renderer->Clear(3, clearColour, 1.0f, 0), 0);
-    ASSERT_EQ(renderer->BeginFrame(), 0);
-    root->DrawCulled(*renderer);
-    EXPECT_EQ(renderer->GetTransparentCount(), 0u);
-    ASSERT_EQ(renderer->EndFrame(), 0);
-    ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
-    viewProjection = camera->GetViewProjection();
-    ExpectNear(AtPoint(Vector3(0, 0, 10)), ClearRgb(), 0, "disabled node");
-}
-
 // transparency -----------------------------------------------------------------
-
-using GoldenTransparencyTest = GoldenImageRig;
 
 // Half-transparent red in front of half-transparent green over the clear
 // colour. Both write depth, so drawn nearest first the green would fail the
 // depth test where they overlap and leave red over the clear colour alone.
-TEST_F(GoldenTransparencyTest, TransparentNodesBlendFarthestFirstWhateverTheirOrder)
+TEST_F(GoldenImageTest, TransparentNodesBlendFarthestFirstWhateverTheirOrder)
 {
     const Vector4 clear(0.0f, 0.0f, 1.0f, 1.0f);
     const Vector4 nearColour(1.0f, 0.0f, 0.0f, 0.5f);
@@ -220,7 +199,7 @@ TEST_F(GoldenTransparencyTest, TransparentNodesBlendFarthestFirstWhateverTheirOr
 // A transparent window plane over the whole view, put in the tree before a
 // transparent rectangle: it still comes last, so the picture is the plane
 // over the rectangle over the clear colour.
-TEST_F(GoldenTransparencyTest, WindowPlaneIsDrawnAfterAllOtherTransparentNodes)
+TEST_F(GoldenImageTest, WindowPlaneIsDrawnAfterAllOtherTransparentNodes)
 {
     Ptr<SceneNode> root = new SceneNode(String("root"));
     Ptr<WindowPlane> plane = new WindowPlane(String("plane"));
@@ -270,28 +249,9 @@ class GoldenBlendTest : public GoldenImageRig, public ::testing::WithParamInterf
 // is not among the cases (the back buffer has no alpha bits to hold it).
 float BlendFactor(int32_t factor, float source, float sourceAlpha, float destination)
 {
-    switch (factor)
-    {
-    case 0:
-        return 0.0f;
-    case 1:
-        return 1.0f;
-    case 2:
-        return source;
-    case 3:
-        return 1.0f - source;
-    case 4:
-        return sourceAlpha;
-    case 5:
-        return 1.0f - sourceAlpha;
-    case 6:
-        return destination;
-    case 7:
-        return 1.0f - destination;
-    default:
-        ADD_FAILURE() << "factor " << factor << " has no expectation";
-        return 0.0f;
-    }
+    const float factors[8] = {0.0f,        1.0f,        source, 1.0f - source, sourceAlpha, 1.0f - sourceAlpha,
+                              destination, 1.0f - destination};
+    return factors[factor];
 }
 
 TEST_P(GoldenBlendTest, BlendedColourFollowsTheFactorFormula)
@@ -324,11 +284,9 @@ INSTANTIATE_TEST_SUITE_P(FactorPairs, GoldenBlendTest,
 
 // alpha test -------------------------------------------------------------------------
 
-using GoldenAlphaTest = GoldenImageRig;
-
 // The reference passes alpha at or above it (greater or equal), with no
 // blending: a fragment is either all there or not at all.
-TEST_F(GoldenAlphaTest, FragmentsBelowTheReferenceAreDiscarded)
+TEST_F(GoldenImageTest, FragmentsBelowTheReferenceAreDiscarded)
 {
     const Vector4 clear(0.0f, 0.0f, 1.0f, 1.0f);
     Ptr<SceneNode> root = new SceneNode(String("root"));
@@ -343,36 +301,12 @@ TEST_F(GoldenAlphaTest, FragmentsBelowTheReferenceAreDiscarded)
     ExpectNear(AtPoint(Vector3(1.25f, 0, 5)), Stored(0, 1, 0), 0, "alpha 0.55 against 128");
 }
 
-// Texels decide per pixel: of the checker's alphas 255, 128, 64, 255 only
-// the one below 128 goes.
-TEST_F(GoldenAlphaTest, TextureAlphaIsTestedPerTexel)
-{
-    const Vector4 clear(0.0f, 0.0f, 0.0f, 1.0f);
-    Ptr<Texture> texture = MakeChecker(kChecker);
-    Ptr<SceneNode> root = new SceneNode(String("root"));
-    Ptr<Triangles> node = MakeTexturedRectangle(texture.Get(), 1, 5, 0, 0, 1, 1, 0);
-    EffectOf(*node)->SetAlphaTest(true, 128);
-    root->AttachChild(node.Get());
-    DrawFrame(root.Get(), clear);
-    for (int row = 0; row < 2; ++row)
-        for (int column = 0; column < 2; ++column)
-        {
-            const uint8_t* t = kChecker[row][column];
-            const float u = (column + 0.5f) / 2.0f, v = (row + 0.5f) / 2.0f;
-            const Rgb want = t[3] >= 128 ? Rgb{t[0], t[1], t[2]} : ClearRgb();
-            ExpectNear(AtPoint(PointAt(1, 5, 0, 0, 1, 1, u, v)), want, 0,
-                       "texel alpha " + std::to_string(t[3]));
-        }
-}
-
 // fog ------------------------------------------------------------------------------------
-
-using GoldenFogTest = GoldenImageRig;
 
 // Vertex fog by depth in view space: exponential f = e^(-density z), and
 // squared f = e^(-(density z)^2) for an exponent above 2; the picture is
 // f x colour + (1 - f) x fog colour.
-TEST_F(GoldenFogTest, ExponentialAndSquaredFogAtAKnownDepth)
+TEST_F(GoldenImageTest, ExponentialAndSquaredFogAtAKnownDepth)
 {
     const float depth = 20.0f, density = 0.08f;
     const Vector4 colour(1.0f, 0.2f, 0.1f, 1.0f);
@@ -452,8 +386,10 @@ protected:
 };
 
 // Type 0 shines along +z whatever its transform; type 1 along its world
-// forward axis, here turned 60 degrees away from the tile's normal.
-TEST_F(GoldenLightTest, DirectionalLightsFollowTheirDirection)
+// forward axis, here turned 60 degrees away from the tiles' normal. Two
+// lights add up; once the lit nodes are drawn their lights are gone and
+// lighting is off, so the next node shows its plain colour.
+TEST_F(GoldenLightTest, DirectionalLightsFollowTheirDirectionAddUpAndEndWithTheirPass)
 {
     Ptr<SceneNode> root = new SceneNode(String("root"));
     Ptr<Light> fixed = MakeLight(Light::kFixedDirectional);
@@ -462,16 +398,24 @@ TEST_F(GoldenLightTest, DirectionalLightsFollowTheirDirection)
     turned->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(0, 1, 0), kPi / 3.0f));
     root->AttachChild(fixed.Get());
     root->AttachChild(turned.Get());
-    LitEffect* effect = nullptr;
-    Ptr<Triangles> left = Tile(-1, 0, 10, effect);
-    effect->AddLight(fixed.Get());
-    Ptr<Triangles> right = Tile(1, 0, 10, effect);
-    effect->AddLight(turned.Get());
-    root->AttachChild(left.Get());
-    root->AttachChild(right.Get());
+    const float xs[3] = {-1, 0, 1};
+    Light* lights[3][2] = {{fixed.Get(), nullptr}, {turned.Get(), nullptr}, {fixed.Get(), turned.Get()}};
+    for (int i = 0; i < 3; ++i)
+    {
+        LitEffect* effect = nullptr;
+        root->AttachChild(Tile(xs[i], 0, 10, effect).Get());
+        for (Light* light : lights[i])
+            if (light)
+                effect->AddLight(light);
+    }
+    const Vector4 plainColour(0.3f, 0.6f, 0.9f, 1.0f);
+    root->AttachChild(MakeRectangle("plain", 1.9f, 0.1f, 2.1f, -0.1f, 10, plainColour).Get());
     DrawFrame(root.Get());
+    EXPECT_EQ(renderer->GetLightCount(), 0u);
     ExpectNear(AtPoint(Vector3(-1, 0, 10)), Lit(1.0f, 1.0f), 2, "type 0, head on");
-    ExpectNear(AtPoint(Vector3(1, 0, 10)), Lit(0.5f, 1.0f), 2, "type 1, 60 degrees off");
+    ExpectNear(AtPoint(Vector3(0, 0, 10)), Lit(0.5f, 1.0f), 2, "type 1, 60 degrees off");
+    ExpectNear(AtPoint(Vector3(1, 0, 10)), Lit(Share(1.0f, 1.0f) + Share(0.5f, 1.0f)), 2, "two lights");
+    ExpectNear(AtPoint(Vector3(2, 0, 10)), Stored(plainColour.x, plainColour.y, plainColour.z), 1, "unlit after");
 }
 
 // A point light 3 units in front of the tile: 1 / (c + l d + q d^2) while
@@ -519,109 +463,47 @@ TEST_F(GoldenLightTest, SpotLightLightsInsideItsConeOnly)
     ExpectNear(AtPoint(Vector3(2, 0, 10)), Lit(0.0f, 0.0f), 2, "outside the cone");
 }
 
-// Two lights add up; once the lit node is drawn its lights are gone and
-// lighting is off, so the next node shows its plain colour.
-TEST_F(GoldenLightTest, LightsAddUpAndEndWithTheirPass)
-{
-    Ptr<SceneNode> root = new SceneNode(String("root"));
-    Ptr<Light> first = MakeLight(Light::kFixedDirectional);
-    Ptr<Light> second = MakeLight(Light::kDirectional);
-    second->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(1, 0, 0), kPi / 3.0f));
-    root->AttachChild(first.Get());
-    root->AttachChild(second.Get());
-    LitEffect* effect = nullptr;
-    Ptr<Triangles> lit = Tile(-1, 0, 10, effect);
-    effect->AddLight(first.Get());
-    effect->AddLight(second.Get());
-    const Vector4 plainColour(0.3f, 0.6f, 0.9f, 1.0f);
-    Ptr<Triangles> plain = MakeRectangle("plain", 0.9f, 0.1f, 1.1f, -0.1f, 10, plainColour);
-    root->AttachChild(lit.Get());
-    root->AttachChild(plain.Get());
-    DrawFrame(root.Get());
-    EXPECT_EQ(renderer->GetLightCount(), 0u);
-    ExpectNear(AtPoint(Vector3(-1, 0, 10)), Lit(Share(1.0f, 1.0f) + Share(0.5f, 1.0f)), 2, "two lights");
-    ExpectNear(AtPoint(Vector3(1, 0, 10)), Stored(plainColour.x, plainColour.y, plainColour.z), 1, "unlit after");
-}
-
 // textures -------------------------------------------------------------------------------
-
-using GoldenTextureTest = GoldenImageRig;
-
-// The default combine modulates the texel by the effect's colour.
-TEST_F(GoldenTextureTest, TextureIsModulatedByTheEffectColour)
-{
-    Ptr<Texture> texture = MakeChecker(kChecker);
-    const Vector4 colour(0.5f, 1.0f, 0.25f, 1.0f);
-    Ptr<SceneNode> root = new SceneNode(String("root"));
-    root->AttachChild(MakeTexturedRectangle(texture.Get(), 1, 5, 0, 0, 1, 1, 0, colour).Get());
-    DrawFrame(root.Get());
-    for (int row = 0; row < 2; ++row)
-        for (int column = 0; column < 2; ++column)
-        {
-            const uint8_t* t = kChecker[row][column];
-            const float u = (column + 0.5f) / 2.0f, v = (row + 0.5f) / 2.0f;
-            ExpectNear(AtPoint(PointAt(1, 5, 0, 0, 1, 1, u, v)),
-                       Stored(t[0] / 255.0f * colour.x, t[1] / 255.0f * colour.y, t[2] / 255.0f * colour.z), 1,
-                       "modulated texel " + std::to_string(row) + "," + std::to_string(column));
-        }
-}
 
 // Coordinates from -1 to 2 show the picture in the middle third; around
 // it wrap repeats it, clamp stretches its edge texels and border shows the
 // border colour (green unless a stage says otherwise).
-TEST_F(GoldenTextureTest, AddressModesOutsideTheUnitSquare)
+TEST_F(GoldenImageTest, AddressModesOutsideTheUnitSquare)
 {
     Ptr<Texture> texture = MakeChecker(kChecker);
     const float half = 1.5f, z = 5.0f;
+    // The texel (row, column) each mode shows at a coordinate pair; -1 is
+    // the border colour.
+    struct Probe
+    {
+        float u, v;
+        int texel[3][2];
+    };
+    const Probe probes[] = {{0.25f, 0.75f, {{1, 0}, {1, 0}, {1, 0}}},   // inside
+                            {-0.75f, 0.25f, {{0, 0}, {0, 0}, {-1, -1}}}, // left
+                            {1.75f, 0.25f, {{0, 1}, {0, 1}, {-1, -1}}},  // right
+                            {-0.25f, 0.25f, {{0, 0}, {0, 1}, {-1, -1}}}, // half a picture left
+                            {0.75f, 1.75f, {{1, 1}, {1, 1}, {-1, -1}}}}; // below
     for (int32_t address : {0, 1, 2})
     {
         Ptr<SceneNode> root = new SceneNode(String("root"));
         root->AttachChild(MakeTexturedRectangle(texture.Get(), half, z, -1, -1, 2, 2, address).Get());
         DrawFrame(root.Get());
-        const std::string mode = "address " + std::to_string(address);
-        // Inside: texel (row 1, column 0) at (0.25, 0.75).
-        const uint8_t* inside = kChecker[1][0];
-        ExpectNear(AtPoint(PointAt(half, z, -1, -1, 2, 2, 0.25f, 0.75f)), {inside[0], inside[1], inside[2]}, 0,
-                   mode + " inside");
-        // Left of the square at (-0.75, 0.25): wrap gives column 0 (u 0.25),
-        // clamp the left column, border green.
-        const Rgb left = AtPoint(PointAt(half, z, -1, -1, 2, 2, -0.75f, 0.25f));
-        // Right of it at (1.75, 0.25): wrap gives column 1 (u 0.75), clamp
-        // the right column.
-        const Rgb right = AtPoint(PointAt(half, z, -1, -1, 2, 2, 1.75f, 0.25f));
-        const uint8_t* red = kChecker[0][0];
-        const uint8_t* green = kChecker[0][1];
-        switch (address)
+        for (const Probe& p : probes)
         {
-        case 0:
-            ExpectNear(left, {red[0], red[1], red[2]}, 0, mode + " left");
-            ExpectNear(right, {green[0], green[1], green[2]}, 0, mode + " right");
-            break;
-        case 1:
-            ExpectNear(left, {red[0], red[1], red[2]}, 0, mode + " left");
-            ExpectNear(right, {green[0], green[1], green[2]}, 0, mode + " right");
-            // Below the square at (0.75, 1.75): row 1, column 1 repeated.
-            ExpectNear(AtPoint(PointAt(half, z, -1, -1, 2, 2, 0.75f, 1.75f)),
-                       {kChecker[1][1][0], kChecker[1][1][1], kChecker[1][1][2]}, 0, mode + " below");
-            // Wrap and clamp differ half a picture out: u = -0.25 is
-            // column 1 wrapped, column 0 clamped.
-            ExpectNear(AtPoint(PointAt(half, z, -1, -1, 2, 2, -0.25f, 0.25f)), {green[0], green[1], green[2]}, 0,
-                       mode + " wrapped column");
-            break;
-        default:
-            ExpectNear(left, Stored(0, 1, 0), 0, mode + " left");
-            ExpectNear(right, Stored(0, 1, 0), 0, mode + " right");
-            break;
+            const int row = p.texel[address][0], column = p.texel[address][1];
+            const Rgb want = row < 0 ? Stored(0, 1, 0)
+                                     : Rgb{kChecker[row][column][0], kChecker[row][column][1], kChecker[row][column][2]};
+            ExpectNear(AtPoint(PointAt(half, z, -1, -1, 2, 2, p.u, p.v)), want, 0,
+                       "address " + std::to_string(address) + " at " + std::to_string(p.u) + "," +
+                           std::to_string(p.v));
         }
-        if (address == 0)
-            ExpectNear(AtPoint(PointAt(half, z, -1, -1, 2, 2, -0.25f, 0.25f)), {red[0], red[1], red[2]}, 0,
-                       mode + " clamped column");
     }
 }
 
 // The combine modes of stage 0 over the effect colour (the previous
 // stage): replace, decal, modulate, blend with the texture factor, add.
-TEST_F(GoldenTextureTest, StageCombineModesMixTexelAndColour)
+TEST_F(GoldenImageTest, StageCombineModesMixTexelAndColour)
 {
     Ptr<Texture> texture = MakeChecker(kChecker);
     const Vector4 colour(0.5f, 0.25f, 0.75f, 1.0f);
@@ -648,24 +530,9 @@ TEST_F(GoldenTextureTest, StageCombineModesMixTexelAndColour)
                 for (int c = 0; c < 3; ++c)
                 {
                     const float tex = t[c] / 255.0f;
-                    switch (combine)
-                    {
-                    case 0:
-                        want[c] = tex;
-                        break;
-                    case 1:
-                        want[c] = tex * a + prev[c] * (1 - a);
-                        break;
-                    case 2:
-                        want[c] = tex * prev[c];
-                        break;
-                    case 3:
-                        want[c] = prev[c] * (1 - tex) + tf[c] * tex;
-                        break;
-                    default:
-                        want[c] = std::min(1.0f, tex + prev[c]);
-                        break;
-                    }
+                    const float modes[5] = {tex, tex * a + prev[c] * (1 - a), tex * prev[c],
+                                            prev[c] * (1 - tex) + tf[c] * tex, std::min(1.0f, tex + prev[c])};
+                    want[c] = modes[combine];
                 }
                 const float u = (column + 0.5f) / 2.0f, v = (row + 0.5f) / 2.0f;
                 ExpectNear(AtPoint(PointAt(1, 5, 0, 0, 1, 1, u, v)), Stored(want[0], want[1], want[2]), 2,
@@ -698,12 +565,10 @@ Ptr<SceneNode> MakeQuadrants(float z)
     return scene;
 }
 
-using GoldenRenderTargetTest = GoldenImageRig;
-
 // The quadrants drawn into a texture through their own camera, then the
 // texture shown on a rectangle with v = 0 at its top: the picture comes out
 // upright and unmirrored, as if the camera looked through the rectangle.
-TEST_F(GoldenRenderTargetTest, RenderedTextureShowsItsViewUprightOnTheScreen)
+TEST_F(GoldenImageTest, RenderedTextureShowsItsViewUprightOnTheScreen)
 {
     Ptr<Image> size = new Image(String("target"), Image::kPixel32, 64, 64);
     Ptr<Texture> target = new Texture(String("target"));
@@ -740,7 +605,7 @@ TEST_F(GoldenRenderTargetTest, RenderedTextureShowsItsViewUprightOnTheScreen)
 // A cube camera at the origin draws six walls, one colour each and the +x
 // wall two-toned (upper, lower); tiles that sample the cube along fixed
 // directions show the wall each direction points at, the right way up.
-TEST_F(GoldenRenderTargetTest, CubeFacesHoldTheViewAlongTheirAxes)
+TEST_F(GoldenImageTest, CubeFacesHoldTheViewAlongTheirAxes)
 {
     struct Wall
     {
@@ -827,11 +692,9 @@ TEST_F(GoldenRenderTargetTest, CubeFacesHoldTheViewAlongTheirAxes)
 
 // capture --------------------------------------------------------------------------------
 
-using GoldenCaptureTest = GoldenImageRig;
-
 // The capture is the back buffer as an RGB image with its top row first:
 // the red quadrant is at the start of the block, the yellow one at its end.
-TEST_F(GoldenCaptureTest, CaptureHoldsTheFrameTopRowFirst)
+TEST_F(GoldenImageTest, CaptureHoldsTheFrameTopRowFirst)
 {
     Ptr<SceneNode> root = MakeQuadrants(5.0f);
     DrawFrame(root.Get());

@@ -8,18 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineClasses.h"
 #include "engine/codecs/Image.h"
-#include "engine/core/EngineStartup.h"
 #include "engine/core/Matrix4.h"
 #include "engine/core/Quaternion.h"
 #include "engine/render/ColorEffect.h"
-#include "engine/render/PixelShader.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/render/VertexShader.h"
-#include "engine/render/gl/GLDevice.h"
-#include "engine/render/gl/GLRenderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Light.h"
@@ -29,13 +24,13 @@
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
-#include "support/HeadlessGl.h"
+#include "support/HeadlessRenderer.h"
 #include "support/LogCapture.h"
 
 namespace
 {
 
-struct Rgb
+struct Colour
 {
     float r, g, b;
 };
@@ -85,7 +80,7 @@ float Channel(const Vector4& c, int i)
 }
 
 // texture x (ambient + diffuse N.L) + specular x (N.H)^power + emissive.
-Rgb Lit(const Material& m, const LightColours& l, const Rgb& texture, float diffuse, float specular)
+Colour Lit(const Material& m, const LightColours& l, const Colour& texture, float diffuse, float specular)
 {
     float out[3];
     const float tex[3] = {texture.r, texture.g, texture.b};
@@ -96,21 +91,14 @@ Rgb Lit(const Material& m, const LightColours& l, const Rgb& texture, float diff
     return {out[0], out[1], out[2]};
 }
 
-class Texture1DLEffectPixelTest : public ::testing::Test
+class Texture1DLEffectPixelTest : public HeadlessRendererTest
 {
 protected:
     void SetUp() override
     {
-        std::string why;
-        if (!HeadlessOpenGL(why))
-            GTEST_SKIP() << "no headless OpenGL here: " << why;
-        Renderer::SetHeadless(true);
-        RegisterEngineClasses();
-        ASSERT_EQ(InitializeEngine(), 0);
-        started = true;
-        ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-        renderer = static_cast<GLRenderer*>(GetRenderer());
-        ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("lit"), 0, 0, 0, 640, 480), 0);
+        OpenRenderer("lit");
+        if (!Opened())
+            return;
         renderer->simultaneousTextures = 8;
         renderer->maxLights = 8;
         light = new Light(String("sun"));
@@ -122,11 +110,8 @@ protected:
 
     void TearDown() override
     {
-        if (!started)
-            return;
         light = nullptr;
-        DestroyRenderer();
-        TerminateEngine();
+        HeadlessRendererTest::TearDown();
     }
 
     // Shader levels as the technique choice sees them: 1 is version 2.0,
@@ -139,19 +124,12 @@ protected:
 
     void Begin()
     {
-        ASSERT_EQ(renderer->Clear(3, Vector4(0, 0, 0, 1), 1.0f, 0), 0);
-        ASSERT_EQ(renderer->BeginFrame(), 0);
+        HeadlessRendererTest::Begin();
         Camera* camera = renderer->GetCamera();
         ASSERT_NE(camera, nullptr);
         eye = camera->GetPosition();
         view = camera->GetView();
         viewProjection = view * camera->GetProjection();
-    }
-
-    void End()
-    {
-        ASSERT_EQ(renderer->EndFrame(), 0);
-        ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
     }
 
     bool PixelOf(const Vector3& p, int& x, int& y) const
@@ -166,18 +144,18 @@ protected:
         return x >= 0 && y >= 0 && x < w && y < h;
     }
 
-    Rgb At(const Vector3& p) const
+    Colour At(const Vector3& p) const
     {
         int x = 0, y = 0;
         EXPECT_TRUE(PixelOf(p, x, y)) << "off screen";
         if (x < 0 || y < 0 || x >= width || y >= height)
             return {-1, -1, -1};
-        const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-        return {pixels[at] / 255.0f, pixels[at + 1] / 255.0f, pixels[at + 2] / 255.0f};
+        const Rgb c = HeadlessRendererTest::At(x, y);
+        return {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f};
     }
 
     // Within tolerance/255 in each channel.
-    static void ExpectNear(const Rgb& got, const Rgb& want, float tolerance, const std::string& what)
+    static void ExpectNear(const Colour& got, const Colour& want, float tolerance, const std::string& what)
     {
         const float t = tolerance / 255.0f + 0.5f / 255.0f;
         EXPECT_NEAR(got.r, want.r, t) << what << " red";
@@ -185,7 +163,7 @@ protected:
         EXPECT_NEAR(got.b, want.b, t) << what << " blue";
     }
 
-    static bool IsBlack(const Rgb& c) { return c.r == 0.0f && c.g == 0.0f && c.b == 0.0f; }
+    static bool IsBlack(const Colour& c) { return c.r == 0.0f && c.g == 0.0f && c.b == 0.0f; }
 
     // A quad of side 2 half at centre (object space) in the plane z =
     // centre.z, facing -z, every vertex with the given normal; the world
@@ -242,17 +220,12 @@ protected:
         node.Draw(*renderer);
     }
 
-    bool started = false;
-    GLRenderer* renderer = nullptr;
     Ptr<Light> light;
     LightColours lightColours;
     const Vector3 towards{0.0f, 0.0f, -1.0f};
     Vector3 eye;
     Matrix4 view;
     Matrix4 viewProjection;
-    std::vector<uint8_t> pixels;
-    int width = 0;
-    int height = 0;
 };
 
 TEST_F(Texture1DLEffectPixelTest, PixelLitQuadMatchesBlinnPhongAtEachPixel)
@@ -277,7 +250,7 @@ TEST_F(Texture1DLEffectPixelTest, PixelLitQuadMatchesBlinnPhongAtEachPixel)
     ASSERT_EQ(effect->GetLighting(), Texture1DLEffect::kPixelLit);
 
     const Vector3 worldNormal = Unit(world.ApplyToVector(Unit(normal)));
-    const Rgb tex{200 / 255.0f, 150 / 255.0f, 100 / 255.0f};
+    const Colour tex{200 / 255.0f, 150 / 255.0f, 100 / 255.0f};
     int checked = 0;
     for (float u : {-0.8f, 0.0f, 0.7f})
         for (float v : {-0.6f, 0.5f})
@@ -319,7 +292,7 @@ TEST_F(Texture1DLEffectPixelTest, VertexLitQuadMatchesBlinnPhongInterpolatedFrom
     Terms(corner0, n, towards, eye, m.power, d0, s0);
     Terms(corner2, n, towards, eye, m.power, d2, s2);
     ASSERT_NEAR(d0, d2, 1e-6f);
-    const Rgb tex{180 / 255.0f, 220 / 255.0f, 140 / 255.0f};
+    const Colour tex{180 / 255.0f, 220 / 255.0f, 140 / 255.0f};
     ExpectNear(At(Vector3(0, 0, 5)), Lit(m, lightColours, tex, d0, (s0 + s2) * 0.5f), 3, "centre");
     // Further along the same edge, 95% of the way back to corner 0.
     ExpectNear(At(Vector3(-0.9f, 0.9f, 5)), Lit(m, lightColours, tex, d0, 0.95f * s0 + 0.05f * s2), 3,
@@ -350,39 +323,19 @@ TEST_F(Texture1DLEffectPixelTest, TheThreeTechniquesAgreeOnAQuadFacingTheLight)
     EXPECT_EQ(effects[1]->GetLighting(), Texture1DLEffect::kVertexLit);
     EXPECT_EQ(effects[2]->GetLighting(), Texture1DLEffect::kFixedFunction);
 
-    const Rgb want = Lit(m, lightColours, {230 / 255.0f, 190 / 255.0f, 120 / 255.0f}, 1.0f, 0.0f);
+    const Colour want = Lit(m, lightColours, {230 / 255.0f, 190 / 255.0f, 120 / 255.0f}, 1.0f, 0.0f);
     ExpectNear(At(Vector3(-2.2f, 0, 6)), want, 3, "pixel-lit");
     ExpectNear(At(Vector3(0, 0, 6)), want, 3, "vertex-lit");
     ExpectNear(At(Vector3(2.2f, 0, 6)), want, 3, "fixed function");
 }
 
-TEST_F(Texture1DLEffectPixelTest, WithoutALightOnlyTheEmissiveRemains)
+// Without a light only the emissive colour remains (specular too is gone),
+// and fog mixes it with the fog colour.
+TEST_F(Texture1DLEffectPixelTest, UnlitEmissiveIsFoggedByOneOverEToTheDensityTimesDepthToTheExponent)
 {
     Material m;
     m.specular = Vector4(1, 1, 1, 1);
-    m.emissive = Vector4(0.2f, 0.4f, 0.1f, 1.0f);
     m.power = 2.0f;
-    Ptr<Texture> texture = Plain(255, 255, 255);
-    Ptr<Triangles> left = MakeQuad(Vector3(-1.2f, 0, 5), 0.8f, Vector3(0, 0, -1));
-    Ptr<Triangles> right = MakeQuad(Vector3(1.2f, 0, 5), 0.8f, Vector3(0, 0, -1));
-    Ptr<Texture1DLEffect> pixelLit = MakeEffect(m, texture.Get(), false);
-    Ptr<Texture1DLEffect> vertexLit = MakeEffect(m, texture.Get(), false);
-    Begin();
-    Levels(2, 2);
-    Draw(*left, *pixelLit);
-    Levels(0, 0);
-    Draw(*right, *vertexLit);
-    End();
-    ASSERT_EQ(pixelLit->GetLighting(), Texture1DLEffect::kPixelLit);
-    ASSERT_EQ(vertexLit->GetLighting(), Texture1DLEffect::kVertexLit);
-    const Rgb emissive{0.2f, 0.4f, 0.1f};
-    ExpectNear(At(Vector3(-1.2f, 0, 5)), emissive, 2, "pixel-lit");
-    ExpectNear(At(Vector3(1.2f, 0, 5)), emissive, 2, "vertex-lit");
-}
-
-TEST_F(Texture1DLEffectPixelTest, FogFactorIsOneOverEToTheDensityTimesDepthToTheExponent)
-{
-    Material m;
     m.emissive = Vector4(0.0f, 0.6f, 0.0f, 1.0f);
     Ptr<Texture> texture = Plain(255, 255, 255);
     Ptr<Triangles> squared = MakeQuad(Vector3(-1.2f, 0, 5), 0.8f, Vector3(0, 0, -1));
@@ -401,36 +354,11 @@ TEST_F(Texture1DLEffectPixelTest, FogFactorIsOneOverEToTheDensityTimesDepthToThe
     auto fogged = [&](const Vector3& p, float exponent) {
         const float depth = view.TransformPoint(p).z;
         const float f = 1.0f / std::pow(2.71828f, std::pow(0.1f * depth, exponent));
-        return Rgb{1.0f - f, 0.6f * f, 0.0f};
+        return Colour{1.0f - f, 0.6f * f, 0.0f};
     };
     const Vector3 a(-1.2f, 0, 5), b(1.2f, 0, 5);
     ExpectNear(At(a), fogged(a, 2.0f), 3, "exponent 2, pixel-lit");
     ExpectNear(At(b), fogged(b, 1.0f), 3, "exponent 1, vertex-lit");
-}
-
-TEST_F(Texture1DLEffectPixelTest, EffectsWithTheSameProgramsKeepDrawingWhenOneOfThemGoes)
-{
-    // Both effects' shaders have the same texts, so they share the linked
-    // programs; the first effect's going must not take them from the other.
-    Levels(1, 1);
-    Material m;
-    m.emissive = Vector4(0.3f, 0.5f, 0.7f, 1.0f);
-    Ptr<Texture> texture = Plain(255, 255, 255);
-    Ptr<Triangles> left = MakeQuad(Vector3(-1.2f, 0, 5), 0.8f, Vector3(0, 0, -1));
-    Ptr<Triangles> right = MakeQuad(Vector3(1.2f, 0, 5), 0.8f, Vector3(0, 0, -1));
-    Ptr<Texture1DLEffect> first = MakeEffect(m, texture.Get(), false);
-    Ptr<Texture1DLEffect> second = MakeEffect(m, texture.Get(), false);
-    Begin();
-    Draw(*left, *first);
-    Draw(*right, *second);
-    End();
-    left = nullptr;
-    first = nullptr;
-    Begin();
-    right->Draw(*renderer);
-    End();
-    ExpectNear(At(Vector3(1.2f, 0, 5)), {0.3f, 0.5f, 0.7f}, 2, "after the other effect went");
-    EXPECT_TRUE(IsBlack(At(Vector3(-1.2f, 0, 5))));
 }
 
 // The sway of a vertex by the wind formula.
@@ -581,45 +509,6 @@ TEST_F(Texture1DLEffectPixelTest, ABrokenProgramLogsOnceAndTheDrawFallsBackToFix
     EXPECT_EQ(errors, 1u);
     ExpectNear(At(Vector3(-1.2f, 0, 5)), {0, 1, 0}, 1, "first");
     ExpectNear(At(Vector3(1.2f, 0, 5)), {0, 1, 0}, 1, "second");
-}
-
-TEST_F(Texture1DLEffectPixelTest, ARefusedPixelProgramLeavesTheVertexProgramWithFixedFunctionPixels)
-{
-    // The vertex program writes its colour; fixed-function pixels show it.
-    Ptr<Shader> vertex = new VertexShader(String("colour"), String(R"(vs_1_1
-def c20, 1, 0.5, 0, 1
-dcl_position v0
-mul r0, v0.x, c0
-mad r0, v0.y, c1, r0
-mad r0, v0.z, c2, r0
-mad oPos, v0.w, c3, r0
-mov oD0, c20
-)"));
-    Ptr<Shader> pixel = new PixelShader(String("broken"), String("ps_2_0\nmov oC0, r99x\n"));
-    Ptr<Triangles> quad = MakeQuad(Vector3(0, 0, 5), 1.0f, Vector3(0, 0, -1));
-    Ptr<ProgramColorEffect> effect = new ProgramColorEffect(vertex.Get(), pixel.Get());
-    effect->SetCullEnabled(false);
-    quad->SetEffect(effect.Get());
-    LogCapture log;
-    Begin();
-    renderer->SetVertexShaderConstants(0, &viewProjection.m[0][0], 4);
-    quad->Draw(*renderer);
-    End();
-    EXPECT_FALSE(log.Lines().empty());
-    ExpectNear(At(Vector3(0, 0, 5)), {1, 0.5f, 0}, 2, "vertex colour");
-}
-
-TEST_F(Texture1DLEffectPixelTest, ShaderRecordsAreClearedWhenTheDeviceGoes)
-{
-    Ptr<Shader> shader = new VertexShader(String("plain"), String("vs_1_1\ndcl_position v0\nmov oPos, v0\n"));
-    ASSERT_EQ(renderer->SetVertexShader(shader.Get()), 0);
-    EXPECT_EQ(shader->GetDeviceRenderer(), renderer);
-    EXPECT_NE(shader->GetDeviceHandle(), nullptr);
-    ASSERT_EQ(renderer->CloseWindow(), 0);
-    EXPECT_EQ(shader->GetDeviceRenderer(), nullptr);
-    EXPECT_EQ(shader->GetDeviceHandle(), nullptr);
-    // A shader that goes after the device finds nothing to free.
-    shader = nullptr;
 }
 
 } // namespace
