@@ -475,6 +475,11 @@ void GLRenderer::ResetSceneState()
         glDisable(GL_LIGHT0 + light);
     const float none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+    // As the engine's lighting model has it: highlights follow the real
+    // direction to the eye, and they are added after texturing, so a dark
+    // texture still shines.
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_TRUE);
+    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
     glDisable(GL_TEXTURE_2D);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // A new device starts with identity texture matrices: load ours again.

@@ -329,6 +329,38 @@ TEST_F(Texture1DLEffectPixelTest, TheThreeTechniquesAgreeOnAQuadFacingTheLight)
     ExpectNear(At(Vector3(2.2f, 0, 6)), want, 3, "fixed function");
 }
 
+// The fixed-function light sees the eye where it is and adds its highlight
+// after the texture, as the vertex program does: on a black texture only
+// the highlight shows, the same in both.
+TEST_F(Texture1DLEffectPixelTest, FixedFunctionHighlightMatchesTheVertexProgramOnABlackTexture)
+{
+    lightColours.specular = Vector4(1.0f, 1.0f, 1.0f, 1.0f);
+    light->SetSpecular(lightColours.specular);
+    Material m;
+    m.specular = Vector4(0.8f, 0.8f, 0.8f, 1.0f);
+    m.power = 8.0f;
+    Ptr<Texture> black = Plain(0, 0, 0);
+    const Vector3 facing(0, 0, -1);
+    const Vector3 probes[2] = {Vector3(0.0f, 0.0f, 4.0f), Vector3(0.9f, -0.9f, 4.0f)};
+    Colour seen[2][2];
+    const int32_t levels[2] = {0, 4};
+    for (int run = 0; run < 2; ++run)
+    {
+        Levels(levels[run], 4);
+        Ptr<Triangles> quad = MakeQuad(Vector3(0, 0, 4), 1.0f, facing);
+        Ptr<Texture1DLEffect> effect = MakeEffect(m, black.Get());
+        Begin();
+        Draw(*quad, *effect);
+        End();
+        EXPECT_EQ(effect->GetLighting(), run == 0 ? Texture1DLEffect::kVertexLit : Texture1DLEffect::kFixedFunction);
+        for (int i = 0; i < 2; ++i)
+            seen[run][i] = At(probes[i]);
+    }
+    EXPECT_GT(seen[1][0].r, 0.5f) << "the highlight is lost under the texture";
+    for (int i = 0; i < 2; ++i)
+        ExpectNear(seen[1][i], seen[0][i], 3, "probe " + std::to_string(i));
+}
+
 // Without a light only the emissive colour remains (specular too is gone),
 // and fog mixes it with the fog colour.
 TEST_F(Texture1DLEffectPixelTest, UnlitEmissiveIsFoggedByOneOverEToTheDensityTimesDepthToTheExponent)
