@@ -4,64 +4,36 @@
 
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
-#include "engine/core/Stream.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/BaseTexture.h"
 #include "engine/render/CubeTexture.h"
 #include "engine/render/Renderer.h"
 
-QRE_IMPLEMENT_CLASS(RenderCubeTextureController, PostUpdateController)
+QRE_IMPLEMENT_CLASS(RenderCubeTextureController, RenderTargetController)
 
-BaseTexture* RenderCubeTextureController::GetTargetTexture() const
+int32_t RenderCubeTextureController::RenderInto(Renderer& renderer, BaseTexture& target, Camera* previous)
 {
-    return RenderTargetSetup::TargetTexture(GetTarget());
-}
-
-bool RenderCubeTextureController::NeedsRender() const
-{
-    return setup.NeedsRender(GetTarget(), rendered);
-}
-
-int32_t RenderCubeTextureController::PostUpdate()
-{
-    if (!NeedsRender())
-        return 0;
-    Renderer* renderer = GetRenderer();
-    if (!renderer)
-        return 1;
-    BaseTexture* target = GetTargetTexture();
-    if (!target->IsDerived(CubeTexture::TYPE))
+    if (!target.IsDerived(CubeTexture::TYPE))
     {
         LogWarning("Цель контроллера не является кубической текстурой. Имя[%s] ID[%d]", GetName().CStr(), GetID());
         return 3;
     }
-    auto* cube = static_cast<CubeTexture*>(target);
-    // Held: drawing the nodes may replace the renderer's camera.
-    const Ptr<Camera> previous = renderer->GetCamera();
-    if (!PrepareCubeCamera(previous.Get()))
+    auto* cube = static_cast<CubeTexture*>(&target);
+    if (!PrepareCubeCamera(previous))
         return 2;
-    int32_t result = 0;
-    for (uint32_t face = 0; face < kFaceCount && result == 0; ++face)
+    for (uint32_t face = 0; face < kFaceCount; ++face)
     {
         OrientCubeCamera(face);
-        if (renderer->SetCubeRenderTarget(face, cube) != 0)
-        {
-            result = 1;
-            break;
-        }
-        renderer->Clear(3, renderer->GetClearColour(), 1.0f, 0);
+        if (renderer.SetCubeRenderTarget(face, cube) != 0)
+            return 1;
+        renderer.Clear(3, renderer.GetClearColour(), 1.0f, 0);
         // Again with the face as the viewport: the projection takes its
         // aspect from there.
         cubeCamera->UpdateWorldData(0.0);
-        renderer->SetCamera(cubeCamera.Get());
-        setup.DrawNodes(*renderer);
-        renderer->SetCubeRenderTarget(face, nullptr);
+        renderer.SetCamera(cubeCamera.Get());
+        DrawNodes(renderer);
+        renderer.SetCubeRenderTarget(face, nullptr);
     }
-    renderer->SetCamera(previous.Get());
-    if (result != 0)
-        return result;
-    rendered = true;
-    ++renderCount;
     return 0;
 }
 
@@ -121,7 +93,7 @@ int32_t RenderCubeTextureController::OrientCubeCamera(uint32_t face)
 {
     if (face >= kFaceCount || !cubeCamera)
         return 3;
-    const Camera* camera = setup.GetCamera();
+    const Camera* camera = GetCamera();
     const Vector3 position = camera ? camera->GetPosition() : Vector3();
     cubeCamera->SetLocalTransform(Transform(position, GetFaceRotation(face), Vector3(1, 1, 1)));
     cubeCamera->UpdateWorldData(0.0);
@@ -130,32 +102,7 @@ int32_t RenderCubeTextureController::OrientCubeCamera(uint32_t face)
 
 bool RenderCubeTextureController::Holds(const Object* other) const
 {
-    if (PostUpdateController::Holds(other))
-        return true;
-    if (setup.Holds(other))
+    if (RenderTargetController::Holds(other))
         return true;
     return cubeCamera && (cubeCamera.Get() == other || cubeCamera->Holds(other));
-}
-
-int32_t RenderCubeTextureController::Save(Stream& stream)
-{
-    if (PostUpdateController::Save(stream) != 0)
-    {
-        LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-        return 1;
-    }
-    return setup.Save(*this, stream);
-}
-
-int32_t RenderCubeTextureController::Load(Stream& stream)
-{
-    if (PostUpdateController::Load(stream) != 0)
-    {
-        LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-        return 1;
-    }
-    if (setup.Load(*this, stream) != 0)
-        return 1;
-    rendered = false;
-    return 0;
 }

@@ -4,55 +4,19 @@
 #include "engine/core/Ptr.h"
 #include "engine/core/Quaternion.h"
 #include "engine/core/Vector3.h"
-#include "engine/render/RenderTargetSetup.h"
+#include "engine/render/RenderTargetController.h"
 #include "engine/scene/Camera.h"
-#include "engine/scene/PostUpdateController.h"
 
-class BaseTexture;
-
-// Draws a list of nodes into the six faces of its target cube texture (the
-// controlled object) before the main view: environment maps seen from one
-// point. A non-continuous target is drawn once, and again only after its
-// device copy was lost. The faces are seen through a camera of its own.
-class RenderCubeTextureController : public PostUpdateController
+// Draws a list of nodes into the six faces of its target cube texture
+// before the main view: environment maps seen from one point (the position
+// of the controller's camera). The faces are seen through a camera of its
+// own.
+class RenderCubeTextureController : public RenderTargetController
 {
     QRE_DECLARE_CLASS
 
 public:
-    explicit RenderCubeTextureController(const String& name = String()) : PostUpdateController(name) {}
-
-    // The target texture, or null when the controlled object is none.
-    BaseTexture* GetTargetTexture() const;
-
-    // False only for a non-continuous target that was drawn and still has
-    // its device copy; a controller without a target texture never draws.
-    bool NeedsRender() const;
-
-    // When due (NeedsRender), draws the nodes into each of the six faces
-    // in order through the face camera, each face cleared with the
-    // renderer's clear colour and depth 1 first; the renderer's camera is
-    // restored after. 0; 1 without a renderer or when a face cannot be
-    // drawn into (the renderer logs why); 2 without a face camera; 3
-    // (logged) for a target that is not a cube texture.
-    int32_t PostUpdate() override;
-    // How many times the whole cube was drawn.
-    uint32_t GetRenderCount() const { return renderCount; }
-
-    // The nodes drawn into the target, not held (see RenderTargetSetup).
-    void AddNode(Node* node) { setup.AddNode(node); }
-    uint32_t GetNodeCount() const { return setup.GetNodeCount(); }
-    Node* GetNode(uint32_t index) const { return setup.GetNode(index); }
-
-    // The camera whose position the cube is seen from (held); the origin
-    // without one. 0; 3 (logged) for a camera that holds this controller.
-    // Null clears it.
-    int32_t SetCamera(Camera* newCamera) { return setup.SetCamera(*this, newCamera); }
-    Camera* GetCamera() const { return setup.GetCamera(); }
-
-    bool IsContinuous() const { return setup.IsContinuous(); }
-    void SetContinuous(bool value) { setup.SetContinuous(value); }
-    bool IsRendered() const { return rendered; }
-    void SetRendered(bool value) { rendered = value; }
+    explicit RenderCubeTextureController(const String& name = String()) : RenderTargetController(name) {}
 
     // faces ----------------------------------------------------------------
 
@@ -81,14 +45,13 @@ public:
 
     bool Holds(const Object* other) const override;
 
-    // streaming: continuous, the camera link, the node count (u32) and that
-    // many node links
-    int32_t Save(Stream& stream) override;
-    int32_t Load(Stream& stream) override;
+protected:
+    // Each of the six faces in order: pushed as the target, cleared with the
+    // renderer's clear colour and depth 1, drawn through the face camera.
+    // 1 when a face cannot be drawn into (the renderer logs why); 2 without
+    // a face camera; 3 (logged) for a target that is not a cube texture.
+    int32_t RenderInto(Renderer& renderer, BaseTexture& target, Camera* previous) override;
 
 private:
-    RenderTargetSetup setup;
     Ptr<Camera> cubeCamera; // made by PrepareCubeCamera; never stored
-    bool rendered = false;
-    uint32_t renderCount = 0;
 };
