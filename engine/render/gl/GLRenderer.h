@@ -88,6 +88,8 @@ private:
         int32_t components = 0;  // floats per element
     };
     static Stream DescribeStream(Buffer* buffer);
+    // The same, empty unless the elements have exactly that many floats.
+    static Stream DescribeStream(Buffer* buffer, int32_t components);
 
     // Sampler state of one stage from the last applied state block, put on
     // the texture bound to that stage.

@@ -143,6 +143,12 @@ GLRenderer::Stream GLRenderer::DescribeStream(Buffer* buffer)
     return stream;
 }
 
+GLRenderer::Stream GLRenderer::DescribeStream(Buffer* buffer, int32_t components)
+{
+    const Stream stream = DescribeStream(buffer);
+    return stream.components == components ? stream : Stream();
+}
+
 // matrices -------------------------------------------------------------------
 
 void GLRenderer::LoadModelView()
@@ -272,9 +278,7 @@ int32_t GLRenderer::SetPositionStream(Buffer* buffer)
 
 int32_t GLRenderer::SetNormalStream(Buffer* buffer)
 {
-    normal = DescribeStream(buffer);
-    if (normal.components != 3)
-        normal = Stream();
+    normal = DescribeStream(buffer, 3);
     return 0;
 }
 
@@ -296,25 +300,19 @@ int32_t GLRenderer::SetTexCoordStream(uint32_t index, Buffer* buffer)
 // of the state's size.
 int32_t GLRenderer::SetPointSizeStream(Buffer* buffer)
 {
-    pointSize = DescribeStream(buffer);
-    if (pointSize.components != 1)
-        pointSize = Stream();
+    pointSize = DescribeStream(buffer, 1);
     return 0;
 }
 
 int32_t GLRenderer::SetBlendWeightStream(Buffer* buffer)
 {
-    blendWeight = DescribeStream(buffer);
-    if (blendWeight.components != 4)
-        blendWeight = Stream();
+    blendWeight = DescribeStream(buffer, 4);
     return 0;
 }
 
 int32_t GLRenderer::SetBlendIndexStream(Buffer* buffer)
 {
-    blendIndex = DescribeStream(buffer);
-    if (blendIndex.components != 4)
-        blendIndex = Stream();
+    blendIndex = DescribeStream(buffer, 4);
     return 0;
 }
 
@@ -530,12 +528,8 @@ int32_t GLRenderer::DrawIndexedStreams(Buffer* newPosition, Buffer* newTexCoord,
     for (Stream& set : texCoord)
         set = Stream();
     texCoord[0] = DescribeStream(newTexCoord);
-    texCoord[1] = DescribeStream(extraA);
-    if (texCoord[1].components != 4)
-        texCoord[1] = Stream();
-    texCoord[2] = DescribeStream(extraB);
-    if (texCoord[2].components != 4)
-        texCoord[2] = Stream();
+    texCoord[1] = DescribeStream(extraA, 4);
+    texCoord[2] = DescribeStream(extraB, 4);
     SetIndexBuffer(newIndices);
     return DrawIndexed();
 }
