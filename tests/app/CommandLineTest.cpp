@@ -2,68 +2,50 @@
 
 #include <gtest/gtest.h>
 
-namespace
+TEST(CommandLine, SwitchesChooseTheModeAndTheWindowNumberThatFollows)
 {
-
-struct Parsed
-{
-    int32_t mode;
-    unsigned long parent;
-};
-
-Parsed Parse(const char* commandLine)
-{
-    VernaliaScreensaver app{String(commandLine), Automation()};
-    app.ParseCommandLine();
-    return {app.GetMode(), app.GetParentWindow()};
-}
-
-} // namespace
-
-TEST(CommandLine, NoSwitchMeansConfiguration)
-{
-    EXPECT_EQ(Parse("vernalia").mode, kModeConfigure);
-    EXPECT_EQ(Parse("vernalia ").mode, kModeConfigure);
-    EXPECT_EQ(Parse("vernalia settings please").mode, kModeConfigure);
-    EXPECT_EQ(Parse("").mode, kModeConfigure);
-}
-
-TEST(CommandLine, ShowLettersAndAnythingOutsideTheLetterRangeShow)
-{
-    for (const char* line : {"vernalia /s", "vernalia /S", "vernalia -s", "vernalia /x", "vernalia /9",
-                             "vernalia /", "vernalia -root", "vernalia -window-id 0x1a00003"})
-        EXPECT_EQ(Parse(line).mode, kModeShow) << line;
-    EXPECT_EQ(Parse("vernalia /t").mode, kModeShowT);
-    EXPECT_EQ(Parse("vernalia /T").mode, kModeShowT);
-}
-
-TEST(CommandLine, WindowNumbersFollowConfigurePreviewAndPassword)
-{
-    Parsed configure = Parse("vernalia /c:1234");
-    EXPECT_EQ(configure.mode, kModeConfigure);
-    EXPECT_EQ(configure.parent, 1234u);
-
-    Parsed preview = Parse("vernalia /p 5678");
-    EXPECT_EQ(preview.mode, kModePreview);
-    EXPECT_EQ(preview.parent, 5678u);
-    EXPECT_EQ(Parse("vernalia /P5678").parent, 5678u);
-
-    Parsed bare = Parse("vernalia /c");
-    EXPECT_EQ(bare.mode, kModeConfigure);
-    EXPECT_EQ(bare.parent, 0u);
-
-    Parsed password = Parse("vernalia /a 99");
-    EXPECT_EQ(password.mode, kModePassword);
-    EXPECT_EQ(password.parent, 99u);
-}
-
-TEST(CommandLine, QuotedProgramPathIsSkippedWhole)
-{
-    EXPECT_EQ(Parse("\"/opt/my-saver dir/vernalia\" /p 42").mode, kModePreview);
-    EXPECT_EQ(Parse("\"/opt/my-saver dir/vernalia\" /p 42").parent, 42u);
-    EXPECT_EQ(Parse("\"/opt/my-saver dir/vernalia\"").mode, kModeConfigure);
-    // The "-" inside the path does not count as a switch.
-    EXPECT_EQ(Parse("\"/opt/my-saver dir/vernalia\" later").mode, kModeConfigure);
-    // An unterminated quote swallows everything.
-    EXPECT_EQ(Parse("\"/opt/open -s").mode, kModeConfigure);
+    struct Row
+    {
+        const char* line;
+        int32_t mode;
+        unsigned long parent;
+    };
+    const Row rows[] = {
+        // No switch at all means configuration.
+        {"vernalia", kModeConfigure, 0},
+        {"vernalia ", kModeConfigure, 0},
+        {"vernalia settings please", kModeConfigure, 0},
+        {"", kModeConfigure, 0},
+        // Show letters and anything outside the letter range show.
+        {"vernalia /s", kModeShow, 0},
+        {"vernalia /S", kModeShow, 0},
+        {"vernalia -s", kModeShow, 0},
+        {"vernalia /x", kModeShow, 0},
+        {"vernalia /9", kModeShow, 0},
+        {"vernalia /", kModeShow, 0},
+        {"vernalia -root", kModeShow, 0},
+        {"vernalia -window-id 0x1a00003", kModeShow, 0},
+        {"vernalia /t", kModeShowT, 0},
+        {"vernalia /T", kModeShowT, 0},
+        // Window numbers follow configure, preview and password.
+        {"vernalia /c:1234", kModeConfigure, 1234},
+        {"vernalia /c", kModeConfigure, 0},
+        {"vernalia /p 5678", kModePreview, 5678},
+        {"vernalia /P5678", kModePreview, 5678},
+        {"vernalia /a 99", kModePassword, 99},
+        // A quoted program path is skipped whole: its "-" is no switch, and
+        // an unterminated quote swallows everything.
+        {"\"/opt/my-saver dir/vernalia\" /p 42", kModePreview, 42},
+        {"\"/opt/my-saver dir/vernalia\"", kModeConfigure, 0},
+        {"\"/opt/my-saver dir/vernalia\" later", kModeConfigure, 0},
+        {"\"/opt/open -s", kModeConfigure, 0},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.line);
+        VernaliaScreensaver app{String(row.line), Automation()};
+        app.ParseCommandLine();
+        EXPECT_EQ(app.GetMode(), row.mode);
+        EXPECT_EQ(app.GetParentWindow(), row.parent);
+    }
 }

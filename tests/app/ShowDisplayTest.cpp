@@ -5,7 +5,7 @@
 #include <X11/keysym.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -25,9 +25,7 @@ protected:
     bool Launch(const std::string& storedSettings, std::vector<std::string> arguments)
     {
         std::string folderPath = folder.Path() + "/config/Brightfold Software";
-        std::string command = "mkdir -p '" + folderPath + "'";
-        if (std::system(command.c_str()) != 0)
-            return 0;
+        std::filesystem::create_directories(folderPath);
         std::ofstream(folderPath + "/Vernalia 3D Screensaver.conf") << storedSettings;
 
         arguments.insert(arguments.begin(), VERNALIA_BINARY);
@@ -94,10 +92,6 @@ protected:
         xpeer::SendKey(peer, target, symbol, false);
     }
 
-    void Move(::Window target, int x, int y) { xpeer::SendMotion(peer, target, x, y); }
-
-    void Click(::Window target) { xpeer::SendButton(peer, target, Button1, true); }
-
     // A window of another client, as the daemon or a settings dialog owns.
     ::Window MakeForeignWindow(unsigned long background) { return xpeer::MakeWindow(peer, 320, 240, background); }
 
@@ -126,8 +120,6 @@ protected:
     TemporaryFolder folder;
     std::unique_ptr<RunProgram> program;
 };
-
-
 } // namespace
 
 TEST_F(ShowOnDisplay, OpensFullScreenAndHotkeysDoNotEndIt)
@@ -146,19 +138,11 @@ TEST_F(ShowOnDisplay, OpensFullScreenAndHotkeysDoNotEndIt)
     EXPECT_TRUE(EndsCleanly());
 }
 
-TEST_F(ShowOnDisplay, AnyOtherKeyEndsIt)
-{
-    ::Window shown = Start("");
-    ASSERT_NE(shown, 0u);
-    Key(shown, XK_x);
-    EXPECT_TRUE(EndsCleanly());
-}
-
 TEST_F(ShowOnDisplay, MouseButtonEndsIt)
 {
     ::Window shown = Start("");
     ASSERT_NE(shown, 0u);
-    Click(shown);
+    xpeer::SendButton(peer, shown, Button1, true);
     EXPECT_TRUE(EndsCleanly());
 }
 
@@ -167,28 +151,9 @@ TEST_F(ShowOnDisplay, EleventhMouseMoveEndsItWhenAskedTo)
     ::Window shown = Start("ExitOnMouseMove=1\n");
     ASSERT_NE(shown, 0u);
     for (int i = 0; i < 10; ++i)
-        Move(shown, 10 * i, 5 * i);
+        xpeer::SendMotion(peer, shown, 10 * i, 5 * i);
     EXPECT_FALSE(program->EndsWithin(std::chrono::milliseconds(700))) << "ten moves are tolerated";
-    Move(shown, 200, 100);
-    EXPECT_TRUE(EndsCleanly());
-}
-
-TEST_F(ShowOnDisplay, MouseMovesNeverEndItByDefault)
-{
-    ::Window shown = Start("ExitOnMouseMove=0\n");
-    ASSERT_NE(shown, 0u);
-    for (int i = 0; i < 30; ++i)
-        Move(shown, 10 * i, 5 * i);
-    EXPECT_FALSE(program->EndsWithin(std::chrono::milliseconds(700)));
-    program->Signal(SIGTERM);
-    EXPECT_TRUE(EndsCleanly());
-}
-
-TEST_F(ShowOnDisplay, SignalEndsItInOrder)
-{
-    ::Window shown = Start("");
-    ASSERT_NE(shown, 0u);
-    program->Signal(SIGTERM);
+    xpeer::SendMotion(peer, shown, 200, 100);
     EXPECT_TRUE(EndsCleanly());
 }
 

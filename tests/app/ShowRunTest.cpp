@@ -22,13 +22,17 @@ class ShowRun : public ::testing::Test
 {
 protected:
     // Runs the program headless with its own state and config folders.
-    int Run(const char* argument, std::vector<std::string> extra = {})
+    int Run(const char* argument, const std::vector<std::string>& extra = {})
     {
-        extra.push_back("XDG_STATE_HOME=" + folder.Path() + "/state");
-        extra.push_back("XDG_CONFIG_HOME=" + folder.Path() + "/config");
-        extra.push_back("VERNALIA_HEADLESS=1");
-        RunProgram program({VERNALIA_BINARY, argument}, extra);
-        return program.Run();
+        return RunProgram({VERNALIA_BINARY, argument}, Environment(extra)).Run();
+    }
+
+    std::vector<std::string> Environment(const std::vector<std::string>& extra) const
+    {
+        std::vector<std::string> all = {"XDG_STATE_HOME=" + folder.Path() + "/state",
+                                        "XDG_CONFIG_HOME=" + folder.Path() + "/config", "VERNALIA_HEADLESS=1"};
+        all.insert(all.end(), extra.begin(), extra.end());
+        return all;
     }
 
     std::string Log() const { return ReadFile(folder.Path() + "/state/HALCYONE Studio/QRELog.txt"); }
@@ -101,8 +105,8 @@ TEST_F(ShowRun, ThreeFramesHeadlessLogTheWholeLifecycle)
 TEST_F(ShowRun, SwitchesSelectTheirModes)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"/t", "Режим скринсейвера 2."}, {"-s", "Режим скринсейвера 1."}, {"/x", "Режим скринсейвера 1."},
-        {"/9", "Режим скринсейвера 1."}, {"/a", "Режим скринсейвера 4."}, {"/c", "Режим скринсейвера 3."},
+        {"/t", "Режим скринсейвера 2."}, {"-s", "Режим скринсейвера 1."},
+        {"/a", "Режим скринсейвера 4."}, {"/c", "Режим скринсейвера 3."},
     };
     for (const auto& [argument, line] : cases)
     {
@@ -127,10 +131,7 @@ TEST_F(ShowRun, OnlyTheShowMountsMediaAndMs)
 
 TEST_F(ShowRun, TerminationSignalEndsTheShowInOrder)
 {
-    RunProgram program({VERNALIA_BINARY, "/s"},
-                       {"XDG_STATE_HOME=" + folder.Path() + "/state",
-                        "XDG_CONFIG_HOME=" + folder.Path() + "/config", "VERNALIA_HEADLESS=1",
-                        "VERNALIA_FRAMES=100000000"});
+    RunProgram program({VERNALIA_BINARY, "/s"}, Environment({"VERNALIA_FRAMES=100000000"}));
     ASSERT_TRUE(program.Start());
     // End it the way the daemon does, at any moment: the log is buffered,
     // so there is nothing to watch for; a signal during start-up is handled

@@ -34,31 +34,23 @@ protected:
 
 } // namespace
 
-TEST(EngineKeyTable, MapsTheKeysTheShowReactsTo)
+TEST(EngineKeyTable, MapsTheKeysTheShowReactsToAndNothingElse)
 {
-    EXPECT_EQ(EngineKeyFromVirtualKey('0'), 0);
-    EXPECT_EQ(EngineKeyFromVirtualKey('9'), 9);
-    EXPECT_EQ(EngineKeyFromVirtualKey('A'), 10);
-    EXPECT_EQ(EngineKeyFromVirtualKey('F'), EngineKey::Letter('F'));
-    EXPECT_EQ(EngineKeyFromVirtualKey('Z'), 35);
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x70), 50);  // F1
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x7B), 61);  // F12
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x1B), 49);  // Escape
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x20), 97);  // Space
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x60), 74);  // numeric pad 0
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x69), 83);  // numeric pad 9
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x26), 99);  // up arrow
-    EXPECT_EQ(EngineKeyFromVirtualKey(0xDE), 37);  // apostrophe
-}
-
-TEST(EngineKeyTable, UnlistedAndOutOfRangeKeysHaveNoCode)
-{
-    EXPECT_EQ(EngineKeyFromVirtualKey(0), 100);
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x7C), 100); // F13
-    EXPECT_EQ(EngineKeyFromVirtualKey(0x10), 100); // generic shift
-    EXPECT_EQ(EngineKeyFromVirtualKey(255), 100);
-    EXPECT_EQ(EngineKeyFromVirtualKey(256), 100);
-    EXPECT_EQ(EngineKeyFromVirtualKey(-1), 100);
+    const int32_t pairs[][2] = {
+        {'0', 0}, {'9', 9}, {'A', 10}, {'F', EngineKey::Letter('F')}, {'Z', 35},
+        {0x70, 50},  // F1
+        {0x7B, 61},  // F12
+        {0x1B, 49},  // Escape
+        {0x20, 97},  // Space
+        {0x60, 74},  // numeric pad 0
+        {0x69, 83},  // numeric pad 9
+        {0x26, 99},  // up arrow
+        {0xDE, 37},  // apostrophe
+        // Unlisted and out-of-range keys have no code.
+        {0, 100}, {0x7C, 100} /* F13 */, {0x10, 100} /* generic shift */, {255, 100}, {256, 100}, {-1, 100},
+    };
+    for (const auto& [virtualKey, engineKey] : pairs)
+        EXPECT_EQ(EngineKeyFromVirtualKey(virtualKey), engineKey) << "virtual key " << virtualKey;
 }
 
 TEST_F(InputManagerTest, NewestHandlerHearsEveryEventFirstInQueueOrder)

@@ -10,10 +10,9 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <thread>
+#include <iterator>
 
 using platform::WindowEvent;
 
@@ -55,8 +54,6 @@ protected:
         return desc;
     }
 
-    ::Window MakeForeign(int width, int height) { return xpeer::MakeWindow(peer, width, height); }
-
     // Pumps until `done` holds, giving the server a bounded time to deliver.
     std::vector<WindowEvent> PumpUntil(platform::Window& window, const std::function<bool(const std::vector<WindowEvent>&)>& done)
     {
@@ -79,17 +76,6 @@ protected:
         return PumpUntil(window, [count](const std::vector<WindowEvent>& events) { return events.size() >= count; });
     }
 
-    void SendKey(::Window target, KeySym keysym, bool press, unsigned int state = 0)
-    {
-        xpeer::SendKey(peer, target, keysym, press, state);
-    }
-
-    void SendButton(::Window target, unsigned int button, bool press) { xpeer::SendButton(peer, target, button, press); }
-
-    void SendMotion(::Window target, int x, int y) { xpeer::SendMotion(peer, target, x, y); }
-
-    void SendDeleteRequest(::Window target) { xpeer::SendDeleteRequest(peer, target); }
-
     bool ExistsAsChildOf(::Window parent, ::Window child)
     {
         ::Window root = 0;
@@ -107,41 +93,34 @@ protected:
         return found;
     }
 
-    std::vector<unsigned long> ReadLongs(::Window window, const char* property, Atom type)
+    // A property's items as the server holds them: 32-bit items widened to
+    // longs, 8-bit ones as text; empty when the format is another.
+    template <typename T>
+    std::vector<T> ReadProperty(::Window window, const char* property, Atom type, int wantedFormat)
     {
         Atom actualType = None;
         int format = 0;
-        unsigned long count = 0;
-        unsigned long remaining = 0;
+        unsigned long count = 0, remaining = 0;
         unsigned char* data = nullptr;
-        std::vector<unsigned long> values;
-        if (XGetWindowProperty(peer, window, XInternAtom(peer, property, False), 0, 64, False, type, &actualType, &format, &count,
-                               &remaining, &data) == Success &&
-            data && format == 32)
-        {
-            const auto* longs = reinterpret_cast<const unsigned long*>(data);
-            values.assign(longs, longs + count);
-        }
+        std::vector<T> values;
+        if (XGetWindowProperty(peer, window, XInternAtom(peer, property, False), 0, 256, False, type, &actualType,
+                               &format, &count, &remaining, &data) == Success &&
+            data && format == wantedFormat)
+            values.assign(reinterpret_cast<const T*>(data), reinterpret_cast<const T*>(data) + count);
         if (data)
             XFree(data);
         return values;
     }
 
+    std::vector<unsigned long> ReadLongs(::Window window, const char* property, Atom type)
+    {
+        return ReadProperty<unsigned long>(window, property, type, 32);
+    }
+
     std::string ReadText(::Window window, const char* property)
     {
-        Atom actualType = None;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long remaining = 0;
-        unsigned char* data = nullptr;
-        std::string text;
-        if (XGetWindowProperty(peer, window, XInternAtom(peer, property, False), 0, 256, False, AnyPropertyType, &actualType, &format,
-                               &count, &remaining, &data) == Success &&
-            data && format == 8)
-            text.assign(reinterpret_cast<const char*>(data), count);
-        if (data)
-            XFree(data);
-        return text;
+        std::vector<char> text = ReadProperty<char>(window, property, AnyPropertyType, 8);
+        return std::string(text.begin(), text.end());
     }
 
     // No request of ours failed behind a trap's back.
@@ -208,30 +187,25 @@ TEST_F(WindowOnDisplay, InputArrivesInOrderWithWindowsCodes)
     ASSERT_TRUE(window);
     const ::Window id = window->NativeWindow();
 
-    SendKey(id, XK_a, true);
-    SendKey(id, XK_a, false);
-    SendKey(id, XK_Escape, true);
-    SendButton(id, Button3, true);
-    SendButton(id, Button4, true);  // wheel: not a button for the show
-    SendButton(id, Button4, false);
-    SendButton(id, Button1, false);
-    SendButton(id, Button2, true);
-    SendMotion(id, 12, 34);
+    xpeer::SendKey(peer, id, XK_a, true);
+    xpeer::SendKey(peer, id, XK_a, false);
+    xpeer::SendKey(peer, id, XK_Escape, true);
+    xpeer::SendButton(peer, id, Button3, true);
+    xpeer::SendButton(peer, id, Button4, true);  // wheel: not a button for the show
+    xpeer::SendButton(peer, id, Button4, false);
+    xpeer::SendButton(peer, id, Button1, false);
+    xpeer::SendButton(peer, id, Button2, true);
+    xpeer::SendMotion(peer, id, 12, 34);
 
     const auto events = PumpCount(*window, 7);
     ASSERT_EQ(events.size(), 7u);
-    EXPECT_EQ(events[0].type, Type::KeyDown);
-    EXPECT_EQ(events[0].code, 0x41);
-    EXPECT_EQ(events[1].type, Type::KeyUp);
-    EXPECT_EQ(events[1].code, 0x41);
-    EXPECT_EQ(events[2].type, Type::KeyDown);
-    EXPECT_EQ(events[2].code, 0x1B);
-    EXPECT_EQ(events[3].type, Type::ButtonDown);
-    EXPECT_EQ(events[3].code, 1);
-    EXPECT_EQ(events[4].type, Type::ButtonUp);
-    EXPECT_EQ(events[4].code, 0);
-    EXPECT_EQ(events[5].type, Type::ButtonDown);
-    EXPECT_EQ(events[5].code, 2);
+    const std::pair<Type, int> expected[] = {{Type::KeyDown, 0x41}, {Type::KeyUp, 0x41},   {Type::KeyDown, 0x1B},
+                                             {Type::ButtonDown, 1}, {Type::ButtonUp, 0},   {Type::ButtonDown, 2}};
+    for (size_t i = 0; i < std::size(expected); ++i)
+    {
+        EXPECT_EQ(events[i].type, expected[i].first) << "event " << i;
+        EXPECT_EQ(events[i].code, expected[i].second) << "event " << i;
+    }
     EXPECT_EQ(events[6].type, Type::MouseMove);
     EXPECT_EQ(events[6].x, 12);
     EXPECT_EQ(events[6].y, 34);
@@ -244,10 +218,10 @@ TEST_F(WindowOnDisplay, KeysIgnoreShiftButKeypadFollowsNumLock)
     const ::Window id = window->NativeWindow();
 
     // Xvfb's default keymap puts NumLock on Mod2.
-    SendKey(id, XK_1, true, ShiftMask);
-    SendKey(id, XK_q, true, ShiftMask | LockMask);
-    SendKey(id, XK_KP_7, true, Mod2Mask);
-    SendKey(id, XK_KP_7, true, 0);
+    xpeer::SendKey(peer, id, XK_1, true, ShiftMask);
+    xpeer::SendKey(peer, id, XK_q, true, ShiftMask | LockMask);
+    xpeer::SendKey(peer, id, XK_KP_7, true, Mod2Mask);
+    xpeer::SendKey(peer, id, XK_KP_7, true, 0);
 
     const auto events = PumpCount(*window, 4);
     ASSERT_EQ(events.size(), 4u);
@@ -262,9 +236,9 @@ TEST_F(WindowOnDisplay, WindowManagerCloseRequestGivesOneClose)
     auto window = Make(Windowed(200, 100));
     ASSERT_TRUE(window);
 
-    SendDeleteRequest(window->NativeWindow());
-    SendDeleteRequest(window->NativeWindow());
-    SendKey(window->NativeWindow(), XK_space, true);  // marks the end of what was sent
+    xpeer::SendDeleteRequest(peer, window->NativeWindow());
+    xpeer::SendDeleteRequest(peer, window->NativeWindow());
+    xpeer::SendKey(peer, window->NativeWindow(), XK_space, true);  // marks the end of what was sent
 
     const auto events = PumpCount(*window, 2);
     ASSERT_EQ(events.size(), 2u);
@@ -291,7 +265,7 @@ TEST_F(WindowOnDisplay, WindowDestroyedFromOutsideGivesCloseAndIsLeftAlone)
 
 TEST_F(WindowOnDisplay, ChildFillsItsParentAndFollowsItsSize)
 {
-    const ::Window parent = MakeForeign(300, 200);
+    const ::Window parent = xpeer::MakeWindow(peer, 300, 200);
     platform::WindowDesc desc = Windowed(10, 10);
     desc.parent = parent;
     auto window = Make(desc);
@@ -316,7 +290,7 @@ TEST_F(WindowOnDisplay, ChildFillsItsParentAndFollowsItsSize)
 
 TEST_F(WindowOnDisplay, MissingParentWindowFailsWithReason)
 {
-    const ::Window gone = MakeForeign(10, 10);
+    const ::Window gone = xpeer::MakeWindow(peer, 10, 10);
     XDestroyWindow(peer, gone);
     XSync(peer, False);
 
@@ -339,7 +313,7 @@ TEST_F(WindowOnDisplay, MissingParentWindowFailsWithReason)
 
 TEST_F(WindowOnDisplay, ForeignWindowWhoseButtonsAreHeldStillGivesKeys)
 {
-    const ::Window foreign = MakeForeign(250, 150);
+    const ::Window foreign = xpeer::MakeWindow(peer, 250, 150);
     // The owner (daemon, window manager on the root) holds the presses.
     XSelectInput(peer, foreign, ButtonPressMask);
     XSync(peer, False);
@@ -350,7 +324,7 @@ TEST_F(WindowOnDisplay, ForeignWindowWhoseButtonsAreHeldStillGivesKeys)
     auto window = Make(desc);
     ASSERT_TRUE(window);
 
-    SendKey(foreign, XK_Escape, true);
+    xpeer::SendKey(peer, foreign, XK_Escape, true);
     const auto events = PumpCount(*window, 1);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].code, 0x1B);
@@ -365,8 +339,8 @@ TEST_F(WindowOnDisplay, RootIsTheVirtualRootWhenOneIsMarked)
     const ::Window root = DefaultRootWindow(peer);
     EXPECT_EQ(platform::ResolveRootWindow(), root);
 
-    const ::Window desktop = MakeForeign(100, 100);
-    const ::Window frame = MakeForeign(50, 50);
+    const ::Window desktop = xpeer::MakeWindow(peer, 100, 100);
+    const ::Window frame = xpeer::MakeWindow(peer, 50, 50);
     long value = static_cast<long>(desktop);
     XChangeProperty(peer, frame, XInternAtom(peer, "__SWM_VROOT", False), XA_WINDOW, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&value), 1);

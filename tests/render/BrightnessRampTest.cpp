@@ -7,45 +7,37 @@
 namespace
 {
 
-TEST(BrightnessRamp, LevelZeroIsTheIdentityRamp)
+TEST(BrightnessRamp, LevelZeroIsTheIdentityAndOtherLevelsShiftThenClamp)
 {
     uint16_t ramp[256];
     ASSERT_EQ(BuildBrightnessRamp(0, ramp), 0);
     for (int i = 0; i < 256; ++i)
         EXPECT_EQ(ramp[i], i * 256) << "entry " << i;
-}
 
-TEST(BrightnessRamp, NegativeLevelClampsLowEntriesToZero)
-{
-    uint16_t ramp[256];
-    ASSERT_EQ(BuildBrightnessRamp(-10, ramp), 0);   // offset -2000
-    EXPECT_EQ(ramp[0], 0);
-    EXPECT_EQ(ramp[7], 0);      // 1792 - 2000
-    EXPECT_EQ(ramp[8], 48);     // 2048 - 2000
-    EXPECT_EQ(ramp[255], 63280);
-}
-
-TEST(BrightnessRamp, LargeLevelClampsHighEntriesToTheTop)
-{
-    uint16_t ramp[256];
-    ASSERT_EQ(BuildBrightnessRamp(10, ramp), 0);    // offset +2000
-    EXPECT_EQ(ramp[0], 2000);
-    EXPECT_EQ(ramp[248], 65488);
-    EXPECT_EQ(ramp[249], 65535);
-    EXPECT_EQ(ramp[255], 65535);
+    // Level 10 moves every entry by 2000; low entries stop at 0, high at the top.
+    struct Case
+    {
+        int32_t level;
+        int entry;
+        int expected;
+    };
+    for (const Case& c : {Case{-10, 0, 0}, Case{-10, 7, 0}, Case{-10, 8, 48}, Case{-10, 255, 63280}, Case{10, 0, 2000},
+                          Case{10, 248, 65488}, Case{10, 249, 65535}, Case{10, 255, 65535}})
+    {
+        ASSERT_EQ(BuildBrightnessRamp(c.level, ramp), 0);
+        EXPECT_EQ(ramp[c.entry], c.expected) << "level " << c.level << " entry " << c.entry;
+    }
 }
 
 TEST(BrightnessRamp, ExtremeLevelsSaturateWithoutOverflow)
 {
-    uint16_t low[256], high[256];
-    ASSERT_EQ(BuildBrightnessRamp(INT32_MIN, low), 0);
-    ASSERT_EQ(BuildBrightnessRamp(INT32_MAX, high), 0);
-    // A 32-bit product would wrap and put these on the wrong side.
-    ASSERT_EQ(BuildBrightnessRamp(11000000, high), 0);
-    for (int i = 0; i < 256; ++i)
+    uint16_t ramp[256];
+    // A 32-bit product would wrap at +-11000000 and land on the wrong side.
+    for (int32_t level : {INT32_MIN, INT32_MAX, 11000000, -11000000})
     {
-        EXPECT_EQ(low[i], 0) << "entry " << i;
-        EXPECT_EQ(high[i], 65535) << "entry " << i;
+        ASSERT_EQ(BuildBrightnessRamp(level, ramp), 0);
+        for (int i = 0; i < 256; ++i)
+            EXPECT_EQ(ramp[i], level < 0 ? 0 : 65535) << "level " << level << " entry " << i;
     }
 }
 

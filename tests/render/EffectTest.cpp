@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
-#include "engine/files/ModuleManager.h"
-#include "engine/files/StaticModule.h"
 #include "engine/render/ColorEffect.h"
 #include "engine/render/GeometryNodeEffectPass.h"
 #include "engine/render/Technique.h"
@@ -15,7 +11,6 @@
 #include "engine/render/TextureEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ColorBuffer.h"
-#include "engine/scene/Controller.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
@@ -24,7 +19,7 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
-#include "scene/SceneTestSupport.h"
+#include "render/TextureTestSupport.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -81,11 +76,6 @@ private:
     }
 };
 
-int32_t ModuleNothing()
-{
-    return 0;
-}
-
 int32_t CreateEffectRecorder(Renderer** place)
 {
     if (!place || GetRenderer())
@@ -93,40 +83,6 @@ int32_t CreateEffectRecorder(Renderer** place)
     *place = new EffectRecorder();
     return 0;
 }
-
-// A stream a test writes a record into and then reads back from its start.
-class RecordStream : public Stream
-{
-public:
-    RecordStream() : Stream(0, 256) {}
-    // Turns what was written into what is read, as a file opened for
-    // reading would hold it: exactly the written bytes, and no links known,
-    // so linked records are read again.
-    void Rewind()
-    {
-        const uint32_t written = GetPosition();
-        uint8_t* bytes = new uint8_t[written ? written : 1];
-        if (written)
-            std::memcpy(bytes, GetBuffer(), written);
-        ResetLinks();
-        AdoptBuffer(bytes, written);
-    }
-};
-
-// A controller that holds one object, so a test can make anything hold
-// anything.
-class HoldingController : public Controller
-{
-public:
-    explicit HoldingController(Object* held) : held(held) {}
-    bool Holds(const Object* other) const override
-    {
-        return Controller::Holds(other) || held.Get() == other || held->Holds(other);
-    }
-
-private:
-    Ptr<Object> held;
-};
 
 // A pass that counts what is asked of it.
 class CountingPass : public GeometryNodeEffectPass
@@ -200,26 +156,20 @@ protected:
     void SetUp() override
     {
         SceneTest::SetUp();
-        DestroyRenderer();
-        Ptr<StaticModule> module = new StaticModule(String("EffectRecorder"));
-        module->AddFunction(String("Initialize"), &ModuleNothing);
-        module->AddFunction(String("Shutdown"), &ModuleNothing);
-        module->AddFunction(String("CreateRenderer"),
-                            reinterpret_cast<ModuleFunction>(reinterpret_cast<void (*)()>(&CreateEffectRecorder)));
-        ASSERT_EQ(ModuleManager::RegisterModule(module.Get()), 0);
-        ASSERT_EQ(CreateRenderer(String("EffectRecorder")), 0);
+        InstallRenderer("EffectRecorder", &CreateEffectRecorder);
         GetRenderer()->SetCamera(new Camera(String("eye")));
     }
 
     EffectRecorder& Device() { return *static_cast<EffectRecorder*>(GetRenderer()); }
 
-    // A stream holding effect's Object record followed by whatever write
-    // adds, positioned at its start, for loading records built by hand.
-    template <typename Write> static void BuildRecord(RecordStream& stream, Object& effect, Write write)
+    // effect's Object record followed by whatever write adds, for loading
+    // records built by hand.
+    template <typename Write> static std::vector<uint8_t> Record(Object& effect, Write write)
     {
-        ASSERT_EQ(effect.Object::Save(stream), 0);
+        Stream stream(0, 256);
+        EXPECT_EQ(effect.Object::Save(stream), 0);
         write(stream);
-        stream.Rewind();
+        return WrittenBytes(stream);
     }
 
     // The GeometryNodeEffect fields with the given address mask and flags.
@@ -463,12 +413,6 @@ TEST_F(EffectTest, EffectsComeBackFromAFileWithEverySetting)
     EXPECT_EQ(copy->GetTexCoordSet(), 3u);
     ASSERT_NE(copy->GetSkinController(), nullptr);
     EXPECT_EQ(copy->GetSkinController()->GetName(), String("skin"));
-
-    // The scene effect carries only the Object data.
-    Ptr<SceneNodeEffect> wrap = new StandInSceneEffect(String("wrap"));
-    Ptr<Object> wrapCopy = Deserialize(Serialize(wrap.Get()));
-    ASSERT_TRUE(wrapCopy && wrapCopy->IsDerived(SceneNodeEffect::TYPE));
-    EXPECT_EQ(wrapCopy->GetName(), String("wrap"));
 }
 
 TEST_F(EffectTest, AddressMaskAndFlagBitsLoadAsDescribed)
@@ -484,11 +428,10 @@ TEST_F(EffectTest, AddressMaskAndFlagBitsLoadAsDescribed)
                           Case{0xFF, 0x20, false, false}})
     {
         ColorEffect effect;
-        RecordStream stream;
-        BuildRecord(stream, effect, [&](Stream& s) {
+        ByteStream stream(Record(effect, [&](Stream& s) {
             WriteGeometryFields(s, c.mask, c.flags, nullptr);
             s.WriteVector4(Vector4(1, 1, 1, 1));
-        });
+        }));
         ASSERT_EQ(effect.Load(stream), 0);
         EXPECT_EQ(effect.GetBlendEnabled(), c.blend) << int(c.flags);
         EXPECT_EQ(effect.GetCullEnabled(), c.cull) << int(c.flags);
@@ -503,13 +446,12 @@ TEST_F(EffectTest, LinksOfTheWrongClassCountAsMissingAndShortRecordsFail)
 {
     Ptr<Light> stranger = new Light(String("stranger"));
     TextureEffect effect;
-    RecordStream stream;
-    BuildRecord(stream, effect, [&](Stream& s) {
+    ByteStream stream(Record(effect, [&](Stream& s) {
         WriteGeometryFields(s, 0, 0, stranger.Get()); // a light where the skin controller goes
         s.WriteVector4(Vector4(1, 1, 1, 1));
         s.WriteLink(stranger.Get()); // the same light where the texture goes
         s.WriteUInt32(1);
-    });
+    }));
     ASSERT_EQ(effect.Load(stream), 0);
     EXPECT_EQ(effect.GetSkinController(), nullptr);
     EXPECT_EQ(effect.GetTexture(), nullptr);
@@ -518,19 +460,17 @@ TEST_F(EffectTest, LinksOfTheWrongClassCountAsMissingAndShortRecordsFail)
     // Cut short inside the texture effect's fields: a clean failure.
     LogCapture log;
     TextureEffect cut;
-    RecordStream shortStream;
-    BuildRecord(shortStream, cut, [&](Stream& s) {
+    ByteStream shortStream(Record(cut, [&](Stream& s) {
         WriteGeometryFields(s, 0, 0, nullptr);
         s.WriteVector4(Vector4(1, 1, 1, 1));
         s.WriteLink(nullptr);
-    });
+    }));
     EXPECT_EQ(cut.Load(shortStream), 1);
     EXPECT_TRUE(log.Contains("Невозможно загрузить номер набора текстурных координат."));
 
     // Cut short inside the shared settings.
     ColorEffect early;
-    RecordStream earlyStream;
-    BuildRecord(earlyStream, early, [&](Stream& s) { s.WriteInt8(1); });
+    ByteStream earlyStream(Record(early, [&](Stream& s) { s.WriteInt8(1); }));
     EXPECT_EQ(early.Load(earlyStream), 1);
     EXPECT_NE(earlyStream.GetState(), 0);
 }

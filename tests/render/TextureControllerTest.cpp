@@ -35,13 +35,6 @@ NormalmapTextureController* Attach(Object* target, float scale, bool alpha)
     return controller;
 }
 
-void ExpectNear(const Vector3& actual, const Vector3& expected, uint32_t face)
-{
-    EXPECT_NEAR(actual.x, expected.x, 1e-5f) << "face " << face;
-    EXPECT_NEAR(actual.y, expected.y, 1e-5f) << "face " << face;
-    EXPECT_NEAR(actual.z, expected.z, 1e-5f) << "face " << face;
-}
-
 } // namespace
 
 TEST(NormalmapTextureController, SingleTexelIsFlatWhateverTheScale)
@@ -151,11 +144,12 @@ TEST(RenderCubeTextureController, FaceCameraLooksAlongEachFaceFromTheViewpoint)
     };
     for (uint32_t face = 0; face < 6; ++face)
     {
+        SCOPED_TRACE(face);
         ASSERT_EQ(controller->OrientCubeCamera(face), 0);
-        ExpectNear(cubeCamera->GetForward(), faces[face][0], face);
-        ExpectNear(cubeCamera->GetUp(), faces[face][1], face);
-        ExpectNear(cubeCamera->GetRight(), faces[face][2], face);
-        ExpectNear(cubeCamera->GetPosition(), Vector3(1, 2, 3), face);
+        ExpectNear(cubeCamera->GetForward(), faces[face][0]);
+        ExpectNear(cubeCamera->GetUp(), faces[face][1]);
+        ExpectNear(cubeCamera->GetRight(), faces[face][2]);
+        ExpectNear(cubeCamera->GetPosition(), Vector3(1, 2, 3));
     }
     EXPECT_EQ(controller->OrientCubeCamera(6), 3);
 }

@@ -11,18 +11,6 @@
 #include "engine/scene/Vector3Buffer.h"
 #include "scene/SceneTestSupport.h"
 
-namespace
-{
-
-void ExpectNear(const Vector3& a, const Vector3& b)
-{
-    EXPECT_NEAR(a.x, b.x, 1e-4f);
-    EXPECT_NEAR(a.y, b.y, 1e-4f);
-    EXPECT_NEAR(a.z, b.z, 1e-4f);
-}
-
-} // namespace
-
 TEST_F(SceneTest, ProjectionKeepsItsOneInRowThreeColumnThree)
 {
     Ptr<Camera> camera = new Camera();
@@ -48,15 +36,16 @@ TEST_F(SceneTest, ViewFollowsTheWorldTransformOfEveryCameraCurrentOrNot)
     rig->AttachChild(camera.Get());
     rig->GetLocalTransform().SetTranslation(Vector3(0, 0, -10));
     rig->UpdateTree(0.0);
-    ExpectNear(camera->GetView().TransformPoint(Vector3(0, 0, 0)), Vector3(0, 0, 10));
+    ExpectNear(camera->GetView().TransformPoint(Vector3(0, 0, 0)), Vector3(0, 0, 10), 1e-4f);
     EXPECT_EQ(camera->GetForward(), Vector3(0, 0, 1));
 
     // A quarter turn about y: forward is column 2 of the rotation.
     camera->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(0, 1, 0), 3.14159265f / 2));
     rig->UpdateTree(0.0);
     const Matrix4 turn = camera->GetWorldTransform().rotation.ToMatrix3();
-    ExpectNear(camera->GetForward(), Vector3(turn.m[0][2], turn.m[1][2], turn.m[2][2]));
-    ExpectNear(camera->GetView().TransformPoint(camera->GetPosition() + camera->GetForward() * 3), Vector3(0, 0, 3));
+    ExpectNear(camera->GetForward(), Vector3(turn.m[0][2], turn.m[1][2], turn.m[2][2]), 1e-4f);
+    ExpectNear(camera->GetView().TransformPoint(camera->GetPosition() + camera->GetForward() * 3), Vector3(0, 0, 3),
+               1e-4f);
     EXPECT_NE(Recorder().GetCamera(), camera.Get());
 }
 

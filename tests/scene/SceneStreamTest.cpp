@@ -25,14 +25,6 @@
 namespace
 {
 
-template <typename BufferClass, typename Element>
-BufferClass* Make(std::vector<Element> values)
-{
-    Element* block = new Element[values.size()];
-    std::copy(values.begin(), values.end(), block);
-    return new BufferClass(static_cast<uint32_t>(values.size()), block);
-}
-
 template <typename Class>
 Class* Find(Object* root, const char* name)
 {
@@ -69,12 +61,12 @@ Ptr<SceneNode> BuildScene()
     root->AttachChild(skeleton.Get());
 
     Ptr<Triangles> mesh = new Triangles(String("mesh"));
-    mesh->SetVertices(Make<Vector3Buffer, Vector3>({{0, 0, 0}, {1, 0, 0}, {0, 2, 0}}));
-    mesh->SetIndices(Make<IntBuffer, int32_t>({0, 1, 2}));
-    mesh->SetColors(Make<ColorBuffer, Vector4>({{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}}));
-    mesh->SetPointSizes(Make<FloatBuffer, float>({1, 2, 3}));
-    mesh->SetTextureCoordinates(0, Make<Vector2Buffer, Vector2>({{0, 0}, {1, 0}, {0, 1}}));
-    mesh->SetTextureCoordinates(5, Make<Vector4Buffer, Vector4>({{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}}));
+    mesh->SetVertices(MakeBuffer<Vector3Buffer>({{0, 0, 0}, {1, 0, 0}, {0, 2, 0}}));
+    mesh->SetIndices(MakeBuffer<IntBuffer>({0, 1, 2}));
+    mesh->SetColors(MakeBuffer<ColorBuffer>({{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}}));
+    mesh->SetPointSizes(MakeBuffer<FloatBuffer>({1, 2, 3}));
+    mesh->SetTextureCoordinates(0, MakeBuffer<Vector2Buffer>({{0, 0}, {1, 0}, {0, 1}}));
+    mesh->SetTextureCoordinates(5, MakeBuffer<Vector4Buffer>({{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}}));
     mesh->UpdateModelData(true, true);
     mesh->SetUpdateWorldBound(false);
     mesh->SetEffect(new StandInGeometryEffect(String("paint")));
@@ -83,8 +75,8 @@ Ptr<SceneNode> BuildScene()
     Node* bones[2] = {bone0.Get(), bone1.Get()};
     Transform offsets[2] = {Transform(Vector3(1, 2, 3), Quaternion(), Vector3(1, 1, 1)), Transform()};
     skin->SetBones(2, bones, offsets);
-    skin->SetWeights(Make<Vector4Buffer, Vector4>({{1, 0, 0, 0}, {0.5f, 0.5f, 0, 0}, {0, 1, 0, 0}}));
-    skin->SetBoneIndices(Make<Vector4Buffer, Vector4>({{0, 1, 0, 0}, {0, 1, 0, 0}, {0, 1, 0, 0}}));
+    skin->SetWeights(MakeBuffer<Vector4Buffer>({{1, 0, 0, 0}, {0.5f, 0.5f, 0, 0}, {0, 1, 0, 0}}));
+    skin->SetBoneIndices(MakeBuffer<Vector4Buffer>({{0, 1, 0, 0}, {0, 1, 0, 0}, {0, 1, 0, 0}}));
     skin->SetRestVertices(mesh->GetVertices());
     skin->SetRestNormals(mesh->GetNormals());
     skin->SetRestTangents(mesh->GetTangents());
@@ -127,20 +119,32 @@ public:
         stream.WriteInt32(0);
         return id;
     }
-    // A Node part: no parent, a stored transform, a sphere, bound updates on.
+    // A Node part: no parent, then its own fields.
     void NodePart()
     {
         Null();
+        NodeFields();
+    }
+    // A stored transform, a sphere, bound updates on.
+    void NodeFields()
+    {
         stream.WriteTransform(Transform());
         stream.WriteInt32(0);
         stream.WriteBool(true);
     }
+    // A SceneNode record up to its child links, which the caller writes.
+    int32_t SceneNode(const char* name, int32_t children, int32_t effects = 0)
+    {
+        const int32_t id = Begin("QRE.SceneNode", name);
+        NodePart();
+        Int(effects);
+        Int(children);
+        Int(2);
+        return id;
+    }
     void Null() { stream.WriteInt32(-1); }
     void Int(int32_t value) { stream.WriteInt32(value); }
-    std::vector<uint8_t> Bytes() const
-    {
-        return std::vector<uint8_t>(stream.GetBuffer(), stream.GetBuffer() + stream.GetPosition());
-    }
+    std::vector<uint8_t> Bytes() const { return WrittenBytes(stream); }
 
     Stream stream{0, 256};
 
@@ -232,24 +236,16 @@ TEST_F(SceneTest, EverySceneClassComesBackFromAFileAsItWent)
 TEST_F(SceneTest, CountsBeyondTheFileAreRefusedBeforeAnythingIsMade)
 {
     LogCapture capture;
-    {
-        Crafted file;
-        file.Begin("QRE.SceneNode");
-        file.NodePart();
-        file.Int(0);          // effects
-        file.Int(0x7FFFFFFF); // children
-        file.Int(2);
-        EXPECT_FALSE(Deserialize(file.Bytes()));
-        EXPECT_TRUE(capture.Contains("Невозможно загрузить количество дочерних узлов."));
-    }
-    {
-        Crafted file;
-        file.Begin("QRE.SceneNode");
-        file.NodePart();
-        file.Int(0x40000000); // effects
-        EXPECT_FALSE(Deserialize(file.Bytes()));
-        EXPECT_TRUE(capture.Contains("Невозможно загрузить количество эффектов."));
-    }
+    auto refused = [&](const Crafted& file, const char* message) {
+        EXPECT_FALSE(Deserialize(file.Bytes())) << message;
+        EXPECT_TRUE(capture.Contains(message));
+    };
+    Crafted children;
+    children.SceneNode("", 0x7FFFFFFF);
+    refused(children, "Невозможно загрузить количество дочерних узлов.");
+    Crafted effects;
+    effects.SceneNode("", 0, 0x40000000);
+    refused(effects, "Невозможно загрузить количество эффектов.");
     for (int32_t count : {0x10000000, -3})
     {
         Crafted file;
@@ -260,22 +256,16 @@ TEST_F(SceneTest, CountsBeyondTheFileAreRefusedBeforeAnythingIsMade)
     }
     EXPECT_TRUE(capture.Contains("Невозможно загрузить данные буффера."));
     EXPECT_TRUE(capture.Contains("Невозможно загрузить количество данных буффера."));
-    {
-        Crafted file;
-        file.Begin("QRE.SkinController");
-        file.stream.WriteBool(true);
-        file.Int(1 << 28);
-        EXPECT_FALSE(Deserialize(file.Bytes()));
-        EXPECT_TRUE(capture.Contains("Невозможно загрузить количество костей."));
-    }
-    {
-        Crafted file;
-        file.Begin("QRE.CameraCulledController");
-        file.stream.WriteBool(true);
-        file.Int(1 << 30);
-        EXPECT_FALSE(Deserialize(file.Bytes()));
-        EXPECT_TRUE(capture.Contains("Невозможно загрузить узлы."));
-    }
+    Crafted bones;
+    bones.Begin("QRE.SkinController");
+    bones.stream.WriteBool(true);
+    bones.Int(1 << 28);
+    refused(bones, "Невозможно загрузить количество костей.");
+    Crafted nodes;
+    nodes.Begin("QRE.CameraCulledController");
+    nodes.stream.WriteBool(true);
+    nodes.Int(1 << 30);
+    refused(nodes, "Невозможно загрузить узлы.");
 }
 
 TEST_F(SceneTest, LinksFromAFileNeverMakeASharedChildACycleOrADanglingPointer)
@@ -283,16 +273,8 @@ TEST_F(SceneTest, LinksFromAFileNeverMakeASharedChildACycleOrADanglingPointer)
     LogCapture capture;
     // Root lists A and then A's own child X again: X keeps one parent.
     Crafted shared;
-    shared.Begin("QRE.SceneNode", "root");
-    shared.NodePart();
-    shared.Int(0);
-    shared.Int(2);
-    shared.Int(2);
-    shared.Begin("QRE.SceneNode", "A");
-    shared.NodePart();
-    shared.Int(0);
-    shared.Int(1);
-    shared.Int(2);
+    shared.SceneNode("root", 2);
+    shared.SceneNode("A", 1);
     const int32_t x = shared.Begin("QRE.Node", "X");
     shared.NodePart();
     shared.Int(x);
@@ -307,16 +289,8 @@ TEST_F(SceneTest, LinksFromAFileNeverMakeASharedChildACycleOrADanglingPointer)
 
     // A lists B, B lists A: one of the two links must go, or both leak.
     Crafted cycle;
-    const int32_t first = cycle.Begin("QRE.SceneNode", "A");
-    cycle.NodePart();
-    cycle.Int(0);
-    cycle.Int(1);
-    cycle.Int(2);
-    cycle.Begin("QRE.SceneNode", "B");
-    cycle.NodePart();
-    cycle.Int(0);
-    cycle.Int(1);
-    cycle.Int(2);
+    const int32_t first = cycle.SceneNode("A", 1);
+    cycle.SceneNode("B", 1);
     cycle.Int(first);
     root = Deserialize(cycle.Bytes());
     ASSERT_TRUE(root);
@@ -329,14 +303,8 @@ TEST_F(SceneTest, LinksFromAFileNeverMakeASharedChildACycleOrADanglingPointer)
     // A parent link to a node that does not hold this one is not followed.
     Crafted stranger;
     stranger.Begin("QRE.Node", "child");
-    stranger.Begin("QRE.SceneNode", "stranger");
-    stranger.NodePart();
-    stranger.Int(0);
-    stranger.Int(0);
-    stranger.Int(2);
-    stranger.stream.WriteTransform(Transform());
-    stranger.Int(0);
-    stranger.stream.WriteBool(true);
+    stranger.SceneNode("stranger", 0);
+    stranger.NodeFields();
     root = Deserialize(stranger.Bytes());
     ASSERT_TRUE(root);
     EXPECT_EQ(static_cast<Node*>(root.Get())->GetParent(), nullptr);
@@ -347,11 +315,7 @@ TEST_F(SceneTest, LinksOfTheWrongClassOrToLostNodesCountAsMissing)
 {
     // Vertices that are an index list, and a bone nothing holds.
     Crafted mesh;
-    mesh.Begin("QRE.SceneNode", "root");
-    mesh.NodePart();
-    mesh.Int(0);
-    mesh.Int(1);
-    mesh.Int(2);
+    mesh.SceneNode("root", 1);
     mesh.stream.WriteInt32(200);
     mesh.stream.WriteString(String("QRE.Triangles"));
     mesh.stream.WriteString(String("mesh"));

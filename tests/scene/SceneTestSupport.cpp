@@ -34,20 +34,20 @@ Light* SharedLight()
     return light.Get();
 }
 
-// A stream that reads the given bytes, as an opened file does.
-class ByteStream : public Stream
-{
-public:
-    explicit ByteStream(const std::vector<uint8_t>& bytes) : Stream(0, 1024)
-    {
-        uint8_t* copy = new uint8_t[bytes.size() ? bytes.size() : 1];
-        if (!bytes.empty())
-            std::memcpy(copy, bytes.data(), bytes.size());
-        AdoptBuffer(copy, static_cast<uint32_t>(bytes.size()));
-    }
-};
-
 } // namespace
+
+ByteStream::ByteStream(const std::vector<uint8_t>& bytes) : Stream(0, 1024)
+{
+    uint8_t* copy = new uint8_t[bytes.size() ? bytes.size() : 1];
+    if (!bytes.empty())
+        std::memcpy(copy, bytes.data(), bytes.size());
+    AdoptBuffer(copy, static_cast<uint32_t>(bytes.size()));
+}
+
+std::vector<uint8_t> WrittenBytes(const Stream& stream)
+{
+    return std::vector<uint8_t>(stream.GetBuffer(), stream.GetBuffer() + stream.GetPosition());
+}
 
 int32_t RecordingRenderer::DrawIndexed()
 {
@@ -77,13 +77,18 @@ void SceneTest::SetUp()
     ASSERT_EQ(InitializeEngine(), 0);
     RegisterClassFactory(StandInGeometryEffect::TYPE.GetName(), &StandInGeometryEffect::Factory);
     RegisterClassFactory(StandInSceneEffect::TYPE.GetName(), &StandInSceneEffect::Factory);
-    Ptr<StaticModule> module = new StaticModule(String("RecordingRenderer"));
+    InstallRenderer("RecordingRenderer", &CreateRecordingRenderer);
+}
+
+void SceneTest::InstallRenderer(const char* name, int32_t (*create)(Renderer**))
+{
+    DestroyRenderer();
+    Ptr<StaticModule> module = new StaticModule(String(name));
     module->AddFunction(String("Initialize"), &ModuleNothing);
     module->AddFunction(String("Shutdown"), &ModuleNothing);
-    module->AddFunction(String("CreateRenderer"),
-                        reinterpret_cast<ModuleFunction>(reinterpret_cast<void (*)()>(&CreateRecordingRenderer)));
+    module->AddFunction(String("CreateRenderer"), reinterpret_cast<ModuleFunction>(reinterpret_cast<void (*)()>(create)));
     ASSERT_EQ(ModuleManager::RegisterModule(module.Get()), 0);
-    ASSERT_EQ(CreateRenderer(String("RecordingRenderer")), 0);
+    ASSERT_EQ(CreateRenderer(String(name)), 0);
 }
 
 void SceneTest::TearDown()
@@ -109,7 +114,7 @@ std::vector<uint8_t> SceneTest::Serialize(Object* root)
 {
     Stream stream(0, 4096);
     stream.WriteLink(root);
-    return std::vector<uint8_t>(stream.GetBuffer(), stream.GetBuffer() + stream.GetPosition());
+    return WrittenBytes(stream);
 }
 
 Ptr<Object> SceneTest::Deserialize(const std::vector<uint8_t>& bytes)

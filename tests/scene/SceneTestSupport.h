@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "engine/EngineClasses.h"
@@ -15,6 +18,33 @@
 #include "engine/render/Renderer.h"
 #include "engine/render/SceneNodeEffect.h"
 #include "support/TemporaryFolder.h"
+
+// A new buffer holding the given elements, for the setters that take one.
+template <typename BufferClass>
+BufferClass* MakeBuffer(std::initializer_list<std::remove_reference_t<decltype(std::declval<BufferClass&>()[0])>> values)
+{
+    auto* block = new std::remove_reference_t<decltype(std::declval<BufferClass&>()[0])>[values.size()];
+    std::copy(values.begin(), values.end(), block);
+    return new BufferClass(static_cast<uint32_t>(values.size()), block);
+}
+
+inline void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance = 1e-5f)
+{
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+// A stream that reads the given bytes, as an opened file does: no links
+// known yet, so every linked record is read afresh.
+class ByteStream : public Stream
+{
+public:
+    explicit ByteStream(const std::vector<uint8_t>& bytes);
+};
+
+// The bytes written to a stream so far.
+std::vector<uint8_t> WrittenBytes(const Stream& stream);
 
 // A renderer with no device that records what the scene traversal asks of
 // it: which geometry each draw call drew (by name), and the lights switched
@@ -110,6 +140,10 @@ protected:
     void TearDown() override;
 
     RecordingRenderer& Recorder() { return *static_cast<RecordingRenderer*>(GetRenderer()); }
+
+    // Replaces the current renderer with one made by create, registered as
+    // a module under name (for fixtures with a recorder of their own).
+    static void InstallRenderer(const char* name, int32_t (*create)(Renderer**));
 
     // Saves root through the scene codec into a file and loads it back.
     Ptr<Object> RoundTrip(Object* root);

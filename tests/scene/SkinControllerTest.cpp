@@ -10,6 +10,7 @@
 #include "engine/scene/SkinningLoop.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Triangles.h"
+#include "scene/SceneTestSupport.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -32,31 +33,18 @@ struct Rig
         bone0->GetLocalTransform().SetTranslation(Vector3(0, 0, 0));
         bone1->GetLocalTransform().SetTranslation(Vector3(0, 4, 0));
 
-        mesh->SetVertices(Buffer3({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
-        mesh->SetNormals(Buffer3({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
-        skin->SetRestVertices(Buffer3({{1, 0, 0}, {1, 4, 0}, {1, 2, 0}}));
-        skin->SetRestNormals(Buffer3({{1, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
+        mesh->SetVertices(MakeBuffer<Vector3Buffer>({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
+        mesh->SetNormals(MakeBuffer<Vector3Buffer>({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
+        skin->SetRestVertices(MakeBuffer<Vector3Buffer>({{1, 0, 0}, {1, 4, 0}, {1, 2, 0}}));
+        skin->SetRestNormals(MakeBuffer<Vector3Buffer>({{1, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
         // Bind pose: the mesh placed relative to each bone at rest.
         Node* bones[2] = {bone0.Get(), bone1.Get()};
         Transform offsets[2] = {Transform(Vector3(0, 0, 0), Quaternion(), Vector3(1, 1, 1)),
                                 Transform(Vector3(0, -4, 0), Quaternion(), Vector3(1, 1, 1))};
         skin->SetBones(2, bones, offsets);
-        skin->SetWeights(Buffer4({{1, 0, 0, 0}, {0, 1, 0, 0}, {0.5f, 0.5f, 0, 0}}));
-        skin->SetBoneIndices(Buffer4({{0, 1, 0, 0}, {0, 1, 0, 0}, {0, 1, 0, 0}}));
+        skin->SetWeights(MakeBuffer<Vector4Buffer>({{1, 0, 0, 0}, {0, 1, 0, 0}, {0.5f, 0.5f, 0, 0}}));
+        skin->SetBoneIndices(MakeBuffer<Vector4Buffer>({{0, 1, 0, 0}, {0, 1, 0, 0}, {0, 1, 0, 0}}));
         mesh->SetController(skin.Get());
-    }
-
-    static Vector3Buffer* Buffer3(std::vector<Vector3> values)
-    {
-        auto* buffer = new Vector3Buffer(static_cast<uint32_t>(values.size()), new Vector3[values.size()]);
-        std::copy(values.begin(), values.end(), buffer->GetElements());
-        return buffer;
-    }
-    static Vector4Buffer* Buffer4(std::vector<Vector4> values)
-    {
-        auto* buffer = new Vector4Buffer(static_cast<uint32_t>(values.size()), new Vector4[values.size()]);
-        std::copy(values.begin(), values.end(), buffer->GetElements());
-        return buffer;
     }
 
     const Vector3& Vertex(uint32_t i) const { return (*mesh->GetVertices())[i]; }
@@ -101,7 +89,7 @@ TEST(SkinController, TheFirstInfluenceCountsEvenAtWeightZero)
     Rig rig;
     // Weight 0 on the first bone, negative and zero on the others: only the
     // first is blended, scaled to nothing.
-    rig.skin->SetWeights(Rig::Buffer4({{0, 0, 0, 0}, {0, -1, 0, 0}, {0, 0.25f, 0, 0}}));
+    rig.skin->SetWeights(MakeBuffer<Vector4Buffer>({{0, 0, 0, 0}, {0, -1, 0, 0}, {0, 0.25f, 0, 0}}));
     rig.root->UpdateTree(0.0);
     EXPECT_EQ(rig.Vertex(0), Vector3(0, 0, 0));
     EXPECT_EQ(rig.Vertex(1), Vector3(0, 0, 0));
@@ -120,7 +108,7 @@ TEST(SkinController, BoundIsTheBonesSphereGrownByHalfAndKeptFromTheUpdatePass)
     // With one bone the bound has no limit.
     Node* bones[1] = {rig.bone0.Get()};
     rig.skin->SetBones(1, bones, nullptr);
-    rig.skin->SetBoneIndices(Rig::Buffer4({{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
+    rig.skin->SetBoneIndices(MakeBuffer<Vector4Buffer>({{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
     rig.root->UpdateTree(0.0);
     EXPECT_EQ(rig.Bound().GetRadius(), FLT_MAX);
 }
@@ -139,20 +127,20 @@ TEST(SkinController, MismatchedOrInvalidDataSkipsTheFrame)
 {
     LogCapture capture;
     Rig rig;
-    rig.skin->SetRestNormals(Rig::Buffer3({{1, 0, 0}})); // fewer normals than vertices
+    rig.skin->SetRestNormals(MakeBuffer<Vector3Buffer>({{1, 0, 0}})); // fewer normals than vertices
     rig.root->UpdateTree(0.0);
     EXPECT_EQ(rig.Vertex(0), Vector3(0, 0, 0));
     EXPECT_TRUE(rig.mesh->GetUpdateWorldBound()) << "nothing at all happens that frame";
 
     // An index past the bone list where it counts: refused, with a warning.
-    rig.skin->SetRestNormals(Rig::Buffer3({{1, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
-    rig.skin->SetBoneIndices(Rig::Buffer4({{0, 1, 0, 0}, {2, 1, 0, 0}, {0, 1, 0, 0}}));
+    rig.skin->SetRestNormals(MakeBuffer<Vector3Buffer>({{1, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
+    rig.skin->SetBoneIndices(MakeBuffer<Vector4Buffer>({{0, 1, 0, 0}, {2, 1, 0, 0}, {0, 1, 0, 0}}));
     rig.root->UpdateTree(0.0);
     EXPECT_EQ(rig.Vertex(0), Vector3(0, 0, 0));
     EXPECT_TRUE(capture.Contains("Индексы костей указывают за пределы списка костей."));
 
     // Where its weight is 0 an index may be anything: it is never read.
-    rig.skin->SetBoneIndices(Rig::Buffer4({{0, 1, 99, -5}, {0, 1, 1e9f, 0}, {0, 1, 0, 0}}));
+    rig.skin->SetBoneIndices(MakeBuffer<Vector4Buffer>({{0, 1, 99, -5}, {0, 1, 1e9f, 0}, {0, 1, 0, 0}}));
     rig.root->UpdateTree(0.0);
     EXPECT_EQ(rig.Vertex(0), Vector3(1, 0, 0));
 

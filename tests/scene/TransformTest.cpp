@@ -2,35 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "engine/core/Stream.h"
-
-namespace
-{
+#include "scene/SceneTestSupport.h"
 
 constexpr float kHalfTurn = 3.14159265f;
-
-void ExpectNear(const Vector3& a, const Vector3& b)
-{
-    EXPECT_NEAR(a.x, b.x, 1e-5f);
-    EXPECT_NEAR(a.y, b.y, 1e-5f);
-    EXPECT_NEAR(a.z, b.z, 1e-5f);
-}
-
-// A stream holding bytes to read.
-class BytesStream : public Stream
-{
-public:
-    explicit BytesStream(const Stream& written) : Stream(0, 16)
-    {
-        uint8_t* copy = new uint8_t[written.GetPosition()];
-        std::copy(written.GetBuffer(), written.GetBuffer() + written.GetPosition(), copy);
-        AdoptBuffer(copy, written.GetPosition());
-    }
-};
-
-} // namespace
 
 TEST(Transform, ProductAppliesTheLocalTransformFirstThenTheParent)
 {
@@ -89,7 +63,7 @@ TEST(Transform, ReadFromAStreamItIsNeverTheIdentityEvenWithIdentityValues)
     scaled.SetScale(Vector3(2, 2, 2));
     out.WriteTransform(scaled);
 
-    BytesStream in(out);
+    ByteStream in(WrittenBytes(out));
     Transform read;
     ASSERT_EQ(in.ReadTransform(read), 0);
     EXPECT_FALSE(read.IsIdentity());

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "engine/scene/FloatBuffer.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Vector2Buffer.h"
@@ -13,21 +11,13 @@
 namespace
 {
 
-template <typename BufferClass, typename Element>
-Ptr<BufferClass> Make(std::vector<Element> values)
-{
-    Element* block = new Element[values.size()];
-    std::copy(values.begin(), values.end(), block);
-    return Ptr<BufferClass>(new BufferClass(static_cast<uint32_t>(values.size()), block));
-}
-
 // Two triangles in the z = 0 plane sharing an edge, one twice the other's
 // size, plus a vertex nothing uses.
 Ptr<Triangles> Quad()
 {
     Ptr<Triangles> mesh = new Triangles(String("quad"));
-    mesh->SetVertices(Make<Vector3Buffer, Vector3>({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {2, 2, 0}, {9, 9, 9}}).Get());
-    mesh->SetIndices(Make<IntBuffer, int32_t>({0, 1, 2, 1, 3, 2}).Get());
+    mesh->SetVertices(MakeBuffer<Vector3Buffer>({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {2, 2, 0}, {9, 9, 9}}));
+    mesh->SetIndices(MakeBuffer<IntBuffer>({0, 1, 2, 1, 3, 2}));
     return mesh;
 }
 
@@ -60,7 +50,7 @@ TEST(Triangles, PartialTriplesDegenerateFacesAndStrayIndicesAddNothing)
     Ptr<Triangles> mesh = Quad();
     // A whole triangle, a degenerate one (all at vertex 3), a triangle that
     // names a vertex past the end, then two indices of a partial triple.
-    mesh->SetIndices(Make<IntBuffer, int32_t>({0, 1, 2, 3, 3, 3, 4, 0, 77, 4, 3}).Get());
+    mesh->SetIndices(MakeBuffer<IntBuffer>({0, 1, 2, 3, 3, 3, 4, 0, 77, 4, 3}));
     mesh->GenerateNormals();
     Vector3Buffer& normals = *mesh->GetNormals();
     EXPECT_EQ(normals[0], Vector3(0, 0, 1));
@@ -68,7 +58,7 @@ TEST(Triangles, PartialTriplesDegenerateFacesAndStrayIndicesAddNothing)
     EXPECT_EQ(normals[4], Vector3(0, 0, 0));
 
     // A negative index names no vertex either.
-    mesh->SetIndices(Make<IntBuffer, int32_t>({0, 1, -2}).Get());
+    mesh->SetIndices(MakeBuffer<IntBuffer>({0, 1, -2}));
     mesh->GenerateNormals();
     EXPECT_EQ((*mesh->GetNormals())[0], Vector3(0, 0, 0));
 
@@ -83,9 +73,9 @@ TEST(Triangles, TangentsFollowGrowingSAndSkipFlatCoordinates)
 {
     Ptr<Triangles> mesh = Quad();
     // s grows along -y: the tangent points there, whatever the stride.
-    mesh->SetTextureCoordinates(0, Make<Vector2Buffer, Vector2>({{0, 0}, {0, 1}, {-1, 0}, {-2, 2}, {0, 0}}).Get());
+    mesh->SetTextureCoordinates(0, MakeBuffer<Vector2Buffer>({{0, 0}, {0, 1}, {-1, 0}, {-2, 2}, {0, 0}}));
     mesh->SetTextureCoordinates(
-        1, Make<Vector4Buffer, Vector4>({{0, 0, 5, 5}, {0, 1, 5, 5}, {-1, 0, 5, 5}, {-2, 2, 5, 5}, {0, 0, 5, 5}}).Get());
+        1, MakeBuffer<Vector4Buffer>({{0, 0, 5, 5}, {0, 1, 5, 5}, {-1, 0, 5, 5}, {-2, 2, 5, 5}, {0, 0, 5, 5}}));
     mesh->GenerateTangents(0);
     ASSERT_TRUE(mesh->GetTangents());
     EXPECT_EQ((*mesh->GetTangents())[0], Vector3(0, -1, 0));
@@ -94,20 +84,20 @@ TEST(Triangles, TangentsFollowGrowingSAndSkipFlatCoordinates)
     EXPECT_EQ((*mesh->GetTangents())[2], Vector3(0, -1, 0));
 
     // Coordinates that span no area contribute nothing (no division by 0).
-    mesh->SetTextureCoordinates(2, Make<Vector2Buffer, Vector2>({{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}}).Get());
+    mesh->SetTextureCoordinates(2, MakeBuffer<Vector2Buffer>({{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}}));
     mesh->GenerateTangents(2);
     EXPECT_EQ((*mesh->GetTangents())[0], Vector3(0, 0, 0));
 
     // Too few coordinates for the vertices: triangles reaching past them
     // are skipped, never read out of bounds.
-    mesh->SetTextureCoordinates(3, Make<Vector2Buffer, Vector2>({{0, 0}, {0, 1}, {-1, 0}}).Get());
+    mesh->SetTextureCoordinates(3, MakeBuffer<Vector2Buffer>({{0, 0}, {0, 1}, {-1, 0}}));
     mesh->GenerateTangents(3);
     EXPECT_EQ((*mesh->GetTangents())[0], Vector3(0, -1, 0));
     EXPECT_EQ((*mesh->GetTangents())[3], Vector3(0, 0, 0));
 
     // One-dimensional coordinates have no direction: nothing is made.
     Vector3Buffer* before = mesh->GetTangents();
-    mesh->SetTextureCoordinates(4, Make<FloatBuffer, float>({0, 1, 2, 3, 4}).Get());
+    mesh->SetTextureCoordinates(4, MakeBuffer<FloatBuffer>({0, 1, 2, 3, 4}));
     mesh->GenerateTangents(4);
     EXPECT_EQ(mesh->GetTangents(), before);
 }
@@ -129,7 +119,7 @@ TEST(Triangles, OnlyGeometryWhoseStreamsFitIsDrawable)
 {
     Ptr<Triangles> mesh = Quad();
     EXPECT_TRUE(mesh->IsDrawable());
-    mesh->SetNormals(Make<Vector3Buffer, Vector3>({{0, 0, 1}}).Get()); // shorter than the vertices
+    mesh->SetNormals(MakeBuffer<Vector3Buffer>({{0, 0, 1}})); // shorter than the vertices
     EXPECT_FALSE(mesh->IsDrawable());
     mesh->SetNormals(nullptr);
 

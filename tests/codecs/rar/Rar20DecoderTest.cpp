@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/codecs/RarAudioPredictor.h"
@@ -60,20 +61,19 @@ std::vector<uint8_t> CopyFromFarBack(uint32_t run, uint32_t distance)
 
 } // namespace
 
-TEST_F(Decoder, CopyFromDistance0x2000IsOneLongerThanItsCode)
+TEST_F(Decoder, CopiesFrom0x2000OrFurtherAreOneLongerThanTheirCode)
 {
-    std::vector<uint8_t> packed = CopyFromFarBack(0x1FFF, 0x2000);
-    std::string expected = "X" + std::string(0x1FFF, 'a') + "Xaaa" + "Z";
-    ASSERT_EQ(Decode(packed, static_cast<uint32_t>(expected.size())), Rar20Decoder::kDecoded);
-    EXPECT_EQ(Output(), expected);
-}
-
-TEST_F(Decoder, CopyFromDistance0x1FFFIsAsLongAsItsCode)
-{
-    std::vector<uint8_t> packed = CopyFromFarBack(0x1FFE, 0x1FFF);
-    std::string expected = "X" + std::string(0x1FFE, 'a') + "Xaa" + "Z";
-    ASSERT_EQ(Decode(packed, static_cast<uint32_t>(expected.size())), Rar20Decoder::kDecoded);
-    EXPECT_EQ(Output(), expected);
+    // run, distance, what the three-byte copy gives
+    const std::tuple<uint32_t, uint32_t, const char*> rows[] = {{0x1FFF, 0x2000, "Xaaa"}, {0x1FFE, 0x1FFF, "Xaa"}};
+    for (const auto& [run, distance, copied] : rows)
+    {
+        SCOPED_TRACE(distance);
+        std::string expected("X");
+        expected.append(run, 'a').append(copied).append("Z");
+        ASSERT_EQ(Decode(CopyFromFarBack(run, distance), static_cast<uint32_t>(expected.size())),
+                  Rar20Decoder::kDecoded);
+        EXPECT_EQ(Output(), expected);
+    }
 }
 
 TEST_F(Decoder, FourChannelAudioTakesEachByteFromTheNextChannel)

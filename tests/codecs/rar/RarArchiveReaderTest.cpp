@@ -22,6 +22,27 @@ using rartest::Stored;
 namespace
 {
 
+// Extracts name and returns its bytes; empty, with ok false, on failure.
+std::vector<uint8_t> Extract(const std::vector<uint8_t>& archive, const char* name, bool* ok = nullptr)
+{
+    uint8_t* bytes = nullptr;
+    uint32_t length = 0;
+    bool extracted = RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
+                                                     String(name), String(), &bytes, &length);
+    if (ok)
+        *ok = extracted;
+    std::vector<uint8_t> result(bytes, bytes + length);
+    delete[] bytes;
+    return result;
+}
+
+bool Extracts(const std::vector<uint8_t>& archive, const char* name)
+{
+    bool ok = false;
+    Extract(archive, name, &ok);
+    return ok;
+}
+
 class RealArchives : public ::testing::Test
 {
 protected:
@@ -33,32 +54,8 @@ protected:
         ASSERT_EQ(etalon.size(), 16384u);
     }
 
-    // Extracts name and holds the bytes; empty with ok false on failure.
-    std::vector<uint8_t> Extract(const std::vector<uint8_t>& archive, const char* name, bool* ok = nullptr)
-    {
-        uint8_t* bytes = nullptr;
-        uint32_t length = 0;
-        bool extracted = RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
-                                                         String(name), String(), &bytes, &length);
-        if (ok)
-            *ok = extracted;
-        std::vector<uint8_t> result(bytes, bytes + length);
-        delete[] bytes;
-        return result;
-    }
-
     std::vector<uint8_t> etalon;
 };
-
-bool Extracts(const std::vector<uint8_t>& archive, const char* name)
-{
-    uint8_t* bytes = nullptr;
-    uint32_t length = 0;
-    bool ok = RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()), String(name),
-                                              String(), &bytes, &length);
-    delete[] bytes;
-    return ok;
-}
 
 } // namespace
 
@@ -130,12 +127,7 @@ TEST(RarArchiveReader, NamesMatchWhateverTheCaseAndSlashes)
     EXPECT_FALSE(RarArchiveReader::NamesMatch(String("times.txt"), String("times.tx")));
 
     std::vector<uint8_t> archive = BuildArchive({Stored("MS\\times.txt", "font")});
-    uint8_t* bytes = nullptr;
-    uint32_t length = 0;
-    ASSERT_TRUE(RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
-                                                String("ms/TIMES.TXT"), String(), &bytes, &length));
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), length), "font");
-    delete[] bytes;
+    EXPECT_EQ(Extract(archive, "ms/TIMES.TXT"), rartest::Bytes("font"));
 }
 
 TEST(RarArchiveReader, OtherVersionsEncryptionAndVolumesFailAloneWithALine)

@@ -499,15 +499,6 @@ TEST_F(ShaderRender, PixelStageFogsAfterTheProgram)
 
 // ------------------------------------------------------- whole programs
 
-TEST_F(ShaderRender, EngineProgramsLink)
-{
-    for (const char* vertex : {Texture1DLPrograms::kVertexLit, Texture1DLPrograms::kVertexLitWind})
-        EXPECT_NE(rig->Build(vertex, nullptr), nullptr);
-    for (const char* vertex : {Texture1DLPrograms::kPixelLitSkinnedVertex, Texture1DLPrograms::kVertexLit})
-        EXPECT_NE(rig->Build(vertex, Texture1DLPrograms::kPixelLitPixel), nullptr);
-    EXPECT_NE(rig->Build(nullptr, Texture1DLPrograms::kPixelLitPixel), nullptr);
-}
-
 TEST_F(ShaderRender, SkinningPicksBonesFromThePalette)
 {
     std::unique_ptr<GLShaderProgram> program =
