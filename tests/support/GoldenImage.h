@@ -76,22 +76,6 @@ protected:
         End();
     }
 
-    // The pixel (top row first) a world point lands on: p x V x P, the
-    // perspective divide, the viewport. False behind the eye or off screen.
-    bool PixelOf(const Vector3& p, int& x, int& y) const
-    {
-        const float in[4] = {p.x, p.y, p.z, 1.0f};
-        float clip[4] = {};
-        for (int c = 0; c < 4; ++c)
-            for (int r = 0; r < 4; ++r)
-                clip[c] += in[r] * viewProjection.m[r][c];
-        if (clip[3] <= 0.0f)
-            return false;
-        x = static_cast<int>(std::floor((clip[0] / clip[3] + 1.0f) * 0.5f * static_cast<float>(width)));
-        y = static_cast<int>(std::floor((1.0f - clip[1] / clip[3]) * 0.5f * static_cast<float>(height)));
-        return x >= 0 && y >= 0 && x < width && y < height;
-    }
-
     // The colour at the pixel of a world point; fails the test when the
     // point is not on screen.
     Rgb AtPoint(const Vector3& p) const
@@ -109,7 +93,6 @@ protected:
 
     Ptr<Camera> camera;
     Vector4 clearColour{0.0f, 0.0f, 0.0f, 1.0f};
-    Matrix4 viewProjection;
 };
 
 } // namespace golden

@@ -15,6 +15,8 @@
 
 #include "engine/EngineClasses.h"
 #include "engine/core/EngineStartup.h"
+#include "engine/core/Matrix4.h"
+#include "engine/core/Vector3.h"
 #include "engine/core/Vector4.h"
 #include "engine/render/DisplayMode.h"
 #include "engine/render/gl/GLDevice.h"
@@ -142,10 +144,27 @@ protected:
         return At(px, py);
     }
 
+    // The pixel (top row first) a world point lands on through
+    // viewProjection: p x VP, the perspective divide, the viewport. False
+    // behind the eye or off screen.
+    bool PixelOf(const Vector3& p, int& x, int& y) const
+    {
+        const Vector4 clip = viewProjection.Transform(Vector4(p.x, p.y, p.z, 1.0f));
+        if (clip.w <= 0.0f)
+            return false;
+        const int w = width > 0 ? width : renderer->GetWidth();
+        const int h = height > 0 ? height : renderer->GetHeight();
+        x = static_cast<int>(std::floor((clip.x / clip.w + 1.0f) * 0.5f * static_cast<float>(w)));
+        y = static_cast<int>(std::floor((1.0f - clip.y / clip.w) * 0.5f * static_cast<float>(h)));
+        return x >= 0 && y >= 0 && x < w && y < h;
+    }
+
     bool started = false;
     bool opened = false;
     GLRenderer* renderer = nullptr;
     std::vector<uint8_t> pixels;
     int width = 0;
     int height = 0;
+    // The camera's view x projection, set by the fixtures that draw scenes.
+    Matrix4 viewProjection;
 };

@@ -126,6 +126,7 @@ private:
     // bound streams to its inputs and returns true; false for fixed
     // function. FinishShaderDraw undoes what Prepare enabled.
     bool PrepareShaderDraw();
+    int32_t BindShader(Shader* shader, bool pixelSlot);
     void FinishShaderDraw();
     void ReleaseShaders(bool contextUsable);
 

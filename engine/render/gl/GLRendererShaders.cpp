@@ -37,18 +37,28 @@ int32_t WriteRegisters(float* file, uint32_t registers, uint32_t start, const fl
 
 } // namespace
 
-int32_t GLRenderer::SetVertexShader(Shader* shader)
+// Binds shader into slot (the vertex or the pixel one), translating it on
+// first use. 3 (logged) for a shader of the other kind; 1 when its program
+// is refused (the draw then goes on with fixed function).
+int32_t GLRenderer::BindShader(Shader* shader, bool pixelSlot)
 {
-    if (shader && shader->IsPixelShader())
+    if (shader && shader->IsPixelShader() != pixelSlot)
     {
-        LogWarning("Пиксельный шейдер [%s] передан как вершинный.", shader->GetName().CStr());
+        LogWarning(pixelSlot ? "Вершинный шейдер [%s] передан как пиксельный."
+                             : "Пиксельный шейдер [%s] передан как вершинный.",
+                   shader->GetName().CStr());
         return 3;
     }
-    shaderCache->vertexShader = shader;
+    (pixelSlot ? shaderCache->pixelShader : shaderCache->vertexShader) = shader;
     if (!shader)
         return 0;
     const GLShaderCache::Entry* entry = shaderCache->Bind(this, shader);
     return entry && entry->usable ? 0 : 1;
+}
+
+int32_t GLRenderer::SetVertexShader(Shader* shader)
+{
+    return BindShader(shader, false);
 }
 
 int32_t GLRenderer::SetVertexShaderConstants(uint32_t start, const float* data, uint32_t count)
@@ -59,16 +69,7 @@ int32_t GLRenderer::SetVertexShaderConstants(uint32_t start, const float* data, 
 
 int32_t GLRenderer::SetPixelShader(Shader* shader)
 {
-    if (shader && !shader->IsPixelShader())
-    {
-        LogWarning("Вершинный шейдер [%s] передан как пиксельный.", shader->GetName().CStr());
-        return 3;
-    }
-    shaderCache->pixelShader = shader;
-    if (!shader)
-        return 0;
-    const GLShaderCache::Entry* entry = shaderCache->Bind(this, shader);
-    return entry && entry->usable ? 0 : 1;
+    return BindShader(shader, true);
 }
 
 int32_t GLRenderer::SetPixelShaderConstants(uint32_t start, const float* data, uint32_t count)

@@ -44,24 +44,6 @@ protected:
         viewProjection = camera->GetView() * camera->GetProjection();
     }
 
-    // The pixel (top row first) a world point lands on, from p x V x P, the
-    // perspective divide and the viewport; false behind the eye.
-    bool PixelOf(const Vector3& p, int& x, int& y) const
-    {
-        const float in[4] = {p.x, p.y, p.z, 1.0f};
-        float clip[4] = {};
-        for (int c = 0; c < 4; ++c)
-            for (int r = 0; r < 4; ++r)
-                clip[c] += in[r] * viewProjection.m[r][c];
-        if (clip[3] <= 0.0f)
-            return false;
-        const float nx = clip[0] / clip[3];
-        const float ny = clip[1] / clip[3];
-        x = static_cast<int>(std::floor((nx + 1.0f) * 0.5f * static_cast<float>(width > 0 ? width : renderer->GetWidth())));
-        y = static_cast<int>(std::floor((1.0f - ny) * 0.5f * static_cast<float>(height > 0 ? height : renderer->GetHeight())));
-        return true;
-    }
-
     // A triangle node of three points and the given indices with a colour
     // effect; culling is off so the winding does not matter.
     Ptr<Triangles> MakeTriangle(const Vector3 (&corners)[3], const Vector4& colour,
@@ -83,7 +65,6 @@ protected:
 
     Rgb ClearRgb() const { return {Stored(Packed(kClear.x)), Stored(Packed(kClear.y)), Stored(Packed(kClear.z))}; }
 
-    Matrix4 viewProjection;
 };
 
 // A triangle at a depth along +z, where the default camera looks.

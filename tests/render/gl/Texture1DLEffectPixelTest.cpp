@@ -132,18 +132,6 @@ protected:
         viewProjection = view * camera->GetProjection();
     }
 
-    bool PixelOf(const Vector3& p, int& x, int& y) const
-    {
-        const Vector4 clip = viewProjection.Transform(Vector4(p.x, p.y, p.z, 1.0f));
-        if (clip.w <= 0.0f)
-            return false;
-        const int w = width > 0 ? width : renderer->GetWidth();
-        const int h = height > 0 ? height : renderer->GetHeight();
-        x = static_cast<int>(std::floor((clip.x / clip.w + 1.0f) * 0.5f * static_cast<float>(w)));
-        y = static_cast<int>(std::floor((1.0f - clip.y / clip.w) * 0.5f * static_cast<float>(h)));
-        return x >= 0 && y >= 0 && x < w && y < h;
-    }
-
     Colour At(const Vector3& p) const
     {
         int x = 0, y = 0;
@@ -225,7 +213,6 @@ protected:
     const Vector3 towards{0.0f, 0.0f, -1.0f};
     Vector3 eye;
     Matrix4 view;
-    Matrix4 viewProjection;
 };
 
 TEST_F(Texture1DLEffectPixelTest, PixelLitQuadMatchesBlinnPhongAtEachPixel)
