@@ -7,7 +7,7 @@
 #include <ctime>
 #include <vector>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
 #include "engine/files/Codec.h"

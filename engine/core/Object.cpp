@@ -6,7 +6,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 
 namespace
 {

@@ -10,7 +10,7 @@
 #include "engine/core/Vector2.h"
 #include "engine/core/Vector3.h"
 #include "engine/core/Vector4.h"
-#include "engine/scene/Transform.h"
+#include "engine/core/Transform.h"
 
 namespace
 {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "engine/codecs/VolumeImage.h"
+#include "engine/image/VolumeImage.h"
 #include "engine/core/EngineStartup.h"
 
 QRE_IMPLEMENT_CLASS(CubeTexture, BaseTexture)

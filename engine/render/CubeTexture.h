@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/BaseTexture.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <new>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/MathUtil.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 
 // Turns the height image of its texture (format 2, one byte per texel)
 // into a tangent-space normal map once, on the CPU, so normal-mapped

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/codecs/VolumeImage.h"
+#include "engine/image/VolumeImage.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/BaseTexture.h"
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "engine/core/Array.h"
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 #include "engine/scene/NodeLink.h"
 
 // Hides a list of nodes while its camera (the controlled object) is the

@@ -8,7 +8,7 @@
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 
 QRE_IMPLEMENT_CLASS(Node, Object)
 

@@ -4,7 +4,7 @@
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
 #include "engine/scene/BoundingVolume.h"
-#include "engine/scene/Transform.h"
+#include "engine/core/Transform.h"
 
 class Renderer;
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 
 // A controller whose work happens when the next frame begins, after the
 // whole scene has been updated and before anything is drawn: render-to-

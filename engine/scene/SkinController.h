@@ -5,9 +5,9 @@
 #include "engine/core/Array.h"
 #include "engine/core/Matrix4.h"
 #include "engine/core/Ptr.h"
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 #include "engine/scene/NodeLink.h"
-#include "engine/scene/Transform.h"
+#include "engine/core/Transform.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
 

@@ -9,7 +9,7 @@
 #include "engine/scene/Plane.h"
 #include "engine/scene/PointBounds.h"
 #include "engine/scene/Ray.h"
-#include "engine/scene/Transform.h"
+#include "engine/core/Transform.h"
 #include "engine/scene/Vector3Buffer.h"
 
 QRE_IMPLEMENT_CLASS(SphereBoundingVolume, BoundingVolume)

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Automation.h"
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/files/Codec.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"

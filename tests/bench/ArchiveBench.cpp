@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "engine/EngineClasses.h"
-#include "engine/codecs/RarArchiveReader.h"
-#include "engine/codecs/RarArchiveWriter.h"
+#include "engine/codecs/rar/RarArchiveReader.h"
+#include "engine/codecs/rar/writer/RarArchiveWriter.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/files/Codec.h"
 #include "engine/files/CodecManager.h"

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/codecs/Image.h"
-#include "engine/codecs/JPGImageCodec.h"
-#include "engine/codecs/TGAImageCodec.h"
+#include "engine/image/Image.h"
+#include "engine/codecs/image/JPGImageCodec.h"
+#include "engine/codecs/image/TGAImageCodec.h"
 #include "engine/core/Ptr.h"
 #include "engine/files/VirtualFile.h"
 #include "support/TemporaryFolder.h"

@@ -7,7 +7,7 @@
 #include "engine/core/Object.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/files/InputManager.h"
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 #include "support/LogCapture.h"
 
 TEST(EngineStartup, ObjectComesFirstAndEachClassIsListedOnce)

@@ -10,7 +10,7 @@
 #include "engine/core/Stream.h"
 #include <cstring>
 #include "engine/core/Ptr.h"
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 #include "support/LogCapture.h"
 
 namespace

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/codecs/RarArchiveReader.h"
-#include "engine/codecs/RarCrc32.h"
+#include "engine/codecs/rar/RarArchiveReader.h"
+#include "engine/codecs/rar/RarCrc32.h"
 
 namespace
 {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Ptr.h"
 #include "engine/files/Codec.h"
 #include "engine/files/VirtualFile.h"

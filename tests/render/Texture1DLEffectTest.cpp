@@ -13,7 +13,7 @@
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/render/Texture1DLPrograms.h"
 #include "engine/scene/Camera.h"
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Light.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/codecs/VolumeImage.h"
+#include "engine/image/VolumeImage.h"
 #include "engine/render/CompositeTexture.h"
 #include "engine/render/CubeTexture.h"
 #include "engine/render/NormalmapTextureController.h"

@@ -4,7 +4,7 @@
 
 #include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 #include "scene/SceneTestSupport.h"
 
 // A running engine with a recording renderer, as the scene tests have.

@@ -1,4 +1,4 @@
-#include "engine/scene/Transform.h"
+#include "engine/core/Transform.h"
 
 #include <gtest/gtest.h>
 

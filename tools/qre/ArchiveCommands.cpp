@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/codecs/RarArchiveReader.h"
-#include "engine/codecs/RarArchiveWriter.h"
+#include "engine/codecs/rar/RarArchiveReader.h"
+#include "engine/codecs/rar/writer/RarArchiveWriter.h"
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
 #include "tools/qre/TextConversion.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
 #include "engine/files/Codec.h"

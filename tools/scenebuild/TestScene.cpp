@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/scene/Camera.h"

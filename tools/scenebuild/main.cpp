@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/EngineClasses.h"
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/codecs/STRSceneCodec.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"

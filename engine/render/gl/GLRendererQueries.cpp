@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Log.h"
 #include "engine/render/OcclusionQuery.h"
 #include "engine/render/gl/GLDevice.h"

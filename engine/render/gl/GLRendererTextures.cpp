@@ -9,8 +9,8 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/codecs/Image.h"
-#include "engine/codecs/VolumeImage.h"
+#include "engine/image/Image.h"
+#include "engine/image/VolumeImage.h"
 #include "engine/core/Log.h"
 #include "engine/core/Vector2.h"
 #include "engine/render/CubeTexture.h"

@@ -1,4 +1,4 @@
-#include "engine/codecs/BMPImageCodec.h"
+#include "engine/codecs/image/BMPImageCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "codecs/image/ImageTestFiles.h"
-#include "engine/codecs/BMPImageCodec.h"
-#include "engine/codecs/CUBEImageCodec.h"
-#include "engine/codecs/JPGImageCodec.h"
-#include "engine/codecs/TGAImageCodec.h"
-#include "engine/codecs/VolumeImage.h"
+#include "engine/codecs/image/BMPImageCodec.h"
+#include "engine/codecs/image/CUBEImageCodec.h"
+#include "engine/codecs/image/JPGImageCodec.h"
+#include "engine/codecs/image/TGAImageCodec.h"
+#include "engine/image/VolumeImage.h"
 #include "support/TemporaryFolder.h"
 
 using namespace imagetest;

@@ -1,10 +1,10 @@
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 
 #include <gtest/gtest.h>
 
 #include "codecs/image/ImageTestFiles.h"
 #include "engine/EngineClasses.h"
-#include "engine/codecs/VolumeImage.h"
+#include "engine/image/VolumeImage.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Stream.h"
 #include "engine/files/CodecManager.h"

@@ -1,4 +1,4 @@
-#include "engine/codecs/JPGImageCodec.h"
+#include "engine/codecs/image/JPGImageCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "engine/codecs/TGAImageCodec.h"
+#include "engine/codecs/image/TGAImageCodec.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/codecs/CUBEImageCodec.h"
-#include "engine/codecs/VolumeImage.h"
+#include "engine/codecs/image/CUBEImageCodec.h"
+#include "engine/image/VolumeImage.h"
 #include "codecs/image/ImageTestFiles.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryFolder.h"

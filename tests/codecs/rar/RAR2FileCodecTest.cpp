@@ -1,6 +1,6 @@
 // The archive codec mounts archives as directory trees, and the three
 // archives the build embeds mount the way the show mounts them.
-#include "engine/codecs/RAR2FileCodec.h"
+#include "engine/codecs/rar/RAR2FileCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/EngineClasses.h"
-#include "engine/codecs/RarArchiveWriter.h"
+#include "engine/codecs/rar/writer/RarArchiveWriter.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/Directory.h"

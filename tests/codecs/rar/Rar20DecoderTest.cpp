@@ -1,7 +1,7 @@
 // The unpack-2.0 decoder on streams built symbol by symbol: the length
 // rules at far distances, the audio channels, and the guards against
 // streams that no packer would write.
-#include "engine/codecs/Rar20Decoder.h"
+#include "engine/codecs/rar/Rar20Decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/codecs/RarAudioPredictor.h"
+#include "engine/codecs/rar/RarAudioPredictor.h"
 #include "tests/codecs/rar/RarTestArchives.h"
 
 namespace

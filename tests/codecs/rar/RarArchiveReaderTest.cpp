@@ -1,7 +1,7 @@
 // The archive reader on archives made by RAR 2.x programs and on archives
 // built header by header: listing, extraction with its CRC check, name
 // matching, and the guards against headers that cannot be right.
-#include "engine/codecs/RarArchiveReader.h"
+#include "engine/codecs/rar/RarArchiveReader.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/codecs/RarCrc32.h"
+#include "engine/codecs/rar/RarCrc32.h"
 #include "support/LogCapture.h"
 #include "tests/codecs/rar/RarTestArchives.h"
 

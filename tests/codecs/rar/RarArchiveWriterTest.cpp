@@ -1,7 +1,7 @@
 // Archives from our packer read back by our reader: varied data, every
 // mode and level, solid streams. (Other readers check the same archives in
 // RarIndependentReadersTest.)
-#include "engine/codecs/RarArchiveWriter.h"
+#include "engine/codecs/rar/writer/RarArchiveWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/codecs/RarArchiveReader.h"
+#include "engine/codecs/rar/RarArchiveReader.h"
 #include "tests/codecs/rar/RarTestArchives.h"
 
 namespace

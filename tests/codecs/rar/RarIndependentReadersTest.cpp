@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/codecs/RarArchiveWriter.h"
+#include "engine/codecs/rar/writer/RarArchiveWriter.h"
 #include "support/RunProgram.h"
 #include "support/TemporaryFolder.h"
 #include "tests/codecs/rar/RarTestArchives.h"

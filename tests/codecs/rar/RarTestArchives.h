@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/codecs/Rar20Format.h"
-#include "engine/codecs/RarBitOutput.h"
-#include "engine/codecs/RarCrc32.h"
-#include "engine/codecs/RarHuffmanEncoder.h"
-#include "engine/codecs/RarTableEncoder.h"
+#include "engine/codecs/rar/Rar20Format.h"
+#include "engine/codecs/rar/writer/RarBitOutput.h"
+#include "engine/codecs/rar/RarCrc32.h"
+#include "engine/codecs/rar/writer/RarHuffmanEncoder.h"
+#include "engine/codecs/rar/writer/RarTableEncoder.h"
 
 namespace rartest
 {

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/render/OcclusionQuery.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLFunctions.h"

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Matrix4.h"
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/Texture.h"

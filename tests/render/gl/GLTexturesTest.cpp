@@ -8,8 +8,8 @@
 #include <EGL/egl.h>
 #include <gtest/gtest.h>
 
-#include "engine/codecs/Image.h"
-#include "engine/codecs/VolumeImage.h"
+#include "engine/image/Image.h"
+#include "engine/image/VolumeImage.h"
 #include "engine/core/Vector2.h"
 #include "engine/render/CubeTexture.h"
 #include "engine/render/RenderStateBlock.h"

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Quaternion.h"
 #include "engine/render/CubeTexture.h"
 #include "engine/render/Pass.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Matrix4.h"
 #include "engine/core/Quaternion.h"
 #include "engine/render/ColorEffect.h"

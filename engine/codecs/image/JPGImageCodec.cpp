@@ -1,4 +1,4 @@
-#include "engine/codecs/JPGImageCodec.h"
+#include "engine/codecs/image/JPGImageCodec.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Log.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"

@@ -1,11 +1,11 @@
-#include "engine/codecs/CUBEImageCodec.h"
+#include "engine/codecs/image/CUBEImageCodec.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "engine/codecs/TGAImageCodec.h"
-#include "engine/codecs/VolumeImage.h"
+#include "engine/codecs/image/TGAImageCodec.h"
+#include "engine/image/VolumeImage.h"
 #include "engine/core/Log.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"

@@ -1,4 +1,4 @@
-#include "engine/scene/Controller.h"
+#include "engine/core/Controller.h"
 
 #include <new>
 

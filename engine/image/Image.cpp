@@ -1,4 +1,4 @@
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "engine/codecs/VolumeImage.h"
+#include "engine/image/VolumeImage.h"
 
 #include <new>
 

@@ -1,10 +1,10 @@
-#include "engine/codecs/RarTableEncoder.h"
+#include "engine/codecs/rar/writer/RarTableEncoder.h"
 
 #include <cstring>
 
-#include "engine/codecs/Rar20Format.h"
-#include "engine/codecs/RarBitOutput.h"
-#include "engine/codecs/RarHuffmanEncoder.h"
+#include "engine/codecs/rar/Rar20Format.h"
+#include "engine/codecs/rar/writer/RarBitOutput.h"
+#include "engine/codecs/rar/writer/RarHuffmanEncoder.h"
 
 using namespace rar20;
 

@@ -1,9 +1,9 @@
-#include "engine/codecs/TGAImageCodec.h"
+#include "engine/codecs/image/TGAImageCodec.h"
 
 #include <cstring>
 #include <new>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Log.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"

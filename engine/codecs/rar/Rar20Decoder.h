@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/codecs/RarAudioPredictor.h"
-#include "engine/codecs/RarBitInput.h"
-#include "engine/codecs/RarHuffmanDecoder.h"
+#include "engine/codecs/rar/RarAudioPredictor.h"
+#include "engine/codecs/rar/RarBitInput.h"
+#include "engine/codecs/rar/RarHuffmanDecoder.h"
 
 // The unpack-2.0 decoder: LZ77 over a 1 MB window with four prefix codes,
 // or the multimedia mode's predicted deltas in up to four channels. Its

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/codecs/RarMemberRecord.h"
+#include "engine/codecs/rar/RarMemberRecord.h"
 #include "engine/core/String.h"
 
 // Reads archives of the RAR 1.5 to 2.x container held in memory: lists their

@@ -1,10 +1,10 @@
-#include "engine/codecs/BMPImageCodec.h"
+#include "engine/codecs/image/BMPImageCodec.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 #include "engine/core/Log.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"

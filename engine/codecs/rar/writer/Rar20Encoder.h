@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/codecs/Rar20Format.h"
-#include "engine/codecs/RarAudioPredictor.h"
-#include "engine/codecs/RarMatchFinder.h"
+#include "engine/codecs/rar/Rar20Format.h"
+#include "engine/codecs/rar/RarAudioPredictor.h"
+#include "engine/codecs/rar/writer/RarMatchFinder.h"
 
 class RarBitOutput;
 

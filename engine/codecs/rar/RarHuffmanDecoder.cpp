@@ -1,4 +1,4 @@
-#include "engine/codecs/RarHuffmanDecoder.h"
+#include "engine/codecs/rar/RarHuffmanDecoder.h"
 
 #include <cstring>
 

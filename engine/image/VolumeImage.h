@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/codecs/Image.h"
+#include "engine/image/Image.h"
 
 // A stack of equally sized images in one block, one after another: the six
 // faces of a cube map (depth 6, from the cube codec) or the slices of a

@@ -1,4 +1,4 @@
-#include "engine/codecs/RarMatchFinder.h"
+#include "engine/codecs/rar/writer/RarMatchFinder.h"
 
 #include <cstring>
 #include <new>

@@ -1,12 +1,12 @@
-#include "engine/codecs/Rar20Encoder.h"
+#include "engine/codecs/rar/writer/Rar20Encoder.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "engine/codecs/RarBitOutput.h"
-#include "engine/codecs/RarHuffmanEncoder.h"
-#include "engine/codecs/RarTableEncoder.h"
+#include "engine/codecs/rar/writer/RarBitOutput.h"
+#include "engine/codecs/rar/writer/RarHuffmanEncoder.h"
+#include "engine/codecs/rar/writer/RarTableEncoder.h"
 
 using namespace rar20;
 

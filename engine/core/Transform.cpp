@@ -1,4 +1,4 @@
-#include "engine/scene/Transform.h"
+#include "engine/core/Transform.h"
 
 Transform::Transform(const Vector3& translation, const Quaternion& rotation, const Vector3& scale)
     : scale(scale), rotation(rotation), translation(translation), isIdentity(0), isRotationFree(0)

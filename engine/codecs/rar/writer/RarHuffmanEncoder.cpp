@@ -1,4 +1,4 @@
-#include "engine/codecs/RarHuffmanEncoder.h"
+#include "engine/codecs/rar/writer/RarHuffmanEncoder.h"
 
 #include <algorithm>
 #include <cstring>

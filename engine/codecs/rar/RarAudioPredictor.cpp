@@ -1,4 +1,4 @@
-#include "engine/codecs/RarAudioPredictor.h"
+#include "engine/codecs/rar/RarAudioPredictor.h"
 
 #include <cstdlib>
 

@@ -1,9 +1,9 @@
-#include "engine/codecs/RAR2FileCodec.h"
+#include "engine/codecs/rar/RAR2FileCodec.h"
 
 #include <new>
 #include <vector>
 
-#include "engine/codecs/RarArchiveReader.h"
+#include "engine/codecs/rar/RarArchiveReader.h"
 #include "engine/core/Log.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/Directory.h"

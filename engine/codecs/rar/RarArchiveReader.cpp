@@ -1,10 +1,10 @@
-#include "engine/codecs/RarArchiveReader.h"
+#include "engine/codecs/rar/RarArchiveReader.h"
 
 #include <cstring>
 #include <new>
 
-#include "engine/codecs/Rar20Decoder.h"
-#include "engine/codecs/RarCrc32.h"
+#include "engine/codecs/rar/Rar20Decoder.h"
+#include "engine/codecs/rar/RarCrc32.h"
 #include "engine/core/Log.h"
 
 namespace

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/codecs/RarBitInput.h"
+#include "engine/codecs/rar/RarBitInput.h"
 
 // One prefix code of the unpack-2.0 format, built from code lengths (0 to
 // 15, 0 for an absent symbol) and read from the bit input. Codes of up to

@@ -1,9 +1,9 @@
-#include "engine/codecs/Rar20Decoder.h"
+#include "engine/codecs/rar/Rar20Decoder.h"
 
 #include <cstring>
 #include <new>
 
-#include "engine/codecs/Rar20Format.h"
+#include "engine/codecs/rar/Rar20Format.h"
 
 using namespace rar20;
 

@@ -1,10 +1,10 @@
-#include "engine/codecs/RarArchiveWriter.h"
+#include "engine/codecs/rar/writer/RarArchiveWriter.h"
 
 #include <algorithm>
 
-#include "engine/codecs/Rar20Encoder.h"
-#include "engine/codecs/RarCrc32.h"
-#include "engine/codecs/RarMemberRecord.h"
+#include "engine/codecs/rar/writer/Rar20Encoder.h"
+#include "engine/codecs/rar/RarCrc32.h"
+#include "engine/codecs/rar/RarMemberRecord.h"
 #include "engine/core/Log.h"
 
 namespace

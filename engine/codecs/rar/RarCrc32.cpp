@@ -1,4 +1,4 @@
-#include "engine/codecs/RarCrc32.h"
+#include "engine/codecs/rar/RarCrc32.h"
 
 #include <array>
 
