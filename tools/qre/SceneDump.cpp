@@ -183,7 +183,12 @@ int Dump(const std::string& path, const std::vector<std::string>& archives, Dump
             result.failure = "the folder of " + path + " does not mount";
             return 1;
         }
-        disk = std::make_unique<File>(String(path.c_str()));
+        disk.reset(new (std::nothrow) File(String(path.c_str())));
+        if (!disk)
+        {
+            result.failure = "out of memory";
+            return 1;
+        }
         file = disk.get();
     }
     else if (!(file = FileManager::FindFile(String(path.c_str()))))
@@ -192,8 +197,8 @@ int Dump(const std::string& path, const std::vector<std::string>& archives, Dump
         return 1;
     }
 
-    // The recorder outlives the load's objects it holds; they go before the
-    // mounts come down.
+    // Declared after the mounts: the objects it holds go before the mounts
+    // come down.
     GraphRecorder recorder;
     file->SetLinkListener(&recorder);
     Object* root = nullptr;

@@ -11,7 +11,7 @@ struct DumpResult
     // it failed, or what the load put up with.
     std::vector<std::string> reasons;
     // Empty on success; else the step that failed, in the words of the
-    // command line ("PATH does not load").
+    // command line, UTF-8 ("PATH does not load (missing picture NAME)").
     std::string failure;
 };
 
