@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <ctime>
 #include <vector>
 
@@ -29,6 +30,29 @@ bool ParseInteger(const char* text, long long low, long long high, long long& va
     if (errno != 0 || *end != 0 || parsed < low || parsed > high)
         return false;
     value = parsed;
+    return true;
+}
+
+// The largest side VERNALIA_SIZE takes: a larger offscreen frame is a
+// mistake, not a desktop.
+constexpr int32_t kMaxDesktopSide = 16384;
+
+// One side of VERNALIA_SIZE: decimal digits without a leading zero, from 1
+// to kMaxDesktopSide; false for anything else.
+bool ParseDesktopSide(std::string_view text, int32_t& side)
+{
+    if (text.empty() || text.size() > 5 || text[0] == '0')
+        return false;
+    int32_t value = 0;
+    for (char c : text)
+    {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > kMaxDesktopSide)
+        return false;
+    side = value;
     return true;
 }
 
@@ -140,7 +164,8 @@ Automation Automation::FromEnvironment()
 
     if (const char* value = std::getenv("VERNALIA_CAPTURE"))
     {
-        if (CaptureCodecName(value))
+        std::string checked;
+        if (CaptureCodecName(value) && ExpandCapturePattern(value, 1, checked))
             automation.capturePattern = value;
         else
             Ignore("VERNALIA_CAPTURE", value);
@@ -154,47 +179,78 @@ Automation Automation::FromEnvironment()
         else
             Ignore("VERNALIA_CAPTURE_EVERY", value);
     }
+
+    if (const char* value = std::getenv("VERNALIA_SIZE"))
+    {
+        const std::string_view text(value);
+        const size_t x = text.find('x');
+        int32_t width = 0, height = 0;
+        if (x != std::string_view::npos && ParseDesktopSide(text.substr(0, x), width) &&
+            ParseDesktopSide(text.substr(x + 1), height))
+        {
+            automation.desktopWidth = width;
+            automation.desktopHeight = height;
+        }
+        else
+            Ignore("VERNALIA_SIZE", value);
+    }
     return automation;
 }
 
 void Automation::AfterFrame(Renderer* renderer, uint64_t frame) const
 {
-    if (capturePattern.empty() || captureEvery <= 0 || frame % static_cast<uint64_t>(captureEvery) != 0)
+    std::string path;
+    if (capturePattern.empty() || captureEvery <= 0 || frame % static_cast<uint64_t>(captureEvery) != 0 ||
+        !ExpandCapturePattern(capturePattern, frame, path))
         return;
-    SaveScreenCapture(renderer, ExpandCapturePattern(capturePattern, frame));
+    SaveScreenCapture(renderer, path);
 }
 
 void Automation::AfterShow(Renderer* renderer, uint64_t framesDrawn) const
 {
     // Nothing has drawn since the last frame, so the back buffer still
     // holds it however the show ended.
-    if (capturePattern.empty() || captureEvery > 0 || framesDrawn == 0)
+    std::string path;
+    if (capturePattern.empty() || captureEvery > 0 || framesDrawn == 0 ||
+        !ExpandCapturePattern(capturePattern, framesDrawn, path))
         return;
-    SaveScreenCapture(renderer, ExpandCapturePattern(capturePattern, framesDrawn));
+    SaveScreenCapture(renderer, path);
 }
 
-std::string ExpandCapturePattern(const std::string& pattern, uint64_t frame)
+bool ExpandCapturePattern(const std::string& pattern, uint64_t frame, std::string& path)
 {
     const std::string number = std::to_string(frame);
-    std::string path;
+    path.clear();
     path.reserve(pattern.size() + 16);
     for (size_t i = 0; i < pattern.size(); ++i)
     {
-        const char next = i + 1 < pattern.size() ? pattern[i + 1] : 0;
-        if (pattern[i] == '%' && next == 'd')
+        if (pattern[i] != '%')
         {
-            path += number;
-            ++i;
+            path += pattern[i];
+            continue;
         }
-        else if (pattern[i] == '%' && next == '%')
+        const std::string_view rest = std::string_view(pattern).substr(i + 1);
+        if (rest.starts_with('%'))
         {
             path += '%';
-            ++i;
+            i += 1;
+        }
+        else if (rest.starts_with('d'))
+        {
+            path += number;
+            i += 1;
+        }
+        else if (rest.size() >= 3 && rest[0] == '0' && rest[1] >= '1' && rest[1] <= '9' && rest[2] == 'd')
+        {
+            const size_t width = static_cast<size_t>(rest[1] - '0');
+            path.append(number.size() < width ? width - number.size() : 0, '0');
+            path += number;
+            i += 3;
         }
         else
-            path += pattern[i];
+            return false;
     }
-    return path;
+    return true;
 }
 
 int32_t SaveScreenCapture(Renderer* renderer, const std::string& path)

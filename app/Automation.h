@@ -14,10 +14,14 @@ class Renderer;
 //   VERNALIA_CAPTURE=PATTERN  saves frames as pictures: the file type follows
 //                             the extension (.tga, .bmp, .jpg/.jpeg); each
 //                             "%d" becomes the frame number, counted from 1
-//                             like VERNALIA_FRAMES, and "%%" a single "%".
+//                             like VERNALIA_FRAMES, "%0Nd" (N 1 to 9) the
+//                             number zero-padded to N digits, and "%%" a
+//                             single "%"; any other "%" refuses the pattern.
 //                             Without EVERY only the last frame drawn before
 //                             the show ends is saved.
 //   VERNALIA_CAPTURE_EVERY=N  saves frames N, 2N, 3N, ... instead
+//   VERNALIA_SIZE=WxH         the desktop a run without a display pretends
+//                             to have (1024x768 otherwise)
 // Malformed values are logged and ignored.
 struct Automation
 {
@@ -30,6 +34,8 @@ struct Automation
     int32_t hour = 0, minute = 0, second = 0;
     std::string capturePattern; // empty: no capture
     int64_t captureEvery = 0;   // 0: the last frame only
+    int32_t desktopWidth = 0;   // 0: the renderer's own pretend desktop
+    int32_t desktopHeight = 0;
 
     // Reads the variables; call after the log is open so mistakes are seen.
     static Automation FromEnvironment();
@@ -42,9 +48,11 @@ struct Automation
     void AfterShow(Renderer* renderer, uint64_t framesDrawn) const;
 };
 
-// The file name of a frame: every "%d" of pattern replaced by the number and
-// "%%" by "%"; any other "%" stays as it is.
-std::string ExpandCapturePattern(const std::string& pattern, uint64_t frame);
+// The file name of a frame: every "%d" of pattern replaced by the number,
+// every "%0Nd" (N from 1 to 9) by the number zero-padded to N digits, and
+// "%%" by "%". False, with path unspecified, for any other "%" (a lone one
+// at the end too).
+bool ExpandCapturePattern(const std::string& pattern, uint64_t frame, std::string& path);
 
 // Saves the picture now in the renderer's back buffer to path, through the
 // image codec of the path's extension. 0; 1 (logged) when the picture cannot

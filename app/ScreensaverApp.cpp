@@ -229,6 +229,9 @@ int32_t ScreensaverApp::InitializeSystems()
             Renderer::SetHeadless(true);
             LogInfo("Дисплей X недоступен: показ идёт без дисплея, кадры рисуются вне экрана.");
         }
+        // Before the renderer is made: it makes its modes from the desktop.
+        if (automation.desktopWidth > 0)
+            Renderer::SetHeadlessDesktopSize(automation.desktopWidth, automation.desktopHeight);
         if (automation.seedFixed)
             SetEngineRandomSeed(automation.seed);
 

@@ -19,6 +19,9 @@ namespace
 
 Ptr<Renderer> currentRenderer;
 bool headlessRendering = false;
+// The desktop a renderer without a display pretends to have.
+int32_t headlessDesktopWidth = 1024;
+int32_t headlessDesktopHeight = 768;
 
 struct Size
 {
@@ -53,6 +56,20 @@ void Renderer::SetHeadless(bool headless)
 bool Renderer::IsHeadless()
 {
     return headlessRendering;
+}
+
+void Renderer::SetHeadlessDesktopSize(int32_t width, int32_t height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    headlessDesktopWidth = width;
+    headlessDesktopHeight = height;
+}
+
+void Renderer::GetHeadlessDesktopSize(int32_t& width, int32_t& height)
+{
+    width = headlessDesktopWidth;
+    height = headlessDesktopHeight;
 }
 
 void Renderer::SetModule(Module* owner)

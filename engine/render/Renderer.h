@@ -55,6 +55,12 @@ public:
     static void SetHeadless(bool headless);
     static bool IsHeadless();
 
+    // The desktop a renderer without a display pretends to have, from which
+    // its mode list is made: 1024 x 768 unless set (both above 0) before the
+    // renderer is created.
+    static void SetHeadlessDesktopSize(int32_t width, int32_t height);
+    static void GetHeadlessDesktopSize(int32_t& width, int32_t& height);
+
     // frame -----------------------------------------------------------
 
     // 0 when drawing may proceed; 1 when the device is lost or no default

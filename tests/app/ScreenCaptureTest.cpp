@@ -60,17 +60,45 @@ void ExpectWholeTarga(const std::string& bytes, uint32_t& width, uint32_t& heigh
 
 } // namespace
 
-TEST(CapturePattern, EveryFrameMarkBecomesTheNumberAndNothingElseIsInterpreted)
+TEST(CapturePattern, FrameMarksBecomeTheNumberAndAnyOtherPercentRefusesThePattern)
 {
-    EXPECT_EQ(ExpandCapturePattern("shots/f%d.tga", 7), "shots/f7.tga");
-    EXPECT_EQ(ExpandCapturePattern("%d-%d.bmp", 12), "12-12.bmp");
-    EXPECT_EQ(ExpandCapturePattern("still.jpg", 3), "still.jpg");
-    EXPECT_EQ(ExpandCapturePattern("100%%_%d.tga", 1), "100%_1.tga");
-    EXPECT_EQ(ExpandCapturePattern("%%d.tga", 5), "%d.tga");
-    // Sequences a formatter would act on stay as they are.
-    EXPECT_EQ(ExpandCapturePattern("%s%n%x%5d%.tga", 2), "%s%n%x%5d%.tga");
-    EXPECT_EQ(ExpandCapturePattern("end%", 2), "end%");
-    EXPECT_EQ(ExpandCapturePattern("f%d.tga", 18446744073709551615ull), "f18446744073709551615.tga");
+    const struct
+    {
+        const char* pattern;
+        uint64_t frame;
+        const char* path; // null: refused
+    } cases[] = {
+        {"shots/f%d.tga", 7, "shots/f7.tga"},
+        {"%d-%d.bmp", 12, "12-12.bmp"},
+        {"still.jpg", 3, "still.jpg"},
+        {"100%%_%d.tga", 1, "100%_1.tga"},
+        {"%%d.tga", 5, "%d.tga"},
+        {"%%%d.tga", 5, "%5.tga"},
+        {"f%d.tga", 18446744073709551615ull, "f18446744073709551615.tga"},
+        {"f%04d.tga", 7, "f0007.tga"},
+        {"f%03d.tga", 123, "f123.tga"},
+        {"f%02d.tga", 123, "f123.tga"},
+        {"f%01d.tga", 0, "f0.tga"},
+        {"f%09d-%d.tga", 42, "f000000042-42.tga"},
+        {"f%00d.tga", 1, nullptr},
+        {"f%010d.tga", 1, nullptr},
+        {"f%0d.tga", 1, nullptr},
+        {"f%5d.tga", 1, nullptr},
+        {"f%04x.tga", 1, nullptr},
+        {"f%s.tga", 1, nullptr},
+        {"f%.tga", 1, nullptr},
+        {"f%04", 1, nullptr},
+        {"end%", 1, nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        std::string path = "stale";
+        EXPECT_EQ(ExpandCapturePattern(c.pattern, c.frame, path), c.path != nullptr) << c.pattern;
+        if (c.path)
+        {
+            EXPECT_EQ(path, c.path) << c.pattern;
+        }
+    }
 }
 
 // A headless renderer with the top half of its back buffer red and the
@@ -196,25 +224,58 @@ TEST_F(ShowCapture, OnlyTheLastFrameIsSavedWithoutEveryAsAJpeg)
     EXPECT_NE(log.find("Снимок экрана сохранён в файл [" + Shots() + "/f3.JPG]."), std::string::npos) << log;
 }
 
-TEST_F(ShowCapture, EveryNthFrameIsSavedWithEvery)
+// With the desktop settings (the default), the pretend desktop's size is
+// the window's, and so the pictures'.
+TEST_F(ShowCapture, EveryNthFrameIsSavedWithEveryAtThePretendDesktopsSize)
 {
-    ASSERT_EQ(Run({"VERNALIA_FRAMES=5", "VERNALIA_CAPTURE=" + Shots() + "/g%d.tga", "VERNALIA_CAPTURE_EVERY=2"}), 0);
-    EXPECT_EQ(FilesIn(Shots()), (std::set<std::string>{"g2.tga", "g4.tga"}));
-    for (const char* name : {"g2.tga", "g4.tga"})
+    ASSERT_EQ(Run({"VERNALIA_FRAMES=5", "VERNALIA_CAPTURE=" + Shots() + "/g%03d.tga", "VERNALIA_CAPTURE_EVERY=2",
+                   "VERNALIA_SIZE=1280x720"}),
+              0);
+    EXPECT_EQ(FilesIn(Shots()), (std::set<std::string>{"g002.tga", "g004.tga"}));
+    for (const char* name : {"g002.tga", "g004.tga"})
     {
         uint32_t w = 0, h = 0;
         ExpectWholeTarga(ReadFile(Shots() + "/" + name), w, h);
+        EXPECT_EQ(w, 1280u);
+        EXPECT_EQ(h, 720u);
     }
 }
 
-TEST(CaptureSettings, BadValuesAreLoggedAndIgnored)
+TEST(AutomationSettings, SizesAreTakenAndBadValuesAreLoggedAndIgnored)
 {
-    ScopedEnvironment pattern("VERNALIA_CAPTURE", "shots/f%d.png");
-    ScopedEnvironment every("VERNALIA_CAPTURE_EVERY", "0");
-    LogCapture log;
-    const Automation automation = Automation::FromEnvironment();
-    EXPECT_TRUE(automation.capturePattern.empty());
-    EXPECT_EQ(automation.captureEvery, 0);
-    EXPECT_TRUE(log.Contains("VERNALIA_CAPTURE имеет неверное значение [shots/f%d.png]"));
-    EXPECT_TRUE(log.Contains("VERNALIA_CAPTURE_EVERY имеет неверное значение [0]"));
+    const struct
+    {
+        const char* name;
+        const char* value;
+        int32_t width; // 0: refused
+        int32_t height;
+    } cases[] = {
+        {"VERNALIA_SIZE", "1280x720", 1280, 720},
+        {"VERNALIA_SIZE", "1x16384", 1, 16384},
+        {"VERNALIA_SIZE", "16385x720", 0, 0},
+        {"VERNALIA_SIZE", "0x720", 0, 0},
+        {"VERNALIA_SIZE", "01280x720", 0, 0},
+        {"VERNALIA_SIZE", "1280", 0, 0},
+        {"VERNALIA_SIZE", "1280x", 0, 0},
+        {"VERNALIA_SIZE", "x720", 0, 0},
+        {"VERNALIA_SIZE", "1280x720x1", 0, 0},
+        {"VERNALIA_SIZE", "1280X720", 0, 0},
+        {"VERNALIA_SIZE", " 1280x+720", 0, 0},
+        {"VERNALIA_CAPTURE", "shots/f%d.png", 0, 0},
+        {"VERNALIA_CAPTURE", "shots/f%5d.tga", 0, 0},
+        {"VERNALIA_CAPTURE", "shots/f%d%", 0, 0},
+        {"VERNALIA_CAPTURE_EVERY", "0", 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        ScopedEnvironment variable(c.name, c.value);
+        LogCapture log;
+        const Automation automation = Automation::FromEnvironment();
+        EXPECT_EQ(automation.desktopWidth, c.width) << c.value;
+        EXPECT_EQ(automation.desktopHeight, c.height) << c.value;
+        EXPECT_TRUE(automation.capturePattern.empty()) << c.value;
+        EXPECT_EQ(automation.captureEvery, 0) << c.value;
+        const std::string refusal = std::string(c.name) + " имеет неверное значение [" + c.value + "]";
+        EXPECT_EQ(log.Count(refusal.c_str()), c.width == 0 ? 1u : 0u) << c.value;
+    }
 }

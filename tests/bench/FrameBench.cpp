@@ -8,7 +8,6 @@
 #include <GL/gl.h>
 
 #include <chrono>
-#include <new>
 #include <string>
 
 #include "engine/EngineClasses.h"
@@ -19,8 +18,7 @@
 #include "engine/files/File.h"
 #include "engine/files/FileManager.h"
 #include "engine/files/ModuleManager.h"
-#include "engine/files/StaticModule.h"
-#include "engine/render/gl/GLRenderer.h"
+#include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Node.h"
 #include "support/HeadlessGl.h"
@@ -28,35 +26,14 @@
 namespace
 {
 
-// The headless desktop is smaller than a 1080p screen; this renderer offers
-// the modes of a 1920 x 1080 desktop instead.
-class BenchRenderer : public GLRenderer
+// The 32-bit mode of that size in the renderer's list, or -1.
+int32_t FindMode(const Renderer& renderer, int32_t width, int32_t height)
 {
-public:
-    BenchRenderer() { EnumerateModes(1920, 1080); }
-
-    // The 32-bit mode of that size, or -1.
-    int32_t FindMode(int32_t width, int32_t height) const
-    {
-        const Array<DisplayMode*>& list = GetModes();
-        for (uint32_t i = 0; i < list.Count(); ++i)
-            if (list[i]->width == width && list[i]->height == height && list[i]->colorBits == 32)
-                return static_cast<int32_t>(i);
-        return -1;
-    }
-};
-
-int32_t CreateBenchRenderer(Renderer** place)
-{
-    if (!place || GetRenderer())
-        return 1;
-    *place = new (std::nothrow) BenchRenderer();
-    return *place ? 0 : 1;
-}
-
-int32_t ModuleNothing()
-{
-    return 0;
+    const Array<DisplayMode*>& list = renderer.GetModes();
+    for (uint32_t i = 0; i < list.Count(); ++i)
+        if (list[i]->width == width && list[i]->height == height && list[i]->colorBits == 32)
+            return static_cast<int32_t>(i);
+    return -1;
 }
 
 // The engine as the show starts it, with the scene out of the embedded
@@ -75,6 +52,8 @@ struct Show
             return;
         }
         Renderer::SetHeadless(true);
+        // The default pretend desktop is smaller than a 1080p screen.
+        Renderer::SetHeadlessDesktopSize(1920, 1080);
         RegisterEngineClasses();
         if (InitializeEngine() != 0)
         {
@@ -83,19 +62,13 @@ struct Show
         }
         started = true;
 
-        Ptr<StaticModule> module = new StaticModule(String("BenchOpenGL"));
-        module->AddFunction(String("Initialize"), &ModuleNothing);
-        module->AddFunction(String("Shutdown"), &ModuleNothing);
-        module->AddFunction(String("CreateRenderer"),
-                            reinterpret_cast<ModuleFunction>(reinterpret_cast<void (*)()>(&CreateBenchRenderer)));
-        ModuleManager::RegisterModule(module.Get());
-        if (CreateRenderer(String("BenchOpenGL")) != 0)
+        if (CreateRenderer(String("OpenGL")) != 0)
         {
             failure = "no renderer";
             return;
         }
-        BenchRenderer* renderer = static_cast<BenchRenderer*>(GetRenderer());
-        const int32_t mode = renderer->FindMode(width, height);
+        Renderer* renderer = GetRenderer();
+        const int32_t mode = FindMode(*renderer, width, height);
         if (mode < 0 || renderer->OpenWindow(mode, String("bench"), 0, 0, 0, width, height) != 0)
         {
             failure = "the device does not open at " + std::to_string(width) + "x" + std::to_string(height);

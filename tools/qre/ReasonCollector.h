@@ -4,8 +4,8 @@
 
 #include "engine/core/Log.h"
 
-// Keeps the log's warnings and errors while a file loads: they are the
-// reason a load failed, which the tool prints.
+// Keeps the log's warnings and errors while a file loads: the reason a load
+// failed, or what a load that worked put up with; the tool prints both.
 class ReasonCollector : public MessageOutput
 {
 public:

@@ -1,5 +1,5 @@
 // qre: the developer's tool for the engine's files.
-//   qre dump FILE.STR   print a scene file's object graph
+//   qre dump [--archive PATH]... FILE.STR   print a scene file's object graph
 //   qre pack / list / extract   make and read archives (ArchiveCommands.h)
 //   qre image FILE [-o RAW]     decode a picture (ImageCommand.h)
 #include <cstdio>
@@ -19,7 +19,7 @@ namespace
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: qre dump FILE.STR\n"
+    std::fprintf(stderr, "usage: qre dump [--archive ARCHIVE]... FILE.STR\n"
                          "       qre pack [--solid] [--store] [--audio] [--level N] [--add MEMBER SOURCE]... "
                          "OUT.rar2 BASEDIR [FILES...]\n"
                          "       qre list ARCHIVE\n"
@@ -28,19 +28,26 @@ int Usage()
     return 2;
 }
 
-int Dump(const char* path)
+// qre dump [--archive PATH]... FILE.STR: the tree on stdout; the load's
+// warnings on stderr whether it succeeds or not.
+int Dump(int argc, char** argv)
 {
-    std::string out;
-    std::vector<std::string> reasons;
-    int result = DumpScene(path, out, reasons);
-    if (result != 0)
-    {
-        std::fprintf(stderr, "qre: %s does not load\n", path);
-        for (const std::string& reason : reasons)
-            std::fprintf(stderr, "  %s\n", Cp1251ToUtf8(reason).c_str());
+    std::vector<std::string> archives;
+    int at = 1;
+    for (; at + 1 < argc && std::strcmp(argv[at], "--archive") == 0; at += 2)
+        archives.emplace_back(argv[at + 1]);
+    if (at + 1 != argc || std::strncmp(argv[at], "--", 2) == 0)
+        return Usage();
+
+    DumpResult result;
+    const int outcome = DumpScene(argv[at], archives, result);
+    if (outcome != 0)
+        std::fprintf(stderr, "qre: %s\n", result.failure.c_str());
+    for (const std::string& reason : result.reasons)
+        std::fprintf(stderr, "  %s\n", Cp1251ToUtf8(reason).c_str());
+    if (outcome != 0)
         return 1;
-    }
-    std::fputs(Cp1251ToUtf8(out).c_str(), stdout);
+    std::fputs(Cp1251ToUtf8(result.tree).c_str(), stdout);
     return 0;
 }
 
@@ -59,8 +66,8 @@ int main(int argc, char** argv)
     }
 
     int result;
-    if (std::strcmp(argv[1], "dump") == 0 && argc == 3)
-        result = Dump(argv[2]);
+    if (std::strcmp(argv[1], "dump") == 0)
+        result = Dump(argc - 1, argv + 1);
     else if (std::strcmp(argv[1], "pack") == 0)
         result = RunPackCommand(argc - 1, argv + 1);
     else if (std::strcmp(argv[1], "list") == 0)

@@ -16,9 +16,6 @@
 namespace
 {
 
-constexpr int32_t kHeadlessWidth = 1024;
-constexpr int32_t kHeadlessHeight = 768;
-
 int32_t ModuleNothing()
 {
     return 0;
@@ -40,14 +37,11 @@ GLRenderer::GLRenderer()
       shaderCache(std::make_unique<GLShaderCache>()),
       queryTable(std::make_unique<GLQueryTable>())
 {
-    int width = kHeadlessWidth;
-    int height = kHeadlessHeight;
+    int width = 0;
+    int height = 0;
     int depth = 24;
-    if (!IsHeadless() && !platform::GetDesktopSize(width, height, depth))
-    {
-        width = kHeadlessWidth;
-        height = kHeadlessHeight;
-    }
+    if (IsHeadless() || !platform::GetDesktopSize(width, height, depth))
+        GetHeadlessDesktopSize(width, height);
     EnumerateModes(width, height);
 }
 
