@@ -12,7 +12,10 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "engine/EngineClasses.h"
+#include "engine/core/EngineStartup.h"
 #include "engine/render/BrightnessRamp.h"
+#include "engine/render/Renderer.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLFunctions.h"
 #include "support/HeadlessGl.h"
@@ -475,6 +478,34 @@ TEST_F(GLDeviceWindow, RefusesMissingOrUnknownWindow)
     // The connection is still fine for a proper device afterwards.
     std::unique_ptr<GLDevice> device = GLDevice::Create(display, window, 32, 24, &why);
     EXPECT_NE(device, nullptr) << why;
+}
+
+// The renderer's window comes from the device module: an id nobody made
+// fails with the base's two lines and leaves no window; the fixture's own
+// window is drawn into at its size, as the daemon's is.
+TEST_F(GLDeviceWindow, RendererOpensItsWindowThroughTheDeviceModule)
+{
+    Renderer::SetHeadless(false);
+    RegisterEngineClasses();
+    ASSERT_EQ(InitializeEngine(), 0);
+    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+    Renderer* renderer = GetRenderer();
+    const int32_t mode = renderer->GetDesktopMode();
+    {
+        LogCapture capture;
+        EXPECT_EQ(renderer->OpenWindow(mode, String("t"), window + 0x1000, 0, 0, 32, 24), 1);
+        ASSERT_EQ(capture.Lines().size(), 2u);
+        EXPECT_EQ(capture.Lines()[0].text, "Создание окна неудачно.");
+        EXPECT_FALSE(renderer->HasWindow());
+    }
+    EXPECT_EQ(renderer->OpenWindow(mode, String("t"), window, 0, 0, 32, 24), 0);
+    EXPECT_TRUE(renderer->HasWindow());
+    EXPECT_EQ(renderer->GetWidth(), kWindowWidth);
+    EXPECT_EQ(renderer->GetHeight(), kWindowHeight);
+    EXPECT_EQ(renderer->CloseWindow(), 0);
+    EXPECT_FALSE(renderer->HasWindow());
+    DestroyRenderer();
+    TerminateEngine();
 }
 
 } // namespace
