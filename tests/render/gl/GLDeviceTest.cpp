@@ -125,7 +125,6 @@ TEST(GLFunctionsLoad, PicksSpellingsAndNamesTheFirstMissingEntryPoint)
          false},
         {2, 1, extFbo, {"glRenderbufferStorageEXT"}, "нет функции OpenGL glRenderbufferStorageEXT", "", "", true,
          false},
-        {3, 0, {}, {"glClientActiveTexture"}, "нет функции OpenGL glClientActiveTexture", "", "", true, false},
         {2, 0, arbFbo, {}, "нужен OpenGL 2.1, драйвер даёт 2.0", "", "glBindFramebuffer", false, false},
         {2, 1, {"GL_EXT_framebuffer_object"}, {},
          "драйвер не поддерживает объекты кадрового буфера с упакованным буфером глубины и трафарета", "", "", false,
@@ -133,9 +132,9 @@ TEST(GLFunctionsLoad, PicksSpellingsAndNamesTheFirstMissingEntryPoint)
         // Optional ones: the alternate spelling stands in; without both the
         // device still comes up, only the capability goes.
         {3, 0, {}, {"glEndQuery"}, "", "glEndQueryARB", "glGenQueriesARB", true, false},
-        {3, 0, {}, {"glEndQuery", "glEndQueryARB"}, "", "", "", false, false},
-        {3, 0, {}, {"glGetFramebufferAttachmentParameteriv", "glGetFramebufferAttachmentParameterivEXT",
-                    "glGenerateMipmap", "glGenerateMipmapEXT"}, "", "", "", true, false},
+        {3, 0, {}, {"glEndQuery", "glEndQueryARB", "glGetFramebufferAttachmentParameteriv",
+                    "glGetFramebufferAttachmentParameterivEXT", "glGenerateMipmap", "glGenerateMipmapEXT"},
+         "", "", "", false, false},
         // Robustness: the extension list picks the spelling.
         {3, 0, {"GL_ARB_robustness"}, {}, "", "glGetGraphicsResetStatusARB", "glGetGraphicsResetStatus", true, true},
         {3, 0, {"GL_KHR_robustness"}, {}, "", "glGetGraphicsResetStatus", "glGetGraphicsResetStatusARB", true, true},
