@@ -345,8 +345,7 @@ int32_t ScreensaverApp::CreateWindows()
         LogError("Невозможно создать окно выбранного режима.");
         return 1;
     }
-    if (platform::Window* shown = renderer->GetWindow())
-        shown->SetCursorVisible(false);
+    renderer->SetCursorVisible(false);
     return 0;
 }
 

@@ -12,7 +12,6 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/PostUpdateController.h"
 #include "engine/scene/WindowPlane.h"
-#include "platform/Window.h"
 
 namespace
 {
@@ -123,26 +122,8 @@ int32_t Renderer::OpenWindow(int32_t modeIndex, const String& title, unsigned lo
         return 3;
 
     const DisplayMode& mode = *modes[static_cast<uint32_t>(modeIndex)];
-    if (!headlessRendering)
-    {
-        platform::WindowDesc desc;
-        desc.title = title.CStr();
-        desc.fullScreen = mode.fullScreen;
-        desc.x = mode.fullScreen ? 0 : x;
-        desc.y = mode.fullScreen ? 0 : y;
-        desc.width = mode.fullScreen ? mode.width : width;
-        desc.height = mode.fullScreen ? mode.height : height;
-        desc.parent = parentWindow;
-        desc.drawIntoParent = parentWindow != 0;
-        std::string why;
-        window = platform::Window::Create(desc, &why);
-        if (!window)
-        {
-            LogError("Создание окна неудачно.");
-            LogInfo("%s", why.c_str());
-            return 1;
-        }
-    }
+    if (!headlessRendering && OpenDeviceWindow(mode, title, parentWindow, x, y, width, height) != 0)
+        return 1;
     windowOpen = true;
     currentMode = modeIndex;
     return Initialize(modeIndex, title, parentWindow, x, y, width, height);
@@ -155,7 +136,7 @@ int32_t Renderer::CloseWindow()
     camera = nullptr;
     geometry = nullptr;
     int32_t result = Shutdown() == 0 ? 0 : 1;
-    window.reset();
+    CloseDeviceWindow();
     windowOpen = false;
     currentMode = -1;
     return result;

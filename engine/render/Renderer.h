@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <memory>
 
 #include "engine/core/Array.h"
 #include "engine/core/Matrix4.h"
@@ -26,7 +25,6 @@ class Module;
 class Pass;
 class PostUpdateController;
 class RenderStateBlock;
-namespace platform { class Window; }
 
 // The engine's single drawing device. The frame operations live here; the
 // device work is done by an implementation that a renderer module creates
@@ -40,9 +38,9 @@ public:
     // window and device -------------------------------------------------
 
     // Opens the render window for modes[modeIndex] (closing an open one
-    // first), then creates the device on it. A non-zero parentWindow is a
-    // window someone else owns (the screen saver daemon's) to draw into.
-    // 0 success, 1 failure, 3 bad mode index.
+    // first; headless, no window), then creates the device on it. A
+    // non-zero parentWindow is a window someone else owns (the screen saver
+    // daemon's) to draw into. 0 success, 1 failure, 3 bad mode index.
     int32_t OpenWindow(int32_t modeIndex, const String& title, unsigned long parentWindow,
                        int32_t x, int32_t y, int32_t width, int32_t height);
 
@@ -60,6 +58,10 @@ public:
     // renderer is created.
     static void SetHeadlessDesktopSize(int32_t width, int32_t height);
     static void GetHeadlessDesktopSize(int32_t& width, int32_t& height);
+
+    // Shows or hides the pointer over the render window; nothing without
+    // one or on a window someone else owns.
+    virtual void SetCursorVisible(bool visible) { (void)visible; }
 
     // frame -----------------------------------------------------------
 
@@ -115,6 +117,19 @@ public:
     Light* GetLight(uint32_t index) const { return index < lights.Count() ? lights[index] : nullptr; }
 
     // device operations ---------------------------------------------------
+
+    // The window OpenWindow draws into, made by the device module (it knows
+    // the window system); never called headless. Full-screen modes take the
+    // mode's size at (0, 0), others the given place and size. 0, or 1 after
+    // logging why. Nothing here: a renderer without a window of its own.
+    virtual int32_t OpenDeviceWindow(const DisplayMode& mode, const String& title, unsigned long parentWindow,
+                                     int32_t x, int32_t y, int32_t width, int32_t height)
+    {
+        (void)mode, (void)title, (void)parentWindow, (void)x, (void)y, (void)width, (void)height;
+        return 0;
+    }
+    // Lets that window go; CloseWindow calls it after Shutdown.
+    virtual void CloseDeviceWindow() {}
 
     virtual int32_t Initialize(int32_t modeIndex, const String& title, unsigned long parentWindow,
                                int32_t x, int32_t y, int32_t width, int32_t height) = 0;
@@ -417,7 +432,6 @@ public:
     // The mode the window was opened in, or -1.
     int32_t GetCurrentMode() const { return currentMode; }
     const Vector4& GetClearColour() const { return clearColour; }
-    platform::Window* GetWindow() const { return window.get(); }
     bool HasWindow() const { return windowOpen; }
 
     void SetModule(Module* owner);
@@ -459,7 +473,6 @@ private:
     Array<DisplayMode*> modes{1, 1};           // owned
     int32_t desktopMode = -1;
     int32_t currentMode = -1;
-    std::unique_ptr<platform::Window> window;  // null when headless or drawing nowhere
     bool windowOpen = false;
     Pass* currentPass = nullptr;               // plain: held by the drawing effect
 };

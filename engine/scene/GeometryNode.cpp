@@ -5,6 +5,7 @@
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
+#include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/Renderer.h"
 
 QRE_IMPLEMENT_ABSTRACT_CLASS(GeometryNode, Node)

@@ -5,10 +5,11 @@
 #include "engine/scene/Buffer.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/FloatBuffer.h"
-#include "engine/render/GeometryNodeEffect.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/Vector3Buffer.h"
+
+class GeometryNodeEffect;
 
 // A drawable leaf: vertex attribute buffers, an index list, a bound in model
 // space and the effect that draws it. The primitive classes say how the

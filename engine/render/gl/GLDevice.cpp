@@ -4,7 +4,6 @@
 
 #include "engine/core/Log.h"
 #include "engine/render/gl/GLContext.h"
-#include "engine/render/gl/GLFunctions.h"
 #include "engine/render/gl/GLRampPass.h"
 #include "engine/render/gl/GLRenderTarget.h"
 #include "engine/render/gl/GLStateScope.h"
@@ -36,7 +35,7 @@ std::string Text(GLenum name)
 GLDevice::GLDevice() = default;
 
 std::unique_ptr<GLDevice> GLDevice::Create(void* display, unsigned long window, int width, int height,
-                                           std::string* why)
+                                           std::string* why, GLFunctions::Resolver resolve)
 {
     std::string reason;
     std::unique_ptr<GLDevice> device(new GLDevice());
@@ -44,7 +43,7 @@ std::unique_ptr<GLDevice> GLDevice::Create(void* display, unsigned long window, 
     device->height = height;
     if (width <= 0 || height <= 0)
         reason = "неверный размер заднего буфера " + std::to_string(width) + "x" + std::to_string(height);
-    else if (device->Initialise(display, window, &reason))
+    else if (device->Initialise(display, window, resolve, &reason))
         return device;
 
     LogError("Не удалось создать устройство OpenGL: %s.", reason.c_str());
@@ -66,7 +65,7 @@ GLDevice::~GLDevice()
     context.reset();
 }
 
-bool GLDevice::Initialise(void* display, unsigned long window, std::string* why)
+bool GLDevice::Initialise(void* display, unsigned long window, GLFunctions::Resolver resolve, std::string* why)
 {
     context = GLContext::Create(display, window, why);
     if (!context)
@@ -93,7 +92,7 @@ bool GLDevice::Initialise(void* display, unsigned long window, std::string* why)
     }
 
     gl = std::make_unique<GLFunctions>();
-    if (!gl->Load(major, minor, extensions, why))
+    if (!gl->Load(major, minor, extensions, why, resolve))
         return false;
 
     if (gl->getGraphicsResetStatus)

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/render/gl/GLFunctions.h"
+
 class GLContext;
-class GLFunctions;
 class GLRampPass;
 class GLRenderTarget;
 
@@ -28,9 +29,10 @@ public:
     // to draw into (ignored headless). width and height are the back buffer
     // (the video mode), independent of the window's size. The display and
     // window must outlive the device. Null on failure, with the reason in
-    // *why and one error line in the log.
+    // *why and one error line in the log. resolve looks the entry points up
+    // (null: eglGetProcAddress); tests hand in one that lacks some.
     static std::unique_ptr<GLDevice> Create(void* display, unsigned long window, int width, int height,
-                                            std::string* why);
+                                            std::string* why, GLFunctions::Resolver resolve = nullptr);
 
     // Releases every GL object, the context and the surface, and terminates
     // the EGL display once no other device uses it.
@@ -61,7 +63,7 @@ public:
     unsigned int BackBufferFramebuffer() const;
 
     // Entry points beyond OpenGL 1.1, loaded for this context; code inside
-    // engine/render/gl may call through them.
+    // engine/render/gl calls through them.
     const GLFunctions& Functions() const { return *gl; }
 
     // Makes the context current on the calling thread; false when EGL
@@ -119,7 +121,7 @@ public:
 private:
     GLDevice();
 
-    bool Initialise(void* display, unsigned long window, std::string* why);
+    bool Initialise(void* display, unsigned long window, GLFunctions::Resolver resolve, std::string* why);
 
     // False when lost or when the context cannot be made current (an EGL
     // loss marks the device lost).

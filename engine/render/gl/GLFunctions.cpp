@@ -5,17 +5,18 @@
 namespace
 {
 
-// Looks the name up and stores it in `slot`; false (and the name in *why)
-// when the driver has no such entry point.
-template <typename Function>
-bool Fetch(Function& slot, const char* name, std::string* why)
+GLFunctions::Proc AskEgl(const char* name)
 {
-    slot = reinterpret_cast<Function>(eglGetProcAddress(name));
-    if (slot)
-        return true;
-    if (why)
-        *why = std::string("нет функции OpenGL ") + name;
-    return false;
+    return eglGetProcAddress(name);
+}
+
+// Looks the name up and stores it in `slot`; false when the driver has no
+// such entry point.
+template <typename Function>
+bool Fetch(Function& slot, const char* name, GLFunctions::Resolver resolve)
+{
+    slot = reinterpret_cast<Function>(resolve(name));
+    return slot != nullptr;
 }
 
 bool AtLeast(int major, int minor, int wantMajor, int wantMinor)
@@ -25,9 +26,12 @@ bool AtLeast(int major, int minor, int wantMajor, int wantMinor)
 
 } // namespace
 
-bool GLFunctions::Load(int versionMajor, int versionMinor, const std::set<std::string>& extensions, std::string* why)
+bool GLFunctions::Load(int versionMajor, int versionMinor, const std::set<std::string>& extensions, std::string* why,
+                       Resolver resolve)
 {
     auto has = [&extensions](const char* name) { return extensions.count(name) != 0; };
+    if (!resolve)
+        resolve = &AskEgl;
 
     if (!AtLeast(versionMajor, versionMinor, 2, 1))
     {
@@ -36,63 +40,46 @@ bool GLFunctions::Load(int versionMajor, int versionMinor, const std::set<std::s
         return false;
     }
 
-    // The EXT calls share the signatures of the core ones; only their names
-    // and the lack of separate read/draw targets differ.
-    bool ok = true;
+    // The EXT framebuffer calls share the signatures of the core ones; only
+    // their names and the lack of separate read/draw targets differ.
     if (AtLeast(versionMajor, versionMinor, 3, 0) || has("GL_ARB_framebuffer_object"))
-    {
         separateReadDraw = true;
-        ok = Fetch(genFramebuffers, "glGenFramebuffers", why) && Fetch(deleteFramebuffers, "glDeleteFramebuffers", why) &&
-             Fetch(bindFramebuffer, "glBindFramebuffer", why) &&
-             Fetch(framebufferTexture2D, "glFramebufferTexture2D", why) &&
-             Fetch(framebufferRenderbuffer, "glFramebufferRenderbuffer", why) &&
-             Fetch(checkFramebufferStatus, "glCheckFramebufferStatus", why) &&
-             Fetch(genRenderbuffers, "glGenRenderbuffers", why) &&
-             Fetch(deleteRenderbuffers, "glDeleteRenderbuffers", why) &&
-             Fetch(bindRenderbuffer, "glBindRenderbuffer", why) &&
-             Fetch(renderbufferStorage, "glRenderbufferStorage", why);
-    }
     else if (has("GL_EXT_framebuffer_object") && has("GL_EXT_packed_depth_stencil"))
-    {
         separateReadDraw = false;
-        ok = Fetch(genFramebuffers, "glGenFramebuffersEXT", why) &&
-             Fetch(deleteFramebuffers, "glDeleteFramebuffersEXT", why) &&
-             Fetch(bindFramebuffer, "glBindFramebufferEXT", why) &&
-             Fetch(framebufferTexture2D, "glFramebufferTexture2DEXT", why) &&
-             Fetch(framebufferRenderbuffer, "glFramebufferRenderbufferEXT", why) &&
-             Fetch(checkFramebufferStatus, "glCheckFramebufferStatusEXT", why) &&
-             Fetch(genRenderbuffers, "glGenRenderbuffersEXT", why) &&
-             Fetch(deleteRenderbuffers, "glDeleteRenderbuffersEXT", why) &&
-             Fetch(bindRenderbuffer, "glBindRenderbufferEXT", why) &&
-             Fetch(renderbufferStorage, "glRenderbufferStorageEXT", why);
-    }
     else
     {
         if (why)
             *why = "драйвер не поддерживает объекты кадрового буфера с упакованным буфером глубины и трафарета";
         return false;
     }
-    if (!ok)
-        return false;
 
-    ok = Fetch(activeTexture, "glActiveTexture", why) && Fetch(bindBuffer, "glBindBuffer", why) &&
-         Fetch(createShader, "glCreateShader", why) && Fetch(shaderSource, "glShaderSource", why) &&
-         Fetch(compileShader, "glCompileShader", why) && Fetch(getShaderiv, "glGetShaderiv", why) &&
-         Fetch(getShaderInfoLog, "glGetShaderInfoLog", why) && Fetch(deleteShader, "glDeleteShader", why) &&
-         Fetch(createProgram, "glCreateProgram", why) && Fetch(attachShader, "glAttachShader", why) &&
-         Fetch(linkProgram, "glLinkProgram", why) && Fetch(getProgramiv, "glGetProgramiv", why) &&
-         Fetch(getProgramInfoLog, "glGetProgramInfoLog", why) && Fetch(deleteProgram, "glDeleteProgram", why) &&
-         Fetch(useProgram, "glUseProgram", why) && Fetch(getUniformLocation, "glGetUniformLocation", why) &&
-         Fetch(uniform1i, "glUniform1i", why);
-    if (!ok)
-        return false;
+    // eglGetProcAddress hands out stubs for names the driver lacks, so for
+    // robustness the extension list decides, not a null pointer.
+    const bool arbReset = has("GL_ARB_robustness");
+    const bool coreReset = !arbReset && (has("GL_KHR_robustness") || AtLeast(versionMajor, versionMinor, 4, 5));
 
-    // eglGetProcAddress hands out stubs for names the driver lacks, so the
-    // extension list decides, not a null pointer.
-    getGraphicsResetStatus = nullptr;
-    if (has("GL_ARB_robustness"))
-        Fetch(getGraphicsResetStatus, "glGetGraphicsResetStatusARB", nullptr);
-    else if (has("GL_KHR_robustness") || AtLeast(versionMajor, versionMinor, 4, 5))
-        Fetch(getGraphicsResetStatus, "glGetGraphicsResetStatus", nullptr);
+    // The first required entry point missing is the one reported.
+    const char* missing = nullptr;
+#define GL_ENTRY(type, member, name)                                                                                 \
+    if (!missing && !Fetch(member, name, resolve))                                                                   \
+        missing = name;
+#define GL_FRAMEBUFFER_ENTRY(type, member, name, extName)                                                            \
+    if (!missing && !Fetch(member, separateReadDraw ? name : extName, resolve))                                      \
+        missing = separateReadDraw ? name : extName;
+#define GL_OPTIONAL_ENTRY(type, member, name, alternate)                                                             \
+    if (!Fetch(member, name, resolve))                                                                               \
+        Fetch(member, alternate, resolve);
+#define GL_ROBUSTNESS_ENTRY(type, member, arbName, name)                                                             \
+    member = nullptr;                                                                                                \
+    if (arbReset || coreReset)                                                                                       \
+        Fetch(member, arbReset ? arbName : name, resolve);
+#include "engine/render/gl/GLEntryPoints.inl"
+
+    if (missing)
+    {
+        if (why)
+            *why = std::string("нет функции OpenGL ") + missing;
+        return false;
+    }
     return true;
 }

@@ -5,52 +5,43 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-// Entry points beyond OpenGL 1.1 that the device calls, fetched through
-// eglGetProcAddress once the context is current. The Linux OpenGL ABI only
+// The device's table of entry points beyond OpenGL 1.1 (GLEntryPoints.inl
+// lists them), loaded once the context is current. The Linux OpenGL ABI only
 // promises exported symbols up to 1.2, and the framebuffer calls have to be
 // picked between the core and the EXT spellings at run time, so nothing
-// newer is linked directly. Internal to engine/render/gl.
+// newer is linked directly: every caller in engine/render/gl goes through
+// its device's table. Internal to engine/render/gl.
 class GLFunctions
 {
 public:
-    // Needs the context current. versionMajor/Minor and extensions describe
-    // that context; false with the missing feature in *why.
-    bool Load(int versionMajor, int versionMinor, const std::set<std::string>& extensions, std::string* why);
+    // What the table asks for an entry point by name; eglGetProcAddress
+    // unless a test hands in its own.
+    using Proc = void (*)();
+    using Resolver = Proc (*)(const char* name);
 
-    // Framebuffer objects: core / ARB names, or the EXT names on old drivers.
-    // Only the core path has separate read and draw bindings.
+    // gl.h declares no pointer type for this OpenGL 1.3 call.
+    using ClientActiveTextureProc = void(APIENTRYP)(GLenum texture);
+
+    // Needs the context current (unless resolve answers without one).
+    // versionMajor/Minor and extensions describe that context. False with
+    // the first missing feature or required entry point, by its GL name, in
+    // *why; optional entry points stay null when missing.
+    bool Load(int versionMajor, int versionMinor, const std::set<std::string>& extensions, std::string* why,
+              Resolver resolve = nullptr);
+
+    // Whether every occlusion query call is there.
+    bool HasQueries() const
+    {
+        return genQueries && deleteQueries && beginQuery && endQuery && getQueryObjectuiv && getQueryiv;
+    }
+
+    // Only the core / ARB framebuffer path has separate read and draw
+    // bindings.
     bool separateReadDraw = false;
-    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
-    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
-    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
 
-    // OpenGL 1.3 to 2.0: texture units, buffer bindings, GLSL programs.
-    PFNGLACTIVETEXTUREPROC activeTexture = nullptr;
-    PFNGLBINDBUFFERPROC bindBuffer = nullptr;
-    PFNGLCREATESHADERPROC createShader = nullptr;
-    PFNGLSHADERSOURCEPROC shaderSource = nullptr;
-    PFNGLCOMPILESHADERPROC compileShader = nullptr;
-    PFNGLGETSHADERIVPROC getShaderiv = nullptr;
-    PFNGLGETSHADERINFOLOGPROC getShaderInfoLog = nullptr;
-    PFNGLDELETESHADERPROC deleteShader = nullptr;
-    PFNGLCREATEPROGRAMPROC createProgram = nullptr;
-    PFNGLATTACHSHADERPROC attachShader = nullptr;
-    PFNGLLINKPROGRAMPROC linkProgram = nullptr;
-    PFNGLGETPROGRAMIVPROC getProgramiv = nullptr;
-    PFNGLGETPROGRAMINFOLOGPROC getProgramInfoLog = nullptr;
-    PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
-    PFNGLUSEPROGRAMPROC useProgram = nullptr;
-    PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
-    PFNGLUNIFORM1IPROC uniform1i = nullptr;
-
-    // Null unless the context offers ARB/KHR robustness; the answer only
-    // means something in a context created with reset notification.
-    PFNGLGETGRAPHICSRESETSTATUSPROC getGraphicsResetStatus = nullptr;
+#define GL_ENTRY(type, member, name) type member = nullptr;
+#define GL_FRAMEBUFFER_ENTRY(type, member, name, extName) type member = nullptr;
+#define GL_OPTIONAL_ENTRY(type, member, name, alternate) type member = nullptr;
+#define GL_ROBUSTNESS_ENTRY(type, member, arbName, name) type member = nullptr;
+#include "engine/render/gl/GLEntryPoints.inl"
 };

@@ -1,5 +1,7 @@
 #include "engine/render/gl/GLRampPass.h"
 
+#include "engine/render/gl/GLShaderProgram.h"
+
 namespace
 {
 
@@ -32,19 +34,10 @@ const char* const kFragmentSource =
 
 GLuint Compile(const GLFunctions& gl, GLenum kind, const char* source, std::string* why)
 {
-    GLuint shader = gl.createShader(kind);
-    gl.shaderSource(shader, 1, &source, nullptr);
-    gl.compileShader(shader);
-    GLint compiled = GL_FALSE;
-    gl.getShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled == GL_TRUE)
-        return shader;
-    char message[512] = {};
-    gl.getShaderInfoLog(shader, sizeof message, nullptr, message);
-    if (why)
-        *why = std::string("программа вывода кадра не компилируется: ") + message;
-    gl.deleteShader(shader);
-    return 0;
+    const GLShaderProgram::Compiled stage = GLShaderProgram::Compile(gl, kind, source);
+    if (!stage.shader && why)
+        *why = "программа вывода кадра не компилируется: " + stage.complaint.substr(0, 511);
+    return stage.shader;
 }
 
 } // namespace

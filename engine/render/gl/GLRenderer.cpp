@@ -51,11 +51,45 @@ GLRenderer::~GLRenderer()
         CloseWindow();
 }
 
+int32_t GLRenderer::OpenDeviceWindow(const DisplayMode& mode, const String& title, unsigned long parentWindow,
+                                     int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    platform::WindowDesc desc;
+    desc.title = title.CStr();
+    desc.fullScreen = mode.fullScreen;
+    desc.x = mode.fullScreen ? 0 : x;
+    desc.y = mode.fullScreen ? 0 : y;
+    desc.width = mode.fullScreen ? mode.width : width;
+    desc.height = mode.fullScreen ? mode.height : height;
+    desc.parent = parentWindow;
+    desc.drawIntoParent = parentWindow != 0;
+    std::string why;
+    window = platform::Window::Create(desc, &why);
+    if (!window)
+    {
+        LogError("Создание окна неудачно.");
+        LogInfo("%s", why.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+void GLRenderer::CloseDeviceWindow()
+{
+    window.reset();
+}
+
+void GLRenderer::SetCursorVisible(bool visible)
+{
+    if (window)
+        window->SetCursorVisible(visible);
+}
+
 int32_t GLRenderer::Initialize(int32_t modeIndex, const String&, unsigned long parentWindow, int32_t,
                                int32_t, int32_t width, int32_t height)
 {
     const DisplayMode& mode = *GetModes()[static_cast<uint32_t>(modeIndex)];
-    platform::Window* target = GetWindow();
+    platform::Window* target = window.get();
 
     // The back buffer has the mode's size in full screen, the given size in
     // a window, and the window's own size when drawing into someone else's.
@@ -117,7 +151,7 @@ int32_t GLRenderer::BeginScene()
 {
     if (!device)
         return 1;
-    platform::Window* target = GetWindow();
+    platform::Window* target = window.get();
     if (target && !target->IsAlive())
         device->ForceLoss();
     if (target)

@@ -9,6 +9,7 @@ class GLDevice;
 class GLQueryTable;
 class GLShaderCache;
 class GLTextureCache;
+namespace platform { class Window; }
 
 // The renderer on OpenGL 2.1 through EGL: on the render window when there is
 // a display, offscreen otherwise. Frames are drawn into a target of the
@@ -18,6 +19,13 @@ class GLRenderer : public Renderer
 public:
     GLRenderer();
     ~GLRenderer() override;
+
+    // The X window of the show: its own, a child of parentWindow, or
+    // parentWindow itself; the device draws into it.
+    int32_t OpenDeviceWindow(const DisplayMode& mode, const String& title, unsigned long parentWindow, int32_t x,
+                             int32_t y, int32_t width, int32_t height) override;
+    void CloseDeviceWindow() override;
+    void SetCursorVisible(bool visible) override;
 
     int32_t Initialize(int32_t modeIndex, const String& title, unsigned long parentWindow,
                        int32_t x, int32_t y, int32_t width, int32_t height) override;
@@ -133,6 +141,7 @@ private:
     // (GLRendererQueries.cpp)
     void ReleaseQueries(bool contextUsable);
 
+    std::unique_ptr<platform::Window> window;  // null when headless; outlives the device drawing into it
     std::unique_ptr<GLDevice> device;
     int32_t brightness = 0;
 

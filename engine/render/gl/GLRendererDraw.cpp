@@ -2,7 +2,6 @@
 // draws themselves. (State blocks: GLRendererState.cpp.)
 #include "engine/render/gl/GLRenderer.h"
 
-#include <EGL/egl.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -78,32 +77,6 @@ uint32_t PrimitiveCount(int32_t type, uint32_t n)
     default:
         return 0;
     }
-}
-
-// GL 1.3 to 2.0 calls the device's table does not carry. Fetched once:
-// eglGetProcAddress gives pointers that serve every context.
-using ClientActiveTextureCall = void(APIENTRYP)(GLenum texture);
-
-struct DrawCalls
-{
-    ClientActiveTextureCall clientActiveTexture = nullptr;
-    PFNGLPOINTPARAMETERFVPROC pointParameterfv = nullptr;
-    PFNGLPOINTPARAMETERIPROC pointParameteri = nullptr;
-    bool loaded = false;
-};
-
-const DrawCalls& Calls()
-{
-    static DrawCalls calls;
-    if (!calls.loaded)
-    {
-        calls.clientActiveTexture =
-            reinterpret_cast<ClientActiveTextureCall>(eglGetProcAddress("glClientActiveTexture"));
-        calls.pointParameterfv = reinterpret_cast<PFNGLPOINTPARAMETERFVPROC>(eglGetProcAddress("glPointParameterfv"));
-        calls.pointParameteri = reinterpret_cast<PFNGLPOINTPARAMETERIPROC>(eglGetProcAddress("glPointParameteri"));
-        calls.loaded = true;
-    }
-    return calls;
 }
 
 // Clip y negated (row-vector convention: post-multiplied).
@@ -244,15 +217,11 @@ void GLRenderer::LoadTextureMatrix(uint32_t stage, uint8_t form)
             loaded.m[r][3] = loaded.m[r][2]; // divided by the third output
 
     const GLFunctions& gl = device->Functions();
-    if (gl.activeTexture)
-        gl.activeTexture(GL_TEXTURE0 + stage);
-    else if (stage > 0)
-        return;
+    gl.activeTexture(GL_TEXTURE0 + stage);
     glMatrixMode(GL_TEXTURE);
     LoadMatrix(loaded);
     glMatrixMode(GL_MODELVIEW);
-    if (gl.activeTexture)
-        gl.activeTexture(GL_TEXTURE0);
+    gl.activeTexture(GL_TEXTURE0);
     textureMatrixForm[stage] = form;
 }
 
@@ -371,20 +340,16 @@ bool GLRenderer::BindFixedFunctionArrays(uint32_t vertexCount)
     else
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
-    const DrawCalls& calls = Calls();
+    const GLFunctions& gl = device->Functions();
     for (uint32_t set = 0; set < kTexCoordSets; ++set)
     {
         if (!texCoord[set].data)
             continue;
-        if (calls.clientActiveTexture)
-            calls.clientActiveTexture(GL_TEXTURE0 + set);
-        else if (set > 0)
-            break;
+        gl.clientActiveTexture(GL_TEXTURE0 + set);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(texCoord[set].components, GL_FLOAT, 0, texCoord[set].data);
     }
-    if (calls.clientActiveTexture)
-        calls.clientActiveTexture(GL_TEXTURE0);
+    gl.clientActiveTexture(GL_TEXTURE0);
     return true;
 }
 
@@ -395,17 +360,13 @@ void GLRenderer::UnbindFixedFunctionArrays()
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
-    const DrawCalls& calls = Calls();
+    const GLFunctions& gl = device->Functions();
     for (uint32_t set = 0; set < kTexCoordSets; ++set)
     {
-        if (calls.clientActiveTexture)
-            calls.clientActiveTexture(GL_TEXTURE0 + set);
-        else if (set > 0)
-            break;
+        gl.clientActiveTexture(GL_TEXTURE0 + set);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
-    if (calls.clientActiveTexture)
-        calls.clientActiveTexture(GL_TEXTURE0);
+    gl.clientActiveTexture(GL_TEXTURE0);
 }
 
 // draws ----------------------------------------------------------------------
@@ -431,7 +392,7 @@ void GLRenderer::IssueDraw(int32_t type, uint32_t elements, const int32_t* list)
         glDisable(GL_CULL_FACE);
     glDepthFunc(depthEqual ? GL_EQUAL : Pick(kCompare, depthFunction, GL_LEQUAL));
 
-    const DrawCalls& calls = Calls();
+    const GLFunctions& gl = device->Functions();
     if (pointSpritesOn && type == 0)
     {
         // The other device scales sprites by the viewport height over the
@@ -441,12 +402,10 @@ void GLRenderer::IssueDraw(int32_t type, uint32_t elements, const int32_t* list)
         glGetIntegerv(GL_VIEWPORT, viewport);
         const float height = viewport[3] > 0 ? static_cast<float>(viewport[3]) : 1.0f;
         const float attenuation[3] = {0.0f, 0.0f, 1.0f / (height * height)};
-        if (calls.pointParameterfv)
-            calls.pointParameterfv(GL_POINT_DISTANCE_ATTENUATION, attenuation);
+        gl.pointParameterfv(GL_POINT_DISTANCE_ATTENUATION, attenuation);
         // Sprite coordinates start at the top of the picture as it will be
         // seen.
-        if (calls.pointParameteri)
-            calls.pointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, flipped ? GL_LOWER_LEFT : GL_UPPER_LEFT);
+        gl.pointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, flipped ? GL_LOWER_LEFT : GL_UPPER_LEFT);
     }
 
     const uint32_t vertexCount = list ? UsableVertexCount() : elements;

@@ -1,8 +1,6 @@
 // Occlusion queries, the screen copy and the device's capabilities.
 #include "engine/render/gl/GLRenderer.h"
 
-#include <EGL/egl.h>
-
 #include <cstdio>
 #include <new>
 #include <string>
@@ -19,49 +17,6 @@
 
 namespace
 {
-
-// Query calls of OpenGL 1.5 (or their ARB spellings on older drivers), and
-// the mip-chain builder of framebuffer objects. Fetched once:
-// eglGetProcAddress gives pointers that serve every context.
-struct QueryCalls
-{
-    PFNGLGENQUERIESPROC genQueries = nullptr;
-    PFNGLDELETEQUERIESPROC deleteQueries = nullptr;
-    PFNGLBEGINQUERYPROC beginQuery = nullptr;
-    PFNGLENDQUERYPROC endQuery = nullptr;
-    PFNGLGETQUERYOBJECTUIVPROC getQueryObjectuiv = nullptr;
-    PFNGLGETQUERYIVPROC getQueryiv = nullptr;
-    PFNGLGENERATEMIPMAPPROC generateMipmap = nullptr;
-    bool queriesLoaded = false;
-};
-
-template <typename Function>
-void Fetch(Function& slot, const char* name, const char* fallback)
-{
-    slot = reinterpret_cast<Function>(eglGetProcAddress(name));
-    if (!slot && fallback)
-        slot = reinterpret_cast<Function>(eglGetProcAddress(fallback));
-}
-
-const QueryCalls& Calls()
-{
-    static QueryCalls calls;
-    static bool fetched = false;
-    if (!fetched)
-    {
-        fetched = true;
-        Fetch(calls.genQueries, "glGenQueries", "glGenQueriesARB");
-        Fetch(calls.deleteQueries, "glDeleteQueries", "glDeleteQueriesARB");
-        Fetch(calls.beginQuery, "glBeginQuery", "glBeginQueryARB");
-        Fetch(calls.endQuery, "glEndQuery", "glEndQueryARB");
-        Fetch(calls.getQueryObjectuiv, "glGetQueryObjectuiv", "glGetQueryObjectuivARB");
-        Fetch(calls.getQueryiv, "glGetQueryiv", "glGetQueryivARB");
-        Fetch(calls.generateMipmap, "glGenerateMipmap", "glGenerateMipmapEXT");
-        calls.queriesLoaded = calls.genQueries && calls.deleteQueries && calls.beginQuery && calls.endQuery &&
-                              calls.getQueryObjectuiv && calls.getQueryiv;
-    }
-    return calls;
-}
 
 const char* TrueFalse(bool value)
 {
@@ -157,7 +112,7 @@ int32_t GLRenderer::BeginQuery(OcclusionQuery* query)
         return 1;
     }
     device->MakeCurrent();
-    const QueryCalls& calls = Calls();
+    const GLFunctions& gl = device->Functions();
 
     uintptr_t token = TokenOf(query);
     auto found = queryTable->queries.find(token);
@@ -170,7 +125,7 @@ int32_t GLRenderer::BeginQuery(OcclusionQuery* query)
             other->ReleaseQuery(query);
 
         GLuint name = 0;
-        calls.genQueries(1, &name);
+        gl.genQueries(1, &name);
         if (name == 0)
         {
             LogError("Невозможно создать запрос видимости.");
@@ -181,7 +136,7 @@ int32_t GLRenderer::BeginQuery(OcclusionQuery* query)
         query->SetDeviceHandle(this, reinterpret_cast<void*>(token));
         query->ClearChanged();
     }
-    calls.beginQuery(GL_SAMPLES_PASSED, found->second.name);
+    gl.beginQuery(GL_SAMPLES_PASSED, found->second.name);
     queryTable->activeToken = token;
     return 0;
 }
@@ -202,14 +157,14 @@ int32_t GLRenderer::EndQuery(OcclusionQuery* query)
         return 1;
     }
     device->MakeCurrent();
-    const QueryCalls& calls = Calls();
-    calls.endQuery(GL_SAMPLES_PASSED);
+    const GLFunctions& gl = device->Functions();
+    gl.endQuery(GL_SAMPLES_PASSED);
     queryTable->activeToken = 0;
 
     // Asking for the result itself (not just its availability) makes the
     // driver flush and wait until the draws are counted.
     GLuint samples = 0;
-    calls.getQueryObjectuiv(found->second.name, GL_QUERY_RESULT, &samples);
+    gl.getQueryObjectuiv(found->second.name, GL_QUERY_RESULT, &samples);
     query->SetVisibleSamples(samples);
     return 0;
 }
@@ -224,10 +179,10 @@ void GLRenderer::ReleaseQuery(OcclusionQuery* query)
         return;
     if (device && device->MakeCurrent())
     {
-        const QueryCalls& calls = Calls();
+        const GLFunctions& gl = device->Functions();
         if (queryTable->activeToken == token)
-            calls.endQuery(GL_SAMPLES_PASSED);
-        calls.deleteQueries(1, &found->second.name);
+            gl.endQuery(GL_SAMPLES_PASSED);
+        gl.deleteQueries(1, &found->second.name);
     }
     if (queryTable->activeToken == token)
         queryTable->activeToken = 0;
@@ -244,11 +199,11 @@ void GLRenderer::ReleaseQueries(bool contextUsable)
 
     if (contextUsable && !taken.empty())
     {
-        const QueryCalls& calls = Calls();
+        const GLFunctions& gl = device->Functions();
         if (active)
-            calls.endQuery(GL_SAMPLES_PASSED);
+            gl.endQuery(GL_SAMPLES_PASSED);
         for (auto& [token, entry] : taken)
-            calls.deleteQueries(1, &entry.name);
+            gl.deleteQueries(1, &entry.name);
     }
     // Owners last: clearing a record lets go of its hold on this renderer.
     for (auto& [token, entry] : taken)
@@ -311,7 +266,7 @@ void GLRenderer::DetectCapabilities()
 {
     if (!device || !device->MakeCurrent())
         return;
-    const QueryCalls& calls = Calls();
+    const GLFunctions& gl = device->Functions();
     const int glVersion = VersionNumber(device->Version().c_str());
     const int glslVersion = VersionNumber(reinterpret_cast<const char*>(glGetString(GL_SHADING_LANGUAGE_VERSION)));
     auto has = [this](const char* name) { return device->HasExtension(name); };
@@ -341,10 +296,10 @@ void GLRenderer::DetectCapabilities()
     pointSprites = pointRange[1] > 1.0f;
 
     occlusionQueries = false;
-    if ((glVersion >= 15 || has("GL_ARB_occlusion_query")) && calls.queriesLoaded)
+    if ((glVersion >= 15 || has("GL_ARB_occlusion_query")) && gl.HasQueries())
     {
         GLint counterBits = 0;
-        calls.getQueryiv(GL_SAMPLES_PASSED, GL_QUERY_COUNTER_BITS, &counterBits);
+        gl.getQueryiv(GL_SAMPLES_PASSED, GL_QUERY_COUNTER_BITS, &counterBits);
         occlusionQueries = counterBits > 0;
     }
 
@@ -366,14 +321,14 @@ void GLRenderer::DetectCapabilities()
                              {GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE},
                              {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE}};
     {
-        GLStateScope scope(device->Functions());
+        GLStateScope scope(gl);
         for (int i = 0; i < 4; ++i)
         {
             const Probe& p = probes[i];
             targetMipAutogen[i] =
-                calls.generateMipmap && IsRenderableFormat(device->Functions(), p.internalFormat, p.format, p.type, false);
-            cubeTargetMipAutogen[i] = calls.generateMipmap && cubeTextures &&
-                                      IsRenderableFormat(device->Functions(), p.internalFormat, p.format, p.type, true);
+                gl.generateMipmap && IsRenderableFormat(gl, p.internalFormat, p.format, p.type, false);
+            cubeTargetMipAutogen[i] = gl.generateMipmap && cubeTextures &&
+                                      IsRenderableFormat(gl, p.internalFormat, p.format, p.type, true);
         }
     }
 

@@ -2,7 +2,6 @@
 // fixed-function GL state, texture stage by texture stage.
 #include "engine/render/gl/GLRenderer.h"
 
-#include <EGL/egl.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -33,32 +32,6 @@ template <size_t N>
 GLenum Pick(const GLenum (&table)[N], int32_t index, GLenum fallback)
 {
     return index >= 0 && static_cast<size_t>(index) < N ? table[index] : fallback;
-}
-
-// GL 2.0 calls the device's table does not carry. Fetched once:
-// eglGetProcAddress gives pointers that serve every context.
-struct StateCalls
-{
-    PFNGLSTENCILFUNCSEPARATEPROC stencilFuncSeparate = nullptr;
-    PFNGLSTENCILOPSEPARATEPROC stencilOpSeparate = nullptr;
-    PFNGLPOINTPARAMETERFPROC pointParameterf = nullptr;
-    PFNGLPOINTPARAMETERFVPROC pointParameterfv = nullptr;
-    bool loaded = false;
-};
-
-const StateCalls& Calls()
-{
-    static StateCalls calls;
-    if (!calls.loaded)
-    {
-        calls.stencilFuncSeparate =
-            reinterpret_cast<PFNGLSTENCILFUNCSEPARATEPROC>(eglGetProcAddress("glStencilFuncSeparate"));
-        calls.stencilOpSeparate = reinterpret_cast<PFNGLSTENCILOPSEPARATEPROC>(eglGetProcAddress("glStencilOpSeparate"));
-        calls.pointParameterf = reinterpret_cast<PFNGLPOINTPARAMETERFPROC>(eglGetProcAddress("glPointParameterf"));
-        calls.pointParameterfv = reinterpret_cast<PFNGLPOINTPARAMETERFVPROC>(eglGetProcAddress("glPointParameterfv"));
-        calls.loaded = true;
-    }
-    return calls;
 }
 
 // Same packing as every colour the device gets: clamped, times 255, truncated.
@@ -281,6 +254,7 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
 {
     if (!device || !state)
         return 0;
+    const GLFunctions& gl = device->Functions();
 
     if (state->blendEnabled)
     {
@@ -351,18 +325,17 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
         const GLenum fail = Pick(kStencilOperation, state->stencilFail, GL_KEEP);
         const GLenum depthFail = Pick(kStencilOperation, state->stencilDepthFail, GL_KEEP);
         const GLenum pass = Pick(kStencilOperation, state->stencilPass, GL_KEEP);
-        const StateCalls& calls = Calls();
-        if (state->twoSidedStencil && calls.stencilFuncSeparate && calls.stencilOpSeparate)
+        if (state->twoSidedStencil)
         {
             // The draw makes GL's front face the one the viewer sees
             // counter-clockwise (whatever the target's orientation), so the
             // counter-clockwise settings go to the front, the others back.
-            calls.stencilFuncSeparate(GL_BACK, function, reference, ~0u);
-            calls.stencilOpSeparate(GL_BACK, fail, depthFail, pass);
-            calls.stencilFuncSeparate(GL_FRONT, Pick(kCompare, state->ccwStencilFunction, GL_ALWAYS), reference, ~0u);
-            calls.stencilOpSeparate(GL_FRONT, Pick(kStencilOperation, state->ccwStencilFail, GL_KEEP),
-                                    Pick(kStencilOperation, state->ccwStencilDepthFail, GL_KEEP),
-                                    Pick(kStencilOperation, state->ccwStencilPass, GL_KEEP));
+            gl.stencilFuncSeparate(GL_BACK, function, reference, ~0u);
+            gl.stencilOpSeparate(GL_BACK, fail, depthFail, pass);
+            gl.stencilFuncSeparate(GL_FRONT, Pick(kCompare, state->ccwStencilFunction, GL_ALWAYS), reference, ~0u);
+            gl.stencilOpSeparate(GL_FRONT, Pick(kStencilOperation, state->ccwStencilFail, GL_KEEP),
+                                 Pick(kStencilOperation, state->ccwStencilDepthFail, GL_KEEP),
+                                 Pick(kStencilOperation, state->ccwStencilPass, GL_KEEP));
         }
         else
         {
@@ -390,7 +363,6 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
 
     // The eight stages, each on its own unit. Eye-linear planes need the
     // identity model-view while they are given.
-    const GLFunctions& gl = device->Functions();
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
@@ -398,10 +370,7 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
     for (uint32_t index = 0; index < RenderStateBlock::kStageCount; ++index)
     {
         const RenderStateBlock::TextureStage& stage = state->stages[index];
-        if (gl.activeTexture)
-            gl.activeTexture(GL_TEXTURE0 + index);
-        else if (index > 0)
-            break;
+        gl.activeTexture(GL_TEXTURE0 + index);
         ApplyCombine(stage);
         float factor[4];
         PackColour(stage.textureFactor, factor);
@@ -436,32 +405,24 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
     pointSpritesOn = state->pointSprites;
     for (uint32_t index = 0; index < RenderStateBlock::kStageCount; ++index)
     {
-        if (gl.activeTexture)
-            gl.activeTexture(GL_TEXTURE0 + index);
-        else if (index > 0)
-            break;
+        gl.activeTexture(GL_TEXTURE0 + index);
         glTexEnvi(GL_POINT_SPRITE, GL_COORD_REPLACE, pointSpritesOn ? GL_TRUE : GL_FALSE);
     }
-    if (gl.activeTexture)
-        gl.activeTexture(GL_TEXTURE0);
-    const StateCalls& calls = Calls();
+    gl.activeTexture(GL_TEXTURE0);
     if (pointSpritesOn)
     {
         glEnable(GL_POINT_SPRITE);
         glPointSize(0.1f);
-        if (calls.pointParameterf)
-            calls.pointParameterf(GL_POINT_SIZE_MIN, 0.0f);
+        gl.pointParameterf(GL_POINT_SIZE_MIN, 0.0f);
     }
     else
     {
         // Plain points are one pixel, unscaled, whatever a sprite pass left.
         glDisable(GL_POINT_SPRITE);
         glPointSize(1.0f);
-        if (calls.pointParameterf)
-            calls.pointParameterf(GL_POINT_SIZE_MIN, 0.0f);
+        gl.pointParameterf(GL_POINT_SIZE_MIN, 0.0f);
         const float constant[3] = {1.0f, 0.0f, 0.0f};
-        if (calls.pointParameterfv)
-            calls.pointParameterfv(GL_POINT_DISTANCE_ATTENUATION, constant);
+        gl.pointParameterfv(GL_POINT_DISTANCE_ATTENUATION, constant);
     }
     return 0;
 }

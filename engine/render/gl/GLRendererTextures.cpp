@@ -2,7 +2,6 @@
 // state, and the render-target stack.
 #include "engine/render/gl/GLRenderer.h"
 
-#include <EGL/egl.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -28,31 +27,6 @@ using Entry = GLTextureCache::Entry;
 // Cube targets need a side; without an image to take it from they get this.
 constexpr int kDefaultCubeTargetSide = 256;
 constexpr uint32_t kStageCount = 8;
-
-// Entry points the device's table does not carry. eglGetProcAddress gives
-// pointers that serve every context, so one table serves every renderer.
-struct TextureCalls
-{
-    PFNGLTEXIMAGE3DPROC texImage3D = nullptr;
-    PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC getAttachmentParameter = nullptr;
-    bool loaded = false;
-};
-
-const TextureCalls& Calls()
-{
-    static TextureCalls calls;
-    if (!calls.loaded)
-    {
-        calls.texImage3D = reinterpret_cast<PFNGLTEXIMAGE3DPROC>(eglGetProcAddress("glTexImage3D"));
-        calls.getAttachmentParameter = reinterpret_cast<PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC>(
-            eglGetProcAddress("glGetFramebufferAttachmentParameteriv"));
-        if (!calls.getAttachmentParameter)
-            calls.getAttachmentParameter = reinterpret_cast<PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVPROC>(
-                eglGetProcAddress("glGetFramebufferAttachmentParameterivEXT"));
-        calls.loaded = true;
-    }
-    return calls;
-}
 
 constexpr GLenum kMinFilter[6] = {GL_NEAREST,
                                   GL_LINEAR,
@@ -132,7 +106,7 @@ void PrepareChain(GLenum target, uint32_t levels)
 
 // Level 0 of a texture bound on the active unit, from its owner's image.
 // False when there is nothing to upload or the driver refuses it.
-bool UploadImage(BaseTexture& texture, GLenum target, bool dxt1Supported)
+bool UploadImage(const GLFunctions& gl, BaseTexture& texture, GLenum target, bool dxt1Supported)
 {
     GLenum format = 0;
     GLint internal = 0;
@@ -177,17 +151,16 @@ bool UploadImage(BaseTexture& texture, GLenum target, bool dxt1Supported)
     }
     auto& volume = static_cast<VolumeTexture&>(texture);
     const VolumeImage* image = volume.GetImage();
-    const TextureCalls& calls = Calls();
-    if (!calls.texImage3D || !image || !image->GetData() || image->GetWidth() == 0 || image->GetHeight() == 0 ||
+    if (!image || !image->GetData() || image->GetWidth() == 0 || image->GetHeight() == 0 ||
         image->GetDepth() == 0 || !PixelFormat(image->GetFormat(), false, format, internal))
         return false;
     // The chain of a volume halves the depth too.
     const uint32_t wide = image->GetWidth() > image->GetDepth() ? image->GetWidth() : image->GetDepth();
     const uint32_t levels = BaseTexture::ResolveMipCount(volume.GetMipLevels(), wide, image->GetHeight());
     PrepareChain(target, levels);
-    calls.texImage3D(GL_TEXTURE_3D, 0, internal, static_cast<GLsizei>(image->GetWidth()),
-                     static_cast<GLsizei>(image->GetHeight()), static_cast<GLsizei>(image->GetDepth()), 0, format,
-                     GL_UNSIGNED_BYTE, image->GetData());
+    gl.texImage3D(GL_TEXTURE_3D, 0, internal, static_cast<GLsizei>(image->GetWidth()),
+                  static_cast<GLsizei>(image->GetHeight()), static_cast<GLsizei>(image->GetDepth()), 0, format,
+                  GL_UNSIGNED_BYTE, image->GetData());
     if (glGetError() != GL_NO_ERROR)
         return false;
     volume.SetMipLevels(levels);
@@ -285,24 +258,23 @@ struct ColourAttachment
     GLint level = 0;
 };
 
-ColourAttachment CurrentColour(GLuint framebuffer)
+ColourAttachment CurrentColour(const GLFunctions& gl, GLuint framebuffer)
 {
     ColourAttachment colour;
-    const TextureCalls& calls = Calls();
-    if (framebuffer == 0 || !calls.getAttachmentParameter)
+    if (framebuffer == 0 || !gl.getFramebufferAttachmentParameteriv)
         return colour;
-    calls.getAttachmentParameter(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE,
-                                 &colour.type);
+    gl.getFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE,
+                                           &colour.type);
     if (colour.type == GL_NONE)
         return colour;
-    calls.getAttachmentParameter(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME,
-                                 &colour.name);
+    gl.getFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME,
+                                           &colour.name);
     if (colour.type == GL_TEXTURE)
     {
-        calls.getAttachmentParameter(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
-                                     GL_FRAMEBUFFER_ATTACHMENT_TEXTURE_CUBE_MAP_FACE, &colour.face);
-        calls.getAttachmentParameter(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_TEXTURE_LEVEL,
-                                     &colour.level);
+        gl.getFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                               GL_FRAMEBUFFER_ATTACHMENT_TEXTURE_CUBE_MAP_FACE, &colour.face);
+        gl.getFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
+                                               GL_FRAMEBUFFER_ATTACHMENT_TEXTURE_LEVEL, &colour.level);
     }
     return colour;
 }
@@ -388,7 +360,7 @@ int32_t GLRenderer::SetTexture(uint32_t stage, BaseTexture* texture)
         gl.activeTexture(GL_TEXTURE0 + stage);
         glBindTexture(entry->target, entry->name);
         const bool dxt1 = device->HasExtension("GL_EXT_texture_compression_s3tc");
-        const bool uploaded = entry->name != 0 && UploadImage(*texture, entry->target, dxt1);
+        const bool uploaded = entry->name != 0 && UploadImage(gl, *texture, entry->target, dxt1);
         glBindTexture(entry->target, cache.stages[stage].target == entry->target ? cache.stages[stage].name : 0);
         gl.activeTexture(GL_TEXTURE0);
         if (!uploaded)
@@ -589,7 +561,7 @@ int32_t PushRenderTarget(GLRenderer& renderer, GLDevice& device, GLTextureCache&
     pushed.previousFramebuffer = static_cast<unsigned int>(previous);
     glGetIntegerv(GL_VIEWPORT, pushed.previousViewport);
 
-    const ColourAttachment below = depthOnly ? CurrentColour(pushed.previousFramebuffer) : ColourAttachment();
+    const ColourAttachment below = depthOnly ? CurrentColour(gl, pushed.previousFramebuffer) : ColourAttachment();
     gl.bindFramebuffer(GL_FRAMEBUFFER, entry->framebuffer);
     GLenum status = 0;
     if (depthOnly)

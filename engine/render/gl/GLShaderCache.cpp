@@ -1,6 +1,5 @@
 #include "engine/render/gl/GLShaderCache.h"
 
-#include <EGL/egl.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -16,33 +15,6 @@
 
 namespace
 {
-
-// Generic attribute calls of OpenGL 2.0 that the device's table does not
-// carry; eglGetProcAddress gives pointers that serve every context.
-struct AttributeCalls
-{
-    PFNGLVERTEXATTRIBPOINTERPROC pointer = nullptr;
-    PFNGLENABLEVERTEXATTRIBARRAYPROC enable = nullptr;
-    PFNGLDISABLEVERTEXATTRIBARRAYPROC disable = nullptr;
-    PFNGLVERTEXATTRIB4FPROC constant = nullptr;
-    bool loaded = false;
-};
-
-const AttributeCalls& Calls()
-{
-    static AttributeCalls calls;
-    if (!calls.loaded)
-    {
-        calls.pointer = reinterpret_cast<PFNGLVERTEXATTRIBPOINTERPROC>(eglGetProcAddress("glVertexAttribPointer"));
-        calls.enable =
-            reinterpret_cast<PFNGLENABLEVERTEXATTRIBARRAYPROC>(eglGetProcAddress("glEnableVertexAttribArray"));
-        calls.disable =
-            reinterpret_cast<PFNGLDISABLEVERTEXATTRIBARRAYPROC>(eglGetProcAddress("glDisableVertexAttribArray"));
-        calls.constant = reinterpret_cast<PFNGLVERTEXATTRIB4FPROC>(eglGetProcAddress("glVertexAttrib4f"));
-        calls.loaded = calls.pointer && calls.enable && calls.disable && calls.constant;
-    }
-    return calls;
-}
 
 constexpr uint32_t kAttributeLocations = 16;
 
@@ -120,15 +92,13 @@ void GLShaderCache::DropPair(std::map<PairKey, TextKey>::iterator pair)
 void GLShaderCache::BeginDraw(GLDevice& device, GLShaderProgram& program, const Entry& vertex, bool flipY,
                               const AttributeStream (&streams)[16], uint32_t vertexBound)
 {
-    const AttributeCalls& calls = Calls();
-    if (!calls.loaded)
-        return;
+    const GLFunctions& gl = device.Functions();
     drawing = true;
     program.Use();
     program.SetFlipY(flipY);
-    program.SetVertexConstants(0, vertexRegisters, kVertexRegisters);
+    program.SetConstants(GLShaderProgram::ConstantFile::kVertexFloat, 0, vertexRegisters, kVertexRegisters);
     if (program.HasPixelStage())
-        program.SetPixelConstants(0, pixelRegisters, kPixelRegisters);
+        program.SetConstants(GLShaderProgram::ConstantFile::kPixelFloat, 0, pixelRegisters, kPixelRegisters);
 
     // oFog carries the fog factor itself: a linear ramp from 1 to 0 hands it
     // through unchanged, to GL's fog or to the pixel stage's.
@@ -165,8 +135,7 @@ void GLShaderCache::BeginDraw(GLDevice& device, GLShaderProgram& program, const 
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    if (device.Functions().bindBuffer)
-        device.Functions().bindBuffer(GL_ARRAY_BUFFER, 0);
+    gl.bindBuffer(GL_ARRAY_BUFFER, 0);
 
     for (const ShaderTranslation::Attribute& attribute : vertex.translation.attributes)
     {
@@ -176,15 +145,15 @@ void GLShaderCache::BeginDraw(GLDevice& device, GLShaderProgram& program, const 
         const AttributeStream& stream = streams[location];
         if (stream.data && stream.components > 0 && stream.count >= vertexBound)
         {
-            calls.pointer(location, stream.components, GL_FLOAT, GL_FALSE, 0, stream.data);
-            calls.enable(location);
+            gl.vertexAttribPointer(location, stream.components, GL_FLOAT, GL_FALSE, 0, stream.data);
+            gl.enableVertexAttribArray(location);
             enabledAttributes.push_back(location);
         }
         else
         {
             // A missing input reads as the original device's default.
-            calls.disable(location);
-            calls.constant(location, 0.0f, 0.0f, 0.0f, 1.0f);
+            gl.disableVertexAttribArray(location);
+            gl.vertexAttrib4f(location, 0.0f, 0.0f, 0.0f, 1.0f);
         }
     }
 }
@@ -194,9 +163,9 @@ void GLShaderCache::EndDraw(GLDevice& device)
     if (!drawing)
         return;
     drawing = false;
-    const AttributeCalls& calls = Calls();
+    const GLFunctions& gl = device.Functions();
     for (uint32_t location : enabledAttributes)
-        calls.disable(location);
+        gl.disableVertexAttribArray(location);
     enabledAttributes.clear();
     if (fogOverridden)
     {
@@ -215,7 +184,7 @@ void GLShaderCache::EndDraw(GLDevice& device)
         glDisable(GL_VERTEX_PROGRAM_POINT_SIZE);
         pointSizeEnabled = false;
     }
-    device.Functions().useProgram(0);
+    gl.useProgram(0);
 }
 
 void GLShaderCache::Forget(const Shader* shader)

@@ -1,7 +1,5 @@
 #include "engine/render/gl/GLShaderProgram.h"
 
-#include <EGL/egl.h>
-
 #include <cstdio>
 #include <string>
 
@@ -10,35 +8,6 @@
 
 namespace
 {
-
-// OpenGL 2.0 calls the device's table does not carry. Fetched once:
-// eglGetProcAddress gives pointers that serve every context.
-struct UniformCalls
-{
-    PFNGLUNIFORM4FVPROC uniform4fv = nullptr;
-    PFNGLUNIFORM4IVPROC uniform4iv = nullptr;
-    PFNGLUNIFORM1IVPROC uniform1iv = nullptr;
-    PFNGLUNIFORM1FPROC uniform1f = nullptr;
-    PFNGLBINDATTRIBLOCATIONPROC bindAttribLocation = nullptr;
-    bool loaded = false;
-};
-
-const UniformCalls& Calls()
-{
-    static UniformCalls calls;
-    if (!calls.loaded)
-    {
-        calls.uniform4fv = reinterpret_cast<PFNGLUNIFORM4FVPROC>(eglGetProcAddress("glUniform4fv"));
-        calls.uniform4iv = reinterpret_cast<PFNGLUNIFORM4IVPROC>(eglGetProcAddress("glUniform4iv"));
-        calls.uniform1iv = reinterpret_cast<PFNGLUNIFORM1IVPROC>(eglGetProcAddress("glUniform1iv"));
-        calls.uniform1f = reinterpret_cast<PFNGLUNIFORM1FPROC>(eglGetProcAddress("glUniform1f"));
-        calls.bindAttribLocation =
-            reinterpret_cast<PFNGLBINDATTRIBLOCATIONPROC>(eglGetProcAddress("glBindAttribLocation"));
-        calls.loaded = calls.uniform4fv && calls.uniform4iv && calls.uniform1iv && calls.uniform1f &&
-                       calls.bindAttribLocation;
-    }
-    return calls;
-}
 
 // The driver's first complaint, on one line.
 std::string FirstLine(const char* text)
@@ -49,30 +18,46 @@ std::string FirstLine(const char* text)
     return line.empty() ? "причина не сообщается" : line;
 }
 
+// A stage of a translated program; 0 after one error line.
 GLuint CompileStage(const GLFunctions& gl, GLenum kind, const std::string& source)
 {
-    GLuint shader = gl.createShader(kind);
-    if (!shader)
-    {
+    const GLShaderProgram::Compiled stage = GLShaderProgram::Compile(gl, kind, source.c_str());
+    if (stage.shader)
+        return stage.shader;
+    if (stage.noObject)
         LogError("Невозможно создать программу шейдера: драйвер не выдал объект");
-        return 0;
-    }
-    const char* text = source.c_str();
-    gl.shaderSource(shader, 1, &text, nullptr);
-    gl.compileShader(shader);
-    GLint compiled = GL_FALSE;
-    gl.getShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-    if (compiled == GL_TRUE)
-        return shader;
-    char message[1024] = {};
-    gl.getShaderInfoLog(shader, sizeof message, nullptr, message);
-    LogError("Невозможно скомпилировать %s программу шейдера: %s",
-             kind == GL_VERTEX_SHADER ? "вершинную" : "пиксельную", FirstLine(message).c_str());
-    gl.deleteShader(shader);
+    else
+        LogError("Невозможно скомпилировать %s программу шейдера: %s",
+                 kind == GL_VERTEX_SHADER ? "вершинную" : "пиксельную", FirstLine(stage.complaint.c_str()).c_str());
     return 0;
 }
 
 } // namespace
+
+GLShaderProgram::Compiled GLShaderProgram::Compile(const GLFunctions& gl, GLenum kind, const char* source)
+{
+    Compiled result;
+    const GLuint shader = gl.createShader(kind);
+    if (!shader)
+    {
+        result.noObject = true;
+        return result;
+    }
+    gl.shaderSource(shader, 1, &source, nullptr);
+    gl.compileShader(shader);
+    GLint compiled = GL_FALSE;
+    gl.getShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled == GL_TRUE)
+    {
+        result.shader = shader;
+        return result;
+    }
+    char message[1024] = {};
+    gl.getShaderInfoLog(shader, sizeof message, nullptr, message);
+    result.complaint = message;
+    gl.deleteShader(shader);
+    return result;
+}
 
 std::unique_ptr<GLShaderProgram> GLShaderProgram::Create(GLDevice& device, const ShaderTranslation* vertex,
                                                          const ShaderTranslation* pixel)
@@ -85,12 +70,6 @@ std::unique_ptr<GLShaderProgram> GLShaderProgram::Create(GLDevice& device, const
     if (!device.MakeCurrent())
     {
         LogError("Программа шейдера не создана: контекст устройства недоступен");
-        return nullptr;
-    }
-    const UniformCalls& calls = Calls();
-    if (!calls.loaded)
-    {
-        LogError("Программа шейдера не создана: драйвер не даёт функций OpenGL 2.0");
         return nullptr;
     }
     const GLFunctions& gl = device.Functions();
@@ -118,7 +97,7 @@ std::unique_ptr<GLShaderProgram> GLShaderProgram::Create(GLDevice& device, const
         {
             char name[8];
             std::snprintf(name, sizeof name, "v%u", static_cast<unsigned>(attribute.inputRegister));
-            calls.bindAttribLocation(result->program, static_cast<GLuint>(attribute.location), name);
+            gl.bindAttribLocation(result->program, static_cast<GLuint>(attribute.location), name);
         }
     gl.linkProgram(result->program);
     GLint linked = GL_FALSE;
@@ -188,55 +167,45 @@ GLint GLShaderProgram::ElementLocation(std::vector<GLint>& cache, const char* na
     return cache[element];
 }
 
-void GLShaderProgram::SetVertexConstants(uint32_t firstRegister, const float* values, uint32_t registerCount)
+void GLShaderProgram::SetConstants(ConstantFile file, uint32_t firstRegister, const void* values,
+                                   uint32_t registerCount)
 {
-    if (!values || firstRegister >= vertexConstants.size())
+    // Each file's location cache (its length is the declared file) and the
+    // name of its uniform array in the translated source.
+    struct Target
+    {
+        std::vector<GLint> GLShaderProgram::*cache;
+        const char* name;
+    };
+    static constexpr Target kTargets[4] = {{&GLShaderProgram::vertexConstants, "vc"},
+                                           {&GLShaderProgram::pixelConstants, "pc"},
+                                           {&GLShaderProgram::intConstants, "vi"},
+                                           {&GLShaderProgram::boolConstants, "vb"}};
+    const auto index = static_cast<uint32_t>(file);
+    if (!values || index >= 4)
         return;
-    if (registerCount > vertexConstants.size() - firstRegister)
-        registerCount = static_cast<uint32_t>(vertexConstants.size() - firstRegister);
+    std::vector<GLint>& cache = this->*kTargets[index].cache;
+    if (firstRegister >= cache.size())
+        return;
+    if (registerCount > cache.size() - firstRegister)
+        registerCount = static_cast<uint32_t>(cache.size() - firstRegister);
     // The driver stops at the last element it keeps.
-    const GLint location = ElementLocation(vertexConstants, "vc", firstRegister);
-    if (location >= 0 && registerCount > 0)
-        Calls().uniform4fv(location, static_cast<GLsizei>(registerCount), values);
-}
-
-void GLShaderProgram::SetPixelConstants(uint32_t firstRegister, const float* values, uint32_t registerCount)
-{
-    if (!values || firstRegister >= pixelConstants.size())
+    const GLint location = ElementLocation(cache, kTargets[index].name, firstRegister);
+    if (location < 0 || registerCount == 0)
         return;
-    if (registerCount > pixelConstants.size() - firstRegister)
-        registerCount = static_cast<uint32_t>(pixelConstants.size() - firstRegister);
-    const GLint location = ElementLocation(pixelConstants, "pc", firstRegister);
-    if (location >= 0 && registerCount > 0)
-        Calls().uniform4fv(location, static_cast<GLsizei>(registerCount), values);
-}
-
-void GLShaderProgram::SetVertexIntConstants(uint32_t firstRegister, const int32_t* values, uint32_t registerCount)
-{
-    if (!values || firstRegister >= intConstants.size())
-        return;
-    if (registerCount > intConstants.size() - firstRegister)
-        registerCount = static_cast<uint32_t>(intConstants.size() - firstRegister);
-    const GLint location = ElementLocation(intConstants, "vi", firstRegister);
-    if (location >= 0 && registerCount > 0)
-        Calls().uniform4iv(location, static_cast<GLsizei>(registerCount), values);
-}
-
-void GLShaderProgram::SetVertexBoolConstants(uint32_t firstRegister, const int32_t* values, uint32_t registerCount)
-{
-    if (!values || firstRegister >= boolConstants.size())
-        return;
-    if (registerCount > boolConstants.size() - firstRegister)
-        registerCount = static_cast<uint32_t>(boolConstants.size() - firstRegister);
-    const GLint location = ElementLocation(boolConstants, "vb", firstRegister);
-    if (location >= 0 && registerCount > 0)
-        Calls().uniform1iv(location, static_cast<GLsizei>(registerCount), values);
+    const GLsizei count = static_cast<GLsizei>(registerCount);
+    if (file == ConstantFile::kVertexInt)
+        gl.uniform4iv(location, count, static_cast<const GLint*>(values));
+    else if (file == ConstantFile::kVertexBool)
+        gl.uniform1iv(location, count, static_cast<const GLint*>(values));
+    else
+        gl.uniform4fv(location, count, static_cast<const GLfloat*>(values));
 }
 
 void GLShaderProgram::SetFlipY(bool flipped)
 {
     if (flipLocation >= 0)
-        Calls().uniform1f(flipLocation, flipped ? -1.0f : 1.0f);
+        gl.uniform1f(flipLocation, flipped ? -1.0f : 1.0f);
 }
 
 void GLShaderProgram::SetFogMode(int32_t mode)

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/render/gl/GLFunctions.h"
@@ -21,6 +22,18 @@ class GLShaderProgram
 {
 public:
     // construction
+
+    // One GLSL stage compiled: the shader object, or 0 with noObject set when
+    // the driver handed out none, else with the driver's complaint.
+    struct Compiled
+    {
+        GLuint shader = 0;
+        bool noObject = false;
+        std::string complaint;
+    };
+    // The one place a GLSL source is compiled: the translated programs and
+    // the device's ramp pass both come here. A refused stage is deleted.
+    static Compiled Compile(const GLFunctions& gl, GLenum kind, const char* source);
 
     // vertex and pixel are translations from ShaderAssembler; either may be
     // null, not both. Binds each vertex input to its usage's attribute
@@ -45,16 +58,20 @@ public:
 
     // constants (the program must be in use)
 
-    // registerCount registers from firstRegister, four floats each, as the
-    // original device's SetVertexShaderConstantF / SetPixelShaderConstantF.
-    // Registers the program does not read, or defines itself with def, are
-    // ignored.
-    void SetVertexConstants(uint32_t firstRegister, const float* values, uint32_t registerCount);
-    void SetPixelConstants(uint32_t firstRegister, const float* values, uint32_t registerCount);
-    // Integer registers i# take four values each; boolean registers b# one
-    // (0 false, anything else true).
-    void SetVertexIntConstants(uint32_t firstRegister, const int32_t* values, uint32_t registerCount);
-    void SetVertexBoolConstants(uint32_t firstRegister, const int32_t* values, uint32_t registerCount);
+    // The register files a program reads constants from.
+    enum class ConstantFile : uint8_t
+    {
+        kVertexFloat, // c# of the vertex stage: four floats a register
+        kPixelFloat,  // c# of the pixel stage: four floats a register
+        kVertexInt,   // i#: four int32_t a register
+        kVertexBool,  // b#: one int32_t a register, 0 false, anything else true
+    };
+
+    // registerCount registers from firstRegister, as the original device's
+    // SetVertexShaderConstantF/I/B and SetPixelShaderConstantF; values holds
+    // floats or int32_t as the file says. Registers the program does not
+    // read, or defines itself with def, are ignored.
+    void SetConstants(ConstantFile file, uint32_t firstRegister, const void* values, uint32_t registerCount);
 
     // fixed-function state the stages stand in for
 

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,10 +12,14 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "engine/EngineClasses.h"
+#include "engine/core/EngineStartup.h"
 #include "engine/render/BrightnessRamp.h"
+#include "engine/render/Renderer.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLFunctions.h"
 #include "support/HeadlessGl.h"
+#include "support/LogCapture.h"
 
 // Xlib last: its macros (None, Status, Bool) clash with everything above.
 #include <X11/Xlib.h>
@@ -75,6 +81,106 @@ TEST(GLDeviceHeadless, RefusesUnusableBackBufferSizes)
         EXPECT_FALSE(why.empty()) << w << "x" << h;
     }
     // A failed creation leaves nothing behind that spoils the next one.
+    CREATE_HEADLESS_OR_SKIP(device, 4, 4);
+}
+
+// A resolver that knows every name but the refused ones, and remembers what
+// it was asked; the pointers it gives are never called.
+std::set<std::string> refusedNames;
+std::vector<std::string> askedNames;
+
+void NeverCalled() {}
+
+GLFunctions::Proc FakeResolve(const char* name)
+{
+    askedNames.push_back(name);
+    return refusedNames.count(name) ? nullptr : &NeverCalled;
+}
+
+bool Asked(const std::string& name)
+{
+    return std::find(askedNames.begin(), askedNames.end(), name) != askedNames.end();
+}
+
+TEST(GLFunctionsLoad, PicksSpellingsAndNamesTheFirstMissingEntryPoint)
+{
+    const std::set<std::string> arbFbo = {"GL_ARB_framebuffer_object"};
+    const std::set<std::string> extFbo = {"GL_EXT_framebuffer_object", "GL_EXT_packed_depth_stencil"};
+    struct Case
+    {
+        int major, minor;
+        std::set<std::string> extensions;
+        std::set<std::string> refused;
+        std::string why;           // empty: loads
+        std::string askedFor;      // a spelling that must have been asked for
+        std::string notAskedFor;   // one that must not
+        bool queries;
+        bool reset;
+    } cases[] = {
+        {2, 1, arbFbo, {}, "", "glBindFramebuffer", "glBindFramebufferEXT", true, false},
+        {2, 1, extFbo, {}, "", "glBindFramebufferEXT", "glBindFramebuffer", true, false},
+        {3, 0, {}, {"glBindFramebufferEXT"}, "", "glBindFramebuffer", "glGetGraphicsResetStatus", true, false},
+        // The first missing in list order is the one named, however many.
+        {3, 0, {}, {"glTexImage3D", "glUniform4fv"}, "нет функции OpenGL glUniform4fv", "glUniform4fv", "", true,
+         false},
+        {2, 1, extFbo, {"glRenderbufferStorageEXT"}, "нет функции OpenGL glRenderbufferStorageEXT", "", "", true,
+         false},
+        {2, 0, arbFbo, {}, "нужен OpenGL 2.1, драйвер даёт 2.0", "", "glBindFramebuffer", false, false},
+        {2, 1, {"GL_EXT_framebuffer_object"}, {},
+         "драйвер не поддерживает объекты кадрового буфера с упакованным буфером глубины и трафарета", "", "", false,
+         false},
+        // Optional ones: the alternate spelling stands in; without both the
+        // device still comes up, only the capability goes.
+        {3, 0, {}, {"glEndQuery"}, "", "glEndQueryARB", "glGenQueriesARB", true, false},
+        {3, 0, {}, {"glEndQuery", "glEndQueryARB", "glGetFramebufferAttachmentParameteriv",
+                    "glGetFramebufferAttachmentParameterivEXT", "glGenerateMipmap", "glGenerateMipmapEXT"},
+         "", "", "", false, false},
+        // Robustness: the extension list picks the spelling.
+        {3, 0, {"GL_ARB_robustness"}, {}, "", "glGetGraphicsResetStatusARB", "glGetGraphicsResetStatus", true, true},
+        {3, 0, {"GL_KHR_robustness"}, {}, "", "glGetGraphicsResetStatus", "glGetGraphicsResetStatusARB", true, true},
+        {4, 5, {}, {"glGetGraphicsResetStatus"}, "", "glGetGraphicsResetStatus", "", true, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.major << "." << c.minor << " " << c.why << c.askedFor);
+        refusedNames = c.refused;
+        askedNames.clear();
+        GLFunctions gl;
+        std::string why;
+        EXPECT_EQ(gl.Load(c.major, c.minor, c.extensions, &why, &FakeResolve), c.why.empty());
+        EXPECT_EQ(why, c.why);
+        EXPECT_TRUE(c.askedFor.empty() || Asked(c.askedFor));
+        EXPECT_TRUE(c.notAskedFor.empty() || !Asked(c.notAskedFor));
+        if (!c.why.empty())
+            continue;
+        EXPECT_EQ(gl.separateReadDraw, c.extensions != extFbo);
+        EXPECT_EQ(gl.HasQueries(), c.queries);
+        EXPECT_EQ(gl.getGraphicsResetStatus != nullptr, c.reset);
+        const bool framebufferExtrasGone = c.refused.count("glGenerateMipmap") != 0;
+        EXPECT_EQ(gl.getFramebufferAttachmentParameteriv == nullptr, framebufferExtrasGone);
+        EXPECT_EQ(gl.generateMipmap == nullptr, framebufferExtrasGone);
+    }
+}
+
+GLFunctions::Proc ResolveWithoutStencilOpSeparate(const char* name)
+{
+    return std::string(name) == "glStencilOpSeparate" ? nullptr : eglGetProcAddress(name);
+}
+
+TEST(GLDeviceHeadless, MissingEntryPointFailsCreationWithOneLineNamingIt)
+{
+    std::string whyNot;
+    if (!HeadlessOpenGL(whyNot))
+        GTEST_SKIP() << "no headless OpenGL here: " << whyNot;
+    {
+        LogCapture capture;
+        std::string why;
+        EXPECT_EQ(GLDevice::Create(nullptr, 0, 4, 4, &why, &ResolveWithoutStencilOpSeparate), nullptr);
+        EXPECT_EQ(why, "нет функции OpenGL glStencilOpSeparate");
+        ASSERT_EQ(capture.Lines().size(), 1u);
+        EXPECT_EQ(capture.Lines()[0].level, kLogError);
+        EXPECT_EQ(capture.Lines()[0].text, "Не удалось создать устройство OpenGL: нет функции OpenGL glStencilOpSeparate.");
+    }
     CREATE_HEADLESS_OR_SKIP(device, 4, 4);
 }
 
@@ -371,6 +477,34 @@ TEST_F(GLDeviceWindow, RefusesMissingOrUnknownWindow)
     // The connection is still fine for a proper device afterwards.
     std::unique_ptr<GLDevice> device = GLDevice::Create(display, window, 32, 24, &why);
     EXPECT_NE(device, nullptr) << why;
+}
+
+// The renderer's window comes from the device module: an id nobody made
+// fails with the base's two lines and leaves no window; the fixture's own
+// window is drawn into at its size, as the daemon's is.
+TEST_F(GLDeviceWindow, RendererOpensItsWindowThroughTheDeviceModule)
+{
+    Renderer::SetHeadless(false);
+    RegisterEngineClasses();
+    ASSERT_EQ(InitializeEngine(), 0);
+    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+    Renderer* renderer = GetRenderer();
+    const int32_t mode = renderer->GetDesktopMode();
+    {
+        LogCapture capture;
+        EXPECT_EQ(renderer->OpenWindow(mode, String("t"), window + 0x1000, 0, 0, 32, 24), 1);
+        ASSERT_EQ(capture.Lines().size(), 2u);
+        EXPECT_EQ(capture.Lines()[0].text, "Создание окна неудачно.");
+        EXPECT_FALSE(renderer->HasWindow());
+    }
+    EXPECT_EQ(renderer->OpenWindow(mode, String("t"), window, 0, 0, 32, 24), 0);
+    EXPECT_TRUE(renderer->HasWindow());
+    EXPECT_EQ(renderer->GetWidth(), kWindowWidth);
+    EXPECT_EQ(renderer->GetHeight(), kWindowHeight);
+    EXPECT_EQ(renderer->CloseWindow(), 0);
+    EXPECT_FALSE(renderer->HasWindow());
+    DestroyRenderer();
+    TerminateEngine();
 }
 
 } // namespace

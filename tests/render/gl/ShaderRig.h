@@ -163,10 +163,8 @@ public:
         std::vector<float> flat;
         for (const Float4& c : constants)
             flat.insert(flat.end(), c.begin(), c.end());
-        if (pixel)
-            program.SetPixelConstants(0, flat.data(), static_cast<uint32_t>(constants.size()));
-        else
-            program.SetVertexConstants(0, flat.data(), static_cast<uint32_t>(constants.size()));
+        program.SetConstants(pixel ? GLShaderProgram::ConstantFile::kPixelFloat : GLShaderProgram::ConstantFile::kVertexFloat,
+                             0, flat.data(), static_cast<uint32_t>(constants.size()));
     }
 
     static constexpr const char* kCopyTexCoord = "ps_2_0\ndcl t0\nmov oC0, t0\n";

@@ -257,8 +257,8 @@ TEST_F(ShaderRender, StaticFlowControlLoopsBranchesAndCalls)
                       ShaderRig::Upload(*program, {Splat(1), Splat(10), Splat(10)}, false);
                       const int32_t count[4] = {test.count, 0, 0, 0};
                       const int32_t flags[3] = {0, test.b1, test.b2};
-                      program->SetVertexIntConstants(0, count, 1);
-                      program->SetVertexBoolConstants(0, flags, 3);
+                      program->SetConstants(GLShaderProgram::ConstantFile::kVertexInt, 0, count, 1);
+                      program->SetConstants(GLShaderProgram::ConstantFile::kVertexBool, 0, flags, 3);
                   },
                   [](int) {});
         EXPECT_FLOAT4_NEAR(rig->Pixel(1, 1), Splat(test.expected), 1e-6f);
@@ -521,7 +521,7 @@ TEST_F(ShaderRender, SkinningPicksBonesFromThePalette)
               [&] {
                   ShaderRig::Upload(*program, c, false);
                   const float fog[8] = {0, 0, 0, 0, 0.001f, 1, 0, 0};
-                  program->SetVertexConstants(208, fog, 2);
+                  program->SetConstants(GLShaderProgram::ConstantFile::kVertexFloat, 208, fog, 2);
               },
               [&](int) {
                   feed(ShaderProgram::kUsageNormal, {1, 0, 0, 0});
