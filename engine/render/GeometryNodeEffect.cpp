@@ -19,7 +19,10 @@ namespace
 // (shader model 2.0 and 3.0).
 bool SkinsOnDevice(const Renderer* renderer)
 {
-    return renderer && (renderer->vertexShaderLevel == 1 || renderer->vertexShaderLevel == 2);
+    if (!renderer)
+        return false;
+    const ShaderLevel level = renderer->GetCaps().vertexShaderLevel;
+    return level == ShaderLevel::Model2 || level == ShaderLevel::Model3;
 }
 } // namespace
 
@@ -27,9 +30,9 @@ GeometryNodeEffect::GeometryNodeEffect(const String& name) : Effect(name)
 {
     for (uint32_t i = 0; i < kStageCount; ++i)
     {
-        addressMode[i] = 1;
-        minFilter[i] = 5;
-        magFilter[i] = 1;
+        addressMode[i] = AddressMode::Wrap;
+        minFilter[i] = TextureFilter::LinearMipLinear;
+        magFilter[i] = TextureFilter::Linear;
     }
 }
 
@@ -61,8 +64,8 @@ void GeometryNodeEffect::SetDepth(bool enabled, bool write)
     MarkChanged();
 }
 
-void GeometryNodeEffect::SetStencil(bool enabled, int32_t function, int32_t reference, int32_t fail,
-                                    int32_t depthFail, int32_t pass)
+void GeometryNodeEffect::SetStencil(bool enabled, CompareFunction function, int32_t reference,
+                                    StencilOperation fail, StencilOperation depthFail, StencilOperation pass)
 {
     stencilEnabled = enabled;
     stencilFunction = function;
@@ -109,7 +112,7 @@ void GeometryNodeEffect::SetBlendEnabled(bool enabled)
     MarkChanged();
 }
 
-void GeometryNodeEffect::SetBlend(bool enabled, int32_t source, int32_t destination)
+void GeometryNodeEffect::SetBlend(bool enabled, BlendFactor source, BlendFactor destination)
 {
     blendEnabled = enabled;
     sourceBlend = source;
@@ -134,7 +137,7 @@ void GeometryNodeEffect::SetWind(bool enabled, float amplitude, float speed)
     MarkChanged();
 }
 
-void GeometryNodeEffect::SetSampler(uint32_t stage, int32_t address, int32_t min, int32_t mag)
+void GeometryNodeEffect::SetSampler(uint32_t stage, AddressMode address, TextureFilter min, TextureFilter mag)
 {
     if (stage >= kStageCount)
         return;
@@ -193,7 +196,7 @@ int32_t GeometryNodeEffect::Save(Stream& stream)
     }
     uint8_t mask = 0;
     for (uint32_t i = 0; i < kStageCount; ++i)
-        if (addressMode[i] == 0)
+        if (addressMode[i] == AddressMode::Clamp)
             mask |= static_cast<uint8_t>(1u << i);
     uint8_t flags = 0;
     if (blendEnabled)
@@ -209,8 +212,8 @@ int32_t GeometryNodeEffect::Save(Stream& stream)
     stream.WriteBool(alphaTestEnabled);
     stream.WriteUInt32(static_cast<uint32_t>(alphaReference));
     stream.WriteInt8(static_cast<int8_t>(flags));
-    stream.WriteUInt32(static_cast<uint32_t>(sourceBlend));
-    stream.WriteUInt32(static_cast<uint32_t>(destinationBlend));
+    stream.WriteUInt32(static_cast<uint32_t>(ToInt(sourceBlend)));
+    stream.WriteUInt32(static_cast<uint32_t>(ToInt(destinationBlend)));
     stream.WriteBool(fogEnabled);
     stream.WriteVector4(fogColour);
     stream.WriteFloat(fogDensity);
@@ -266,13 +269,15 @@ int32_t GeometryNodeEffect::Load(Stream& stream)
     }
     const uint8_t stageMask = static_cast<uint8_t>(mask);
     for (uint32_t i = 0; i < kStageCount; ++i)
-        addressMode[i] = (stageMask & (1u << i)) ? 0 : 1;
+        addressMode[i] = (stageMask & (1u << i)) ? AddressMode::Clamp : AddressMode::Wrap;
     const uint8_t flagByte = static_cast<uint8_t>(flags);
     blendEnabled = (flagByte & 0x0F) != 0;
     cullEnabled = flagByte < 16;
     alphaReference = static_cast<int32_t>(reference);
-    sourceBlend = static_cast<int32_t>(source);
-    destinationBlend = static_cast<int32_t>(destination);
+    // Kept as stored, known or not: the device falls back for numbers it
+    // does not know, and a save writes them back unchanged.
+    sourceBlend = FromInt<BlendFactor>(static_cast<int32_t>(source));
+    destinationBlend = FromInt<BlendFactor>(static_cast<int32_t>(destination));
     // Another class in the controller's place counts as no controller.
     SetSkinController(link && link->IsDerived(SkinController::TYPE) ? static_cast<SkinController*>(link)
                                                                       : nullptr);

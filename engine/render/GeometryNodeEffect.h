@@ -3,6 +3,7 @@
 
 #include "engine/core/Ptr.h"
 #include "engine/core/Vector4.h"
+#include "engine/render/DeviceValues.h"
 #include "engine/render/Effect.h"
 
 class GeometryNode;
@@ -33,13 +34,13 @@ public:
     bool GetDepthWrite() const { return depthWrite; }
     void SetDepth(bool enabled, bool write);
     bool GetStencilEnabled() const { return stencilEnabled; }
-    int32_t GetStencilFunction() const { return stencilFunction; }
+    CompareFunction GetStencilFunction() const { return stencilFunction; }
     int32_t GetStencilReference() const { return stencilReference; }
-    int32_t GetStencilFail() const { return stencilFail; }
-    int32_t GetStencilDepthFail() const { return stencilDepthFail; }
-    int32_t GetStencilPass() const { return stencilPass; }
-    void SetStencil(bool enabled, int32_t function, int32_t reference, int32_t fail, int32_t depthFail,
-                    int32_t pass);
+    StencilOperation GetStencilFail() const { return stencilFail; }
+    StencilOperation GetStencilDepthFail() const { return stencilDepthFail; }
+    StencilOperation GetStencilPass() const { return stencilPass; }
+    void SetStencil(bool enabled, CompareFunction function, int32_t reference, StencilOperation fail,
+                    StencilOperation depthFail, StencilOperation pass);
 
     bool GetWireframe() const { return wireframe; }
     void SetWireframe(bool value);
@@ -63,10 +64,10 @@ public:
     // blending; also what makes the geometry transparent
     bool IsTransparent() const { return blendEnabled; }
     bool GetBlendEnabled() const { return blendEnabled; }
-    int32_t GetSourceBlend() const { return sourceBlend; }
-    int32_t GetDestinationBlend() const { return destinationBlend; }
+    BlendFactor GetSourceBlend() const { return sourceBlend; }
+    BlendFactor GetDestinationBlend() const { return destinationBlend; }
     void SetBlendEnabled(bool enabled);
-    void SetBlend(bool enabled, int32_t source, int32_t destination);
+    void SetBlend(bool enabled, BlendFactor source, BlendFactor destination);
 
     // fog: an exponent above 2 is exponential squared on the fixed-function
     // path, anything else exponential
@@ -86,10 +87,19 @@ public:
 
     // Sampler of a stage: address mode for u, v and w, filters. Stages past
     // the last give the defaults and are ignored when set.
-    int32_t GetAddressMode(uint32_t stage) const { return stage < kStageCount ? addressMode[stage] : 1; }
-    int32_t GetMinFilter(uint32_t stage) const { return stage < kStageCount ? minFilter[stage] : 5; }
-    int32_t GetMagFilter(uint32_t stage) const { return stage < kStageCount ? magFilter[stage] : 1; }
-    void SetSampler(uint32_t stage, int32_t address, int32_t min, int32_t mag);
+    AddressMode GetAddressMode(uint32_t stage) const
+    {
+        return stage < kStageCount ? addressMode[stage] : AddressMode::Wrap;
+    }
+    TextureFilter GetMinFilter(uint32_t stage) const
+    {
+        return stage < kStageCount ? minFilter[stage] : TextureFilter::LinearMipLinear;
+    }
+    TextureFilter GetMagFilter(uint32_t stage) const
+    {
+        return stage < kStageCount ? magFilter[stage] : TextureFilter::Linear;
+    }
+    void SetSampler(uint32_t stage, AddressMode address, TextureFilter min, TextureFilter mag);
 
     // Skinning by the vertex program (held). The previous controller goes
     // back to CPU skinning; a new one is set to CPU skinning until an update
@@ -115,11 +125,11 @@ private:
     bool depthEnabled = true;
     bool depthWrite = true;
     bool stencilEnabled = false;
-    int32_t stencilFunction = 7;
+    CompareFunction stencilFunction = CompareFunction::Always;
     int32_t stencilReference = 0;
-    int32_t stencilFail = 0;
-    int32_t stencilDepthFail = 0;
-    int32_t stencilPass = 0;
+    StencilOperation stencilFail = StencilOperation::Keep;
+    StencilOperation stencilDepthFail = StencilOperation::Keep;
+    StencilOperation stencilPass = StencilOperation::Keep;
     bool wireframe = false;
     Vector4 diffuse{0.8f, 0.8f, 0.8f, 1.0f};
     Vector4 ambient{0.2f, 0.2f, 0.2f, 1.0f};
@@ -129,8 +139,8 @@ private:
     bool alphaTestEnabled = false;
     int32_t alphaReference = 1;
     bool blendEnabled = false;
-    int32_t sourceBlend = 4;
-    int32_t destinationBlend = 5;
+    BlendFactor sourceBlend = BlendFactor::SourceAlpha;
+    BlendFactor destinationBlend = BlendFactor::InverseSourceAlpha;
     bool fogEnabled = false;
     Vector4 fogColour{1.0f, 1.0f, 1.0f, 1.0f};
     float fogDensity = 0.001f;
@@ -141,8 +151,8 @@ private:
     bool windEnabled = false;
     Ptr<SkinController> skinController;
     bool cullEnabled = true;
-    int32_t addressMode[kStageCount];
-    int32_t minFilter[kStageCount];
-    int32_t magFilter[kStageCount];
+    AddressMode addressMode[kStageCount];
+    TextureFilter minFilter[kStageCount];
+    TextureFilter magFilter[kStageCount];
     GeometryNode* owner = nullptr; // back pointer
 };

@@ -22,7 +22,7 @@ void GeometryNodeEffectPass::MarkChanged()
     state->stencilFail = from.GetStencilFail();
     state->stencilDepthFail = from.GetStencilDepthFail();
     state->stencilPass = from.GetStencilPass();
-    state->wireframe = from.GetWireframe();
+    state->fillMode = from.GetWireframe() ? FillMode::Wireframe : FillMode::Solid;
     state->diffuse = from.GetDiffuse();
     state->ambient = from.GetAmbient();
     state->specular = from.GetSpecular();
@@ -30,7 +30,7 @@ void GeometryNodeEffectPass::MarkChanged()
     state->power = from.GetPower();
     state->alphaTestEnabled = from.GetAlphaTestEnabled();
     state->alphaReference = from.GetAlphaReference();
-    state->alphaFunction = 6; // greater or equal
+    state->alphaFunction = CompareFunction::GreaterEqual;
     state->blendEnabled = from.GetBlendEnabled();
     state->sourceBlend = from.GetSourceBlend();
     state->destinationBlend = from.GetDestinationBlend();
@@ -39,9 +39,9 @@ void GeometryNodeEffectPass::MarkChanged()
     state->fogDensity = from.GetFogDensity();
     state->fogPerPixel = false;
     // Exactly 2 stays exponential here; only the shader programs square.
-    state->fogMode = from.GetFogExponent() > 2.0f ? 2 : 1;
+    state->fogMode = from.GetFogExponent() > 2.0f ? FogMode::ExponentialSquared : FogMode::Exponential;
     state->cullEnabled = from.GetCullEnabled();
-    state->cullOrder = 1;
+    state->cullOrder = CullOrder::CounterClockwise;
     for (uint32_t i = 0; i < RenderStateBlock::kStageCount; ++i)
     {
         RenderStateBlock::TextureStage& stage = state->stages[i];

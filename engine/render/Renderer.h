@@ -1,4 +1,27 @@
 #pragma once
+// Device conventions. The engine and its content are written for one set of
+// device conventions, and a backend reproduces them whatever its own are:
+// - Vectors are rows: a point p becomes p x M, translations sit in row 3,
+//   and world x view x projection applies the world first.
+// - Clip-space depth runs 0..w (0..1 after the divide); GL's -w..w is
+//   reached by remapping the projection (z' = 2z - w).
+// - Faces the viewer sees clockwise are the front ones: the default cull
+//   order removes those seen counter-clockwise.
+// - Pixels are sampled at their centres, half-integer window coordinates,
+//   and texel i of n is centred at (i + 0.5) / n; nothing shifts by half a
+//   pixel, so a quad over the viewport with coordinates 0..1 puts each texel
+//   of a viewport-sized texture on one pixel.
+// - Rows run top-down: an image's first row is v = 0 and the top of the
+//   picture, in textures, in render targets and in screen captures (a
+//   backend whose rows run bottom-up draws into targets upside down).
+// - Point sizes are in pixels. Fixed-function points are one pixel; point
+//   sprites are 0.1 x viewport height / camera distance pixels across, with
+//   their texture's top row at the top.
+// - Each texture stage has its own texture factor, packed like every colour
+//   the device gets (clamped, times 255, truncated).
+// - Lit fixed-function colour is emissive + ambient + diffuse, and that sum
+//   is what the texture stages receive (a modulating texture darkens the
+//   emissive too); the specular is added after the stages.
 #include <cstdint>
 
 #include "engine/core/Array.h"
@@ -7,6 +30,7 @@
 #include "engine/core/RefCounted.h"
 #include "engine/core/String.h"
 #include "engine/core/Vector4.h"
+#include "engine/render/DeviceValues.h"
 #include "engine/render/DisplayMode.h"
 
 class BaseTexture;
@@ -25,6 +49,31 @@ class Module;
 class Pass;
 class PostUpdateController;
 class RenderStateBlock;
+
+// What a device can do. The defaults describe a device with no shaders.
+struct DeviceCaps
+{
+    int32_t simultaneousTextures = 1;
+    int32_t maxLights = 8;
+    bool volumeTextures = false;
+    bool cubeTextures = false;
+    bool projectedTextures = false;
+    ShaderLevel vertexShaderLevel = ShaderLevel::None;
+    ShaderLevel pixelShaderLevel = ShaderLevel::None;
+    bool pointSprites = false;
+    bool occlusionQueries = false;
+    bool hardwareShadowmaps = false;
+    bool floatTextures64 = false;
+    // Automatic mip chains of render targets, formats A8, A16B16G16R16,
+    // R8G8B8 and R8G8B8A8, for plane and cube targets.
+    bool targetMipAutogen[4] = {false, false, false, false};
+    bool cubeTargetMipAutogen[4] = {false, false, false, false};
+    // DXT1..DXT5 storage.
+    bool compression[5] = {false, false, false, false, false};
+    // Colour streams as four floats; a device without it takes packed
+    // 8-bit colours.
+    bool floatColours = true;
+};
 
 // The engine's single drawing device. The frame operations live here; the
 // device work is done by an implementation that a renderer module creates
@@ -229,7 +278,7 @@ public:
         (void)buffer;
         return 0;
     }
-    // Fixed-function transforms (row-vector convention).
+    // Fixed-function transforms (rows, as the device conventions say).
     virtual int32_t SetWorldMatrix(const Matrix4& matrix)
     {
         (void)matrix;
@@ -392,29 +441,11 @@ public:
     Pass* GetCurrentPass() const { return currentPass; }
     void SetCurrentPass(Pass* pass) { currentPass = pass; }
 
-    // Capabilities, filled by Initialize and read by the effects' technique
-    // checks. Shader levels: 0 version 1.x, 1 version 2.0, 2 version 3.0,
-    // 4 none. The defaults describe a device with no shaders.
-    int32_t simultaneousTextures = 1;
-    int32_t maxLights = 8;
-    bool volumeTextures = false;
-    bool cubeTextures = false;
-    bool projectedTextures = false;
-    int32_t vertexShaderLevel = 4;
-    int32_t pixelShaderLevel = 4;
-    bool pointSprites = false;
-    bool occlusionQueries = false;
-    bool hardwareShadowmaps = false;
-    bool floatTextures64 = false;
-    // Automatic mip chains of render targets, formats A8, A16B16G16R16,
-    // R8G8B8 and R8G8B8A8, for plane and cube targets.
-    bool targetMipAutogen[4] = {false, false, false, false};
-    bool cubeTargetMipAutogen[4] = {false, false, false, false};
-    // DXT1..DXT5 storage.
-    bool compression[5] = {false, false, false, false, false};
-    // Colour streams as four floats; a device without it takes packed
-    // 8-bit colours.
-    bool floatColours = true;
+    // What the device can do: filled once by Initialize, read by the
+    // effects' technique checks and the device itself.
+    const DeviceCaps& GetCaps() const { return caps; }
+    // For tests only: the capabilities a test wants the device to claim.
+    void SetCapsForTest(const DeviceCaps& newCaps) { caps = newCaps; }
 
     // Overrides every draw takes over its pass's state: mirrored views swap
     // the culled winding; a second pass over laid-down depth tests equal.
@@ -444,6 +475,7 @@ protected:
     void EnumerateModes(int32_t desktopWidth, int32_t desktopHeight);
 
     Vector4 clearColour{0, 0, 0, 1};
+    DeviceCaps caps; // written by Initialize only
     // The transforms as last set, for the getters; implementations keep
     // them current.
     Matrix4 worldTransform;

@@ -131,9 +131,10 @@ private:
     Texture1DLEffect* lit; // back pointer
 };
 
-bool ProgramLevel(int32_t level)
+// Shader models the per-pixel programs (2.0) run on.
+bool ProgramLevel(ShaderLevel level)
 {
-    return level == 1 || level == 2;
+    return level == ShaderLevel::Model2 || level == ShaderLevel::Model3;
 }
 
 class LitTechnique : public Technique
@@ -143,15 +144,16 @@ public:
 
     bool IsSupported(const Renderer& renderer) override
     {
-        const bool enough = renderer.simultaneousTextures >= 2 && renderer.maxLights >= 1;
+        const DeviceCaps& caps = renderer.GetCaps();
+        const bool enough = caps.simultaneousTextures >= 2 && caps.maxLights >= 1;
         switch (lighting)
         {
         case Texture1DLEffect::kPixelLit:
-            if (!enough || !ProgramLevel(renderer.vertexShaderLevel) || !ProgramLevel(renderer.pixelShaderLevel))
+            if (!enough || !ProgramLevel(caps.vertexShaderLevel) || !ProgramLevel(caps.pixelShaderLevel))
                 return false;
             break;
         case Texture1DLEffect::kVertexLit:
-            if (!enough || renderer.vertexShaderLevel < 0 || renderer.vertexShaderLevel > 2)
+            if (!enough || !(ProgramLevel(caps.vertexShaderLevel) || caps.vertexShaderLevel == ShaderLevel::Model1))
                 return false;
             break;
         default:

@@ -5,6 +5,7 @@
 #include "engine/scene/Buffer.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/FloatBuffer.h"
+#include "engine/render/DeviceValues.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/Vector3Buffer.h"
@@ -21,15 +22,6 @@ class GeometryNode : public Node
 
 public:
     static constexpr uint32_t kTextureStages = 8;
-
-    // what GetPrimitiveType returns
-    enum PrimitiveType : int32_t
-    {
-        kPointList = 0,
-        kLineList = 1,
-        kLineStrip = 2,
-        kTriangleList = 3,
-    };
 
     explicit GeometryNode(const String& name = String());
     // Lets the effect go (and tells it it has no owner any more).
@@ -74,7 +66,8 @@ public:
     // In model space; owned.
     BoundingVolume* GetLocalBound() const { return localBound.Get(); }
 
-    virtual int32_t GetPrimitiveType() const = 0;
+    // How the device reads the indices.
+    virtual PrimitiveType GetPrimitiveType() const = 0;
     // Nothing here; triangles compute theirs.
     virtual void GenerateNormals() {}
     // Nothing here; triangles compute theirs from texture stage stage.

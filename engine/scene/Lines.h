@@ -9,5 +9,5 @@ class Lines : public GeometryNode
 public:
     explicit Lines(const String& name = String()) : GeometryNode(name) {}
 
-    int32_t GetPrimitiveType() const override { return kLineList; }
+    PrimitiveType GetPrimitiveType() const override { return PrimitiveType::LineList; }
 };

@@ -9,5 +9,5 @@ class Points : public GeometryNode
 public:
     explicit Points(const String& name = String()) : GeometryNode(name) {}
 
-    int32_t GetPrimitiveType() const override { return kPointList; }
+    PrimitiveType GetPrimitiveType() const override { return PrimitiveType::PointList; }
 };

@@ -9,5 +9,5 @@ class StripLines : public GeometryNode
 public:
     explicit StripLines(const String& name = String()) : GeometryNode(name) {}
 
-    int32_t GetPrimitiveType() const override { return kLineStrip; }
+    PrimitiveType GetPrimitiveType() const override { return PrimitiveType::LineStrip; }
 };

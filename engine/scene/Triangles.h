@@ -10,7 +10,7 @@ class Triangles : public GeometryNode
 public:
     explicit Triangles(const String& name = String()) : GeometryNode(name) {}
 
-    int32_t GetPrimitiveType() const override { return kTriangleList; }
+    PrimitiveType GetPrimitiveType() const override { return PrimitiveType::TriangleList; }
 
     // New normals, one per vertex: the sum of the unnormalised face normals
     // (v1 - v0) x (v2 - v0) around it, so larger faces weigh more, then

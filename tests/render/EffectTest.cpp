@@ -110,7 +110,7 @@ public:
     bool IsSupported(const Renderer& renderer) override
     {
         ++asked;
-        if (needsShaders && renderer.vertexShaderLevel == 4)
+        if (needsShaders && renderer.GetCaps().vertexShaderLevel == ShaderLevel::None)
             return false;
         if (GetPassCount() == 0)
             for (uint32_t i = 0; i < passCount; ++i)
@@ -162,6 +162,23 @@ protected:
 
     EffectRecorder& Device() { return *static_cast<EffectRecorder*>(GetRenderer()); }
 
+    void VertexShaderLevel(ShaderLevel level)
+    {
+        DeviceCaps caps;
+        caps.vertexShaderLevel = level;
+        Device().SetCapsForTest(caps);
+    }
+
+    // The state of pass index of the effect's chosen technique; defaults
+    // (and a failure) when there is no such pass.
+    static const RenderState& StateOf(GeometryNodeEffect& effect, uint32_t index = 0)
+    {
+        static const RenderState none;
+        const bool present = effect.PassCount() > index;
+        EXPECT_TRUE(present) << "no pass " << index;
+        return present ? *effect.GetActiveTechnique()->GetPass(index)->GetState() : none;
+    }
+
     // effect's Object record followed by whatever write adds, for loading
     // records built by hand.
     template <typename Write> static std::vector<uint8_t> Record(Object& effect, Write write)
@@ -172,8 +189,10 @@ protected:
         return WrittenBytes(stream);
     }
 
-    // The GeometryNodeEffect fields with the given address mask and flags.
-    static void WriteGeometryFields(Stream& stream, uint8_t mask, uint8_t flags, Object* skin)
+    // The GeometryNodeEffect fields with the given address mask, flags and
+    // blend factor numbers.
+    static void WriteGeometryFields(Stream& stream, uint8_t mask, uint8_t flags, Object* skin, uint32_t source = 1,
+                                    uint32_t destination = 0)
     {
         stream.WriteInt8(static_cast<int8_t>(mask));
         for (int i = 0; i < 4; ++i)
@@ -182,8 +201,8 @@ protected:
         stream.WriteBool(true);
         stream.WriteUInt32(128);
         stream.WriteInt8(static_cast<int8_t>(flags));
-        stream.WriteUInt32(1);
-        stream.WriteUInt32(0);
+        stream.WriteUInt32(source);
+        stream.WriteUInt32(destination);
         stream.WriteBool(true);
         stream.WriteVector4(Vector4(0.5f, 0.5f, 0.5f, 1.0f));
         stream.WriteFloat(0.01f);
@@ -197,7 +216,7 @@ protected:
 
 TEST_F(EffectTest, FirstSupportedTechniqueIsChosenOnceAndNoneDrawsNothing)
 {
-    Device().vertexShaderLevel = 4;
+    VertexShaderLevel(ShaderLevel::None);
     TechniqueEffect effect;
     LevelTechnique* shaders = effect.Add(true, 3);
     LevelTechnique* fixed = effect.Add(false, 2);
@@ -206,17 +225,16 @@ TEST_F(EffectTest, FirstSupportedTechniqueIsChosenOnceAndNoneDrawsNothing)
     EXPECT_EQ(effect.PassCount(), 2u);
     EXPECT_EQ(effect.GetActiveTechnique(), fixed);
     // Chosen means marked changed at once: the passes carry the settings.
-    EXPECT_EQ(fixed->GetPass(1)->GetState()->diffuse.x, 1.0f);
-    EXPECT_EQ(fixed->GetPass(1)->GetState()->power, 4.0f);
+    EXPECT_EQ(StateOf(effect, 1).diffuse, Vector4(1, 0, 0, 1));
 
     // A better device later does not change the choice.
-    Device().vertexShaderLevel = 1;
+    VertexShaderLevel(ShaderLevel::Model2);
     EXPECT_EQ(effect.PassCount(), 2u);
     EXPECT_EQ(shaders->asked, 1);
     EXPECT_EQ(fixed->asked, 1);
 
     // Only unsupported techniques: nothing to draw, nothing applied.
-    Device().vertexShaderLevel = 4;
+    VertexShaderLevel(ShaderLevel::None);
     TechniqueEffect none;
     none.Add(true, 1);
     EXPECT_EQ(none.PassCount(), 0u);
@@ -257,60 +275,42 @@ TEST_F(EffectTest, MarkChangedCopiesTheEffectSettingsIntoEveryPassState)
     TechniqueEffect effect;
     LevelTechnique* technique = effect.Add(false, 2);
     ASSERT_EQ(effect.PassCount(), 2u);
-    Pass* pass = technique->GetPass(1);
-    RenderStateBlock& state = *pass->GetState();
-    pass->ClearChanged();
-
+    technique->GetPass(1)->ClearChanged();
     effect.SetDepth(false, false);
-    EXPECT_TRUE(pass->IsChanged());
-    effect.SetStencil(true, 3, 9, 1, 2, 4);
+    EXPECT_TRUE(technique->GetPass(1)->IsChanged());
+    effect.SetStencil(true, CompareFunction::Equal, 9, StencilOperation::Zero, StencilOperation::Replace,
+                      StencilOperation::Increment);
     effect.SetWireframe(true);
     effect.SetAlphaTest(true, 200);
-    effect.SetBlend(true, 1, 1);
+    effect.SetBlend(true, BlendFactor::One, BlendFactor::DestinationColour);
     effect.SetCullEnabled(false);
     effect.SetFog(true, Vector4(0.1f, 0.2f, 0.3f, 1.0f), 0.5f, 2.0f);
-    effect.SetSampler(3, 0, 1, 0);
+    effect.SetSampler(3, AddressMode::Clamp, TextureFilter::Linear, TextureFilter::Nearest);
     effect.SetMaterial(Vector4(1, 0, 0, 1), Vector4(0, 1, 0, 1), Vector4(0, 0, 1, 1), Vector4(1, 1, 0, 1), 9);
 
-    EXPECT_FALSE(state.depthEnabled);
-    EXPECT_FALSE(state.depthWrite);
-    EXPECT_TRUE(state.stencilEnabled);
-    EXPECT_EQ(state.stencilFunction, 3);
-    EXPECT_EQ(state.stencilReference, 9);
-    EXPECT_EQ(state.stencilFail, 1);
-    EXPECT_EQ(state.stencilDepthFail, 2);
-    EXPECT_EQ(state.stencilPass, 4);
-    EXPECT_TRUE(state.wireframe);
-    EXPECT_TRUE(state.alphaTestEnabled);
-    EXPECT_EQ(state.alphaReference, 200);
-    EXPECT_EQ(state.alphaFunction, 6); // greater or equal
-    EXPECT_TRUE(state.blendEnabled);
-    EXPECT_EQ(state.sourceBlend, 1);
-    EXPECT_EQ(state.destinationBlend, 1);
-    EXPECT_FALSE(state.cullEnabled);
-    EXPECT_EQ(state.cullOrder, 1);
-    EXPECT_TRUE(state.fogEnabled);
-    EXPECT_FALSE(state.fogPerPixel);
-    EXPECT_EQ(state.fogDensity, 0.5f);
-    EXPECT_EQ(state.fogColour.y, 0.2f);
-    EXPECT_EQ(state.fogMode, 1); // exactly 2 stays exponential
-    EXPECT_EQ(state.diffuse.x, 1.0f);
-    EXPECT_EQ(state.ambient.y, 1.0f);
-    EXPECT_EQ(state.specular.z, 1.0f);
-    EXPECT_EQ(state.emissive.y, 1.0f);
-    EXPECT_EQ(state.power, 9.0f);
-    EXPECT_EQ(state.stages[3].addressU, 0);
-    EXPECT_EQ(state.stages[3].addressV, 0);
-    EXPECT_EQ(state.stages[3].addressW, 0);
-    EXPECT_EQ(state.stages[3].minFilter, 1);
-    EXPECT_EQ(state.stages[3].magFilter, 0);
-    EXPECT_EQ(state.stages[2].addressU, 1);
-    EXPECT_EQ(state.stages[2].minFilter, 5);
-    // Not a copied setting: keeps its default.
-    EXPECT_EQ(state.stages[3].combine, 2);
+    // Besides the settings: the alpha test always passes greater or equal,
+    // and an exponent of exactly 2 stays exponential.
+    RenderState want{.blendEnabled = true, .sourceBlend = BlendFactor::One,
+                     .destinationBlend = BlendFactor::DestinationColour,
+                     .alphaTestEnabled = true, .alphaFunction = CompareFunction::GreaterEqual, .alphaReference = 200,
+                     .cullEnabled = false,
+                     .fogEnabled = true, .fogDensity = 0.5f, .fogColour = Vector4(0.1f, 0.2f, 0.3f, 1.0f),
+                     .fogMode = FogMode::Exponential,
+                     .diffuse = Vector4(1, 0, 0, 1), .ambient = Vector4(0, 1, 0, 1), .specular = Vector4(0, 0, 1, 1),
+                     .emissive = Vector4(1, 1, 0, 1), .power = 9.0f,
+                     .fillMode = FillMode::Wireframe, .depthEnabled = false, .depthWrite = false,
+                     .stencilEnabled = true, .stencilFunction = CompareFunction::Equal, .stencilReference = 9,
+                     .stencilFail = StencilOperation::Zero, .stencilDepthFail = StencilOperation::Replace,
+                     .stencilPass = StencilOperation::Increment,
+                     .stages = {{}, {}, {}, {.magFilter = TextureFilter::Nearest, .minFilter = TextureFilter::Linear,
+                                             .addressU = AddressMode::Clamp, .addressV = AddressMode::Clamp,
+                                             .addressW = AddressMode::Clamp}}};
+    EXPECT_TRUE(StateOf(effect, 0) == want);
+    EXPECT_TRUE(StateOf(effect, 1) == want);
 
-    effect.SetFog(true, Vector4(0, 0, 0, 1), 0.5f, 2.5f);
-    EXPECT_EQ(state.fogMode, 2);
+    effect.SetFog(true, want.fogColour, 0.5f, 2.5f);
+    want.fogMode = FogMode::ExponentialSquared;
+    EXPECT_TRUE(StateOf(effect, 1) == want);
     EXPECT_TRUE(effect.IsTransparent());
 }
 
@@ -369,15 +369,14 @@ TEST_F(EffectTest, EffectsComeBackFromAFileWithEverySetting)
 {
     Ptr<SkinController> skin = new SkinController(String("skin"));
     Ptr<TextureEffect> effect = new TextureEffect(String("fx"));
-    effect->SetStencil(true, 3, 9, 1, 2, 4); // not streamed: stays default on load
     effect->SetMaterial(Vector4(1, 0, 0, 1), Vector4(0, 1, 0, 1), Vector4(0, 0, 1, 1), Vector4(1, 1, 0, 1), 9);
     effect->SetAlphaTest(true, 77);
-    effect->SetBlend(true, 2, 3);
+    effect->SetBlend(true, BlendFactor::SourceColour, BlendFactor::InverseSourceColour);
     effect->SetCullEnabled(false);
     effect->SetFog(true, Vector4(0.1f, 0.2f, 0.3f, 0.4f), 0.25f, 3.0f);
     effect->SetWind(true, 0.5f, 4.0f);
-    effect->SetSampler(0, 0, 5, 1);
-    effect->SetSampler(5, 2, 5, 1); // border saves as wrap
+    effect->SetSampler(0, AddressMode::Clamp, TextureFilter::LinearMipLinear, TextureFilter::Linear);
+    effect->SetSampler(5, AddressMode::Border, TextureFilter::LinearMipLinear, TextureFilter::Linear);
     effect->SetColor(Vector4(0.5f, 0.25f, 0.125f, 1.0f));
     ASSERT_EQ(effect->SetTexture(new Texture(String("T"))), 0);
     effect->SetTexCoordSet(3);
@@ -386,36 +385,20 @@ TEST_F(EffectTest, EffectsComeBackFromAFileWithEverySetting)
     Ptr<Object> loaded = Deserialize(Serialize(effect.Get()));
     ASSERT_TRUE(loaded && loaded->IsDerived(TextureEffect::TYPE));
     auto* copy = static_cast<TextureEffect*>(loaded.Get());
-    EXPECT_EQ(copy->GetName(), String("fx"));
-    EXPECT_FALSE(copy->GetStencilEnabled());
-    EXPECT_EQ(copy->GetDiffuse().x, 1.0f);
-    EXPECT_EQ(copy->GetEmissive().y, 1.0f);
-    EXPECT_EQ(copy->GetPower(), 9.0f);
-    EXPECT_TRUE(copy->GetAlphaTestEnabled());
-    EXPECT_EQ(copy->GetAlphaReference(), 77);
-    EXPECT_TRUE(copy->GetBlendEnabled());
-    EXPECT_EQ(copy->GetSourceBlend(), 2);
-    EXPECT_EQ(copy->GetDestinationBlend(), 3);
-    EXPECT_FALSE(copy->GetCullEnabled());
-    EXPECT_TRUE(copy->GetFogEnabled());
-    EXPECT_EQ(copy->GetFogColour().w, 0.4f);
-    EXPECT_EQ(copy->GetFogDensity(), 0.25f);
+    // The pass state comes back whole, but for a border address, which is
+    // saved as wrap.
+    RenderState want = StateOf(*effect);
+    want.stages[5].addressU = want.stages[5].addressV = want.stages[5].addressW = AddressMode::Wrap;
+    EXPECT_TRUE(StateOf(*copy) == want);
     EXPECT_EQ(copy->GetFogExponent(), 3.0f);
-    EXPECT_TRUE(copy->GetWindEnabled());
-    EXPECT_EQ(copy->GetWindAmplitude(), 0.5f);
-    EXPECT_EQ(copy->GetWindSpeed(), 4.0f);
-    EXPECT_EQ(copy->GetAddressMode(0), 0);
-    EXPECT_EQ(copy->GetAddressMode(1), 1);
-    EXPECT_EQ(copy->GetAddressMode(5), 1);
-    EXPECT_EQ(copy->GetColor().z, 0.125f);
-    ASSERT_NE(copy->GetTexture(), nullptr);
-    EXPECT_EQ(copy->GetTexture()->GetName(), String("T"));
+    EXPECT_TRUE(copy->GetWindEnabled() && copy->GetWindAmplitude() == 0.5f && copy->GetWindSpeed() == 4.0f);
+    EXPECT_EQ(copy->GetColor(), effect->GetColor());
+    EXPECT_EQ(copy->GetTexture() ? copy->GetTexture()->GetName() : String(), String("T"));
     EXPECT_EQ(copy->GetTexCoordSet(), 3u);
-    ASSERT_NE(copy->GetSkinController(), nullptr);
-    EXPECT_EQ(copy->GetSkinController()->GetName(), String("skin"));
+    EXPECT_EQ(copy->GetSkinController() ? copy->GetSkinController()->GetName() : String(), String("skin"));
 }
 
-TEST_F(EffectTest, AddressMaskAndFlagBitsLoadAsDescribed)
+TEST_F(EffectTest, RecordsLoadAsDescribedAndUnknownBlendFactorsSaveBackUnchanged)
 {
     struct Case
     {
@@ -436,10 +419,25 @@ TEST_F(EffectTest, AddressMaskAndFlagBitsLoadAsDescribed)
         EXPECT_EQ(effect.GetBlendEnabled(), c.blend) << int(c.flags);
         EXPECT_EQ(effect.GetCullEnabled(), c.cull) << int(c.flags);
         for (uint32_t i = 0; i < 8; ++i)
-            EXPECT_EQ(effect.GetAddressMode(i), (c.mask >> i) & 1 ? 0 : 1) << int(c.mask) << " stage " << i;
+            EXPECT_EQ(effect.GetAddressMode(i), (c.mask >> i) & 1 ? AddressMode::Clamp : AddressMode::Wrap)
+                << int(c.mask) << " stage " << i;
         EXPECT_EQ(effect.GetAlphaReference(), 128);
         EXPECT_EQ(effect.GetFogExponent(), 3.0f);
     }
+
+    // Blend factor numbers the device does not know are kept as stored (it
+    // draws them with its fallback) and saved back unchanged.
+    ColorEffect unknown;
+    const std::vector<uint8_t> record = Record(unknown, [&](Stream& s) {
+        WriteGeometryFields(s, 0x01, 0x11, nullptr, 10, 0xFFFFFFFFu);
+        s.WriteVector4(Vector4(1, 1, 1, 1));
+    });
+    ByteStream in(record);
+    ASSERT_EQ(unknown.Load(in), 0);
+    EXPECT_EQ(ToInt(unknown.GetSourceBlend()), 10);
+    Stream out(0, 256);
+    ASSERT_EQ(unknown.Save(out), 0);
+    EXPECT_EQ(WrittenBytes(out), record);
 }
 
 TEST_F(EffectTest, LinksOfTheWrongClassCountAsMissingAndShortRecordsFail)
@@ -522,13 +520,13 @@ TEST_F(EffectTest, SkinControllerLinkFollowsTheDeviceShaderLevel)
     EXPECT_EQ(bound->GetRadius(), FLT_MAX);
     EXPECT_FALSE(mesh->GetUpdateWorldBound());
 
-    Device().vertexShaderLevel = 1;
+    VertexShaderLevel(ShaderLevel::Model2);
     effect->Update(0.5);
     EXPECT_EQ(effect->GetTime(), 0.5f);
     EXPECT_FALSE(skin->GetCpuSkinning());
     EXPECT_EQ(effect->GetSkinController(), skin.Get());
 
-    Device().vertexShaderLevel = 0;
+    VertexShaderLevel(ShaderLevel::Model1);
     effect->Update(0.25);
     EXPECT_EQ(effect->GetSkinController(), nullptr);
     EXPECT_TRUE(skin->GetCpuSkinning());

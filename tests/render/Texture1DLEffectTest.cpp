@@ -155,8 +155,10 @@ protected:
         camera->GetLocalTransform().SetTranslation(Vector3(0.5f, 1.0f, -2.0f));
         camera->UpdateTree(0.0);
         GetRenderer()->SetCamera(camera);
-        Device().simultaneousTextures = 4;
-        Device().maxLights = 8;
+        DeviceCaps caps;
+        caps.simultaneousTextures = 4;
+        caps.maxLights = 8;
+        Device().SetCapsForTest(caps);
 
         light = new Light(String("sun"));
         light->SetLightType(Light::kFixedDirectional);
@@ -191,10 +193,13 @@ protected:
 
     ConstantRecorder& Device() { return *static_cast<ConstantRecorder*>(GetRenderer()); }
 
-    void Levels(int32_t vertex, int32_t pixel)
+    void Levels(ShaderLevel vertex, ShaderLevel pixel, int32_t textures = 4)
     {
-        Device().vertexShaderLevel = vertex;
-        Device().pixelShaderLevel = pixel;
+        DeviceCaps caps = Device().GetCaps();
+        caps.vertexShaderLevel = vertex;
+        caps.pixelShaderLevel = pixel;
+        caps.simultaneousTextures = textures;
+        Device().SetCapsForTest(caps);
     }
 
     // One draw of the node, as the traversal does it.
@@ -217,28 +222,29 @@ TEST_F(Texture1DLEffectTest, DeviceLevelsChooseTheTechniqueOnceAndForAll)
 {
     struct Case
     {
-        int32_t vertex, pixel, textures;
+        ShaderLevel vertex, pixel;
+        int32_t textures;
         Texture1DLEffect::Lighting want;
     };
+    using enum ShaderLevel;
     const Case cases[] = {
-        {1, 1, 2, Texture1DLEffect::kPixelLit},       {2, 2, 8, Texture1DLEffect::kPixelLit},
-        {1, 4, 8, Texture1DLEffect::kVertexLit},      {0, 0, 8, Texture1DLEffect::kVertexLit},
-        {0, 1, 8, Texture1DLEffect::kVertexLit},      {2, 0, 8, Texture1DLEffect::kVertexLit},
-        {4, 4, 8, Texture1DLEffect::kFixedFunction},  {4, 1, 8, Texture1DLEffect::kFixedFunction},
-        {1, 1, 1, Texture1DLEffect::kFixedFunction},
+        {Model2, Model2, 2, Texture1DLEffect::kPixelLit},     {Model3, Model3, 8, Texture1DLEffect::kPixelLit},
+        {Model2, None, 8, Texture1DLEffect::kVertexLit},      {Model1, Model1, 8, Texture1DLEffect::kVertexLit},
+        {Model1, Model2, 8, Texture1DLEffect::kVertexLit},    {Model3, Model1, 8, Texture1DLEffect::kVertexLit},
+        {None, None, 8, Texture1DLEffect::kFixedFunction},    {None, Model2, 8, Texture1DLEffect::kFixedFunction},
+        {Model2, Model2, 1, Texture1DLEffect::kFixedFunction},
     };
     for (const Case& c : cases)
     {
-        SCOPED_TRACE("levels " + std::to_string(c.vertex) + "/" + std::to_string(c.pixel) + ", textures " +
-                     std::to_string(c.textures));
-        Levels(c.vertex, c.pixel);
-        Device().simultaneousTextures = c.textures;
+        SCOPED_TRACE("levels " + std::to_string(ToInt(c.vertex)) + "/" + std::to_string(ToInt(c.pixel)) +
+                     ", textures " + std::to_string(c.textures));
+        Levels(c.vertex, c.pixel, c.textures);
         Ptr<Texture1DLEffect> fresh = new Texture1DLEffect();
         EXPECT_EQ(fresh->GetLighting(), Texture1DLEffect::kNotChosen);
         EXPECT_EQ(fresh->PassCount(), 1u);
         EXPECT_EQ(fresh->GetLighting(), c.want);
         // A device that changes later does not change the choice.
-        Levels(4, 4);
+        Levels(ShaderLevel::None, ShaderLevel::None);
         EXPECT_EQ(fresh->PassCount(), 1u);
         EXPECT_EQ(fresh->GetLighting(), c.want);
     }
@@ -246,7 +252,7 @@ TEST_F(Texture1DLEffectTest, DeviceLevelsChooseTheTechniqueOnceAndForAll)
 
 TEST_F(Texture1DLEffectTest, VertexLitPassFillsTheRegisterTableInObjectSpace)
 {
-    Levels(0, 4);
+    Levels(ShaderLevel::Model1, ShaderLevel::None);
     effect->SetLight(light.Get());
     DrawOnce();
     ConstantRecorder& d = Device();
@@ -278,7 +284,7 @@ TEST_F(Texture1DLEffectTest, VertexLitPassFillsTheRegisterTableInObjectSpace)
 
 TEST_F(Texture1DLEffectTest, PixelLitPassesSplitTheConstantsBetweenTheStagesAndFollowWindAndSkinning)
 {
-    Levels(1, 1);
+    Levels(ShaderLevel::Model2, ShaderLevel::Model2);
     effect->SetLight(light.Get());
     DrawOnce();
     ConstantRecorder& d = Device();
@@ -338,7 +344,7 @@ TEST_F(Texture1DLEffectTest, PixelLitPassesSplitTheConstantsBetweenTheStagesAndF
 
 TEST_F(Texture1DLEffectTest, SettingsChangedAfterTheChoiceReachTheChosenPass)
 {
-    Levels(0, 4);
+    Levels(ShaderLevel::Model1, ShaderLevel::None);
     DrawOnce();
     EXPECT_FLOAT_EQ(Device().Vertex(9).x, 0.11f);
     effect->SetMaterial(Vector4(0.9f, 0.8f, 0.7f, 1.0f), Vector4(0, 0, 0, 1), Vector4(0, 0, 0, 1),
@@ -353,7 +359,7 @@ TEST_F(Texture1DLEffectTest, SettingsChangedAfterTheChoiceReachTheChosenPass)
 
 TEST_F(Texture1DLEffectTest, FixedFunctionPassLightsWithTheHardwareLightAndNoPrograms)
 {
-    Levels(4, 4);
+    Levels(ShaderLevel::None, ShaderLevel::None);
     effect->SetLight(light.Get());
     Device().vertexShader = reinterpret_cast<Shader*>(this);
     DrawOnce();

@@ -47,7 +47,7 @@ Texture1DLEffect* Dress(GeometryNode& mesh, Texture* texture, const Vector4& tin
     effect->SetTexture(texture);
     effect->SetLight(sun);
     effect->SetMaterial(tint, tint, Vector4(0.25f, 0.25f, 0.25f, 1.0f), Vector4(0.0f, 0.0f, 0.0f, 1.0f), 24.0f);
-    effect->SetSampler(0, 1, 5, 1); // wrap, trilinear, linear
+    effect->SetSampler(0, AddressMode::Wrap, TextureFilter::LinearMipLinear, TextureFilter::Linear);
     mesh.SetEffect(effect.Get());
     return effect.Get();
 }

@@ -80,7 +80,7 @@ public:
 
     // flags: bit 0 colour, bit 1 depth, bit 2 stencil. Clears the current
     // viewport of the bound target whatever the write masks and scissor are,
-    // like the original device. The colour goes through the engine's packing
+    // as Renderer::Clear does. The colour goes through the engine's packing
     // first (each component clamped to 0..1, times 255, truncated), so 0.5
     // clears to 127, exactly what a packed colour elsewhere gives.
     void Clear(uint32_t flags, float red, float green, float blue, float alpha, float depth, uint32_t stencil);

@@ -103,11 +103,11 @@ private:
     // the texture bound to that stage.
     struct StageSampler
     {
-        int32_t minFilter = 5;
-        int32_t magFilter = 1;
-        int32_t addressU = 1;
-        int32_t addressV = 1;
-        int32_t addressW = 1;
+        TextureFilter minFilter = TextureFilter::LinearMipLinear;
+        TextureFilter magFilter = TextureFilter::Linear;
+        AddressMode addressU = AddressMode::Wrap;
+        AddressMode addressV = AddressMode::Wrap;
+        AddressMode addressW = AddressMode::Wrap;
         float borderColour[4] = {0.0f, 1.0f, 0.0f, 1.0f};
     };
 
@@ -158,12 +158,12 @@ private:
     // Culling and depth of the last state block, kept so the renderer's
     // overrides are applied at each draw rather than baked into the pass.
     bool cullEnabled = true;
-    int32_t cullOrder = 1;
-    int32_t depthFunction = 2;
+    CullOrder cullOrder = CullOrder::CounterClockwise;
+    CompareFunction depthFunction = CompareFunction::LessEqual;
     StageSampler samplers[8];
     // Coordinate generation of each stage from the last state block; the
     // texture matrix GL needs depends on it and on the stage's stream.
-    int32_t texCoordGeneration[8] = {};
+    TexCoordGeneration texCoordGeneration[8] = {};
     // Which variant of textureTransform[stage] is in GL_TEXTURE of that
     // unit; kTextureMatrixStale makes the next draw load it again.
     static constexpr uint8_t kTextureMatrixStale = 0xFF;
@@ -181,7 +181,7 @@ private:
     uint32_t UsableVertexCount() const;
     // One draw of the bound streams with the renderer's overrides; list
     // null draws elements vertices in order.
-    void IssueDraw(int32_t type, uint32_t elements, const int32_t* list);
+    void IssueDraw(PrimitiveType type, uint32_t elements, const int32_t* list);
     bool BindFixedFunctionArrays(uint32_t vertexCount);
     void UnbindFixedFunctionArrays();
     void SyncTextureMatrices();

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLDeviceValues.h"
 #include "engine/render/gl/GLFunctions.h"
 #include "engine/render/gl/GLTextureCache.h"
 #include "engine/scene/Buffer.h"
@@ -22,14 +23,6 @@
 
 namespace
 {
-
-constexpr GLenum kCompare[8] = {GL_NEVER, GL_LESS, GL_LEQUAL, GL_EQUAL, GL_NOTEQUAL, GL_GREATER, GL_GEQUAL, GL_ALWAYS};
-
-template <size_t N>
-GLenum Pick(const GLenum (&table)[N], int32_t index, GLenum fallback)
-{
-    return index >= 0 && static_cast<size_t>(index) < N ? table[index] : fallback;
-}
 
 // Every colour reaches the device packed 8 bits per channel (each
 // component clamped, times 255, truncated); the colour stream of a device
@@ -60,23 +53,35 @@ void LoadMatrix(const Matrix4& matrix)
     glLoadMatrixf(&matrix.m[0][0]);
 }
 
-uint32_t PrimitiveCount(int32_t type, uint32_t n)
+// Whole primitives in n indices.
+uint32_t PrimitiveCount(PrimitiveType type, uint32_t n)
 {
     switch (type)
     {
-    case 0:
+    case PrimitiveType::PointList:
         return n;
-    case 1:
+    case PrimitiveType::LineList:
         return n / 2;
-    case 2:
+    case PrimitiveType::LineStrip:
         return n > 1 ? n - 1 : 0;
-    case 3:
+    case PrimitiveType::TriangleList:
         return n / 3;
-    case 4:
+    case PrimitiveType::TriangleStrip:
         return n > 2 ? n - 2 : 0;
     default:
         return 0;
     }
+}
+
+// Vertices a primitive takes, and the extra ones its strip starts with.
+uint32_t PerPrimitive(PrimitiveType type)
+{
+    return type == PrimitiveType::LineList ? 2 : (type == PrimitiveType::TriangleList ? 3 : 1);
+}
+
+uint32_t ExtraVertices(PrimitiveType type)
+{
+    return type == PrimitiveType::LineStrip ? 1 : (type == PrimitiveType::TriangleStrip ? 2 : 0);
 }
 
 // Clip y negated (row-vector convention: post-multiplied).
@@ -178,8 +183,8 @@ int32_t GLRenderer::SetTextureMatrix(uint32_t stage, const Matrix4& matrix)
     return 0;
 }
 
-// The identity switches the stage's transform off. Otherwise the other
-// device transforms 2-component coordinates as the row (u, v, 1), 3- and
+// The identity switches the stage's transform off. Otherwise the engine's
+// texture transform takes 2-component coordinates as the row (u, v, 1), 3- and
 // 4-component ones as (x, y, z, 1), and keeps 3 outputs undivided unless the
 // stage projects; GL always takes (s, t, r, q) (2-component sets come as
 // (s, t, 0, 1)) and always divides by the fourth output.
@@ -187,10 +192,10 @@ uint8_t GLRenderer::TextureMatrixForm(uint32_t stage) const
 {
     if (textureTransform[stage].IsIdentity())
         return kFormIdentity;
-    const int32_t generation = texCoordGeneration[stage];
-    const bool fromSet = generation == 0 || generation == 5;
+    const TexCoordGeneration generation = texCoordGeneration[stage];
+    const bool fromSet = generation == TexCoordGeneration::None || generation == TexCoordGeneration::Projected;
     const bool twoComponents = fromSet && texCoord[stage].data && texCoord[stage].components <= 2;
-    if (generation == 5)
+    if (generation == TexCoordGeneration::Projected)
         return twoComponents ? kFormProjectedShifted : kFormProjected;
     return twoComponents ? kFormAffineShifted : kFormAffine;
 }
@@ -315,15 +320,15 @@ bool GLRenderer::BindFixedFunctionArrays(uint32_t vertexCount)
         glEnableClientState(GL_NORMAL_ARRAY);
         glNormalPointer(GL_FLOAT, 0, normal.data);
     }
-    if (colour.data && floatColours)
+    if (colour.data && caps.floatColours)
     {
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, 0, colour.data);
     }
     else if (colour.data)
     {
-        // A device without float colours takes them packed, as the other
-        // device's software vertex processing does.
+        // A device without float colours takes them packed, 8 bits a
+        // channel like every other colour the device gets.
         if (packedCapacity < vertexCount)
         {
             packedColours.reset(new (std::nothrow) uint8_t[static_cast<size_t>(vertexCount) * 4]);
@@ -371,9 +376,9 @@ void GLRenderer::UnbindFixedFunctionArrays()
 
 // draws ----------------------------------------------------------------------
 
-void GLRenderer::IssueDraw(int32_t type, uint32_t elements, const int32_t* list)
+void GLRenderer::IssueDraw(PrimitiveType type, uint32_t elements, const int32_t* list)
 {
-    static constexpr GLenum kModes[5] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP};
+    const GLenum mode = ToGL(type, PrimitiveType::PointList);
     const bool flipped = ProjectionFlipsY();
 
     // GL's front face is always the one the viewer sees counter-clockwise:
@@ -383,21 +388,20 @@ void GLRenderer::IssueDraw(int32_t type, uint32_t elements, const int32_t* list)
     if (cullEnabled)
     {
         glEnable(GL_CULL_FACE);
-        // Order 1 culls what the viewer sees counter-clockwise, 0 clockwise;
-        // mirrored views swap them.
-        const bool cullCounterClockwise = (cullOrder == 1) != invertCulling;
+        // Mirrored views swap the culled winding.
+        const bool cullCounterClockwise = (cullOrder == CullOrder::CounterClockwise) != invertCulling;
         glCullFace(cullCounterClockwise ? GL_FRONT : GL_BACK);
     }
     else
         glDisable(GL_CULL_FACE);
-    glDepthFunc(depthEqual ? GL_EQUAL : Pick(kCompare, depthFunction, GL_LEQUAL));
+    glDepthFunc(depthEqual ? GL_EQUAL : ToGL(depthFunction, CompareFunction::LessEqual));
 
     const GLFunctions& gl = device->Functions();
-    if (pointSpritesOn && type == 0)
+    if (pointSpritesOn && type == PrimitiveType::PointList)
     {
-        // The other device scales sprites by the viewport height over the
-        // distance (scale factors 0, 0, 1); GL has no viewport factor, so it
-        // goes into the quadratic term.
+        // Sprites scale by the viewport height over the distance (the device
+        // conventions at the top of Renderer.h); GL has no viewport factor,
+        // so it goes into the quadratic term.
         GLint viewport[4] = {0, 0, 0, 0};
         glGetIntegerv(GL_VIEWPORT, viewport);
         const float height = viewport[3] > 0 ? static_cast<float>(viewport[3]) : 1.0f;
@@ -419,9 +423,9 @@ void GLRenderer::IssueDraw(int32_t type, uint32_t elements, const int32_t* list)
     if (program || arrays)
     {
         if (list)
-            glDrawElements(kModes[type], static_cast<GLsizei>(elements), GL_UNSIGNED_INT, list);
+            glDrawElements(mode, static_cast<GLsizei>(elements), GL_UNSIGNED_INT, list);
         else
-            glDrawArrays(kModes[type], 0, static_cast<GLsizei>(elements));
+            glDrawArrays(mode, 0, static_cast<GLsizei>(elements));
     }
     if (arrays)
         UnbindFixedFunctionArrays();
@@ -437,15 +441,12 @@ int32_t GLRenderer::DrawIndexed()
     // An index past a bound stream would have GL read beyond the buffer.
     if (indices->GetIndexBound() > UsableVertexCount())
         return 0;
-    const int32_t type = node->GetPrimitiveType();
-    if (type < 0 || type > 4)
-        return 0;
-    static constexpr uint32_t kPerPrimitive[5] = {1, 2, 1, 3, 1};
-    static constexpr uint32_t kExtra[5] = {0, 0, 1, 0, 2};
+    const PrimitiveType type = node->GetPrimitiveType();
     const uint32_t primitives = PrimitiveCount(type, indices->GetCount());
     if (primitives == 0)
         return 0;
-    IssueDraw(type, primitives * kPerPrimitive[type] + kExtra[type], static_cast<const int32_t*>(indices->GetData()));
+    IssueDraw(type, primitives * PerPrimitive(type) + ExtraVertices(type),
+              static_cast<const int32_t*>(indices->GetData()));
     return 0;
 }
 
@@ -454,21 +455,21 @@ int32_t GLRenderer::Draw(int32_t primitiveCount)
     GeometryNode* node = GetGeometry();
     if (!device || !node || primitiveCount < 1 || !position.data)
         return 0;
-    const int32_t type = node->GetPrimitiveType();
-    if (type < 0 || type > 4)
+    const PrimitiveType type = node->GetPrimitiveType();
+    if (!IsKnown(type))
         return 0;
-    static constexpr uint32_t kPerPrimitive[5] = {1, 2, 1, 3, 1};
-    static constexpr uint32_t kExtra[5] = {0, 0, 1, 0, 2};
     // As many whole primitives as the shortest bound stream holds: never a
     // vertex past it.
+    const uint32_t perPrimitive = PerPrimitive(type);
+    const uint32_t extra = ExtraVertices(type);
     const uint32_t available = UsableVertexCount();
-    if (available < kPerPrimitive[type] + kExtra[type])
+    if (available < perPrimitive + extra)
         return 0;
     uint32_t primitives = static_cast<uint32_t>(primitiveCount);
-    const uint32_t fit = (available - kExtra[type]) / kPerPrimitive[type];
+    const uint32_t fit = (available - extra) / perPrimitive;
     if (primitives > fit)
         primitives = fit;
-    IssueDraw(type, primitives * kPerPrimitive[type] + kExtra[type], nullptr);
+    IssueDraw(type, primitives * perPrimitive + extra, nullptr);
     return 0;
 }
 

@@ -99,7 +99,7 @@ int32_t GLRenderer::BeginQuery(OcclusionQuery* query)
         LogError("Запрос видимости не задан.");
         return 3;
     }
-    if (!device || !occlusionQueries)
+    if (!device || !caps.occlusionQueries)
     {
         LogError("Запросы видимости недоступны: %s.", device ? "устройство их не поддерживает" : "нет устройства");
         return 1;
@@ -274,38 +274,38 @@ void GLRenderer::DetectCapabilities()
     // Fixed-function units: the draw code feeds at most eight stages.
     GLint units = 1;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-    simultaneousTextures = units < 1 ? 1 : (units > 8 ? 8 : units);
+    caps.simultaneousTextures = units < 1 ? 1 : (units > 8 ? 8 : units);
     GLint lightCount = 0;
     glGetIntegerv(GL_MAX_LIGHTS, &lightCount);
-    maxLights = lightCount;
+    caps.maxLights = lightCount;
 
-    volumeTextures = glVersion >= 12 || has("GL_EXT_texture3D");
-    cubeTextures = glVersion >= 13 || has("GL_ARB_texture_cube_map") || has("GL_EXT_texture_cube_map");
+    caps.volumeTextures = glVersion >= 12 || has("GL_EXT_texture3D");
+    caps.cubeTextures = glVersion >= 13 || has("GL_ARB_texture_cube_map") || has("GL_EXT_texture_cube_map");
     // Fixed-function texture coordinates always divide by q.
-    projectedTextures = true;
+    caps.projectedTextures = true;
 
     // The programs are translated from versions 1.1 and 2.0 into GLSL 1.20;
-    // nothing translates 3.0 programs, so level 2 is never claimed however
+    // nothing translates 3.0 programs, so Model3 is never claimed however
     // new the driver is. Without GLSL 1.20 neither stage has programs.
     const bool programs = glVersion >= 20 && glslVersion >= 12;
-    vertexShaderLevel = programs ? 1 : 4;
-    pixelShaderLevel = programs ? 1 : 4;
+    caps.vertexShaderLevel = programs ? ShaderLevel::Model2 : ShaderLevel::None;
+    caps.pixelShaderLevel = programs ? ShaderLevel::Model2 : ShaderLevel::None;
 
     GLfloat pointRange[2] = {1.0f, 1.0f};
     glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, pointRange);
-    pointSprites = pointRange[1] > 1.0f;
+    caps.pointSprites = pointRange[1] > 1.0f;
 
-    occlusionQueries = false;
+    caps.occlusionQueries = false;
     if ((glVersion >= 15 || has("GL_ARB_occlusion_query")) && gl.HasQueries())
     {
         GLint counterBits = 0;
         gl.getQueryiv(GL_SAMPLES_PASSED, GL_QUERY_COUNTER_BITS, &counterBits);
-        occlusionQueries = counterBits > 0;
+        caps.occlusionQueries = counterBits > 0;
     }
 
     // Depth textures that compare against the reference in the sampler.
-    hardwareShadowmaps = glVersion >= 14 || (has("GL_ARB_depth_texture") && has("GL_ARB_shadow"));
-    floatTextures64 = glVersion >= 30 || has("GL_ARB_texture_float");
+    caps.hardwareShadowmaps = glVersion >= 14 || (has("GL_ARB_depth_texture") && has("GL_ARB_shadow"));
+    caps.floatTextures64 = glVersion >= 30 || has("GL_ARB_texture_float");
 
     // A render target's mip chain is rebuilt from its level 0 by
     // glGenerateMipmap after it is drawn, so a format counts when that call
@@ -325,39 +325,40 @@ void GLRenderer::DetectCapabilities()
         for (int i = 0; i < 4; ++i)
         {
             const Probe& p = probes[i];
-            targetMipAutogen[i] =
+            caps.targetMipAutogen[i] =
                 gl.generateMipmap && IsRenderableFormat(gl, p.internalFormat, p.format, p.type, false);
-            cubeTargetMipAutogen[i] = gl.generateMipmap && cubeTextures &&
-                                      IsRenderableFormat(gl, p.internalFormat, p.format, p.type, true);
+            caps.cubeTargetMipAutogen[i] = gl.generateMipmap && caps.cubeTextures &&
+                                           IsRenderableFormat(gl, p.internalFormat, p.format, p.type, true);
         }
     }
 
     // DXT2 and DXT4 are DXT3 and DXT5 with premultiplied alpha, which no
     // OpenGL format describes.
     const bool s3tc = has("GL_EXT_texture_compression_s3tc");
-    compression[0] = s3tc;
-    compression[1] = false;
-    compression[2] = s3tc;
-    compression[3] = false;
-    compression[4] = s3tc;
+    caps.compression[0] = s3tc;
+    caps.compression[1] = false;
+    caps.compression[2] = s3tc;
+    caps.compression[3] = false;
+    caps.compression[4] = s3tc;
 
-    LogInfo("Simultaneous Textures [%d]", simultaneousTextures);
-    LogInfo("Max Active Lights [%d]", maxLights);
-    LogInfo("Volume Textures [%s]", TrueFalse(volumeTextures));
-    LogInfo("Cube Textures [%s]", TrueFalse(cubeTextures));
-    LogInfo("Projected Textures [%s]", TrueFalse(projectedTextures));
-    LogInfo("VERTEX SHADER %d", vertexShaderLevel);
-    LogInfo("PIXEL SHADER %d", pixelShaderLevel);
-    LogInfo("Point Sprites [%s]", TrueFalse(pointSprites));
-    LogInfo("Occlusion Query [%s]", TrueFalse(occlusionQueries));
-    LogInfo("Hardware Shadowmaps [%s]", TrueFalse(hardwareShadowmaps));
-    LogInfo("A16B16G16R16F Textures [%s]", TrueFalse(floatTextures64));
+    LogInfo("Simultaneous Textures [%d]", caps.simultaneousTextures);
+    LogInfo("Max Active Lights [%d]", caps.maxLights);
+    LogInfo("Volume Textures [%s]", TrueFalse(caps.volumeTextures));
+    LogInfo("Cube Textures [%s]", TrueFalse(caps.cubeTextures));
+    LogInfo("Projected Textures [%s]", TrueFalse(caps.projectedTextures));
+    LogInfo("VERTEX SHADER %d", ToInt(caps.vertexShaderLevel));
+    LogInfo("PIXEL SHADER %d", ToInt(caps.pixelShaderLevel));
+    LogInfo("Point Sprites [%s]", TrueFalse(caps.pointSprites));
+    LogInfo("Occlusion Query [%s]", TrueFalse(caps.occlusionQueries));
+    LogInfo("Hardware Shadowmaps [%s]", TrueFalse(caps.hardwareShadowmaps));
+    LogInfo("A16B16G16R16F Textures [%s]", TrueFalse(caps.floatTextures64));
     static const char* const kFormats[4] = {"A8", "A16B16G16R16", "R8G8B8", "R8G8B8A8"};
     for (int i = 0; i < 4; ++i)
-        LogInfo("%s RenderTarget Textures MipMap Autogen support[%s]", kFormats[i], TrueFalse(targetMipAutogen[i]));
+        LogInfo("%s RenderTarget Textures MipMap Autogen support[%s]", kFormats[i],
+                TrueFalse(caps.targetMipAutogen[i]));
     for (int i = 0; i < 4; ++i)
         LogInfo("%s CubeRenderTarget Textures MipMap Autogen support[%s]", kFormats[i],
-                TrueFalse(cubeTargetMipAutogen[i]));
+                TrueFalse(caps.cubeTargetMipAutogen[i]));
     for (int i = 0; i < 5; ++i)
-        LogInfo("DXT%d texture compression support[%s]", i + 1, TrueFalse(compression[i]));
+        LogInfo("DXT%d texture compression support[%s]", i + 1, TrueFalse(caps.compression[i]));
 }

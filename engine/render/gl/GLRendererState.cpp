@@ -10,29 +10,11 @@
 #include "engine/render/Pass.h"
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLDeviceValues.h"
 #include "engine/render/gl/GLFunctions.h"
 
 namespace
 {
-
-constexpr GLenum kCompare[8] = {GL_NEVER, GL_LESS, GL_LEQUAL, GL_EQUAL, GL_NOTEQUAL, GL_GREATER, GL_GEQUAL, GL_ALWAYS};
-
-constexpr GLenum kBlendFactor[10] = {GL_ZERO,      GL_ONE,       GL_SRC_COLOR,           GL_ONE_MINUS_SRC_COLOR,
-                                     GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR,
-                                     GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA};
-
-// Increment and decrement clamp on the other device, as GL's plain forms do.
-constexpr GLenum kStencilOperation[6] = {GL_KEEP, GL_ZERO, GL_REPLACE, GL_INVERT, GL_INCR, GL_DECR};
-
-// Argument sources: texture, vertex colour, texture factor, previous stage.
-// The first stage's "previous" is the vertex colour on both devices.
-constexpr GLenum kSource[4] = {GL_TEXTURE, GL_PRIMARY_COLOR, GL_CONSTANT, GL_PREVIOUS};
-
-template <size_t N>
-GLenum Pick(const GLenum (&table)[N], int32_t index, GLenum fallback)
-{
-    return index >= 0 && static_cast<size_t>(index) < N ? table[index] : fallback;
-}
 
 // Same packing as every colour the device gets: clamped, times 255, truncated.
 void PackColour(const Vector4& colour, float out[4])
@@ -94,52 +76,22 @@ Combiner Plain(GLenum operation, std::initializer_list<GLenum> sources, bool alp
     return combiner;
 }
 
-// An argument modifier as a GL operand: complement is GL's one-minus, alpha
-// replicate reads the source's alpha. On the alpha half replication changes
-// nothing.
-GLenum Operand(int32_t modifier, bool alpha)
-{
-    const bool complement = modifier == 1 || modifier == 3;
-    const bool replicate = alpha || modifier == 2 || modifier == 3;
-    if (replicate)
-        return complement ? GL_ONE_MINUS_SRC_ALPHA : GL_SRC_ALPHA;
-    return complement ? GL_ONE_MINUS_SRC_COLOR : GL_SRC_COLOR;
-}
-
 // The custom combiner of one half. The stage's arguments are stored as
-// [0] argument 1, [1] argument 2, [2] argument 0.
-Combiner Custom(int32_t operation, const int32_t sources[3], const int32_t modifiers[3], bool alpha)
+// [0] argument 1, [1] argument 2, [2] argument 0; an unknown operation
+// modulates.
+Combiner Custom(CombineOperation operation, const CombineArgument sources[3], const ArgumentModifier modifiers[3],
+                bool alpha)
 {
     Combiner combiner;
-    switch (operation)
-    {
-    case 0:
-        combiner.operation = GL_REPLACE;
+    combiner.operation = ToGL(operation, CombineOperation::Modulate);
+    if (operation == CombineOperation::Select)
         combiner.arguments = 1;
-        break;
-    case 2:
-        combiner.operation = GL_ADD;
-        break;
-    case 3:
-        combiner.operation = GL_SUBTRACT;
-        break;
-    case 4:
-        combiner.operation = GL_ADD_SIGNED;
-        break;
-    case 5:
-        // arg1 x arg0 + arg2 x (1 - arg0): GL's interpolation weighs its
-        // first source by its third, which is exactly the stored order.
-        combiner.operation = GL_INTERPOLATE;
+    else if (operation == CombineOperation::Interpolate)
         combiner.arguments = 3;
-        break;
-    default:
-        combiner.operation = GL_MODULATE;
-        break;
-    }
     for (int i = 0; i < combiner.arguments; ++i)
     {
-        combiner.source[i] = Pick(kSource, sources[i], GL_TEXTURE);
-        combiner.operand[i] = Operand(modifiers[i], alpha);
+        combiner.source[i] = ToGL(sources[i], CombineArgument::Texture);
+        combiner.operand[i] = ToGLOperand(modifiers[i], alpha);
     }
     return combiner;
 }
@@ -151,28 +103,28 @@ void ApplyCombine(const RenderStateBlock::TextureStage& stage)
     Combiner alpha;
     switch (stage.combine)
     {
-    case 0: // replace
+    case StageCombine::Replace:
         colour = Plain(GL_REPLACE, {GL_TEXTURE}, false);
         alpha = Plain(GL_REPLACE, {GL_TEXTURE}, true);
         break;
-    case 1: // decal: texture over previous by the texture's alpha
+    case StageCombine::Decal:
         colour = Plain(GL_INTERPOLATE, {GL_TEXTURE, GL_PREVIOUS, GL_TEXTURE}, false);
         colour.operand[2] = GL_SRC_ALPHA;
         alpha = Plain(GL_REPLACE, {GL_PREVIOUS}, true);
         break;
-    case 3: // blend: from previous towards the texture factor by the texture
+    case StageCombine::Blend:
         colour = Plain(GL_INTERPOLATE, {GL_CONSTANT, GL_PREVIOUS, GL_TEXTURE}, false);
         alpha = Plain(GL_MODULATE, {GL_TEXTURE, GL_PREVIOUS}, true);
         break;
-    case 4: // add
+    case StageCombine::Add:
         colour = Plain(GL_ADD, {GL_TEXTURE, GL_PREVIOUS}, false);
         alpha = Plain(GL_ADD, {GL_TEXTURE, GL_PREVIOUS}, true);
         break;
-    case 5:
+    case StageCombine::Custom:
         colour = Custom(stage.colourOperation, stage.colourArgument, stage.colourModifier, false);
         alpha = Custom(stage.alphaOperation, stage.alphaArgument, stage.alphaModifier, true);
         break;
-    default: // modulate
+    default: // modulate, and any unknown combination
         colour = Plain(GL_MODULATE, {GL_TEXTURE, GL_PREVIOUS}, false);
         alpha = Plain(GL_MODULATE, {GL_TEXTURE, GL_PREVIOUS}, true);
         break;
@@ -183,27 +135,27 @@ void ApplyCombine(const RenderStateBlock::TextureStage& stage)
 
 // Coordinate generation of the active unit. Generated coordinates are 3D
 // with q = 1 (an object-linear q of w), so the texture matrix and GL's
-// divide by q see what the other device's 3-coordinate transform sees.
+// divide by q see what the engine's 3-coordinate texture transform sees.
 // Eye-linear planes are taken through the inverse model-view current at the
 // time they are given: the caller has the identity loaded.
-void ApplyGeneration(int32_t mode)
+void ApplyGeneration(TexCoordGeneration generation)
 {
     static constexpr GLenum kCoordinates[4] = {GL_S, GL_T, GL_R, GL_Q};
     static constexpr GLenum kEnables[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q};
-    if (mode < 1 || mode > 4)
+    const GLenum mode = ToGLGenerationMode(generation);
+    if (mode == GL_NONE)
     {
         for (GLenum enable : kEnables)
             glDisable(enable);
         return;
     }
-    static constexpr GLint kModes[5] = {0, GL_REFLECTION_MAP, GL_NORMAL_MAP, GL_EYE_LINEAR, GL_SPHERE_MAP};
-    const int generated = mode == 4 ? 2 : 3; // a sphere map gives s and t only
+    const int generated = generation == TexCoordGeneration::SphereMap ? 2 : 3; // s and t only
     for (int i = 0; i < 3; ++i)
     {
         if (i < generated)
         {
-            glTexGeni(kCoordinates[i], GL_TEXTURE_GEN_MODE, kModes[mode]);
-            if (mode == 3)
+            glTexGeni(kCoordinates[i], GL_TEXTURE_GEN_MODE, static_cast<GLint>(mode));
+            if (generation == TexCoordGeneration::CameraPosition)
             {
                 float plane[4] = {0.0f, 0.0f, 0.0f, 0.0f};
                 plane[i] = 1.0f;
@@ -259,8 +211,8 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
     if (state->blendEnabled)
     {
         glEnable(GL_BLEND);
-        glBlendFunc(Pick(kBlendFactor, state->sourceBlend, GL_SRC_ALPHA),
-                    Pick(kBlendFactor, state->destinationBlend, GL_ONE_MINUS_SRC_ALPHA));
+        glBlendFunc(ToGL(state->sourceBlend, BlendFactor::SourceAlpha),
+                    ToGL(state->destinationBlend, BlendFactor::InverseSourceAlpha));
     }
     else
         glDisable(GL_BLEND);
@@ -268,7 +220,7 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
     if (state->alphaTestEnabled)
     {
         glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(Pick(kCompare, state->alphaFunction, GL_ALWAYS),
+        glAlphaFunc(ToGL(state->alphaFunction, CompareFunction::Always),
                     static_cast<float>(state->alphaReference & 0xFF) / 255.0f);
     }
     else
@@ -285,7 +237,7 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
         float fog[4];
         PackColour(state->fogColour, fog);
         glFogfv(GL_FOG_COLOR, fog);
-        if (state->fogMode == 0)
+        if (state->fogMode == FogMode::Linear)
         {
             glFogi(GL_FOG_MODE, GL_LINEAR);
             glFogf(GL_FOG_START, state->fogStart);
@@ -293,7 +245,7 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
         }
         else
         {
-            glFogi(GL_FOG_MODE, state->fogMode == 2 ? GL_EXP2 : GL_EXP);
+            glFogi(GL_FOG_MODE, static_cast<GLint>(ToGL(state->fogMode, FogMode::Exponential)));
             glFogf(GL_FOG_DENSITY, state->fogDensity);
         }
         glHint(GL_FOG_HINT, state->fogPerPixel ? GL_NICEST : GL_FASTEST);
@@ -314,17 +266,17 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS,
                 state->power < 0.0f ? 0.0f : (state->power > 128.0f ? 128.0f : state->power));
 
-    glShadeModel(state->shadeMode == 0 ? GL_FLAT : GL_SMOOTH);
+    glShadeModel(ToGL(state->shadeMode, ShadeMode::Gouraud));
 
     if (state->stencilEnabled)
     {
         glEnable(GL_STENCIL_TEST);
         glStencilMask(~0u);
-        const GLenum function = Pick(kCompare, state->stencilFunction, GL_ALWAYS);
+        const GLenum function = ToGL(state->stencilFunction, CompareFunction::Always);
         const GLint reference = state->stencilReference;
-        const GLenum fail = Pick(kStencilOperation, state->stencilFail, GL_KEEP);
-        const GLenum depthFail = Pick(kStencilOperation, state->stencilDepthFail, GL_KEEP);
-        const GLenum pass = Pick(kStencilOperation, state->stencilPass, GL_KEEP);
+        const GLenum fail = ToGL(state->stencilFail, StencilOperation::Keep);
+        const GLenum depthFail = ToGL(state->stencilDepthFail, StencilOperation::Keep);
+        const GLenum pass = ToGL(state->stencilPass, StencilOperation::Keep);
         if (state->twoSidedStencil)
         {
             // The draw makes GL's front face the one the viewer sees
@@ -332,10 +284,10 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
             // counter-clockwise settings go to the front, the others back.
             gl.stencilFuncSeparate(GL_BACK, function, reference, ~0u);
             gl.stencilOpSeparate(GL_BACK, fail, depthFail, pass);
-            gl.stencilFuncSeparate(GL_FRONT, Pick(kCompare, state->ccwStencilFunction, GL_ALWAYS), reference, ~0u);
-            gl.stencilOpSeparate(GL_FRONT, Pick(kStencilOperation, state->ccwStencilFail, GL_KEEP),
-                                 Pick(kStencilOperation, state->ccwStencilDepthFail, GL_KEEP),
-                                 Pick(kStencilOperation, state->ccwStencilPass, GL_KEEP));
+            gl.stencilFuncSeparate(GL_FRONT, ToGL(state->ccwStencilFunction, CompareFunction::Always), reference, ~0u);
+            gl.stencilOpSeparate(GL_FRONT, ToGL(state->ccwStencilFail, StencilOperation::Keep),
+                                 ToGL(state->ccwStencilDepthFail, StencilOperation::Keep),
+                                 ToGL(state->ccwStencilPass, StencilOperation::Keep));
         }
         else
         {
@@ -346,14 +298,14 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
     else
         glDisable(GL_STENCIL_TEST);
 
-    glPolygonMode(GL_FRONT_AND_BACK, state->wireframe ? GL_LINE : GL_FILL);
+    glPolygonMode(GL_FRONT_AND_BACK, ToGL(state->fillMode, FillMode::Solid));
 
     depthFunction = state->depthFunction;
     if (state->depthEnabled)
     {
         glEnable(GL_DEPTH_TEST);
         glDepthMask(state->depthWrite ? GL_TRUE : GL_FALSE);
-        glDepthFunc(Pick(kCompare, state->depthFunction, GL_LEQUAL));
+        glDepthFunc(ToGL(state->depthFunction, CompareFunction::LessEqual));
     }
     else
     {
@@ -376,12 +328,13 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
         PackColour(stage.textureFactor, factor);
         glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
 
-        const int32_t generation = stage.texCoordGeneration >= 0 && stage.texCoordGeneration <= 5 ? stage.texCoordGeneration : 0;
+        const TexCoordGeneration generation =
+            IsKnown(stage.texCoordGeneration) ? stage.texCoordGeneration : TexCoordGeneration::None;
         if (generation != texCoordGeneration[index])
             textureMatrixForm[index] = kTextureMatrixStale; // the matrix GL needs depends on it
         texCoordGeneration[index] = generation;
         ApplyGeneration(generation);
-        normalise = normalise || (generation >= 1 && generation <= 4);
+        normalise = normalise || ToGLGenerationMode(generation) != GL_NONE;
 
         StageSampler& sampler = samplers[index];
         sampler.minFilter = stage.minFilter;

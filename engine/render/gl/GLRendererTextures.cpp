@@ -16,6 +16,7 @@
 #include "engine/render/Texture.h"
 #include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLDevice.h"
+#include "engine/render/gl/GLDeviceValues.h"
 #include "engine/render/gl/GLFunctions.h"
 #include "engine/render/gl/GLTextureCache.h"
 
@@ -27,32 +28,6 @@ using Entry = GLTextureCache::Entry;
 // Cube targets need a side; without an image to take it from they get this.
 constexpr int kDefaultCubeTargetSide = 256;
 constexpr uint32_t kStageCount = 8;
-
-constexpr GLenum kMinFilter[6] = {GL_NEAREST,
-                                  GL_LINEAR,
-                                  GL_NEAREST_MIPMAP_NEAREST,
-                                  GL_NEAREST_MIPMAP_LINEAR,
-                                  GL_LINEAR_MIPMAP_NEAREST,
-                                  GL_LINEAR_MIPMAP_LINEAR};
-
-template <size_t N>
-GLenum Pick(const GLenum (&table)[N], int32_t index, GLenum fallback)
-{
-    return index >= 0 && static_cast<size_t>(index) < N ? table[index] : fallback;
-}
-
-GLenum AddressMode(int32_t mode)
-{
-    switch (mode)
-    {
-    case 0:
-        return GL_CLAMP_TO_EDGE; // the other device's clamp repeats the edge texel
-    case 2:
-        return GL_CLAMP_TO_BORDER;
-    default:
-        return GL_REPEAT;
-    }
-}
 
 // Errors left by earlier calls would be taken for ours. Bounded: a lost
 // context may report its loss forever.
@@ -392,12 +367,13 @@ void GLRenderer::ApplySamplerState(uint32_t stage)
     // GL keeps these on the texture, not the unit: a texture bound on two
     // stages takes the state of the stage applied last.
     gl.activeTexture(GL_TEXTURE0 + stage);
-    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(Pick(kMinFilter, sampler.minFilter, GL_LINEAR)));
-    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, sampler.magFilter == 0 ? GL_NEAREST : GL_LINEAR);
-    glTexParameteri(target, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(sampler.addressU)));
-    glTexParameteri(target, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(sampler.addressV)));
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER,
+                    static_cast<GLint>(ToGLMinFilter(sampler.minFilter, TextureFilter::Linear)));
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(ToGLMagFilter(sampler.magFilter)));
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, static_cast<GLint>(ToGL(sampler.addressU, AddressMode::Wrap)));
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, static_cast<GLint>(ToGL(sampler.addressV, AddressMode::Wrap)));
     if (target != GL_TEXTURE_2D)
-        glTexParameteri(target, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressMode(sampler.addressW)));
+        glTexParameteri(target, GL_TEXTURE_WRAP_R, static_cast<GLint>(ToGL(sampler.addressW, AddressMode::Wrap)));
     glTexParameterfv(target, GL_TEXTURE_BORDER_COLOR, sampler.borderColour);
     gl.activeTexture(GL_TEXTURE0);
 }

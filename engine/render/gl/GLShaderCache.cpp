@@ -118,7 +118,8 @@ void GLShaderCache::BeginDraw(GLDevice& device, GLShaderProgram& program, const 
     if (program.HasPixelStage())
         program.SetFogMode(fog && program.WritesFog() ? 1 : 0);
     // Without a pixel stage the fixed-function stage adds the specular
-    // output after texturing, as the original device did.
+    // output after texturing (the device conventions at the top of
+    // Renderer.h).
     if (!program.HasPixelStage() && program.WritesSpecular())
     {
         glEnable(GL_COLOR_SUM);
@@ -151,7 +152,7 @@ void GLShaderCache::BeginDraw(GLDevice& device, GLShaderProgram& program, const 
         }
         else
         {
-            // A missing input reads as the original device's default.
+            // A missing input reads as the shader model's default.
             gl.disableVertexAttribArray(location);
             gl.vertexAttrib4f(location, 0.0f, 0.0f, 0.0f, 1.0f);
         }

@@ -10,10 +10,9 @@
 class GLDevice;
 
 // A translated vertex stage, pixel stage or both, compiled and linked in a
-// device's context: what the renderer binds in place of the original
-// device's vertex and pixel shaders. A missing stage is done by fixed
-// function, so a vertex program alone keeps fixed-function texturing, fog
-// and colour sum, as the original device did.
+// device's context: what the renderer binds for the engine's vertex and
+// pixel shaders. A missing stage is done by fixed function, so a vertex
+// program alone keeps fixed-function texturing, fog and colour sum.
 //
 // Uniforms belong to the linked program, not to the device: the renderer
 // uploads the registers a pass sets after Use, each time it binds the
@@ -67,18 +66,18 @@ public:
         kVertexBool,  // b#: one int32_t a register, 0 false, anything else true
     };
 
-    // registerCount registers from firstRegister, as the original device's
-    // SetVertexShaderConstantF/I/B and SetPixelShaderConstantF; values holds
-    // floats or int32_t as the file says. Registers the program does not
+    // registerCount registers from firstRegister, as the renderer's vertex
+    // and pixel constant setters take them; values holds floats or int32_t
+    // as the file says. Registers the program does not
     // read, or defines itself with def, are ignored.
     void SetConstants(ConstantFile file, uint32_t firstRegister, const void* values, uint32_t registerCount);
 
     // fixed-function state the stages stand in for
 
-    // True while drawing into a texture that will be sampled with the
-    // original device's top-down coordinates: the vertex stage turns the
-    // picture upside down (which also turns the winding: cull the other
-    // face). False, the default, for the back buffer.
+    // True while drawing into a texture that will be sampled with top-down
+    // coordinates (the device conventions at the top of Renderer.h): the
+    // vertex stage turns the picture upside down (which also turns the
+    // winding: cull the other face). False, the default, for the back buffer.
     void SetFlipY(bool flipped);
 
     // Fog blended after the pixel stage: 0 none, 1 linear, 2 exponential,

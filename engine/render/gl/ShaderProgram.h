@@ -9,8 +9,8 @@
 // and the translator reads it. Plain data.
 struct ShaderProgram
 {
-    // Vertex input usages, numbered as the vertex declarations of the
-    // original device number them (position 0 ... sample 13).
+    // Vertex input usages, numbered as the shader model's declarations
+    // number them (position 0 ... sample 13).
     enum Usage : uint8_t
     {
         kUsagePosition = 0,

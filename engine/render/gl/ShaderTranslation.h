@@ -16,15 +16,16 @@
 //    the same location whatever register the program reads it from.
 //  - Float constants are "vc[n]" (vertex) or "pc[n]" (pixel), one vec4 per
 //    register, uploaded by register number. Registers given by def in the
-//    program are compiled in and ignore uploads, as on the original device.
+//    program are compiled in and ignore uploads, as the shader model has it.
 //    Integer and boolean constants of vertex flow control are "vi[n]"
 //    (ivec4) and "vb[n]" (bool).
 //  - Sampler s# is "s#" and reads texture unit #.
 //  - "flipY" (vertex, float): below zero the picture is turned upside down,
-//    for drawing into a texture that is later sampled with the original
-//    device's top-down texture coordinates. Default 0: not turned.
-//  - "fogMode" (pixel, int): the fog the original device would blend after
-//    the pixel program, 0 none, 1 linear, 2 exponential, 3 exponential
+//    for drawing into a texture that is later sampled with top-down texture
+//    coordinates (the device conventions at the top of Renderer.h). Default
+//    0: not turned.
+//  - "fogMode" (pixel, int): the fog fixed function blends after the pixel
+//    program, 0 none, 1 linear, 2 exponential, 3 exponential
 //    squared, from gl_Fog and gl_FogFragCoord. Default 0.
 //  - Vertex outputs reach fixed-function fragment processing: oD0
 //    gl_FrontColor, oD1 gl_FrontSecondaryColor, oT# gl_TexCoord[#],

@@ -399,7 +399,7 @@ bool Translator::FlowControl(const Program::Instruction& instruction)
         if (!IntExpression(instruction, isLoop ? instruction.sources[1] : source, count))
             return false;
         const std::string n = Number(nextBlock);
-        // Counts run 0..255 as on the original device; the loop counter of
+        // Counts run 0..255 as the shader model has them; the loop counter of
         // an outer loop comes back when an inner one ends.
         std::string code = "{\n";
         code += "    ivec4 q" + n + " = " + count + ";\n";
@@ -956,8 +956,9 @@ std::string Translator::MainFunction() const
             if (outputsWritten & (kOutTexCoord0 << i))
                 text += "    oT" + Number(i) + " = vec4(0.0, 0.0, 0.0, 1.0);\n";
         text += "    run();\n";
-        // Depth 0..1 of the original device becomes -1..1; a render target
-        // that is sampled top-down later is drawn upside down.
+        // Clip depth 0..1 becomes GL's -1..1, and a render target that is
+        // sampled top-down later is drawn upside down (the device
+        // conventions at the top of Renderer.h).
         text += "    gl_Position = vec4(oPos.x, flipY < 0.0 ? -oPos.y : oPos.y, 2.0 * oPos.z - oPos.w, oPos.w);\n";
         text += (outputsWritten & kOutColor0) ? "    gl_FrontColor = oD0;\n" : "    gl_FrontColor = vec4(1.0);\n";
         text += (outputsWritten & (kOutColor0 << 1)) ? "    gl_FrontSecondaryColor = oD1;\n"

@@ -6,7 +6,7 @@
 
 // Turns a parsed shader program into one GLSL 1.20 stage with the interface
 // described in ShaderTranslation.h. Each instruction keeps the arithmetic of
-// the original device, including the special cases programs lean on:
+// the shader model, including the special cases programs lean on:
 //  - rcp and rsq of 0 give the largest float (3.4028235e38) rather than an
 //    infinity, so products with 0 stay 0; of exactly 1 give exactly 1; rsq
 //    takes |x|.

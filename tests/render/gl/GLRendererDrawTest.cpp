@@ -168,8 +168,8 @@ TEST_F(GLRendererDrawTest, HalfTransparentColourBlendsOverTheClearColour)
     FrontTriangle(5.0f, corners);
     const Vector4 colour{1.0f, 0.6f, 0.0f, 0.5f};
     Ptr<Triangles> node = MakeTriangle(corners, colour);
-    // Source alpha, inverse source alpha.
-    static_cast<ColorEffect*>(node->GetEffect())->SetBlend(true, 4, 5);
+    static_cast<ColorEffect*>(node->GetEffect())
+        ->SetBlend(true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
     // Drawn as the transparent queue would draw it.
     node->DrawDeferred(*renderer);
     End();
@@ -206,7 +206,7 @@ TEST_F(GLRendererDrawTest, TexturedQuadSamplesEachTexelAtItsCentre)
     Ptr<TextureEffect> effect = new TextureEffect(String("textured"));
     effect->SetColor(Vector4(1, 1, 1, 1));
     effect->SetCullEnabled(false);
-    effect->SetSampler(0, 0, 0, 0); // clamp, nearest, nearest
+    effect->SetSampler(0, AddressMode::Clamp, TextureFilter::Nearest, TextureFilter::Nearest);
     ASSERT_EQ(effect->SetTexture(texture.Get()), 0);
     node->SetEffect(effect.Get());
     node->Draw(*renderer);
@@ -302,12 +302,15 @@ TEST_F(GLRendererClipSpaceTest, PackedAndFloatColourStreamsGiveTheSameColour)
     Ptr<Triangles> node = new Triangles(String("rect"));
     Ptr<Vector3Buffer> positions = new Vector3Buffer(6, RectangleList(-0.5f, -0.5f, 0.5f, 0.5f));
     Ptr<IntBuffer> list = new IntBuffer(6, new int32_t[6]{0, 1, 2, 3, 4, 5});
+    const DeviceCaps detected = renderer->GetCaps();
     for (const Vector4& colour : colours)
     {
         Rgb got[2];
         for (bool floats : {true, false})
         {
-            renderer->floatColours = floats;
+            DeviceCaps caps = detected;
+            caps.floatColours = floats;
+            renderer->SetCapsForTest(caps);
             Ptr<ColorBuffer> stream = new ColorBuffer(6, new Vector4[6]{colour, colour, colour, colour, colour, colour});
             BeginClipSpace();
             renderer->SetPositionStream(positions.Get());
@@ -318,7 +321,7 @@ TEST_F(GLRendererClipSpaceTest, PackedAndFloatColourStreamsGiveTheSameColour)
             End();
             got[floats ? 0 : 1] = AtClip(0.0f, 0.0f);
         }
-        renderer->floatColours = true;
+        renderer->SetCapsForTest(detected);
         ExpectNear(got[0], {Stored(colour.x), Stored(colour.y), Stored(colour.z)}, 1, "float colours");
         // Packing truncates where the target rounds: one step at most.
         ExpectNear(got[1], {Stored(Packed(colour.x)), Stored(Packed(colour.y)), Stored(Packed(colour.z))}, 0,
@@ -380,9 +383,9 @@ TEST_F(GLRendererClipSpaceTest, TextureMatrixTranslationScrollsTheTexture)
     Ptr<Vector2Buffer> uvs = new Vector2Buffer(
         6, new Vector2[6]{Vector2(0, 0), Vector2(1, 0), Vector2(1, 1), Vector2(0, 0), Vector2(1, 1), Vector2(0, 1)});
     Ptr<IntBuffer> list = new IntBuffer(6, new int32_t[6]{0, 1, 2, 3, 4, 5});
-    state->stages[0].combine = 0;
-    state->stages[0].minFilter = state->stages[0].magFilter = 0;
-    state->stages[0].addressU = state->stages[0].addressV = 1; // wrap
+    state->stages[0].combine = StageCombine::Replace;
+    state->stages[0].minFilter = state->stages[0].magFilter = TextureFilter::Nearest;
+    state->stages[0].addressU = state->stages[0].addressV = AddressMode::Wrap;
 
     // The 2D translation sits in row 2: (u, v, 1) x M.
     struct Case
@@ -441,8 +444,8 @@ TEST_F(GLRendererClipSpaceTest, DrawIndexedStreamsBindsItsOwnBuffersAndDrawsThem
     // A colour stream of a single vertex bound before: the call's layout
     // leaves it out, so it neither colours nor limits the draw.
     Ptr<ColorBuffer> stale = new ColorBuffer(1, new Vector4[1]{Vector4(0, 0, 0, 1)});
-    state->stages[0].combine = 0;
-    state->stages[0].minFilter = state->stages[0].magFilter = 0;
+    state->stages[0].combine = StageCombine::Replace;
+    state->stages[0].minFilter = state->stages[0].magFilter = TextureFilter::Nearest;
     BeginClipSpace();
     renderer->SetColorStream(stale.Get());
     renderer->SetGeometry(node.Get());

@@ -156,30 +156,31 @@ TEST_F(GLRendererCapabilities, LinesAppearOnceEachInOrderWithTheirValues)
     }
 
     // The fields agree with the lines, and the fixed answers hold.
-    EXPECT_GE(renderer->simultaneousTextures, 1);
-    EXPECT_LE(renderer->simultaneousTextures, 8);
-    EXPECT_TRUE(log.Contains(("Simultaneous Textures [" + std::to_string(renderer->simultaneousTextures) + "]").c_str()));
-    EXPECT_TRUE(log.Contains(("Max Active Lights [" + std::to_string(renderer->maxLights) + "]").c_str()));
-    EXPECT_TRUE(log.Contains(("VERTEX SHADER " + std::to_string(renderer->vertexShaderLevel)).c_str()));
-    EXPECT_TRUE(log.Contains(("PIXEL SHADER " + std::to_string(renderer->pixelShaderLevel)).c_str()));
-    EXPECT_TRUE(log.Contains(renderer->occlusionQueries ? "Occlusion Query [true]" : "Occlusion Query [false]"));
+    const DeviceCaps& caps = renderer->GetCaps();
+    EXPECT_GE(caps.simultaneousTextures, 1);
+    EXPECT_LE(caps.simultaneousTextures, 8);
+    EXPECT_TRUE(log.Contains(("Simultaneous Textures [" + std::to_string(caps.simultaneousTextures) + "]").c_str()));
+    EXPECT_TRUE(log.Contains(("Max Active Lights [" + std::to_string(caps.maxLights) + "]").c_str()));
+    EXPECT_TRUE(log.Contains(("VERTEX SHADER " + std::to_string(ToInt(caps.vertexShaderLevel))).c_str()));
+    EXPECT_TRUE(log.Contains(("PIXEL SHADER " + std::to_string(ToInt(caps.pixelShaderLevel))).c_str()));
+    EXPECT_TRUE(log.Contains(caps.occlusionQueries ? "Occlusion Query [true]" : "Occlusion Query [false]"));
     EXPECT_TRUE(log.Contains("DXT2 texture compression support[false]"));
     EXPECT_TRUE(log.Contains("DXT4 texture compression support[false]"));
-    EXPECT_FALSE(renderer->compression[1]);
-    EXPECT_FALSE(renderer->compression[3]);
-    EXPECT_EQ(renderer->compression[0], renderer->compression[2]);
-    EXPECT_EQ(renderer->compression[0], renderer->compression[4]);
+    EXPECT_FALSE(caps.compression[1]);
+    EXPECT_FALSE(caps.compression[3]);
+    EXPECT_EQ(caps.compression[0], caps.compression[2]);
+    EXPECT_EQ(caps.compression[0], caps.compression[4]);
     // The device needs GLSL to exist at all, and programs are never claimed
     // beyond version 2.0.
-    EXPECT_EQ(renderer->vertexShaderLevel, 1);
-    EXPECT_EQ(renderer->pixelShaderLevel, 1);
+    EXPECT_EQ(caps.vertexShaderLevel, ShaderLevel::Model2);
+    EXPECT_EQ(caps.pixelShaderLevel, ShaderLevel::Model2);
     // Plain 8-bit colour targets are what every render-to-texture uses.
-    EXPECT_TRUE(renderer->targetMipAutogen[3]);
+    EXPECT_TRUE(caps.targetMipAutogen[3]);
 }
 
 TEST_F(GLRendererQueries, CountsThePixelsOfAQuadAndNoneBehindANearerOne)
 {
-    ASSERT_TRUE(renderer->occlusionQueries) << "llvmpipe offers occlusion queries";
+    ASSERT_TRUE(renderer->GetCaps().occlusionQueries) << "llvmpipe offers occlusion queries";
     Ptr<OcclusionQuery> query = new OcclusionQuery();
     Begin();
 

@@ -84,9 +84,9 @@ Ptr<Texture> MakeTexture(int width, int height, const std::vector<uint8_t>& rgba
 // Nearest sampling, clamped, so single texels land on known pixels.
 void NearestClamp(RenderStateBlock::TextureStage& stage)
 {
-    stage.minFilter = 0;
-    stage.magFilter = 0;
-    stage.addressU = stage.addressV = stage.addressW = 0;
+    stage.minFilter = TextureFilter::Nearest;
+    stage.magFilter = TextureFilter::Nearest;
+    stage.addressU = stage.addressV = stage.addressW = AddressMode::Clamp;
 }
 
 class GLRendererStateTest : public HeadlessRendererTest
@@ -178,22 +178,22 @@ TEST_F(GLRendererStateTest, CustomCombinerComputesItsOperationOnTheChosenArgumen
     const CombineCase cases[] = {
         {"custom add signed texture and factor",
          [](RenderStateBlock::TextureStage& s) {
-             s.combine = 5;
-             s.colourOperation = 4;
-             s.colourArgument[0] = 0; // texture
-             s.colourArgument[1] = 2; // factor
+             s.combine = StageCombine::Custom;
+             s.colourOperation = CombineOperation::AddSigned;
+             s.colourArgument[0] = CombineArgument::Texture;
+             s.colourArgument[1] = CombineArgument::TextureFactor;
          },
          [](const float t[4], const float*, const float f[4]) {
              return Colour{Clamp(t[0] + f[0] - 0.5f), Clamp(t[1] + f[1] - 0.5f), Clamp(t[2] + f[2] - 0.5f)};
          }},
         {"custom lerp texture to factor by vertex alpha",
          [](RenderStateBlock::TextureStage& s) {
-             s.combine = 5;
-             s.colourOperation = 5;
-             s.colourArgument[0] = 0; // argument 1: texture
-             s.colourArgument[1] = 2; // argument 2: factor
-             s.colourArgument[2] = 1; // argument 0: vertex colour...
-             s.colourModifier[2] = 2; // ...its alpha
+             s.combine = StageCombine::Custom;
+             s.colourOperation = CombineOperation::Interpolate;
+             s.colourArgument[0] = CombineArgument::Texture;       // argument 1
+             s.colourArgument[1] = CombineArgument::TextureFactor; // argument 2
+             s.colourArgument[2] = CombineArgument::Diffuse;       // argument 0...
+             s.colourModifier[2] = ArgumentModifier::AlphaReplicate; // ...its alpha
          },
          [](const float t[4], const float d[4], const float f[4]) {
              const float a = d[3];
@@ -201,21 +201,21 @@ TEST_F(GLRendererStateTest, CustomCombinerComputesItsOperationOnTheChosenArgumen
          }},
         {"custom subtract vertex colour from complemented texture",
          [](RenderStateBlock::TextureStage& s) {
-             s.combine = 5;
-             s.colourOperation = 3;
-             s.colourArgument[0] = 0;
-             s.colourModifier[0] = 1; // complement
-             s.colourArgument[1] = 1;
+             s.combine = StageCombine::Custom;
+             s.colourOperation = CombineOperation::Subtract;
+             s.colourArgument[0] = CombineArgument::Texture;
+             s.colourModifier[0] = ArgumentModifier::Complement;
+             s.colourArgument[1] = CombineArgument::Diffuse;
          },
          [](const float t[4], const float d[4], const float*) {
              return Colour{Clamp(1 - t[0] - d[0]), Clamp(1 - t[1] - d[1]), Clamp(1 - t[2] - d[2])};
          }},
         {"custom select factor alpha",
          [](RenderStateBlock::TextureStage& s) {
-             s.combine = 5;
-             s.colourOperation = 0;
-             s.colourArgument[0] = 2;
-             s.colourModifier[0] = 2; // alpha replicate
+             s.combine = StageCombine::Custom;
+             s.colourOperation = CombineOperation::Select;
+             s.colourArgument[0] = CombineArgument::TextureFactor;
+             s.colourModifier[0] = ArgumentModifier::AlphaReplicate;
          },
          [](const float*, const float*, const float f[4]) { return Colour{f[3], f[3], f[3]}; }},
     };
@@ -262,16 +262,16 @@ TEST_F(GLRendererStateTest, TwoStagesChainThroughPreviousEachWithItsOwnFactor)
     // its texture by factor1.
     for (RenderStateBlock::TextureStage& stage : state->stages)
         NearestClamp(stage);
-    state->stages[0].combine = 5;
-    state->stages[0].colourOperation = 4;
-    state->stages[0].colourArgument[0] = 0;
-    state->stages[0].colourArgument[1] = 2;
+    state->stages[0].combine = StageCombine::Custom;
+    state->stages[0].colourOperation = CombineOperation::AddSigned;
+    state->stages[0].colourArgument[0] = CombineArgument::Texture;
+    state->stages[0].colourArgument[1] = CombineArgument::TextureFactor;
     state->stages[0].textureFactor = factor0;
-    state->stages[1].combine = 5;
-    state->stages[1].colourOperation = 5;
-    state->stages[1].colourArgument[0] = 0; // argument 1: texture
-    state->stages[1].colourArgument[1] = 3; // argument 2: previous
-    state->stages[1].colourArgument[2] = 2; // argument 0: factor
+    state->stages[1].combine = StageCombine::Custom;
+    state->stages[1].colourOperation = CombineOperation::Interpolate;
+    state->stages[1].colourArgument[0] = CombineArgument::Texture;       // argument 1
+    state->stages[1].colourArgument[1] = CombineArgument::Previous;      // argument 2
+    state->stages[1].colourArgument[2] = CombineArgument::TextureFactor; // argument 0
     state->stages[1].textureFactor = factor1;
     const Mesh mesh = Rectangle(-0.5f, -0.5f, 0.5f, 0.5f, Vector4(1, 1, 1, 1));
     Draw(mesh);
@@ -295,13 +295,13 @@ TEST_F(GLRendererStateTest, StencilWrittenWithAReferenceLimitsALaterEqualTest)
     Begin();
     // Left half writes 5 where it draws.
     state->stencilEnabled = true;
-    state->stencilFunction = 7; // always
+    state->stencilFunction = CompareFunction::Always;
     state->stencilReference = 5;
-    state->stencilPass = 2; // replace
+    state->stencilPass = StencilOperation::Replace;
     Draw(Rectangle(-1.0f, -1.0f, 0.0f, 1.0f, Vector4(1, 0, 0, 1)), false);
     // The whole view, only where the stencil equals 5.
-    state->stencilFunction = 3; // equal
-    state->stencilPass = 0;     // keep
+    state->stencilFunction = CompareFunction::Equal;
+    state->stencilPass = StencilOperation::Keep;
     Draw(Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(0, 1, 0, 1)), false);
     // A reference nothing holds draws nowhere.
     state->stencilReference = 6;
@@ -321,11 +321,11 @@ TEST_F(GLRendererStateTest, TwoSidedStencilTakesTheCounterClockwiseOpsForFacesSe
     Begin();
     state->stencilEnabled = true;
     state->twoSidedStencil = true;
-    state->stencilFunction = 7;
+    state->stencilFunction = CompareFunction::Always;
     state->stencilReference = 3;
-    state->stencilPass = 2;    // clockwise faces: replace with 3
-    state->ccwStencilFunction = 7;
-    state->ccwStencilPass = 4; // counter-clockwise faces: increment to 1
+    state->stencilPass = StencilOperation::Replace;      // clockwise faces: 3
+    state->ccwStencilFunction = CompareFunction::Always;
+    state->ccwStencilPass = StencilOperation::Increment; // counter-clockwise faces: 1
 
     // Left: corners counter-clockwise as seen (y up); right: clockwise.
     Mesh left = Rectangle(-0.9f, -0.5f, -0.1f, 0.5f, Vector4(1, 1, 1, 1));
@@ -337,8 +337,8 @@ TEST_F(GLRendererStateTest, TwoSidedStencilTakesTheCounterClockwiseOpsForFacesSe
 
     // One sided again: show where each value landed.
     state->twoSidedStencil = false;
-    state->stencilFunction = 3;
-    state->stencilPass = 0;
+    state->stencilFunction = CompareFunction::Equal;
+    state->stencilPass = StencilOperation::Keep;
     state->stencilReference = 1;
     Draw(Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(0, 0, 1, 1)), false);
     state->stencilReference = 3;
@@ -358,8 +358,8 @@ TEST_F(GLRendererStateTest, PositionGenerationUsesCameraSpaceCoordinates)
     Ptr<Texture> texture = MakeTexture(2, 2, texels);
     Begin();
     NearestClamp(state->stages[0]);
-    state->stages[0].combine = 0;
-    state->stages[0].texCoordGeneration = 3;
+    state->stages[0].combine = StageCombine::Replace;
+    state->stages[0].texCoordGeneration = TexCoordGeneration::CameraPosition;
     renderer->SetTexture(0, texture.Get());
     // No coordinate stream at all: everything comes from the positions.
     Draw(Rectangle(0.02f, 0.02f, 0.98f, 0.98f, Vector4(1, 1, 1, 1)), false);
@@ -394,7 +394,7 @@ TEST_F(GLRendererStateTest, PointSpriteCoversASquareOfTexelsScaledByViewportHeig
     {
         Begin();
         NearestClamp(state->stages[0]);
-        state->stages[0].combine = 0;
+        state->stages[0].combine = StageCombine::Replace;
         state->pointSprites = sprites;
         renderer->SetTexture(0, texture.Get());
         Draw(point);

@@ -78,7 +78,7 @@ protected:
     const GLFunctions& Gl() const { return renderer->GetDevice()->Functions(); }
 
     // Sampler state for one stage the way a pass sets it.
-    void Sample(uint32_t stage, int32_t address, int32_t filter, const Vector4& border = Vector4(0, 1, 0, 1))
+    void Sample(uint32_t stage, AddressMode address, TextureFilter filter, const Vector4& border = Vector4(0, 1, 0, 1))
     {
         state = new RenderStateBlock(String("sampling"));
         state->cullEnabled = false;
@@ -87,7 +87,7 @@ protected:
         s.addressU = s.addressV = s.addressW = address;
         s.minFilter = s.magFilter = filter;
         s.borderColour = border;
-        s.combine = 2;
+        s.combine = StageCombine::Modulate;
         ASSERT_EQ(renderer->ApplyStateBlock(state.Get()), 0);
     }
 
@@ -172,7 +172,7 @@ TEST_F(GLTexturesTest, CubeCoordinatesPickTheFaceInDeviceOrder)
     Ptr<CubeTexture> cube = new CubeTexture(String("sky"));
     ASSERT_EQ(cube->SetImage(faces.Get()), 0);
     Begin();
-    Sample(0, 0, 0);
+    Sample(0, AddressMode::Clamp, TextureFilter::Nearest);
     ASSERT_EQ(renderer->SetTexture(0, cube.Get()), 0);
     bool enabled = false;
     EXPECT_NE(BoundOnUnit(0, GL_TEXTURE_BINDING_CUBE_MAP, GL_TEXTURE_CUBE_MAP, enabled), 0);
@@ -204,7 +204,7 @@ TEST_F(GLTexturesTest, VolumeCoordinatePicksTheSlice)
     Ptr<VolumeTexture> volume = new VolumeTexture(String("fog"));
     ASSERT_EQ(volume->SetImage(SolidSlices(colours).Get()), 0);
     Begin();
-    Sample(0, 0, 0);
+    Sample(0, AddressMode::Clamp, TextureFilter::Nearest);
     ASSERT_EQ(renderer->SetTexture(0, volume.Get()), 0);
     bool enabled = false;
     EXPECT_NE(BoundOnUnit(0, GL_TEXTURE_BINDING_3D, GL_TEXTURE_3D, enabled), 0);
@@ -253,7 +253,7 @@ TEST_F(GLTexturesTest, MipChainAndCompressedUploadReportWhatTheDeviceMade)
     Ptr<Texture> packed = new Texture(String("packed"));
     ASSERT_EQ(packed->SetImage(RgbImage(8, 8, std::vector<Rgb>(64, solid)).Get()), 0);
     packed->SetCompress(true);
-    Sample(0, 1, 5);
+    Sample(0, AddressMode::Wrap, TextureFilter::LinearMipLinear);
     ASSERT_EQ(renderer->SetTexture(0, packed.Get()), 0);
     GLint format = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);

@@ -93,7 +93,7 @@ constexpr uint8_t kChecker[2][2][4] = {{{255, 0, 0, 255}, {0, 255, 0, 128}}, {{0
 // corner to (u1, v1) at the bottom-right, nearest filtering, the colour
 // white unless given.
 Ptr<Triangles> MakeTexturedRectangle(Texture* texture, float half, float z, float u0, float v0, float u1, float v1,
-                                     int32_t address, const Vector4& colour = Vector4(1, 1, 1, 1))
+                                     AddressMode address, const Vector4& colour = Vector4(1, 1, 1, 1))
 {
     Ptr<Triangles> node = MakeRectangle("textured", -half, half, half, -half, z, colour);
     node->SetTextureCoordinates(0, new Vector2Buffer(4, new Vector2[4]{Vector2(u0, v0), Vector2(u1, v0),
@@ -101,7 +101,7 @@ Ptr<Triangles> MakeTexturedRectangle(Texture* texture, float half, float z, floa
     Ptr<TextureEffect> effect = new TextureEffect(String("textured"));
     effect->SetColor(colour);
     effect->SetTexture(texture);
-    effect->SetSampler(0, address, 0, 0);
+    effect->SetSampler(0, address, TextureFilter::Nearest, TextureFilter::Nearest);
     node->SetEffect(effect.Get());
     return node;
 }
@@ -232,13 +232,13 @@ TEST_F(GoldenImageTest, WindowPlaneIsDrawnAfterAllOtherTransparentNodes)
 
 struct BlendCase
 {
-    int32_t source;
-    int32_t destination;
+    BlendFactor source;
+    BlendFactor destination;
 };
 
 std::ostream& operator<<(std::ostream& out, const BlendCase& c)
 {
-    return out << "(" << c.source << ", " << c.destination << ")";
+    return out << "(" << ToInt(c.source) << ", " << ToInt(c.destination) << ")";
 }
 
 class GoldenBlendTest : public GoldenImageRig, public ::testing::WithParamInterface<BlendCase>
@@ -247,11 +247,11 @@ class GoldenBlendTest : public GoldenImageRig, public ::testing::WithParamInterf
 
 // The factor of the blend enumeration for one channel; destination alpha
 // is not among the cases (the back buffer has no alpha bits to hold it).
-float BlendFactor(int32_t factor, float source, float sourceAlpha, float destination)
+float FactorOf(BlendFactor factor, float source, float sourceAlpha, float destination)
 {
     const float factors[8] = {0.0f,        1.0f,        source, 1.0f - source, sourceAlpha, 1.0f - sourceAlpha,
                               destination, 1.0f - destination};
-    return factors[factor];
+    return factors[ToInt(factor)];
 }
 
 TEST_P(GoldenBlendTest, BlendedColourFollowsTheFactorFormula)
@@ -270,17 +270,23 @@ TEST_P(GoldenBlendTest, BlendedColourFollowsTheFactorFormula)
                                   Stored(Packed(clear.z)) / 255.0f};
     float want[3];
     for (int c = 0; c < 3; ++c)
-        want[c] = source[c] * BlendFactor(blend.source, source[c], colour.w, destination[c]) +
-                  destination[c] * BlendFactor(blend.destination, source[c], colour.w, destination[c]);
+        want[c] = source[c] * FactorOf(blend.source, source[c], colour.w, destination[c]) +
+                  destination[c] * FactorOf(blend.destination, source[c], colour.w, destination[c]);
     ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(want[0], want[1], want[2]), 2, "blended centre");
     ExpectNear(AtPoint(Vector3(0, 1.5f, 5)), ClearRgb(), 0, "outside");
 }
 
 // Alpha over (the default), additive with and without alpha, the two ways
 // of multiplying by what is there, premultiplied alpha, and a colour mask.
+using F = BlendFactor;
 INSTANTIATE_TEST_SUITE_P(FactorPairs, GoldenBlendTest,
-                         ::testing::Values(BlendCase{4, 5}, BlendCase{4, 1}, BlendCase{1, 1}, BlendCase{6, 0},
-                                           BlendCase{0, 2}, BlendCase{1, 5}, BlendCase{0, 3}, BlendCase{7, 1}));
+                         ::testing::Values(BlendCase{F::SourceAlpha, F::InverseSourceAlpha},
+                                           BlendCase{F::SourceAlpha, F::One}, BlendCase{F::One, F::One},
+                                           BlendCase{F::DestinationColour, F::Zero},
+                                           BlendCase{F::Zero, F::SourceColour},
+                                           BlendCase{F::One, F::InverseSourceAlpha},
+                                           BlendCase{F::Zero, F::InverseSourceColour},
+                                           BlendCase{F::InverseDestinationColour, F::One}));
 
 // alpha test -------------------------------------------------------------------------
 
@@ -484,18 +490,18 @@ TEST_F(GoldenImageTest, AddressModesOutsideTheUnitSquare)
                             {1.75f, 0.25f, {{0, 1}, {0, 1}, {-1, -1}}},  // right
                             {-0.25f, 0.25f, {{0, 0}, {0, 1}, {-1, -1}}}, // half a picture left
                             {0.75f, 1.75f, {{1, 1}, {1, 1}, {-1, -1}}}}; // below
-    for (int32_t address : {0, 1, 2})
+    for (AddressMode address : {AddressMode::Clamp, AddressMode::Wrap, AddressMode::Border})
     {
         Ptr<SceneNode> root = new SceneNode(String("root"));
         root->AttachChild(MakeTexturedRectangle(texture.Get(), half, z, -1, -1, 2, 2, address).Get());
         DrawFrame(root.Get());
         for (const Probe& p : probes)
         {
-            const int row = p.texel[address][0], column = p.texel[address][1];
+            const int row = p.texel[ToInt(address)][0], column = p.texel[ToInt(address)][1];
             const Rgb want = row < 0 ? Stored(0, 1, 0)
                                      : Rgb{kChecker[row][column][0], kChecker[row][column][1], kChecker[row][column][2]};
             ExpectNear(AtPoint(PointAt(half, z, -1, -1, 2, 2, p.u, p.v)), want, 0,
-                       "address " + std::to_string(address) + " at " + std::to_string(p.u) + "," +
+                       "address " + std::to_string(ToInt(address)) + " at " + std::to_string(p.u) + "," +
                            std::to_string(p.v));
         }
     }
@@ -510,10 +516,11 @@ TEST_F(GoldenImageTest, StageCombineModesMixTexelAndColour)
     const Vector4 factor(0.2f, 0.6f, 1.0f, 1.0f);
     const float prev[3] = {colour.x, colour.y, colour.z};
     const float tf[3] = {Packed(factor.x), Packed(factor.y), Packed(factor.z)};
-    for (int32_t combine = 0; combine <= 4; ++combine)
+    for (StageCombine combine : {StageCombine::Replace, StageCombine::Decal, StageCombine::Modulate,
+                                 StageCombine::Blend, StageCombine::Add})
     {
         Ptr<SceneNode> root = new SceneNode(String("root"));
-        Ptr<Triangles> node = MakeTexturedRectangle(texture.Get(), 1, 5, 0, 0, 1, 1, 0, colour);
+        Ptr<Triangles> node = MakeTexturedRectangle(texture.Get(), 1, 5, 0, 0, 1, 1, AddressMode::Clamp, colour);
         RenderStateBlock* state = StateOf(*EffectOf(*node));
         ASSERT_NE(state, nullptr);
         state->stages[0].combine = combine;
@@ -532,11 +539,11 @@ TEST_F(GoldenImageTest, StageCombineModesMixTexelAndColour)
                     const float tex = t[c] / 255.0f;
                     const float modes[5] = {tex, tex * a + prev[c] * (1 - a), tex * prev[c],
                                             prev[c] * (1 - tex) + tf[c] * tex, std::min(1.0f, tex + prev[c])};
-                    want[c] = modes[combine];
+                    want[c] = modes[ToInt(combine)];
                 }
                 const float u = (column + 0.5f) / 2.0f, v = (row + 0.5f) / 2.0f;
                 ExpectNear(AtPoint(PointAt(1, 5, 0, 0, 1, 1, u, v)), Stored(want[0], want[1], want[2]), 2,
-                           "combine " + std::to_string(combine) + " texel " + std::to_string(row) + "," +
+                           "combine " + std::to_string(ToInt(combine)) + " texel " + std::to_string(row) + "," +
                                std::to_string(column));
             }
     }
@@ -584,7 +591,7 @@ TEST_F(GoldenImageTest, RenderedTextureShowsItsViewUprightOnTheScreen)
     ASSERT_EQ(target->SetController(controller.Get()), 0);
 
     Ptr<SceneNode> root = new SceneNode(String("root"));
-    Ptr<Triangles> screen = MakeTexturedRectangle(target.Get(), 1, 5, 0, 0, 1, 1, 0);
+    Ptr<Triangles> screen = MakeTexturedRectangle(target.Get(), 1, 5, 0, 0, 1, 1, AddressMode::Clamp);
     root->AttachChild(screen.Get());
     renderer->QueuePreRender(controller.Get());
     DrawFrame(root.Get(), Vector4(0.5f, 0.5f, 0.5f, 1.0f));
@@ -675,7 +682,7 @@ TEST_F(GoldenImageTest, CubeFacesHoldTheViewAlongTheirAxes)
         tile->SetTextureCoordinates(0, new Vector3Buffer(4, new Vector3[4]{dir, dir, dir, dir}));
         Ptr<TextureEffect> effect = new TextureEffect(String("probe"));
         effect->SetTexture(cube.Get());
-        effect->SetSampler(0, 0, 0, 0);
+        effect->SetSampler(0, AddressMode::Clamp, TextureFilter::Nearest, TextureFilter::Nearest);
         tile->SetEffect(effect.Get());
         root->AttachChild(tile.Get());
     }

@@ -468,7 +468,7 @@ TEST_F(ShaderRender, PixelOneXModifiersClampsAndPairs)
 TEST_F(ShaderRender, PixelStageFogsAfterTheProgram)
 {
     // The vertex stage writes the fog factor; the pixel stage blends with
-    // the GL fog colour as the original device did after a pixel program.
+    // the GL fog colour, as fixed function does after a pixel program.
     const char* vertexText = "vs_2_0\ndcl_position v0\nmov oPos, v0\nmov oFog, c0.x\n";
     const char* pixelText = "ps_2_0\nmov oC0, c0\n";
     std::unique_ptr<GLShaderProgram> program = rig->Build(vertexText, pixelText);

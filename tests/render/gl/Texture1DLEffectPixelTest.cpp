@@ -99,8 +99,10 @@ protected:
         OpenRenderer("lit");
         if (!Opened())
             return;
-        renderer->simultaneousTextures = 8;
-        renderer->maxLights = 8;
+        DeviceCaps caps = renderer->GetCaps();
+        caps.simultaneousTextures = 8;
+        caps.maxLights = 8;
+        renderer->SetCapsForTest(caps);
         light = new Light(String("sun"));
         light->SetLightType(Light::kFixedDirectional); // travels along +z: towards it is -z
         light->SetAmbient(lightColours.ambient);
@@ -114,12 +116,13 @@ protected:
         HeadlessRendererTest::TearDown();
     }
 
-    // Shader levels as the technique choice sees them: 1 is version 2.0,
-    // 0 version 1.x, 4 none.
-    void Levels(int32_t vertex, int32_t pixel)
+    // Shader levels as the technique choice sees them.
+    void Levels(ShaderLevel vertex, ShaderLevel pixel)
     {
-        renderer->vertexShaderLevel = vertex;
-        renderer->pixelShaderLevel = pixel;
+        DeviceCaps caps = renderer->GetCaps();
+        caps.vertexShaderLevel = vertex;
+        caps.pixelShaderLevel = pixel;
+        renderer->SetCapsForTest(caps);
     }
 
     void Begin()
@@ -217,7 +220,7 @@ protected:
 
 TEST_F(Texture1DLEffectPixelTest, PixelLitQuadMatchesBlinnPhongAtEachPixel)
 {
-    Levels(1, 1);
+    Levels(ShaderLevel::Model2, ShaderLevel::Model2);
     lightColours.specular = Vector4(0.7f, 0.6f, 0.5f, 1.0f);
     light->SetSpecular(lightColours.specular);
     Material m;
@@ -254,7 +257,7 @@ TEST_F(Texture1DLEffectPixelTest, PixelLitQuadMatchesBlinnPhongAtEachPixel)
 
 TEST_F(Texture1DLEffectPixelTest, VertexLitQuadMatchesBlinnPhongInterpolatedFromItsCorners)
 {
-    Levels(0, 4);
+    Levels(ShaderLevel::Model1, ShaderLevel::None);
     lightColours.specular = Vector4(0.7f, 0.6f, 0.5f, 1.0f);
     light->SetSpecular(lightColours.specular);
     Material m;
@@ -299,11 +302,11 @@ TEST_F(Texture1DLEffectPixelTest, TheThreeTechniquesAgreeOnAQuadFacingTheLight)
     Ptr<Texture1DLEffect> effects[3] = {MakeEffect(m, texture.Get()), MakeEffect(m, texture.Get()),
                                         MakeEffect(m, texture.Get())};
     Begin();
-    Levels(1, 1);
+    Levels(ShaderLevel::Model2, ShaderLevel::Model2);
     Draw(*pixelLit, *effects[0]);
-    Levels(0, 4);
+    Levels(ShaderLevel::Model1, ShaderLevel::None);
     Draw(*vertexLit, *effects[1]);
-    Levels(4, 4);
+    Levels(ShaderLevel::None, ShaderLevel::None);
     Draw(*fixed, *effects[2]);
     End();
     EXPECT_EQ(effects[0]->GetLighting(), Texture1DLEffect::kPixelLit);
@@ -330,10 +333,10 @@ TEST_F(Texture1DLEffectPixelTest, FixedFunctionHighlightMatchesTheVertexProgramO
     const Vector3 facing(0, 0, -1);
     const Vector3 probes[2] = {Vector3(0.0f, 0.0f, 4.0f), Vector3(0.9f, -0.9f, 4.0f)};
     Colour seen[2][2];
-    const int32_t levels[2] = {0, 4};
+    const ShaderLevel levels[2] = {ShaderLevel::Model1, ShaderLevel::None};
     for (int run = 0; run < 2; ++run)
     {
-        Levels(levels[run], 4);
+        Levels(levels[run], ShaderLevel::None);
         Ptr<Triangles> quad = MakeQuad(Vector3(0, 0, 4), 1.0f, facing);
         Ptr<Texture1DLEffect> effect = MakeEffect(m, black.Get());
         Begin();
@@ -364,9 +367,9 @@ TEST_F(Texture1DLEffectPixelTest, UnlitEmissiveIsFoggedByOneOverEToTheDensityTim
     pixelLit->SetFog(true, Vector4(1, 0, 0, 1), 0.1f, 2.0f);
     vertexLit->SetFog(true, Vector4(1, 0, 0, 1), 0.1f, 1.0f);
     Begin();
-    Levels(1, 1);
+    Levels(ShaderLevel::Model2, ShaderLevel::Model2);
     Draw(*squared, *pixelLit);
-    Levels(0, 4);
+    Levels(ShaderLevel::Model1, ShaderLevel::None);
     Draw(*plain, *vertexLit);
     End();
 
@@ -396,18 +399,19 @@ TEST_F(Texture1DLEffectPixelTest, WindMovesTheVerticesByTheSwayFormula)
     Ptr<Texture> texture = Plain(255, 255, 255);
     // A small quad high enough to be pushed well clear of where it stands.
     const float amplitude = 0.8f, speed = 1.0f, time = 3.6758f;
-    for (int32_t level : {1, 0})
+    for (ShaderLevel level : {ShaderLevel::Model2, ShaderLevel::Model1})
     {
-        SCOPED_TRACE(level == 1 ? "pixel-lit" : "vertex-lit");
+        const bool pixelLit = level == ShaderLevel::Model2;
+        SCOPED_TRACE(pixelLit ? "pixel-lit" : "vertex-lit");
         Ptr<Triangles> quad = MakeQuad(Vector3(0, 1.1f, 5), 0.1f, Vector3(0, 0, -1));
         Ptr<Texture1DLEffect> effect = MakeEffect(m, texture.Get(), false);
         effect->SetWind(true, amplitude, speed);
         effect->Update(time);
-        Levels(level, level == 1 ? 1 : 4);
+        Levels(level, pixelLit ? ShaderLevel::Model2 : ShaderLevel::None);
         Begin();
         Draw(*quad, *effect);
         End();
-        ASSERT_EQ(effect->GetLighting(), level == 1 ? Texture1DLEffect::kPixelLit : Texture1DLEffect::kVertexLit);
+        ASSERT_EQ(effect->GetLighting(), pixelLit ? Texture1DLEffect::kPixelLit : Texture1DLEffect::kVertexLit);
 
         const Vector3* corners = quad->GetVertices()->GetElements();
         Vector3 centre;
@@ -421,7 +425,7 @@ TEST_F(Texture1DLEffectPixelTest, WindMovesTheVerticesByTheSwayFormula)
 
 TEST_F(Texture1DLEffectPixelTest, SkinnedProgramPutsTheVerticesWhereTheCpuSkinningDoes)
 {
-    Levels(1, 1);
+    Levels(ShaderLevel::Model2, ShaderLevel::Model2);
     // Two bones: one moved left, one moved right and up and turned.
     Ptr<Node> bones[2] = {new Node(String("left")), new Node(String("right"))};
     bones[0]->GetWorldTransform() = Transform(Vector3(-0.6f, -0.2f, 0.0f), Quaternion(), Vector3(1, 1, 1));
