@@ -177,7 +177,7 @@ TEST_F(ImageMagickCheck, BitmapVariantsDecodeToImageMagicksPixelsAndOurGreyBitma
         ASSERT_TRUE(image) << name;
         ASSERT_EQ(image->GetFormat(), Image::kPixel8);
         Bytes file = ReadBytes(PathOf(name));
-        Bytes palette(file.begin() + 14 + Get32(file, 14), file.begin() + Get32(file, 10));
+        Bytes palette(file.begin() + 14 + Peek32(file, 14), file.begin() + Peek32(file, 10));
         ExpectSame(*image, Raw(name, "rgb"), 3, Layout::kPaletteIndices, 0, name, palette);
     }
 
