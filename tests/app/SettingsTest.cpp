@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 #include <string>
 
 #include "support/Bytes.h"
@@ -69,12 +69,7 @@ TEST_F(SettingsRun, FirstRunWritesAllTwentyValuesAndSecondRunReadsThemBack)
         EXPECT_TRUE(capture.Contains("Значения параметров по-умолчанию записаны в реестр."));
     }
     std::string stored = ReadText(StorePath());
-    std::istringstream lines(stored);
-    std::string line;
-    int count = 0;
-    while (std::getline(lines, line))
-        ++count;
-    EXPECT_EQ(count, 20);
+    EXPECT_EQ(std::count(stored.begin(), stored.end(), '\n'), 20);
     EXPECT_NE(stored.find("Volume=75\n"), std::string::npos);
     EXPECT_NE(stored.find("ShowNews=0\n"), std::string::npos);
     EXPECT_NE(stored.find("Widescreen=1\n"), std::string::npos);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/codecs/rar/RarCrc32.h"
@@ -202,6 +203,20 @@ TEST(RarArchiveReader, HeadersReachingBeyondTheDataEndTheListing)
     ASSERT_EQ(list(archive), 0);
     EXPECT_TRUE(Extracts(archive, "one.txt"));
     EXPECT_FALSE(Extracts(archive, "two.txt"));
+    // Cut right after a block's fixed seven bytes, or after its size field
+    // too: that much is read, and the header found short.
+    const size_t whole = BuildArchive({Stored("one.txt", "1111")}).size();
+    for (const auto& [flags, kept] : {std::pair<uint16_t, size_t>{0, 7}, {0x8080, 11}})
+    {
+        RawMember two = Stored("two.txt", "2222");
+        two.flags = flags;
+        archive = BuildArchive({Stored("one.txt", "1111"), two});
+        archive.resize(whole + kept);
+        capture.Clear();
+        ASSERT_EQ(list(archive), 0);
+        EXPECT_EQ(members.size(), 1u);
+        EXPECT_TRUE(capture.Contains("Заголовок файла в архиве RAR повреждён")) << kept;
+    }
 }
 
 TEST(RarArchiveReader, RefusesDataThatIsNoArchive)
