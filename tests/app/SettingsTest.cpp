@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <algorithm>
 #include <string>
 
+#include "support/Bytes.h"
 #include "support/LogCapture.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TemporaryFolder.h"
@@ -15,17 +14,6 @@ namespace
 {
 
 const char* kStoreName = "/Brightfold Software/Vernalia 3D Screensaver.conf";
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // Each test gets its own config folder, so "first run" means first.
 class SettingsRun : public ::testing::Test
@@ -39,7 +27,7 @@ protected:
     void WriteStore(const std::string& text)
     {
         ASSERT_EQ(mkdir((folder.Path() + "/Brightfold Software").c_str(), 0700), 0);
-        WriteFile(StorePath(), text);
+        WriteText(StorePath(), text);
     }
 
     // The start-up steps that deal with settings, in their order.
@@ -80,13 +68,8 @@ TEST_F(SettingsRun, FirstRunWritesAllTwentyValuesAndSecondRunReadsThemBack)
         EXPECT_TRUE(capture.Contains("Первый запуск скринсейвера. Запись параметров по-умолчанию в реестр..."));
         EXPECT_TRUE(capture.Contains("Значения параметров по-умолчанию записаны в реестр."));
     }
-    std::string stored = ReadFile(StorePath());
-    std::istringstream lines(stored);
-    std::string line;
-    int count = 0;
-    while (std::getline(lines, line))
-        ++count;
-    EXPECT_EQ(count, 20);
+    std::string stored = ReadText(StorePath());
+    EXPECT_EQ(std::count(stored.begin(), stored.end(), '\n'), 20);
     EXPECT_NE(stored.find("Volume=75\n"), std::string::npos);
     EXPECT_NE(stored.find("ShowNews=0\n"), std::string::npos);
     EXPECT_NE(stored.find("Widescreen=1\n"), std::string::npos);
@@ -94,7 +77,7 @@ TEST_F(SettingsRun, FirstRunWritesAllTwentyValuesAndSecondRunReadsThemBack)
     // A changed value survives into the next run.
     std::string edited = stored;
     edited.replace(edited.find("Volume=75"), 9, "Volume=-5");
-    WriteFile(StorePath(), edited);
+    WriteText(StorePath(), edited);
 
     capture.Clear();
     VernaliaScreensaver second(String("vernalia /s"), Automation());
@@ -117,7 +100,7 @@ TEST_F(SettingsRun, StoreWithOnlySomeValuesChangesOnlyThose)
     EXPECT_EQ(app.GetCurrent().colorDepth, 32);
     EXPECT_TRUE(app.GetExtraCurrent(VernaliaScreensaver::kFur));
     // Reading writes nothing back.
-    EXPECT_EQ(ReadFile(StorePath()), "Volume=33\nBloom=0\n");
+    EXPECT_EQ(ReadText(StorePath()), "Volume=33\nBloom=0\n");
 }
 
 TEST_F(SettingsRun, GarbageInTheStoreCountsAsMissingValues)
@@ -136,7 +119,7 @@ TEST_F(SettingsRun, GarbageInTheStoreCountsAsMissingValues)
 TEST_F(SettingsRun, UnusableConfigFolderFailsWithTheDescribedLine)
 {
     // A regular file where the folder should be: even root cannot write there.
-    WriteFile(folder.Path() + "/Brightfold Software", "not a folder");
+    WriteText(folder.Path() + "/Brightfold Software", "not a folder");
     LogCapture capture;
     VernaliaScreensaver app(String("vernalia /s"), Automation());
     EXPECT_EQ(StartUp(app), 1);

@@ -138,14 +138,6 @@ TEST_F(ShowOnDisplay, OpensFullScreenAndHotkeysDoNotEndIt)
     EXPECT_TRUE(EndsCleanly());
 }
 
-TEST_F(ShowOnDisplay, MouseButtonEndsIt)
-{
-    ::Window shown = Start("");
-    ASSERT_NE(shown, 0u);
-    xpeer::SendButton(peer, shown, Button1, true);
-    EXPECT_TRUE(EndsCleanly());
-}
-
 TEST_F(ShowOnDisplay, EleventhMouseMoveEndsItWhenAskedTo)
 {
     ::Window shown = Start("ExitOnMouseMove=1\n");

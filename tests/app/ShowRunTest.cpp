@@ -2,21 +2,14 @@
 // reads the log it leaves.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "support/Bytes.h"
 #include "support/RunProgram.h"
 #include "support/TemporaryFolder.h"
 
 namespace
 {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class ShowRun : public ::testing::Test
 {
@@ -35,10 +28,10 @@ protected:
         return all;
     }
 
-    std::string Log() const { return ReadFile(folder.Path() + "/state/HALCYONE Studio/QRELog.txt"); }
+    std::string Log() const { return ReadText(folder.Path() + "/state/HALCYONE Studio/QRELog.txt"); }
     std::string Store() const
     {
-        return ReadFile(folder.Path() + "/config/Brightfold Software/Vernalia 3D Screensaver.conf");
+        return ReadText(folder.Path() + "/config/Brightfold Software/Vernalia 3D Screensaver.conf");
     }
 
     TemporaryFolder folder;

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/files/File.h"
+#include "support/Bytes.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestNode.h"
@@ -44,12 +43,6 @@ protected:
         return result;
     }
 
-    std::vector<uint8_t> Bytes(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
     TemporaryFolder folder;
     TestClasses classes;
     STRSceneCodec codec;
@@ -77,7 +70,7 @@ TEST_F(SceneFile, SavedSceneStartsWithTheVersionAndTheRootsTypeName)
     File file{String(path.c_str())};
     ASSERT_EQ(codec.SaveScene(&file, root.Get()), 0);
 
-    std::vector<uint8_t> bytes = Bytes(path);
+    Bytes bytes = ReadBytes(path);
     ASSERT_GT(bytes.size(), 32u);
     const std::vector<uint8_t> version = {0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0};
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 12), version);
@@ -107,9 +100,8 @@ TEST_F(SceneFile, FailedLoadLeavesNoObjectBehind)
     const int before = TestNode::live;
 
     // Cut the file short in the middle of the last child.
-    std::vector<uint8_t> bytes = Bytes(path);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size() - 10));
+    Bytes bytes = ReadBytes(path);
+    WriteBytes(path, Bytes(bytes.begin(), bytes.end() - 10));
     Ptr<Object> loaded;
     EXPECT_EQ(Load(path, loaded), 1);
     EXPECT_FALSE(loaded);
@@ -127,7 +119,7 @@ TEST_F(SceneFile, MissingArgumentsAndFilesFailCleanly)
     EXPECT_EQ(codec.SaveScene(&file, nullptr), 1);
 
     // A header cut short fails on the sticky state, not on the version.
-    std::ofstream(PathOf("short.STR"), std::ios::binary) << "ab";
+    WriteText(PathOf("short.STR"), "ab");
     Ptr<Object> loaded;
     EXPECT_EQ(Load(PathOf("short.STR"), loaded), 1);
 }

@@ -2,21 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "support/Bytes.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryFolder.h"
 
 namespace
 {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 struct CountingOutput : MessageOutput
 {
@@ -70,7 +63,7 @@ TEST(Log, FileStartsWithItsOwnRegistrationLineAndUsesLevelPrefixes)
                            "CRITICAL ERROR. critical\n"
                            "UNKNOWN. odd level\n"
                            "INFO. Объект вывода сообщений разрегестрирован. [" + path + "]\n";
-    EXPECT_EQ(ReadFile(path), expected);
+    EXPECT_EQ(ReadText(path), expected);
 }
 
 TEST(Log, OutputWithoutFileIsNamedByItsNameAndWritesNothing)

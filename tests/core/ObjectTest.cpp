@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <new>
 #include <string>
 #include <vector>
 
-#include "engine/core/EngineStartup.h"
-#include "engine/core/Stream.h"
-#include <cstring>
-#include "engine/core/Ptr.h"
 #include "engine/core/Controller.h"
+#include "engine/core/EngineStartup.h"
+#include "support/Bytes.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -203,15 +200,7 @@ TEST(Object, ControllersSaveOldestFirstAndLoadInTheSameOrder)
     Stream out(0, 1024);
     ASSERT_EQ(out.WriteLink(holder.Get()), 0);
 
-    struct Reader : Stream
-    {
-        explicit Reader(const Stream& from) : Stream(0, 1024)
-        {
-            uint8_t* copy = new uint8_t[from.GetPosition()];
-            std::memcpy(copy, from.GetBuffer(), from.GetPosition());
-            AdoptBuffer(copy, from.GetPosition());
-        }
-    } in(out);
+    ByteStream in(WrittenBytes(out));
     Object* read = nullptr;
     ASSERT_EQ(in.ReadLink(read), 0);
     Ptr<Object> loaded = read;

@@ -3,133 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <new>
 #include <string>
-#include <string_view>
+#include <utility>
 
-#include "engine/files/Codec.h"
+#include "engine/codecs/image/TGAImageCodec.h"
+#include "engine/codecs/rar/RAR2FileCodec.h"
+#include "engine/codecs/rar/writer/RarArchiveWriter.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/Directory.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/files/VirtualFile.h"
-#include "platform/Resources.h"
+#include "support/Bytes.h"
 #include "support/LogCapture.h"
 
 namespace
 {
-
-// A small real archive codec over a text format: one member per line,
-// "path=content", the path's directories separated by backslashes and made
-// as needed. A line "!fail" makes the whole archive fail to load.
-class LineArchiveCodec : public Codec
-{
-public:
-    LineArchiveCodec() : Codec(String("LineArchiveCodec"))
-    {
-        AddExtension(String("RAR2"));
-        AddExtension(String("rar2"));
-        AddExtension(String("Rar2"));
-    }
-
-    int32_t GetCodecType() override { return kArchiveCodec; }
-
-    int32_t LoadArchive(File* archive, Directory** place, const String&) override
-    {
-        if (!archive || !place || archive->Open(File::kRead) != 0)
-            return 1;
-        std::string text(archive->GetSize(), '\0');
-        int32_t read = archive->Read(text.data(), static_cast<uint32_t>(text.size()));
-        archive->Close();
-        if (read != 0)
-            return 1;
-
-        Directory* directory = new Directory(archive->GetName());
-        std::string_view rest(text);
-        while (!rest.empty())
-        {
-            size_t end = rest.find('\n');
-            std::string_view line = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            if (line == "!fail")
-            {
-                delete directory;
-                return 4;
-            }
-            size_t equals = line.find('=');
-            if (equals == std::string_view::npos)
-                continue;
-            std::string_view path = line.substr(0, equals);
-            std::string_view content = line.substr(equals + 1);
-
-            Directory* holder = directory;
-            size_t slash;
-            while ((slash = path.find('\\')) != std::string_view::npos)
-            {
-                String component(path.substr(0, slash));
-                Directory* next = nullptr;
-                for (uint32_t i = 0; i < holder->GetDirectoryCount() && !next; ++i)
-                    if (holder->GetDirectory(i)->GetName() == component)
-                        next = holder->GetDirectory(i);
-                holder = next ? next : new Directory(component, holder);
-                path = path.substr(slash + 1);
-            }
-            uint8_t* bytes = new uint8_t[content.size()];
-            std::memcpy(bytes, content.data(), content.size());
-            holder->AddFile(new VirtualFile(String(path), bytes, static_cast<uint32_t>(content.size()), GetModule()));
-        }
-        *place = directory;
-        return 0;
-    }
-};
-
-// Mounts any bytes: one member, "payload", holding the whole archive.
-class BlobArchiveCodec : public Codec
-{
-public:
-    BlobArchiveCodec() : Codec(String("BlobArchiveCodec")) { AddExtension(String("blob")); }
-
-    int32_t GetCodecType() override { return kArchiveCodec; }
-
-    int32_t LoadArchive(File* archive, Directory** place, const String&) override
-    {
-        if (archive->Open(File::kRead) != 0)
-            return 1;
-        uint32_t size = archive->GetSize();
-        uint8_t* bytes = new uint8_t[size ? size : 1];
-        int32_t read = archive->Read(bytes, size);
-        archive->Close();
-        if (read != 0)
-        {
-            delete[] bytes;
-            return 1;
-        }
-        *place = new Directory(archive->GetName());
-        (*place)->AddFile(new VirtualFile(String("payload"), bytes, size, GetModule()));
-        return 0;
-    }
-};
-
-// Claims an archive-like extension but decodes only images.
-class ImageOnlyCodec : public Codec
-{
-public:
-    ImageOnlyCodec() : Codec(String("ImageOnlyCodec")) { AddExtension(String("pic")); }
-    int32_t GetCodecType() override { return kImageCodec; }
-};
-
-template <typename C>
-int32_t CreateCodec(Codec** place)
-{
-    *place = new (std::nothrow) C();
-    return *place ? 0 : 2;
-}
-
-VirtualFile* MakeArchive(const char* name, const std::string& content)
-{
-    uint8_t* bytes = new uint8_t[content.size()];
-    std::memcpy(bytes, content.data(), content.size());
-    return new VirtualFile(String(name), bytes, static_cast<uint32_t>(content.size()));
-}
 
 std::string ReadMember(File* file)
 {
@@ -141,6 +29,8 @@ std::string ReadMember(File* file)
     return content;
 }
 
+// The file manager with the real archive codec, and an image codec that
+// cannot unpack archives.
 class FileManagerTest : public ::testing::Test
 {
 protected:
@@ -150,12 +40,10 @@ protected:
         ASSERT_EQ(ModuleManager::Initialize(), 0);
         ASSERT_EQ(CodecManager::Initialize(), 0);
         Codec* codec = nullptr;
-        ASSERT_EQ(RegisterBuiltInCodecModule(String("LineArchiveCodec"), &CreateCodec<LineArchiveCodec>), 0);
-        ASSERT_EQ(CodecManager::GetCodec(String("LineArchiveCodec"), &codec), 0);
-        ASSERT_EQ(RegisterBuiltInCodecModule(String("BlobArchiveCodec"), &CreateCodec<BlobArchiveCodec>), 0);
-        ASSERT_EQ(CodecManager::GetCodec(String("BlobArchiveCodec"), &codec), 0);
-        ASSERT_EQ(RegisterBuiltInCodecModule(String("ImageOnlyCodec"), &CreateCodec<ImageOnlyCodec>), 0);
-        ASSERT_EQ(CodecManager::GetCodec(String("ImageOnlyCodec"), &codec), 0);
+        ASSERT_EQ(RAR2FileCodec::RegisterModule(), 0);
+        ASSERT_EQ(CodecManager::GetCodec(String("RAR2FileCodec"), &codec), 0);
+        ASSERT_EQ(TGAImageCodec::RegisterModule(), 0);
+        ASSERT_EQ(CodecManager::GetCodec(String("TGAImageCodec"), &codec), 0);
     }
     void TearDown() override
     {
@@ -164,13 +52,29 @@ protected:
         CodecManager::Terminate();
     }
 
-    // Mounts an archive made from text; the archive file is ours to delete.
-    static int32_t Mount(const char* name, const std::string& content)
+    // Mounts the bytes as an archive file called name.
+    static int32_t MountBytes(const char* name, const Bytes& bytes)
     {
-        VirtualFile* archive = MakeArchive(name, content);
-        int32_t result = FileManager::AttachArchive(archive, String());
-        delete archive;
-        return result;
+        uint8_t* copy = new uint8_t[bytes.size() + 1];
+        std::memcpy(copy, bytes.data(), bytes.size());
+        VirtualFile archive(String(name), copy, static_cast<uint32_t>(bytes.size()));
+        return FileManager::AttachArchive(&archive, String());
+    }
+
+    // Mounts an archive of (path, content) members made by the packer.
+    static int32_t Mount(const char* name, std::initializer_list<std::pair<const char*, const char*>> members)
+    {
+        std::vector<RarArchiveWriter::Entry> entries;
+        for (const auto& [path, content] : members)
+        {
+            entries.emplace_back();
+            entries.back().name = String(path);
+            entries.back().data = reinterpret_cast<const uint8_t*>(content);
+            entries.back().size = static_cast<uint32_t>(std::strlen(content));
+        }
+        Bytes archive;
+        EXPECT_EQ(RarArchiveWriter::Write(entries, RarArchiveWriter::Options(), archive), 0);
+        return MountBytes(name, archive);
     }
 };
 
@@ -178,9 +82,8 @@ protected:
 
 TEST_F(FileManagerTest, MountedArchiveFindsOneFileByEveryKindOfPath)
 {
-    ASSERT_EQ(Mount("Media.rar2", "Textures\\grass.jpg=GRASS\n"
-                                  "Textures\\Trees\\bark.jpg=BARK\n"
-                                  "README=read me\n"),
+    ASSERT_EQ(Mount("Media.rar2",
+                    {{"Textures\\grass.jpg", "GRASS"}, {"Textures\\Trees\\bark.jpg", "BARK"}, {"README", "read me"}}),
               0);
     Directory* root = FileManager::GetRoot();
     ASSERT_EQ(root->GetDirectoryCount(), 1u);
@@ -200,7 +103,7 @@ TEST_F(FileManagerTest, MountedArchiveFindsOneFileByEveryKindOfPath)
     ASSERT_NE(readme, nullptr);
     EXPECT_EQ(readme->GetExtension(), "");
     EXPECT_EQ(CodecManager::FindCodecForFile(readme), nullptr);
-    EXPECT_EQ(static_cast<VirtualFile*>(readme)->GetOwner(), ModuleManager::FindModule(String("LineArchiveCodec")));
+    EXPECT_EQ(static_cast<VirtualFile*>(readme)->GetOwner(), ModuleManager::FindModule(String("RAR2FileCodec")));
 
     // Writing to a member is refused with its full path.
     LogCapture capture;
@@ -217,8 +120,8 @@ TEST_F(FileManagerTest, MountedArchiveFindsOneFileByEveryKindOfPath)
 
 TEST_F(FileManagerTest, FailedMountsLeaveMountedArchivesInPlace)
 {
-    ASSERT_EQ(Mount("Ms.rar2", "shared.txt=from Ms\n"), 0);
-    ASSERT_EQ(Mount("CustomData.rar2", "shared.txt=from CustomData\n"), 0);
+    ASSERT_EQ(Mount("Ms.rar2", {{"shared.txt", "from Ms"}}), 0);
+    ASSERT_EQ(Mount("CustomData.rar2", {{"shared.txt", "from CustomData"}}), 0);
     // The first archive in the root's order answers: "Ms" sorts before
     // "CustomData" ('M' is the larger first byte).
     Directory* root = FileManager::GetRoot();
@@ -227,22 +130,22 @@ TEST_F(FileManagerTest, FailedMountsLeaveMountedArchivesInPlace)
     EXPECT_EQ(ReadMember(FileManager::FindFile(String("shared.txt"))), "from Ms");
 
     LogCapture capture;
-    EXPECT_EQ(Mount("Bad.rar2", "good.txt=1\n!fail\n"), 4);
+    EXPECT_EQ(MountBytes("Bad.rar2", BytesOf("good.txt=1, but no archive")), 1);
     EXPECT_TRUE(capture.Contains("Невозможно загрузить директорию из архива [Bad.rar2]."));
-    EXPECT_EQ(Mount("data.zip", "a=b\n"), 3);
+    EXPECT_EQ(Mount("data.zip", {{"a", "b"}}), 3);
     EXPECT_TRUE(capture.Contains("Не найден кодек для архива [data.zip]."));
     EXPECT_EQ(FileManager::AttachArchive(nullptr, String()), 3);
     EXPECT_TRUE(capture.Contains("Указатель на архив равен 0."));
     // A codec of another type cannot unpack an archive.
-    EXPECT_EQ(Mount("photos.pic", "a=b\n"), 1);
-    EXPECT_TRUE(capture.Contains("Невозможно загрузить директорию из архива [photos.pic]."));
+    EXPECT_EQ(Mount("photos.tga", {{"a", "b"}}), 1);
+    EXPECT_TRUE(capture.Contains("Невозможно загрузить директорию из архива [photos.tga]."));
     EXPECT_EQ(root->GetDirectoryCount(), 2u);
     EXPECT_EQ(FileManager::FindFile(String("good.txt")), nullptr);
 
     // With the manager stopped there is no root: the directory is destroyed.
     FileManager::Terminate();
     capture.Clear();
-    EXPECT_EQ(Mount("Late.rar2", "late.txt=1\n"), 1);
+    EXPECT_EQ(Mount("Late.rar2", {{"late.txt", "1"}}), 1);
     EXPECT_TRUE(capture.Contains("Невозможно подсоединить директорию [Late.rar2] к корню."));
     EXPECT_TRUE(capture.Contains("Директория удалена [Late.rar2]."));
     EXPECT_EQ(FileManager::FindFile(String("late.txt")), nullptr);
@@ -250,7 +153,7 @@ TEST_F(FileManagerTest, FailedMountsLeaveMountedArchivesInPlace)
 
 TEST_F(FileManagerTest, MissingResourceFailsAndLeavesTheRootUntouched)
 {
-    ASSERT_EQ(Mount("Media.rar2", "a.txt=1\n"), 0);
+    ASSERT_EQ(Mount("Media.rar2", {{"a.txt", "1"}}), 0);
     LogCapture capture;
     EXPECT_EQ(FileManager::LoadArchiveResource(987654, String("Missing.rar2"), String()), 1);
     EXPECT_TRUE(capture.Contains("Невозможно найти ресурс ID[987654]."));
@@ -266,35 +169,28 @@ TEST_F(FileManagerTest, MissingResourceFailsAndLeavesTheRootUntouched)
 
 TEST_F(FileManagerTest, ResourceIsMountedFromTheExecutableWithoutBeingFreed)
 {
-    int32_t number = -1;
-    for (unsigned i = 0; i < platform::kResourceCount; ++i)
-        if (std::strcmp(platform::kResourceTable[i].type, "MEDIADATA") == 0)
-            number = platform::kResourceTable[i].number;
-    if (number < 0)
-        GTEST_SKIP() << "this executable carries no MEDIADATA resource";
-
+    const int32_t customData = 134;
     const uint8_t* data = nullptr;
     uint32_t size = 0;
-    ASSERT_EQ(FileManager::GetResourceData(number, &data, &size), 0);
+    ASSERT_EQ(FileManager::GetResourceData(customData, &data, &size), 0);
     ASSERT_NE(data, nullptr);
-    std::string before(reinterpret_cast<const char*>(data), size);
+    const Bytes before(data, data + size);
 
-    ASSERT_EQ(FileManager::LoadArchiveResource(number, String("Resource.blob"), String()), 0);
-    File* payload = FileManager::FindFile(String("payload"));
-    ASSERT_NE(payload, nullptr);
-    EXPECT_EQ(payload->GetPath(), "Resource.blob\\payload");
-    EXPECT_EQ(ReadMember(payload), before);
+    ASSERT_EQ(FileManager::LoadArchiveResource(customData, String("CustomData.rar2"), String()), 0);
+    Directory* mounted = FileManager::GetRoot()->FindDirectory(String("CustomData.rar2"));
+    ASSERT_NE(mounted, nullptr);
+    EXPECT_GT(mounted->GetFileCount() + mounted->GetDirectoryCount(), 0u);
 
     // The bytes still belong to the executable: readable and unchanged.
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), size), before);
+    EXPECT_EQ(Bytes(data, data + size), before);
     const uint8_t* again = nullptr;
-    ASSERT_EQ(FileManager::GetResourceData(number, &again, &size), 0);
+    ASSERT_EQ(FileManager::GetResourceData(customData, &again, &size), 0);
     EXPECT_EQ(again, data);
 }
 
 TEST_F(FileManagerTest, StoppingDestroysEveryMountedFile)
 {
-    ASSERT_EQ(Mount("Media.rar2", "Textures\\grass.jpg=GRASS\n"), 0);
+    ASSERT_EQ(Mount("Media.rar2", {{"Textures\\grass.jpg", "GRASS"}}), 0);
     LogCapture capture;
     EXPECT_EQ(FileManager::Terminate(), 0);
     EXPECT_EQ(FileManager::GetRoot(), nullptr);

@@ -4,27 +4,16 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "engine/files/Directory.h"
+#include "support/Bytes.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryFolder.h"
 
 namespace
 {
-
-std::string ReadDisk(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteDisk(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 std::string ReadAll(File& file)
 {
@@ -70,18 +59,18 @@ TEST(File, AppendAddsToTheEndAndWriteTruncates)
 {
     TemporaryFolder folder;
     std::string path = folder.Path() + "/log.txt";
-    WriteDisk(path, "abc");
+    WriteText(path, "abc");
 
     File file(String(path.c_str()));
     ASSERT_EQ(file.Open(File::kAppend), 0);
     ASSERT_EQ(file.Write("def", 3), 0);
     ASSERT_EQ(file.Close(), 0);
-    EXPECT_EQ(ReadDisk(path), "abcdef");
+    EXPECT_EQ(ReadText(path), "abcdef");
 
     ASSERT_EQ(file.Open(File::kWrite), 0);
     ASSERT_EQ(file.Write("x", 1), 0);
     ASSERT_EQ(file.Close(), 0);
-    EXPECT_EQ(ReadDisk(path), "x");
+    EXPECT_EQ(ReadText(path), "x");
 
     // Any mode not listed opens like reading.
     ASSERT_EQ(file.Open(7), 0);
@@ -104,7 +93,7 @@ TEST(File, ReadingAndWritingTheWrongWayIsRefused)
 {
     TemporaryFolder folder;
     std::string path = folder.Path() + "/ways.bin";
-    WriteDisk(path, "1234");
+    WriteText(path, "1234");
     File file(String(path.c_str()));
     LogCapture capture;
     char byte = 0;
@@ -123,7 +112,7 @@ TEST(File, ReadingAndWritingTheWrongWayIsRefused)
     EXPECT_EQ(file.Read(&byte, 1), 1);
     EXPECT_TRUE(capture.Contains(("Чтение из файла [" + path + "], открытого для записи.").c_str()));
     ASSERT_EQ(file.Close(), 0);
-    EXPECT_EQ(ReadDisk(path), "1234");
+    EXPECT_EQ(ReadText(path), "1234");
 }
 
 TEST(File, MissingDirectoryAndEmptyFilesOpenAsDescribed)
@@ -145,7 +134,7 @@ TEST(File, MissingDirectoryAndEmptyFilesOpenAsDescribed)
     EXPECT_FALSE(folderFile.IsOpen());
 
     std::string emptyPath = folder.Path() + "/empty.bin";
-    WriteDisk(emptyPath, "");
+    WriteText(emptyPath, "");
     File empty(String(emptyPath.c_str()));
     ASSERT_EQ(empty.Open(File::kRead), 0);
     EXPECT_EQ(empty.GetSize(), 0u);
@@ -184,7 +173,7 @@ TEST(File, ExtensionIsTheTextAfterTheLastDot)
 TEST(File, DiskPathUsesSlashesWhereTheTreeUsesBackslashes)
 {
     TemporaryFolder folder;
-    WriteDisk(folder.Path() + "/inside.txt", "found");
+    WriteText(folder.Path() + "/inside.txt", "found");
 
     // A directory named after a disk folder makes its files disk files.
     Directory disk(String(folder.Path().c_str()));

@@ -45,6 +45,8 @@ TEST(EngineKeyTable, MapsTheKeysTheShowReactsToAndNothingElse)
         {0x60, 74},  // numeric pad 0
         {0x69, 83},  // numeric pad 9
         {0x26, 99},  // up arrow
+        {0x22, 72},  // page down
+        {0x90, 73},  // num lock
         {0xDE, 37},  // apostrophe
         // Unlisted and out-of-range keys have no code.
         {0, 100}, {0x7C, 100} /* F13 */, {0x10, 100} /* generic shift */, {255, 100}, {256, 100}, {-1, 100},

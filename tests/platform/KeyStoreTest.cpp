@@ -1,14 +1,15 @@
 #include "platform/KeyStore.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <dirent.h>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <vector>
 
+#include "support/Bytes.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TemporaryFolder.h"
 
@@ -18,19 +19,6 @@ namespace
 {
 
 const char kKey[] = "Software\\Brightfold Software\\Vernalia 3D Screensaver";
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // A store whose config folder is a fresh temporary folder.
 class KeyStoreTest : public ::testing::Test
@@ -114,21 +102,34 @@ TEST_F(KeyStoreTest, ValuesSurviveFlushAndReopenIncludingNegatives)
     // Order of first setting, one line per value, the last value set.
     EXPECT_EQ(ReadText(KeyFile()), "ShowFPS=1\nVolume=60\nGamma=-20\nLowest=-2147483648\nHighest=4294967295\n");
 
-    KeyStore store;
-    ASSERT_EQ(store.Open(kKey, false, nullptr), KeyStore::OpenResult::Opened);
-    int32_t signedValue = 0;
-    uint32_t value = 0;
-    EXPECT_TRUE(store.GetSigned("Gamma", signedValue));
-    EXPECT_EQ(signedValue, -20);
-    EXPECT_TRUE(store.GetValue("Gamma", value));
-    EXPECT_EQ(value, static_cast<uint32_t>(-20));
-    EXPECT_TRUE(store.GetSigned("Lowest", signedValue));
-    EXPECT_EQ(signedValue, INT32_MIN);
-    EXPECT_TRUE(store.GetSigned("Highest", signedValue));
-    EXPECT_EQ(signedValue, -1);
-    EXPECT_TRUE(store.GetValue("Volume", value));
-    EXPECT_EQ(value, 60u);
-    EXPECT_FALSE(store.GetValue("volume", value));
+    // Read back and set again under the same names in a fresh key, they
+    // give the same file; unsigned reads see the signed values' bits.
+    const std::string first = ReadText(KeyFile());
+    const std::pair<const char*, bool> names[] = {
+        {"ShowFPS", false}, {"Volume", true}, {"Gamma", true}, {"Lowest", true}, {"Highest", false}};
+    std::vector<int32_t> values;
+    {
+        KeyStore store;
+        ASSERT_EQ(store.Open(kKey, false, nullptr), KeyStore::OpenResult::Opened);
+        for (const auto& [name, isSigned] : names)
+        {
+            int32_t value = 0;
+            uint32_t bits = 0;
+            EXPECT_TRUE(store.GetSigned(name, value) && store.GetValue(name, bits)) << name;
+            EXPECT_EQ(bits, static_cast<uint32_t>(value)) << name;
+            values.push_back(value);
+        }
+        uint32_t bits = 0;
+        EXPECT_FALSE(store.GetValue("volume", bits));
+    }
+    std::remove(KeyFile().c_str());
+    KeyStore again;
+    ASSERT_EQ(again.Open(kKey, true, nullptr), KeyStore::OpenResult::Created);
+    for (size_t i = 0; i < values.size(); ++i)
+        names[i].second ? again.SetSigned(names[i].first, values[i])
+                        : again.SetValue(names[i].first, static_cast<uint32_t>(values[i]));
+    ASSERT_TRUE(again.Close(nullptr));
+    EXPECT_EQ(ReadText(KeyFile()), first);
 }
 
 TEST_F(KeyStoreTest, CloseWritesPendingChangesAndDestructorToo)

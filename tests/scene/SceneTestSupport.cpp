@@ -36,19 +36,6 @@ Light* SharedLight()
 
 } // namespace
 
-ByteStream::ByteStream(const std::vector<uint8_t>& bytes) : Stream(0, 1024)
-{
-    uint8_t* copy = new uint8_t[bytes.size() ? bytes.size() : 1];
-    if (!bytes.empty())
-        std::memcpy(copy, bytes.data(), bytes.size());
-    AdoptBuffer(copy, static_cast<uint32_t>(bytes.size()));
-}
-
-std::vector<uint8_t> WrittenBytes(const Stream& stream)
-{
-    return std::vector<uint8_t>(stream.GetBuffer(), stream.GetBuffer() + stream.GetPosition());
-}
-
 int32_t RecordingRenderer::DrawIndexed()
 {
     drawn.push_back(GetGeometry() ? GetGeometry()->GetName().CStr() : "<none>");

@@ -17,6 +17,7 @@
 #include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/SceneNodeEffect.h"
+#include "support/Bytes.h"
 #include "support/TemporaryFolder.h"
 
 // A new buffer holding the given elements, for the setters that take one.
@@ -34,17 +35,6 @@ inline void ExpectNear(const Vector3& actual, const Vector3& expected, float tol
     EXPECT_NEAR(actual.y, expected.y, tolerance);
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
-
-// A stream that reads the given bytes, as an opened file does: no links
-// known yet, so every linked record is read afresh.
-class ByteStream : public Stream
-{
-public:
-    explicit ByteStream(const std::vector<uint8_t>& bytes);
-};
-
-// The bytes written to a stream so far.
-std::vector<uint8_t> WrittenBytes(const Stream& stream);
 
 // A renderer with no device that records what the scene traversal asks of
 // it: which geometry each draw call drew (by name), and the lights switched

@@ -34,7 +34,7 @@ TEST(BMPImageCodec, TwentyFourBitRowsOfWidth155SkipThreePaddingBytesAndBecomeRed
     // 8 bits: the indices as stored (the palette before them is skipped);
     // a top-down file is turned so the bottom row still comes first.
     Bytes paletted = BmpHeader(3, -2, 8, 8);
-    Put32(paletted, 10, 54 + 8);
+    Poke32(paletted, 10, 54 + 8);
     paletted = Join(paletted, Bytes{9, 9, 9, 0, 8, 8, 8, 0, 1, 2, 3, 0xEE, 4, 5, 6, 0xEE});
     Ptr<Image> indices = Decode(codec, "grey.bmp", paletted);
     ASSERT_TRUE(indices);
@@ -52,11 +52,11 @@ TEST(BMPImageCodec, RefusesOffsetsAndSizesOutsideTheFileWithALogLine)
         Bytes file;
     };
     Bytes offsetPast = Join(BmpHeader(1, 1, 24, 4), pixel);
-    Put32(offsetPast, 10, 5000);
+    Poke32(offsetPast, 10, 5000);
     Bytes offsetInHeader = Join(BmpHeader(1, 1, 24, 4), pixel);
-    Put32(offsetInHeader, 10, 20);
+    Poke32(offsetInHeader, 10, 20);
     Bytes compressed = Join(BmpHeader(1, 1, 8, 4), pixel);
-    Put32(compressed, 30, 1);
+    Poke32(compressed, 30, 1);
     const Case cases[] = {
         {"offset past the end", offsetPast},
         {"offset inside the headers", offsetInHeader},
@@ -88,10 +88,10 @@ TEST(BMPImageCodec, SavesTheDescribedHeadersAndAGreyPaletteForEightBits)
     ASSERT_EQ(codec.SaveImage(&file, colour.Get()), 0);
     Bytes saved = ReadBytes(folder.Path() + "/c.bmp");
     ASSERT_EQ(saved.size(), 62u);
-    EXPECT_EQ(Get32(saved, 2), 62u);
-    EXPECT_EQ(Get32(saved, 10), 54u);
-    EXPECT_EQ(Get32(saved, 34), 8u);
-    EXPECT_EQ(Get32(saved, 38), 3780u);
+    EXPECT_EQ(Peek32(saved, 2), 62u);
+    EXPECT_EQ(Peek32(saved, 10), 54u);
+    EXPECT_EQ(Peek32(saved, 34), 8u);
+    EXPECT_EQ(Peek32(saved, 38), 3780u);
     EXPECT_EQ(Bytes(saved.begin() + 54, saved.end()), (Bytes{30, 20, 10, 60, 50, 40, 0, 0}));
     Ptr<Image> again = DecodePath(codec, folder.Path() + "/c.bmp");
     ASSERT_TRUE(again);
@@ -105,9 +105,9 @@ TEST(BMPImageCodec, SavesTheDescribedHeadersAndAGreyPaletteForEightBits)
     ASSERT_EQ(codec.SaveImage(&greyFile, grey.Get()), 0);
     saved = ReadBytes(folder.Path() + "/g.bmp");
     ASSERT_EQ(saved.size(), 54u + 1024u + 4u);
-    EXPECT_EQ(Get32(saved, 10), 54u + 1024u);
-    EXPECT_EQ(Get32(saved, 2), saved.size());
-    EXPECT_EQ(Get32(saved, 54 + 4 * 128), 0x00808080u);
+    EXPECT_EQ(Peek32(saved, 10), 54u + 1024u);
+    EXPECT_EQ(Peek32(saved, 2), saved.size());
+    EXPECT_EQ(Peek32(saved, 54 + 4 * 128), 0x00808080u);
     again = DecodePath(codec, folder.Path() + "/g.bmp");
     ASSERT_TRUE(again);
     EXPECT_EQ(Pixels(*again), (Bytes{0, 128, 255}));

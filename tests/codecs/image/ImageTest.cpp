@@ -53,11 +53,10 @@ protected:
 
     static Bytes Words(std::initializer_list<uint32_t> words)
     {
-        Bytes bytes(words.size() * 4);
-        size_t at = 0;
+        Stream out(0, 64);
         for (uint32_t word : words)
-            Put32(bytes, (at++) * 4, word);
-        return bytes;
+            out.WriteUInt32(word);
+        return WrittenBytes(out);
     }
 
     // Loads an Object part named "loaded" followed by ownPart.

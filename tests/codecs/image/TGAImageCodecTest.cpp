@@ -48,6 +48,11 @@ TEST(TGAImageCodec, RunLengthPacketsRepeatOnePixelOrCopyRawPixels)
     Ptr<Image> image = Decode(codec, "rle.tga", file);
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(*image), (Bytes{1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6}));
+
+    // One packet may hold the largest run, 128 pixels.
+    Ptr<Image> longest = Decode(codec, "run.tga", Join(TgaHeader(10, 128, 1, 24, 0x20), Bytes{0xFF, 1, 2, 3}));
+    ASSERT_TRUE(longest);
+    EXPECT_EQ(Bytes(longest->GetData() + 381, longest->GetData() + 384), (Bytes{1, 2, 3}));
 }
 
 TEST(TGAImageCodec, RefusesOtherDepthsTypesAndDamagedFilesWithALogLine)

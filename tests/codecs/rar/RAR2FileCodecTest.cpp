@@ -38,7 +38,7 @@ protected:
     void TearDown() override { TerminateEngine(); }
 
     // Mounts bytes as an archive named name; the directory is the test's.
-    int32_t Load(const std::vector<uint8_t>& bytes, Directory** place, const char* name = "Test.rar2")
+    int32_t Load(const Bytes& bytes, Directory** place, const char* name = "Test.rar2")
     {
         uint8_t* copy = new uint8_t[bytes.size() + 1];
         std::memcpy(copy, bytes.data(), bytes.size());
@@ -75,7 +75,7 @@ TEST_F(ArchiveCodec, MembersBecomeFilesInTheirDirectories)
     EXPECT_EQ(codec->GetCodecType(), Codec::kArchiveCodec);
     RawMember broken = Stored("Textures\\broken.tga", "pixels");
     broken.crc ^= 1;
-    std::vector<uint8_t> archive = BuildArchive({
+    Bytes archive = BuildArchive({
         DirectoryEntry("Textures"),
         DirectoryEntry("Empty"),
         Stored("Textures\\grass.jpg", "GRASS"),
@@ -109,7 +109,7 @@ TEST_F(ArchiveCodec, MembersBecomeFilesInTheirDirectories)
 
 TEST_F(ArchiveCodec, NamesCannotClimbOutOfTheArchive)
 {
-    std::vector<uint8_t> archive = BuildArchive({
+    Bytes archive = BuildArchive({
         Stored("..\\..\\escape.txt", "1"),
         Stored("\\leading.txt", "2"),
         Stored("a\\\\.\\b.txt", "3"),
@@ -131,7 +131,7 @@ TEST_F(ArchiveCodec, RefusesNullArgumentsAndDataThatIsNoArchive)
     VirtualFile file(String("x.rar2"), nullptr, 0);
     EXPECT_EQ(codec->LoadArchive(&file, nullptr, String()), 3);
     EXPECT_EQ(codec->LoadArchive(&file, &root, String()), 1);
-    EXPECT_EQ(Load(rartest::Bytes("plain text, not an archive"), &root), 1);
+    EXPECT_EQ(Load(BytesOf("plain text, not an archive"), &root), 1);
     EXPECT_EQ(root, nullptr);
 }
 
@@ -142,7 +142,7 @@ TEST_F(ArchiveCodec, SavingOnlyCreatesAnEmptyFile)
     File file{String(path.c_str())};
     Directory directory(String("saved"));
     EXPECT_EQ(codec->SaveArchive(&file, &directory), 0);
-    EXPECT_TRUE(rartest::ReadBytes(path).empty());
+    EXPECT_TRUE(ReadBytes(path).empty());
     EXPECT_EQ(codec->SaveArchive(&file, nullptr), 1);
     File unwritable{String("/nonexistent-folder/x.rar2")};
     EXPECT_EQ(codec->SaveArchive(&unwritable, &directory), 1);

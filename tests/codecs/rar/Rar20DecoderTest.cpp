@@ -22,7 +22,7 @@ class Decoder : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(decoder.Initialize()); }
 
-    Rar20Decoder::Result Decode(const std::vector<uint8_t>& packed, uint32_t size, bool solid = false)
+    Rar20Decoder::Result Decode(const Bytes& packed, uint32_t size, bool solid = false)
     {
         output.assign(size, 0xEE);
         return decoder.Decode(packed.data(), static_cast<uint32_t>(packed.size()), size, solid, output.data());
@@ -31,12 +31,12 @@ protected:
     std::string Output() const { return std::string(output.begin(), output.end()); }
 
     Rar20Decoder decoder;
-    std::vector<uint8_t> output;
+    Bytes output;
 };
 
 // "X", then `run` bytes "a", then a three-byte copy from distance: the
 // copy starts at the "X".
-std::vector<uint8_t> CopyFromFarBack(uint32_t run, uint32_t distance)
+Bytes CopyFromFarBack(uint32_t run, uint32_t distance)
 {
     StreamWriter stream;
     stream.Tables();
@@ -137,7 +137,7 @@ TEST_F(Decoder, InputThatEndsEarlyFailsInsteadOfInventingBytes)
     stream.Tables();
     for (int i = 0; i < 50; ++i)
         stream.Literal('q');
-    std::vector<uint8_t> packed = stream.Finish();
+    Bytes packed = stream.Finish();
     // Past the data only zero bits are left; they must not become a
     // megabyte of output.
     EXPECT_EQ(Decode(packed, 1 << 20), Rar20Decoder::kTruncated);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/codecs/rar/RarCrc32.h"
@@ -15,7 +16,6 @@
 
 using rartest::BuildArchive;
 using rartest::RawMember;
-using rartest::ReadBytes;
 using rartest::RealArchive;
 using rartest::Stored;
 
@@ -23,7 +23,7 @@ namespace
 {
 
 // Extracts name and returns its bytes; empty, with ok false, on failure.
-std::vector<uint8_t> Extract(const std::vector<uint8_t>& archive, const char* name, bool* ok = nullptr)
+Bytes Extract(const Bytes& archive, const char* name, bool* ok = nullptr)
 {
     uint8_t* bytes = nullptr;
     uint32_t length = 0;
@@ -31,12 +31,12 @@ std::vector<uint8_t> Extract(const std::vector<uint8_t>& archive, const char* na
                                                      String(name), String(), &bytes, &length);
     if (ok)
         *ok = extracted;
-    std::vector<uint8_t> result(bytes, bytes + length);
+    Bytes result(bytes, bytes + length);
     delete[] bytes;
     return result;
 }
 
-bool Extracts(const std::vector<uint8_t>& archive, const char* name)
+bool Extracts(const Bytes& archive, const char* name)
 {
     bool ok = false;
     Extract(archive, name, &ok);
@@ -54,14 +54,14 @@ protected:
         ASSERT_EQ(etalon.size(), 16384u);
     }
 
-    std::vector<uint8_t> etalon;
+    Bytes etalon;
 };
 
 } // namespace
 
 TEST_F(RealArchives, EveryMethodAndTheMultimediaBlocksGiveTheEtalon)
 {
-    std::vector<uint8_t> archive = ReadBytes(RealArchive("test_v2.rar"));
+    Bytes archive = ReadBytes(RealArchive("test_v2.rar"));
     std::vector<RarMemberRecord> members;
     ASSERT_EQ(RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members), 0);
     ASSERT_EQ(members.size(), 7u);
@@ -79,18 +79,18 @@ TEST_F(RealArchives, EveryMethodAndTheMultimediaBlocksGiveTheEtalon)
 
 TEST_F(RealArchives, SolidContinuationNeedsTheMemberBeforeIt)
 {
-    std::vector<uint8_t> archive = ReadBytes(RealArchive("test_v2solid5.rar"));
+    Bytes archive = ReadBytes(RealArchive("test_v2solid5.rar"));
     EXPECT_EQ(Extract(archive, "p5_solid.bin"), etalon);
     EXPECT_EQ(Extract(archive, "p5.bin"), etalon);
 }
 
 TEST_F(RealArchives, AudioAndPlainWaveDecodeToTheSameFile)
 {
-    std::vector<uint8_t> wave = ReadBytes(RealArchive("BoatModernEnglish.wav"));
+    Bytes wave = ReadBytes(RealArchive("BoatModernEnglish.wav"));
     for (const char* name : {"BoatModernEnglish-audio-text-unpack20.rar", "BoatModernEnglish-regular-unpack20.rar"})
     {
         SCOPED_TRACE(name);
-        std::vector<uint8_t> archive = ReadBytes(RealArchive(name));
+        Bytes archive = ReadBytes(RealArchive(name));
         EXPECT_EQ(Extract(archive, "BoatModernEnglish.wav"), wave);
         bool ok = false;
         EXPECT_EQ(Extract(archive, "LICENSE.txt", &ok).size(), 107u);
@@ -100,7 +100,7 @@ TEST_F(RealArchives, AudioAndPlainWaveDecodeToTheSameFile)
 
 TEST_F(RealArchives, DirectoriesCommentsAndUnicodeNamesAreRead)
 {
-    std::vector<uint8_t> archive = ReadBytes(RealArchive("Rar2.rar"));
+    Bytes archive = ReadBytes(RealArchive("Rar2.rar"));
     std::vector<RarMemberRecord> members;
     ASSERT_EQ(RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members), 0);
     ASSERT_EQ(members.size(), 5u);
@@ -113,7 +113,7 @@ TEST_F(RealArchives, DirectoriesCommentsAndUnicodeNamesAreRead)
         EXPECT_TRUE(Extracts(archive, members[i].name.CStr())) << members[i].name.CStr();
     EXPECT_EQ(Extract(archive, "EXE/TEST.EXE").size(), 45056u);
 
-    std::vector<uint8_t> commented = ReadBytes(RealArchive("rar202-comment-nopsw.rar"));
+    Bytes commented = ReadBytes(RealArchive("rar202-comment-nopsw.rar"));
     ASSERT_EQ(RarArchiveReader::ListArchive(commented.data(), static_cast<uint32_t>(commented.size()), members), 0);
     ASSERT_EQ(members.size(), 2u);
     EXPECT_TRUE(Extracts(commented, "FILE2.TXT"));
@@ -126,8 +126,8 @@ TEST(RarArchiveReader, NamesMatchWhateverTheCaseAndSlashes)
     EXPECT_FALSE(RarArchiveReader::NamesMatch(String("a_b"), String("a/b")));
     EXPECT_FALSE(RarArchiveReader::NamesMatch(String("times.txt"), String("times.tx")));
 
-    std::vector<uint8_t> archive = BuildArchive({Stored("MS\\times.txt", "font")});
-    EXPECT_EQ(Extract(archive, "ms/TIMES.TXT"), rartest::Bytes("font"));
+    Bytes archive = BuildArchive({Stored("MS\\times.txt", "font")});
+    EXPECT_EQ(Extract(archive, "ms/TIMES.TXT"), BytesOf("font"));
 }
 
 TEST(RarArchiveReader, OtherVersionsEncryptionAndVolumesFailAloneWithALine)
@@ -140,7 +140,7 @@ TEST(RarArchiveReader, OtherVersionsEncryptionAndVolumesFailAloneWithALine)
     split.flags |= RarMemberRecord::kSplitAfter;
     RawMember continued = Stored("continued.bin", "second half");
     continued.flags |= RarMemberRecord::kSplitBefore;
-    std::vector<uint8_t> archive = BuildArchive({newer, locked, split, continued, Stored("fine.txt", "ok")});
+    Bytes archive = BuildArchive({newer, locked, split, continued, Stored("fine.txt", "ok")});
 
     LogCapture capture;
     EXPECT_FALSE(Extracts(archive, "v29.txt"));
@@ -157,7 +157,7 @@ TEST(RarArchiveReader, WrongCrcOrMissingMemberFails)
 {
     RawMember damaged = Stored("damaged.txt", "payload");
     damaged.crc ^= 1;
-    std::vector<uint8_t> archive = BuildArchive({damaged});
+    Bytes archive = BuildArchive({damaged});
     LogCapture capture;
     EXPECT_FALSE(Extracts(archive, "damaged.txt"));
     EXPECT_TRUE(capture.Contains("Неверная контрольная сумма файла [damaged.txt] в архиве."));
@@ -168,7 +168,7 @@ TEST(RarArchiveReader, WrongCrcOrMissingMemberFails)
 TEST(RarArchiveReader, HeadersReachingBeyondTheDataEndTheListing)
 {
     std::vector<RarMemberRecord> members;
-    auto list = [&](const std::vector<uint8_t>& archive) {
+    auto list = [&](const Bytes& archive) {
         return RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members);
     };
 
@@ -190,7 +190,7 @@ TEST(RarArchiveReader, HeadersReachingBeyondTheDataEndTheListing)
     // Data said to run past the end: listed, but it fails to extract.
     RawMember overlong = Stored("overlong.bin", "abc");
     overlong.packedSize = 0xFFFFFFF0;
-    std::vector<uint8_t> archive = BuildArchive({overlong});
+    Bytes archive = BuildArchive({overlong});
     ASSERT_EQ(list(archive), 0);
     ASSERT_EQ(members.size(), 1u);
     LogCapture capture;
@@ -203,24 +203,38 @@ TEST(RarArchiveReader, HeadersReachingBeyondTheDataEndTheListing)
     ASSERT_EQ(list(archive), 0);
     EXPECT_TRUE(Extracts(archive, "one.txt"));
     EXPECT_FALSE(Extracts(archive, "two.txt"));
+    // Cut right after a block's fixed seven bytes, or after its size field
+    // too: that much is read, and the header found short.
+    const size_t whole = BuildArchive({Stored("one.txt", "1111")}).size();
+    for (const auto& [flags, kept] : {std::pair<uint16_t, size_t>{0, 7}, {0x8080, 11}})
+    {
+        RawMember two = Stored("two.txt", "2222");
+        two.flags = flags;
+        archive = BuildArchive({Stored("one.txt", "1111"), two});
+        archive.resize(whole + kept);
+        capture.Clear();
+        ASSERT_EQ(list(archive), 0);
+        EXPECT_EQ(members.size(), 1u);
+        EXPECT_TRUE(capture.Contains("Заголовок файла в архиве RAR повреждён")) << kept;
+    }
 }
 
 TEST(RarArchiveReader, RefusesDataThatIsNoArchive)
 {
     std::vector<RarMemberRecord> members;
     LogCapture capture;
-    const std::vector<uint8_t> cases[] = {
+    const Bytes cases[] = {
         {},
-        rartest::Bytes("Rar!"),
-        rartest::Bytes("PK\x03\x04 not this kind of archive"),
-        rartest::Bytes(std::string("Rar!\x1A\x07\x00", 7) + "short"),
+        BytesOf("Rar!"),
+        BytesOf("PK\x03\x04 not this kind of archive"),
+        BytesOf(std::string("Rar!\x1A\x07\x00", 7) + "short"),
     };
-    for (const std::vector<uint8_t>& data : cases)
+    for (const Bytes& data : cases)
         EXPECT_EQ(RarArchiveReader::ListArchive(data.data(), static_cast<uint32_t>(data.size()), members), 1);
     EXPECT_TRUE(capture.Contains("Данные не являются архивом RAR."));
 
     // A main header whose size is below its own fixed part.
-    std::vector<uint8_t> archive = BuildArchive({Stored("a", "a")});
+    Bytes archive = BuildArchive({Stored("a", "a")});
     archive[12] = 5;
     EXPECT_EQ(RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members), 1);
 }
@@ -232,7 +246,7 @@ TEST(RarArchiveReader, SizesThePackedDataCannotHoldAreRefusedBeforeAllocating)
     huge.unpackedSize = 0xFFFFFFFF;
     RawMember storedLonger = Stored("stored.bin", "four");
     storedLonger.unpackedSize = 4000;
-    std::vector<uint8_t> archive = BuildArchive({huge, storedLonger});
+    Bytes archive = BuildArchive({huge, storedLonger});
     LogCapture capture;
     EXPECT_FALSE(Extracts(archive, "huge.bin"));
     EXPECT_TRUE(capture.Contains("Неверный размер файла [huge.bin] в архиве"));
@@ -245,13 +259,13 @@ TEST(RarArchiveReader, ABrokenSolidMemberTakesTheMembersAfterItAlong)
     // second continues its state.
     RawMember first;
     first.name = "first.bin";
-    first.data = std::vector<uint8_t>(64, 0xFF);
+    first.data = Bytes(64, 0xFF);
     first.unpackedSize = 1000;
     first.method = 0x33;
     RawMember second = first;
     second.name = "second.bin";
     second.flags |= RarMemberRecord::kSolid;
-    std::vector<uint8_t> archive = BuildArchive({first, second}, 0x08);
+    Bytes archive = BuildArchive({first, second}, 0x08);
 
     LogCapture capture;
     EXPECT_FALSE(Extracts(archive, "second.bin"));

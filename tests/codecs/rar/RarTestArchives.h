@@ -2,11 +2,11 @@
 // Helpers for the archive tests: the real archives beside the repository,
 // archives built header by header (fields no packer would write), and
 // unpack-2.0 streams built symbol by symbol.
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -15,6 +15,7 @@
 #include "engine/codecs/rar/RarCrc32.h"
 #include "engine/codecs/rar/writer/RarHuffmanEncoder.h"
 #include "engine/codecs/rar/writer/RarTableEncoder.h"
+#include "support/Bytes.h"
 
 namespace rartest
 {
@@ -30,22 +31,48 @@ inline std::string RealArchive(const char* name)
     return base + name;
 }
 
-inline std::vector<uint8_t> ReadBytes(const std::string& path)
+// Random bytes: what no packer can shrink.
+inline Bytes RandomBytes(size_t size, uint32_t seed)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::mt19937 generator(seed);
+    Bytes bytes(size);
+    for (uint8_t& byte : bytes)
+        byte = static_cast<uint8_t>(generator());
+    return bytes;
 }
 
-inline std::vector<uint8_t> Bytes(const std::string& text)
+// Words from a small vocabulary: compressible, with matches near and far.
+inline Bytes Text(size_t size, uint32_t seed)
 {
-    return std::vector<uint8_t>(text.begin(), text.end());
+    static const char* words[] = {"spring ", "meadow ", "blossom ", "river ", "light ", "the ", "a ", "green\n"};
+    std::mt19937 generator(seed);
+    Bytes bytes;
+    while (bytes.size() < size)
+    {
+        const char* word = words[generator() % 8];
+        bytes.insert(bytes.end(), word, word + std::strlen(word));
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+// 16-bit stereo samples of two tones: what the multimedia mode is for.
+inline Bytes Pcm(size_t frames)
+{
+    Stream out(0, 4096);
+    for (size_t i = 0; i < frames; ++i)
+    {
+        out.WriteInt16(static_cast<int16_t>(9000 * std::sin(i * 0.031)));
+        out.WriteInt16(static_cast<int16_t>(7000 * std::sin(i * 0.047 + 1)));
+    }
+    return WrittenBytes(out);
 }
 
 // One file header with every field settable.
 struct RawMember
 {
     std::string name;
-    std::vector<uint8_t> data;      // the packed bytes
+    Bytes data;                     // the packed bytes
     uint32_t unpackedSize = 0;
     uint32_t crc = 0;
     uint16_t flags = 0x8080;
@@ -62,53 +89,41 @@ inline RawMember Stored(const std::string& name, const std::string& content)
 {
     RawMember member;
     member.name = name;
-    member.data = Bytes(content);
+    member.data = BytesOf(content);
     member.unpackedSize = static_cast<uint32_t>(content.size());
     member.crc = RarCrc32::Compute(content.data(), content.size());
     return member;
 }
 
-inline void Put16(std::vector<uint8_t>& out, uint32_t value)
+inline Bytes BuildArchive(const std::vector<RawMember>& members, uint16_t mainFlags = 0)
 {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-inline void Put32(std::vector<uint8_t>& out, uint32_t value)
-{
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-inline std::vector<uint8_t> BuildArchive(const std::vector<RawMember>& members, uint16_t mainFlags = 0)
-{
-    std::vector<uint8_t> out = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-    Put16(out, 0);
-    out.push_back(0x73);
-    Put16(out, mainFlags);
-    Put16(out, 13);
-    Put16(out, 0);
-    Put32(out, 0);
+    Stream out(0, 256);
+    out.Write("Rar!\x1A\x07\x00", 7);
+    out.WriteInt16(0);
+    out.WriteInt8(0x73);
+    out.WriteInt16(static_cast<int16_t>(mainFlags));
+    out.WriteInt16(13);
+    out.WriteInt16(0);
+    out.WriteInt32(0);
     for (const RawMember& member : members)
     {
-        uint32_t nameSize = member.nameSize >= 0 ? uint32_t(member.nameSize) : uint32_t(member.name.size());
-        Put16(out, 0);
-        out.push_back(0x74);
-        Put16(out, member.flags);
-        Put16(out, member.headerSize >= 0 ? uint32_t(member.headerSize) : 32 + uint32_t(member.name.size()));
-        Put32(out, member.packedSize >= 0 ? uint32_t(member.packedSize) : uint32_t(member.data.size()));
-        Put32(out, member.unpackedSize);
-        out.push_back(2);
-        Put32(out, member.crc);
-        Put32(out, 0x5A210000);
-        out.push_back(member.version);
-        out.push_back(member.method);
-        Put16(out, nameSize);
-        Put32(out, member.attributes);
-        out.insert(out.end(), member.name.begin(), member.name.end());
-        out.insert(out.end(), member.data.begin(), member.data.end());
+        out.WriteInt16(0);
+        out.WriteInt8(0x74);
+        out.WriteInt16(static_cast<int16_t>(member.flags));
+        out.WriteInt16(static_cast<int16_t>(member.headerSize >= 0 ? member.headerSize : int32_t(32 + member.name.size())));
+        out.WriteUInt32(member.packedSize >= 0 ? uint32_t(member.packedSize) : uint32_t(member.data.size()));
+        out.WriteUInt32(member.unpackedSize);
+        out.WriteInt8(2);
+        out.WriteUInt32(member.crc);
+        out.WriteUInt32(0x5A210000);
+        out.WriteInt8(static_cast<int8_t>(member.version));
+        out.WriteInt8(static_cast<int8_t>(member.method));
+        out.WriteInt16(static_cast<int16_t>(member.nameSize >= 0 ? member.nameSize : int32_t(member.name.size())));
+        out.WriteUInt32(member.attributes);
+        out.Write(member.name.data(), static_cast<uint32_t>(member.name.size()));
+        out.Write(member.data.data(), static_cast<uint32_t>(member.data.size()));
     }
-    return out;
+    return WrittenBytes(out);
 }
 
 // An unpack-2.0 stream written symbol by symbol with fixed codes: every

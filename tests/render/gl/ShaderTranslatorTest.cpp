@@ -15,33 +15,46 @@ constexpr float kMax = FLT_MAX;
 
 Float4 Splat(float v) { return {v, v, v, v}; }
 
+// One instruction sequence and the result its definition gives.
+struct VertexRow
+{
+    const char* version;
+    std::string body;
+    std::vector<Float4> constants;
+    Float4 expected;
+    float tolerance;
+};
+
+void ExpectRows(ShaderRig& rig, const std::vector<VertexRow>& rows)
+{
+    for (const VertexRow& row : rows)
+    {
+        SCOPED_TRACE(std::string(row.version) + ": " + row.body);
+        EXPECT_FLOAT4_NEAR(rig.Vertex(row.version, row.body, row.constants), row.expected, row.tolerance);
+    }
+}
+
 // ---------------------------------------------------------------- vertex
 
 TEST_F(ShaderRender, ArithmeticHonoursSwizzlesMasksNegationAndSaturation)
 {
     const Float4 a{0.25f, -0.5f, 2.0f, 3.0f};
     const Float4 b{1.5f, 0.75f, -1.0f, 0.125f};
-    for (const char* version : {"vs_1_1", "vs_2_0"})
-    {
-        SCOPED_TRACE(version);
-        EXPECT_FLOAT4_NEAR(rig->Vertex(version, "add r0, c0, -c1", {a, b}),
-                           (Float4{a[0] - b[0], a[1] - b[1], a[2] - b[2], a[3] - b[3]}), 1e-6f);
-        EXPECT_FLOAT4_NEAR(rig->Vertex(version, "mul r0, c0.yzwx, c1.x", {a, b}),
-                           (Float4{a[1] * b[0], a[2] * b[0], a[3] * b[0], a[0] * b[0]}), 1e-6f);
-        // A short swizzle repeats its last component.
-        EXPECT_FLOAT4_NEAR(rig->Vertex(version, "mov r0, c0.zy", {a}), (Float4{a[2], a[1], a[1], a[1]}), 1e-6f);
-        EXPECT_FLOAT4_NEAR(rig->Vertex(version, "mad r0, c0, c1, -c0.w", {a, b}),
-                           (Float4{a[0] * b[0] - a[3], a[1] * b[1] - a[3], a[2] * b[2] - a[3], a[3] * b[3] - a[3]}),
-                           1e-6f);
-        EXPECT_FLOAT4_NEAR(rig->Vertex(version, "sub r0, c0, c1", {a, b}),
-                           (Float4{a[0] - b[0], a[1] - b[1], a[2] - b[2], a[3] - b[3]}), 1e-6f);
-        // Components outside the mask keep what the register held.
-        EXPECT_FLOAT4_NEAR(rig->Vertex(version, "mov r0, c1\nmov r0.xz, -c0", {a, b}),
-                           (Float4{-a[0], b[1], -a[2], b[3]}), 1e-6f);
-        EXPECT_FLOAT4_NEAR(rig->Vertex(version, "mov r0, c1\nMUL R0.GA, C0.R, c0.w", {a, b}),
-                           (Float4{b[0], a[0] * a[3], b[2], a[0] * a[3]}), 1e-6f);
-        EXPECT_FLOAT4_NEAR(rig->Vertex(version, "mov_sat r0, c0.abgr", {a}), (Float4{1, 1, 0, 0.25f}), 1e-6f);
-    }
+    const Float4 difference{a[0] - b[0], a[1] - b[1], a[2] - b[2], a[3] - b[3]};
+    for (const char* v : {"vs_1_1", "vs_2_0"})
+        ExpectRows(*rig, {
+            {v, "add r0, c0, -c1", {a, b}, difference, 1e-6f},
+            {v, "sub r0, c0, c1", {a, b}, difference, 1e-6f},
+            {v, "mul r0, c0.yzwx, c1.x", {a, b}, {a[1] * b[0], a[2] * b[0], a[3] * b[0], a[0] * b[0]}, 1e-6f},
+            // A short swizzle repeats its last component.
+            {v, "mov r0, c0.zy", {a}, {a[2], a[1], a[1], a[1]}, 1e-6f},
+            {v, "mad r0, c0, c1, -c0.w", {a, b},
+             {a[0] * b[0] - a[3], a[1] * b[1] - a[3], a[2] * b[2] - a[3], a[3] * b[3] - a[3]}, 1e-6f},
+            // Components outside the mask keep what the register held.
+            {v, "mov r0, c1\nmov r0.xz, -c0", {a, b}, {-a[0], b[1], -a[2], b[3]}, 1e-6f},
+            {v, "mov r0, c1\nMUL R0.GA, C0.R, c0.w", {a, b}, {b[0], a[0] * a[3], b[2], a[0] * a[3]}, 1e-6f},
+            {v, "mov_sat r0, c0.abgr", {a}, {1, 1, 0, 0.25f}, 1e-6f},
+        });
 }
 
 TEST_F(ShaderRender, DotProductsAndMatrixMacrosUseConsecutiveRegisters)
@@ -51,54 +64,47 @@ TEST_F(ShaderRender, DotProductsAndMatrixMacrosUseConsecutiveRegisters)
     auto dot4 = [&](int r) { return p[0] * rows[r][0] + p[1] * rows[r][1] + p[2] * rows[r][2] + p[3] * rows[r][3]; };
     auto dot3 = [&](int r) { return p[0] * rows[r][0] + p[1] * rows[r][1] + p[2] * rows[r][2]; };
     const std::vector<Float4> c = {p, rows[0], rows[1], rows[2], rows[3], Splat(9)};
-
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "dp3 r0, c0, c1", c), Splat(dot3(0)), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "dp4 r0, c0, c2", c), Splat(dot4(1)), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "m4x4 r0, c0, c1", c), (Float4{dot4(0), dot4(1), dot4(2), dot4(3)}),
-                       1e-6f);
     // The three-row forms leave w alone; m3x2 leaves z and w.
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "mov r0, c5\nm4x3 r0, c0, c1", c), (Float4{dot4(0), dot4(1), dot4(2), 9}),
-                       1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "m3x4 r0, c0, c1", c), (Float4{dot3(0), dot3(1), dot3(2), dot3(3)}),
-                       1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "mov r0, c5\nm3x3 r0, c0, c1", c), (Float4{dot3(0), dot3(1), dot3(2), 9}),
-                       1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "mov r0, c5\nm3x2 r0, c0, c1", c), (Float4{dot3(0), dot3(1), 9, 9}),
-                       1e-6f);
+    ExpectRows(*rig, {
+        {"vs_1_1", "dp3 r0, c0, c1", c, Splat(dot3(0)), 1e-6f},
+        {"vs_1_1", "dp4 r0, c0, c2", c, Splat(dot4(1)), 1e-6f},
+        {"vs_1_1", "m4x4 r0, c0, c1", c, {dot4(0), dot4(1), dot4(2), dot4(3)}, 1e-6f},
+        {"vs_2_0", "mov r0, c5\nm4x3 r0, c0, c1", c, {dot4(0), dot4(1), dot4(2), 9}, 1e-6f},
+        {"vs_2_0", "m3x4 r0, c0, c1", c, {dot3(0), dot3(1), dot3(2), dot3(3)}, 1e-6f},
+        {"vs_2_0", "mov r0, c5\nm3x3 r0, c0, c1", c, {dot3(0), dot3(1), dot3(2), 9}, 1e-6f},
+        {"vs_1_1", "mov r0, c5\nm3x2 r0, c0, c1", c, {dot3(0), dot3(1), 9, 9}, 1e-6f},
+    });
 }
 
-TEST_F(ShaderRender, ReciprocalsKeepTheirSpecialCases)
+TEST_F(ShaderRender, ReciprocalsLogarithmsAndExponentialsKeepTheirSpecialCases)
 {
-    const Float4 in{0.0f, 1.0f, -0.5f, -4.0f};
     // rcp and rsq of 0 give the largest float, of exactly 1 exactly 1;
-    // rsq takes the magnitude; an unswizzled source reads x.
-    EXPECT_EQ(rig->Vertex("vs_1_1", "rcp r0, c0.x", {in})[0], kMax);
-    EXPECT_EQ(rig->Vertex("vs_1_1", "rcp r0, c0.y", {in})[0], 1.0f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "rcp r0, c0.z", {in}), Splat(-2.0f), 1e-6f);
-    EXPECT_EQ(rig->Vertex("vs_2_0", "rsq r0, c0", {in})[3], kMax);
-    EXPECT_EQ(rig->Vertex("vs_2_0", "rsq r0, c0.y", {in})[2], 1.0f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "rsq r0, c0.w", {in}), Splat(0.5f), 1e-6f);
-    // The largest float times 0 is 0, unlike an infinity.
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "rcp r0, c0.x\nmul r0, r0, c0.x", {in}), Splat(0.0f), 0.0f);
-}
-
-TEST_F(ShaderRender, LogarithmsAndExponentialsFollowTheVersion)
-{
-    const Float4 in{0.0f, -8.0f, 2.5f, -1.5f};
-    for (const char* op : {"log", "logp"})
-    {
-        SCOPED_TRACE(op);
-        EXPECT_EQ(rig->Vertex("vs_1_1", std::string(op) + " r0, c0.x", {in})[1], -kMax);
-        EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", std::string(op) + " r0, c0.y", {in}), Splat(3.0f), 1e-6f);
-    }
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "exp r0, c0.z", {in}), Splat(std::exp2(2.5f)), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "exp r0, c0.w", {in}), Splat(std::exp2(-1.5f)), 1e-6f);
-    // 1.1: 2^floor, fraction, 2^v, 1. 2.0: 2^v everywhere.
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "expp r0, c0.z", {in}), (Float4{4.0f, 0.5f, std::exp2(2.5f), 1.0f}),
-                       1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "expp r0, c0.w", {in}), (Float4{0.25f, 0.5f, std::exp2(-1.5f), 1.0f}),
-                       1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "expp r0, c0.z", {in}), Splat(std::exp2(2.5f)), 1e-6f);
+    // rsq takes the magnitude; an unswizzled source reads x. The largest
+    // float times 0 is 0, unlike an infinity.
+    const Float4 in{0.0f, 1.0f, -0.5f, -4.0f};
+    ExpectRows(*rig, {
+        {"vs_1_1", "rcp r0, c0.x", {in}, Splat(kMax), 0.0f},
+        {"vs_1_1", "rcp r0, c0.y", {in}, Splat(1.0f), 0.0f},
+        {"vs_2_0", "rcp r0, c0.z", {in}, Splat(-2.0f), 1e-6f},
+        {"vs_2_0", "rsq r0, c0", {in}, Splat(kMax), 0.0f},
+        {"vs_2_0", "rsq r0, c0.y", {in}, Splat(1.0f), 0.0f},
+        {"vs_1_1", "rsq r0, c0.w", {in}, Splat(0.5f), 1e-6f},
+        {"vs_1_1", "rcp r0, c0.x\nmul r0, r0, c0.x", {in}, Splat(0.0f), 0.0f},
+    });
+    // log of 0 is the lowest float; 1.1's expp gives 2^floor, fraction, 2^v,
+    // 1; 2.0's gives 2^v everywhere.
+    const Float4 e{0.0f, -8.0f, 2.5f, -1.5f};
+    ExpectRows(*rig, {
+        {"vs_1_1", "log r0, c0.x", {e}, Splat(-kMax), 0.0f},
+        {"vs_1_1", "logp r0, c0.x", {e}, Splat(-kMax), 0.0f},
+        {"vs_2_0", "log r0, c0.y", {e}, Splat(3.0f), 1e-6f},
+        {"vs_2_0", "logp r0, c0.y", {e}, Splat(3.0f), 1e-6f},
+        {"vs_1_1", "exp r0, c0.z", {e}, Splat(std::exp2(2.5f)), 1e-6f},
+        {"vs_2_0", "exp r0, c0.w", {e}, Splat(std::exp2(-1.5f)), 1e-6f},
+        {"vs_1_1", "expp r0, c0.z", {e}, {4.0f, 0.5f, std::exp2(2.5f), 1.0f}, 1e-6f},
+        {"vs_1_1", "expp r0, c0.w", {e}, {0.25f, 0.5f, std::exp2(-1.5f), 1.0f}, 1e-6f},
+        {"vs_2_0", "expp r0, c0.z", {e}, Splat(std::exp2(2.5f)), 1e-6f},
+    });
 }
 
 TEST_F(ShaderRender, LitClampsItsInputsAndPower)
@@ -119,64 +125,55 @@ TEST_F(ShaderRender, LitClampsItsInputsAndPower)
         {0.25f, 0.999f, 0, 300.0f}, {0.25f, 0.999f, 0, -300.0f}, {1.0f, 0.5f, 0, 0.0f},
     };
     for (const Float4& c : cases)
-    {
-        SCOPED_TRACE(::testing::Message() << c[0] << " " << c[1] << " " << c[3]);
-        EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "lit r0, c0", {c}), lit(c[0], c[1], c[3]), 1e-5f);
-    }
+        ExpectRows(*rig, {{"vs_1_1", "lit r0, c0", {c}, lit(c[0], c[1], c[3]), 1e-5f}});
 }
 
-TEST_F(ShaderRender, DistanceFractionComparisonsAndSigns)
+TEST_F(ShaderRender, DistanceFractionComparisonsSignsCrossLerpNormalizeAndPower)
 {
     const Float4 a{-1.25f, 2.0f, 0.5f, 3.75f};
     const Float4 b{0.5f, 2.0f, -0.5f, 4.0f};
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "dst r0, c0, c1", {a, b}), (Float4{1.0f, a[1] * b[1], a[2], b[3]}), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "frc r0, c0", {a}), (Float4{0.75f, 0.0f, 0.5f, 0.75f}), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "mov r0, c1\nfrc r0.xy, c0", {a, b}), (Float4{0.75f, 0.0f, b[2], b[3]}),
-                       1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "min r0, c0, c1", {a, b}), (Float4{-1.25f, 2.0f, -0.5f, 3.75f}), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "max r0, c0, c1", {a, b}), (Float4{0.5f, 2.0f, 0.5f, 4.0f}), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "slt r0, c0, c1", {a, b}), (Float4{1, 0, 0, 1}), 0.0f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_1_1", "sge r0, c0, c1", {a, b}), (Float4{0, 1, 1, 0}), 0.0f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "abs r0, c0", {a}), (Float4{1.25f, 2.0f, 0.5f, 3.75f}), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "sgn r0, c0.xyzw, r1, r2", {{-3.0f, 0.0f, 0.25f, -0.0f}}),
-                       (Float4{-1, 0, 1, 0}), 0.0f);
-}
+    ExpectRows(*rig, {
+        {"vs_1_1", "dst r0, c0, c1", {a, b}, {1.0f, a[1] * b[1], a[2], b[3]}, 1e-6f},
+        {"vs_2_0", "frc r0, c0", {a}, {0.75f, 0.0f, 0.5f, 0.75f}, 1e-6f},
+        {"vs_1_1", "mov r0, c1\nfrc r0.xy, c0", {a, b}, {0.75f, 0.0f, b[2], b[3]}, 1e-6f},
+        {"vs_1_1", "min r0, c0, c1", {a, b}, {-1.25f, 2.0f, -0.5f, 3.75f}, 1e-6f},
+        {"vs_1_1", "max r0, c0, c1", {a, b}, {0.5f, 2.0f, 0.5f, 4.0f}, 1e-6f},
+        {"vs_1_1", "slt r0, c0, c1", {a, b}, {1, 0, 0, 1}, 0.0f},
+        {"vs_1_1", "sge r0, c0, c1", {a, b}, {0, 1, 1, 0}, 0.0f},
+        {"vs_2_0", "abs r0, c0", {a}, {1.25f, 2.0f, 0.5f, 3.75f}, 1e-6f},
+        {"vs_2_0", "sgn r0, c0.xyzw, r1, r2", {{-3.0f, 0.0f, 0.25f, -0.0f}}, {-1, 0, 1, 0}, 0.0f},
+    });
 
-TEST_F(ShaderRender, CrossLerpNormalizeAndPower)
-{
-    const Float4 a{1.0f, 2.0f, 3.0f, 5.0f};
-    const Float4 b{-2.0f, 0.5f, 1.0f, 7.0f};
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "mov r0, c2\ncrs r0.xyz, c0, c1", {a, b, Splat(9)}),
-                       (Float4{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0], 9}),
-                       1e-6f);
-    const Float4 t{0.25f, 0.5f, 1.0f, 0.0f};
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "lrp r0, c2, c0, c1", {a, b, t}),
-                       (Float4{-1.25f, 1.25f, 3.0f, 7.0f}), 1e-6f);
+    const Float4 u{1.0f, 2.0f, 3.0f, 5.0f};
+    const Float4 w{-2.0f, 0.5f, 1.0f, 7.0f};
     const float length = std::sqrt(14.0f);
-    // w is scaled by the same factor; a zero vector stays zero.
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "nrm r0, c0", {a}), (Float4{1 / length, 2 / length, 3 / length, 5 / length}),
-                       1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "nrm r0, c0", {{0, 0, 0, 1}}), (Float4{0, 0, 0, kMax}), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "nrm r0, c0", {{0, 0, 0, 0}}), Splat(0), 0.0f);
-    // pow takes |base|; a zero base follows exp(power * log 0).
+    // nrm scales w by the same factor; a zero vector stays zero. pow takes
+    // |base|; a zero base follows exp(power * log 0).
     const Float4 p{-2.0f, 3.0f, 0.0f, -1.0f};
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "pow r0, c0.x, c0.y", {p}), Splat(8.0f), 1e-5f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "pow r0, c0.x, c0.w", {p}), Splat(0.5f), 1e-6f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "pow r0, c0.z, c0.z", {p}), Splat(1.0f), 0.0f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "pow r0, c0.z, c0.y", {p}), Splat(0.0f), 0.0f);
+    ExpectRows(*rig, {
+        {"vs_2_0", "mov r0, c2\ncrs r0.xyz, c0, c1", {u, w, Splat(9)},
+         {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0], 9}, 1e-6f},
+        {"vs_2_0", "lrp r0, c2, c0, c1", {u, w, {0.25f, 0.5f, 1.0f, 0.0f}}, {-1.25f, 1.25f, 3.0f, 7.0f}, 1e-6f},
+        {"vs_2_0", "nrm r0, c0", {u}, {1 / length, 2 / length, 3 / length, 5 / length}, 1e-6f},
+        {"vs_2_0", "nrm r0, c0", {{0, 0, 0, 1}}, {0, 0, 0, kMax}, 1e-6f},
+        {"vs_2_0", "nrm r0, c0", {{0, 0, 0, 0}}, Splat(0), 0.0f},
+        {"vs_2_0", "pow r0, c0.x, c0.y", {p}, Splat(8.0f), 1e-5f},
+        {"vs_2_0", "pow r0, c0.x, c0.w", {p}, Splat(0.5f), 1e-6f},
+        {"vs_2_0", "pow r0, c0.z, c0.z", {p}, Splat(1.0f), 0.0f},
+        {"vs_2_0", "pow r0, c0.z, c0.y", {p}, Splat(0.0f), 0.0f},
+    });
 }
 
 TEST_F(ShaderRender, SinCosWritesOnlyCosineAndSine)
 {
-    const Float4 in{1.0f, 0.0f, 0.0f, 0.0f};
-    const std::vector<Float4> c = {in, {-1.5500992e-6f, -2.1701389e-5f, 0.0026041667f, 0.00026041668f},
+    const std::vector<Float4> c = {{1.0f, 0.0f, 0.0f, 0.0f},
+                                   {-1.5500992e-6f, -2.1701389e-5f, 0.0026041667f, 0.00026041668f},
                                    {-0.020833334f, -0.125f, 1.0f, 0.5f}, Splat(9)};
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "mov r0, c3\nsincos r0.xy, c0.x, c1, c2", c),
-                       (Float4{std::cos(1.0f), std::sin(1.0f), 9, 9}), 1e-5f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "mov r0, c3\nsincos r0.x, c0.x, c1, c2", c),
-                       (Float4{std::cos(1.0f), 9, 9, 9}), 1e-5f);
-    EXPECT_FLOAT4_NEAR(rig->Vertex("vs_2_0", "mov r0, c3\nsincos r0.y, c0.x, c1, c2", c),
-                       (Float4{9, std::sin(1.0f), 9, 9}), 1e-5f);
+    ExpectRows(*rig, {
+        {"vs_2_0", "mov r0, c3\nsincos r0.xy, c0.x, c1, c2", c, {std::cos(1.0f), std::sin(1.0f), 9, 9}, 1e-5f},
+        {"vs_2_0", "mov r0, c3\nsincos r0.x, c0.x, c1, c2", c, {std::cos(1.0f), 9, 9, 9}, 1e-5f},
+        {"vs_2_0", "mov r0, c3\nsincos r0.y, c0.x, c1, c2", c, {9, std::sin(1.0f), 9, 9}, 1e-5f},
+    });
 }
 
 TEST_F(ShaderRender, AddressRegisterRoundsToNearest)
