@@ -37,12 +37,7 @@ public:
     }
     int32_t SetTexture(uint32_t stage, BaseTexture* texture) override
     {
-        std::string call = "texture " + std::to_string(stage);
-        call += texture ? " " : " none";
-        if (texture)
-            call += Name(texture);
-        calls.push_back(call);
-        return 0;
+        return Call("texture " + std::to_string(stage), texture);
     }
     int32_t SetPositionStream(Buffer* buffer) override { return Call("position", buffer); }
     int32_t SetNormalStream(Buffer* buffer) override { return Call("normal", buffer); }
@@ -69,10 +64,10 @@ public:
     Buffer* boundColors = nullptr;
 
 private:
-    static std::string Name(Object* object) { return object->GetName().CStr(); }
-    int32_t Call(const std::string& what, Buffer* buffer)
+    // The call and the name of what it binds, when that has one.
+    int32_t Call(const std::string& what, Object* bound)
     {
-        calls.push_back(buffer && buffer->GetName().Length() ? what + " " + Name(buffer) : what);
+        calls.push_back(bound && bound->GetName().Length() ? what + " " + bound->GetName().CStr() : what);
         return 0;
     }
 };
@@ -110,7 +105,6 @@ public:
     }
     bool IsSupported(const Renderer& renderer) override
     {
-        ++asked;
         if (needsShaders && renderer.GetCaps().vertexShaderLevel == ShaderLevel::None)
             return false;
         if (GetPassCount() == 0)
@@ -119,8 +113,6 @@ public:
         return true;
     }
     CountingPass* Counting(uint32_t index) const { return static_cast<CountingPass*>(GetPass(index)); }
-
-    int32_t asked = 0;
 
 private:
     GeometryNodeEffect* effect;
@@ -215,41 +207,18 @@ protected:
     }
 };
 
-TEST_F(EffectTest, FirstSupportedTechniqueIsChosenOnceAndNoneDrawsNothing)
-{
-    VertexShaderLevel(ShaderLevel::None);
-    TechniqueEffect effect;
-    LevelTechnique* shaders = effect.Add(true, 3);
-    LevelTechnique* fixed = effect.Add(false, 2);
-    effect.SetMaterial(Vector4(1, 0, 0, 1), Vector4(0, 0, 0, 1), Vector4(0, 0, 0, 1), Vector4(0, 0, 0, 1), 4);
-
-    EXPECT_EQ(effect.PassCount(), 2u);
-    EXPECT_EQ(effect.GetActiveTechnique(), fixed);
-    // Chosen means marked changed at once: the passes carry the settings.
-    EXPECT_EQ(StateOf(effect, 1).diffuse, Vector4(1, 0, 0, 1));
-
-    // A better device later does not change the choice.
-    VertexShaderLevel(ShaderLevel::Model2);
-    EXPECT_EQ(effect.PassCount(), 2u);
-    EXPECT_EQ(shaders->asked, 1);
-    EXPECT_EQ(fixed->asked, 1);
-
-    // Only unsupported techniques: nothing to draw, nothing applied.
-    VertexShaderLevel(ShaderLevel::None);
-    TechniqueEffect none;
-    none.Add(true, 1);
-    EXPECT_EQ(none.PassCount(), 0u);
-    EXPECT_EQ(none.GetActiveTechnique(), nullptr);
-    EXPECT_EQ(none.ApplyPass(0), 1);
-}
-
+// The first technique the device supports is chosen (when to choose and
+// that the choice stays is tested with the lit effect's techniques).
 TEST_F(EffectTest, PassesAreAppliedInOrderAndARefusingPassIsSkipped)
 {
+    VertexShaderLevel(ShaderLevel::None);
     Ptr<Triangles> mesh = MakeMesh("m");
     auto* effect = new TechniqueEffect();
+    effect->Add(true, 1);
     LevelTechnique* technique = effect->Add(false, 3);
     mesh->SetEffect(effect);
     ASSERT_EQ(effect->PassCount(), 3u);
+    EXPECT_EQ(effect->GetActiveTechnique(), technique);
     technique->Counting(1)->result = 1;
 
     mesh->Draw(Device());
@@ -257,6 +226,13 @@ TEST_F(EffectTest, PassesAreAppliedInOrderAndARefusingPassIsSkipped)
     for (uint32_t i = 0; i < 3; ++i)
         EXPECT_EQ(technique->Counting(i)->applied, 1);
     EXPECT_EQ(effect->ApplyPass(3), 1); // past the last pass
+
+    // Only unsupported techniques: nothing to draw, nothing applied.
+    TechniqueEffect none;
+    none.Add(true, 1);
+    EXPECT_EQ(none.PassCount(), 0u);
+    EXPECT_EQ(none.GetActiveTechnique(), nullptr);
+    EXPECT_EQ(none.ApplyPass(0), 1);
 }
 
 TEST_F(EffectTest, MarkChangedCopiesTheEffectSettingsIntoEveryPassState)
@@ -315,7 +291,7 @@ TEST_F(EffectTest, ColorEffectBindsItsStreamsAfterBeginningThePassAndFillsMissin
     ASSERT_EQ(mesh->GetColors()->GetCount(), 3u);
     EXPECT_EQ((*mesh->GetColors())[2].y, 0.5f);
     EXPECT_EQ(Device().boundColors, mesh->GetColors());
-    EXPECT_EQ(Device().calls, (std::vector<std::string>{"begin", "colour", "position P", "indices I", "texture 0 none",
+    EXPECT_EQ(Device().calls, (std::vector<std::string>{"begin", "colour", "position P", "indices I", "texture 0",
                                                         "world", "view", "projection", "draw"}));
 
     // A geometry with its own colours keeps them.
@@ -350,7 +326,7 @@ TEST_F(EffectTest, TextureEffectBindsItsCoordinateSetAndTexture)
 
     mesh->Draw(Device());
     EXPECT_EQ(Device().calls,
-              (std::vector<std::string>{"begin", "colour C", "position P", "indices I", "texture 0 none", "world", "view",
+              (std::vector<std::string>{"begin", "colour C", "position P", "indices I", "texture 0", "world", "view",
                                         "projection", "coordinates 0 UV2", "texture 0 T", "draw"}));
 }
 
