@@ -279,28 +279,34 @@ TEST_F(EffectTest, MarkChangedCopiesTheEffectSettingsIntoEveryPassState)
     EXPECT_TRUE(effect.IsTransparent());
 }
 
-TEST_F(EffectTest, ColorEffectBindsItsStreamsAfterBeginningThePassAndFillsMissingColours)
+// A colour effect fills missing colours with its colour; a texture effect
+// keeps the geometry's own and binds its coordinate set to stage 0 with its
+// texture. Every binding comes after the pass has begun.
+TEST_F(EffectTest, ColourAndTextureEffectsBindTheirStreamsAfterBeginningThePass)
 {
     Ptr<Triangles> mesh = MakeMesh("m");
     auto* effect = new ColorEffect();
     effect->SetColor(Vector4(0.25f, 0.5f, 0.75f, 1.0f));
     mesh->SetEffect(effect);
+    Ptr<Triangles> painted = MakeMesh("p");
+    painted->SetColors(new ColorBuffer(3, new Vector4[3], String("C")));
+    ASSERT_EQ(painted->SetTextureCoordinates(2, new Vector2Buffer(3, new Vector2[3], String("UV2"))), 0);
+    auto* textured = new TextureEffect();
+    ASSERT_EQ(textured->SetTexture(new Texture(String("T"))), 0);
+    textured->SetTexCoordSet(2);
+    painted->SetEffect(textured);
 
     mesh->Draw(Device());
     ASSERT_NE(mesh->GetColors(), nullptr);
     ASSERT_EQ(mesh->GetColors()->GetCount(), 3u);
     EXPECT_EQ((*mesh->GetColors())[2].y, 0.5f);
     EXPECT_EQ(Device().boundColors, mesh->GetColors());
-    EXPECT_EQ(Device().calls, (std::vector<std::string>{"begin", "colour", "position P", "indices I", "texture 0",
-                                                        "world", "view", "projection", "draw"}));
-
-    // A geometry with its own colours keeps them.
-    Ptr<Triangles> painted = MakeMesh("p");
-    painted->SetColors(new ColorBuffer(3, new Vector4[3], String("C")));
-    ColorBuffer* own = painted->GetColors();
-    painted->SetEffect(new ColorEffect());
     painted->Draw(Device());
-    EXPECT_EQ(painted->GetColors(), own);
+    EXPECT_EQ(Device().calls,
+              (std::vector<std::string>{"begin", "colour", "position P", "indices I", "texture 0", "world", "view",
+                                        "projection", "draw", "begin", "colour C", "position P", "indices I",
+                                        "texture 0", "world", "view", "projection", "coordinates 0 UV2", "texture 0 T",
+                                        "draw"}));
 
     // Without vertices the pass refuses and nothing is drawn.
     Device().calls.clear();
@@ -312,22 +318,6 @@ TEST_F(EffectTest, ColorEffectBindsItsStreamsAfterBeginningThePassAndFillsMissin
     EXPECT_EQ(bare->ApplyPass(0), 1);
     EXPECT_EQ(Device().calls, (std::vector<std::string>{"begin"}));
     EXPECT_EQ(empty->GetColors(), nullptr);
-}
-
-TEST_F(EffectTest, TextureEffectBindsItsCoordinateSetAndTexture)
-{
-    Ptr<Triangles> mesh = MakeMesh("m");
-    mesh->SetColors(new ColorBuffer(3, new Vector4[3], String("C")));
-    ASSERT_EQ(mesh->SetTextureCoordinates(2, new Vector2Buffer(3, new Vector2[3], String("UV2"))), 0);
-    auto* effect = new TextureEffect();
-    ASSERT_EQ(effect->SetTexture(new Texture(String("T"))), 0);
-    effect->SetTexCoordSet(2);
-    mesh->SetEffect(effect);
-
-    mesh->Draw(Device());
-    EXPECT_EQ(Device().calls,
-              (std::vector<std::string>{"begin", "colour C", "position P", "indices I", "texture 0", "world", "view",
-                                        "projection", "coordinates 0 UV2", "texture 0 T", "draw"}));
 }
 
 // Every effect class with every setting saved, loaded and saved again
