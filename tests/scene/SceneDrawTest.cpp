@@ -68,6 +68,21 @@ TEST_F(SceneTest, GeometryWithoutAnEnabledEffectOrWithShortBuffersIsNeitherDrawn
     EXPECT_EQ(Recorder().GetGeometry(), on.Get());
 }
 
+// A transparent window plane waits for the other transparent geometry
+// however far it is (the pictures have it near).
+TEST_F(SceneTest, TransparentWindowPlanesAreDrawnLastWhateverTheirDistance)
+{
+    Ptr<SceneNode> root = new SceneNode();
+    root->AttachChild(Drawable<WindowPlane>("plane", Vector3(0, 0, 900), true).Get());
+    root->AttachChild(Drawable("near", Vector3(0, 0, 5), true).Get());
+    root->UpdateTree(0.0);
+    ASSERT_EQ(Recorder().BeginFrame(), 0);
+    root->DrawCulled(Recorder());
+    EXPECT_EQ(Recorder().GetWindowPlaneCount(), 1u);
+    Recorder().EndFrame();
+    EXPECT_EQ(Recorder().drawn, (std::vector<std::string>{"near", "plane"}));
+}
+
 TEST_F(SceneTest, WindowPlanesDrawInScreenSpaceWhereverTheCameraLooks)
 {
     Ptr<SceneNode> root = new SceneNode();
