@@ -7,6 +7,7 @@
 #include "engine/render/ColorEffect.h"
 #include "engine/render/GeometryNodeEffectPass.h"
 #include "engine/render/Technique.h"
+#include "engine/render/Texture1DLEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/scene/Camera.h"
@@ -19,7 +20,7 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
-#include "render/TextureTestSupport.h"
+#include "scene/SceneTestSupport.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -36,12 +37,7 @@ public:
     }
     int32_t SetTexture(uint32_t stage, BaseTexture* texture) override
     {
-        std::string call = "texture " + std::to_string(stage);
-        call += texture ? " " : " none";
-        if (texture)
-            call += Name(texture);
-        calls.push_back(call);
-        return 0;
+        return Call("texture " + std::to_string(stage), texture);
     }
     int32_t SetPositionStream(Buffer* buffer) override { return Call("position", buffer); }
     int32_t SetNormalStream(Buffer* buffer) override { return Call("normal", buffer); }
@@ -68,10 +64,10 @@ public:
     Buffer* boundColors = nullptr;
 
 private:
-    static std::string Name(Object* object) { return object->GetName().CStr(); }
-    int32_t Call(const std::string& what, Buffer* buffer)
+    // The call and the name of what it binds, when that has one.
+    int32_t Call(const std::string& what, Object* bound)
     {
-        calls.push_back(buffer && buffer->GetName().Length() ? what + " " + Name(buffer) : what);
+        calls.push_back(bound && bound->GetName().Length() ? what + " " + bound->GetName().CStr() : what);
         return 0;
     }
 };
@@ -109,7 +105,6 @@ public:
     }
     bool IsSupported(const Renderer& renderer) override
     {
-        ++asked;
         if (needsShaders && renderer.GetCaps().vertexShaderLevel == ShaderLevel::None)
             return false;
         if (GetPassCount() == 0)
@@ -118,8 +113,6 @@ public:
         return true;
     }
     CountingPass* Counting(uint32_t index) const { return static_cast<CountingPass*>(GetPass(index)); }
-
-    int32_t asked = 0;
 
 private:
     GeometryNodeEffect* effect;
@@ -214,47 +207,18 @@ protected:
     }
 };
 
-TEST_F(EffectTest, FirstSupportedTechniqueIsChosenOnceAndNoneDrawsNothing)
-{
-    VertexShaderLevel(ShaderLevel::None);
-    TechniqueEffect effect;
-    LevelTechnique* shaders = effect.Add(true, 3);
-    LevelTechnique* fixed = effect.Add(false, 2);
-    effect.SetMaterial(Vector4(1, 0, 0, 1), Vector4(0, 0, 0, 1), Vector4(0, 0, 0, 1), Vector4(0, 0, 0, 1), 4);
-
-    EXPECT_EQ(effect.PassCount(), 2u);
-    EXPECT_EQ(effect.GetActiveTechnique(), fixed);
-    // Chosen means marked changed at once: the passes carry the settings.
-    EXPECT_EQ(StateOf(effect, 1).diffuse, Vector4(1, 0, 0, 1));
-
-    // A better device later does not change the choice.
-    VertexShaderLevel(ShaderLevel::Model2);
-    EXPECT_EQ(effect.PassCount(), 2u);
-    EXPECT_EQ(shaders->asked, 1);
-    EXPECT_EQ(fixed->asked, 1);
-
-    // Only unsupported techniques: nothing to draw, nothing applied.
-    VertexShaderLevel(ShaderLevel::None);
-    TechniqueEffect none;
-    none.Add(true, 1);
-    EXPECT_EQ(none.PassCount(), 0u);
-    EXPECT_EQ(none.GetActiveTechnique(), nullptr);
-    EXPECT_EQ(none.ApplyPass(0), 1);
-    Ptr<Triangles> mesh = MakeMesh("m");
-    auto* unsupported = new TechniqueEffect();
-    unsupported->Add(true, 1);
-    mesh->SetEffect(unsupported);
-    mesh->Draw(Device());
-    EXPECT_TRUE(Device().calls.empty());
-}
-
+// The first technique the device supports is chosen (when to choose and
+// that the choice stays is tested with the lit effect's techniques).
 TEST_F(EffectTest, PassesAreAppliedInOrderAndARefusingPassIsSkipped)
 {
+    VertexShaderLevel(ShaderLevel::None);
     Ptr<Triangles> mesh = MakeMesh("m");
     auto* effect = new TechniqueEffect();
+    effect->Add(true, 1);
     LevelTechnique* technique = effect->Add(false, 3);
     mesh->SetEffect(effect);
     ASSERT_EQ(effect->PassCount(), 3u);
+    EXPECT_EQ(effect->GetActiveTechnique(), technique);
     technique->Counting(1)->result = 1;
 
     mesh->Draw(Device());
@@ -263,11 +227,12 @@ TEST_F(EffectTest, PassesAreAppliedInOrderAndARefusingPassIsSkipped)
         EXPECT_EQ(technique->Counting(i)->applied, 1);
     EXPECT_EQ(effect->ApplyPass(3), 1); // past the last pass
 
-    Device().calls.clear();
-    effect->Disable();
-    mesh->Draw(Device());
-    EXPECT_TRUE(Device().calls.empty());
-    EXPECT_EQ(Device().GetTransparentCount(), 0u);
+    // Only unsupported techniques: nothing to draw, nothing applied.
+    TechniqueEffect none;
+    none.Add(true, 1);
+    EXPECT_EQ(none.PassCount(), 0u);
+    EXPECT_EQ(none.GetActiveTechnique(), nullptr);
+    EXPECT_EQ(none.ApplyPass(0), 1);
 }
 
 TEST_F(EffectTest, MarkChangedCopiesTheEffectSettingsIntoEveryPassState)
@@ -314,28 +279,34 @@ TEST_F(EffectTest, MarkChangedCopiesTheEffectSettingsIntoEveryPassState)
     EXPECT_TRUE(effect.IsTransparent());
 }
 
-TEST_F(EffectTest, ColorEffectBindsItsStreamsAfterBeginningThePassAndFillsMissingColours)
+// A colour effect fills missing colours with its colour; a texture effect
+// keeps the geometry's own and binds its coordinate set to stage 0 with its
+// texture. Every binding comes after the pass has begun.
+TEST_F(EffectTest, ColourAndTextureEffectsBindTheirStreamsAfterBeginningThePass)
 {
     Ptr<Triangles> mesh = MakeMesh("m");
     auto* effect = new ColorEffect();
     effect->SetColor(Vector4(0.25f, 0.5f, 0.75f, 1.0f));
     mesh->SetEffect(effect);
+    Ptr<Triangles> painted = MakeMesh("p");
+    painted->SetColors(new ColorBuffer(3, new Vector4[3], String("C")));
+    ASSERT_EQ(painted->SetTextureCoordinates(2, new Vector2Buffer(3, new Vector2[3], String("UV2"))), 0);
+    auto* textured = new TextureEffect();
+    ASSERT_EQ(textured->SetTexture(new Texture(String("T"))), 0);
+    textured->SetTexCoordSet(2);
+    painted->SetEffect(textured);
 
     mesh->Draw(Device());
     ASSERT_NE(mesh->GetColors(), nullptr);
     ASSERT_EQ(mesh->GetColors()->GetCount(), 3u);
     EXPECT_EQ((*mesh->GetColors())[2].y, 0.5f);
     EXPECT_EQ(Device().boundColors, mesh->GetColors());
-    EXPECT_EQ(Device().calls, (std::vector<std::string>{"begin", "colour", "position P", "indices I", "texture 0 none",
-                                                        "world", "view", "projection", "draw"}));
-
-    // A geometry with its own colours keeps them.
-    Ptr<Triangles> painted = MakeMesh("p");
-    painted->SetColors(new ColorBuffer(3, new Vector4[3], String("C")));
-    ColorBuffer* own = painted->GetColors();
-    painted->SetEffect(new ColorEffect());
     painted->Draw(Device());
-    EXPECT_EQ(painted->GetColors(), own);
+    EXPECT_EQ(Device().calls,
+              (std::vector<std::string>{"begin", "colour", "position P", "indices I", "texture 0", "world", "view",
+                                        "projection", "draw", "begin", "colour C", "position P", "indices I",
+                                        "texture 0", "world", "view", "projection", "coordinates 0 UV2", "texture 0 T",
+                                        "draw"}));
 
     // Without vertices the pass refuses and nothing is drawn.
     Device().calls.clear();
@@ -349,56 +320,48 @@ TEST_F(EffectTest, ColorEffectBindsItsStreamsAfterBeginningThePassAndFillsMissin
     EXPECT_EQ(empty->GetColors(), nullptr);
 }
 
-TEST_F(EffectTest, TextureEffectBindsItsCoordinateSetAndTexture)
+// Every effect class with every setting saved, loaded and saved again
+// gives the same bytes; the pass state comes back whole, but for a border
+// address, which is saved as wrap.
+TEST_F(EffectTest, EffectsSaveBackByteForByteWithEverySetting)
 {
-    Ptr<Triangles> mesh = MakeMesh("m");
-    mesh->SetColors(new ColorBuffer(3, new Vector4[3], String("C")));
-    ASSERT_EQ(mesh->SetTextureCoordinates(2, new Vector2Buffer(3, new Vector2[3], String("UV2"))), 0);
-    auto* effect = new TextureEffect();
-    ASSERT_EQ(effect->SetTexture(new Texture(String("T"))), 0);
-    effect->SetTexCoordSet(2);
-    mesh->SetEffect(effect);
+    Ptr<TextureEffect> textured = new TextureEffect(String("fx"));
+    Ptr<Texture1DLEffect> lit = new Texture1DLEffect(String("lit"));
+    for (TextureEffect* effect : {textured.Get(), static_cast<TextureEffect*>(lit.Get())})
+    {
+        effect->SetMaterial(Vector4(1, 0, 0, 1), Vector4(0, 1, 0, 1), Vector4(0, 0, 1, 1), Vector4(1, 1, 0, 1), 9);
+        effect->SetAlphaTest(true, 77);
+        effect->SetBlend(true, BlendFactor::SourceColour, BlendFactor::InverseSourceColour);
+        effect->SetCullEnabled(false);
+        effect->SetFog(true, Vector4(0.1f, 0.2f, 0.3f, 0.4f), 0.25f, 3.0f);
+        effect->SetWind(true, 0.5f, 4.0f);
+        effect->SetSampler(0, AddressMode::Clamp, TextureFilter::LinearMipLinear, TextureFilter::Linear);
+        effect->SetSampler(5, AddressMode::Border, TextureFilter::LinearMipLinear, TextureFilter::Linear);
+        effect->SetColor(Vector4(0.5f, 0.25f, 0.125f, 1.0f));
+        ASSERT_EQ(effect->SetTexture(new Texture(String("T"))), 0);
+        effect->SetTexCoordSet(3);
+        ASSERT_EQ(effect->SetSkinController(new SkinController(String("skin"))), 0);
+    }
+    ASSERT_EQ(lit->SetLight(new Light(String("sun"))), 0);
 
-    mesh->Draw(Device());
-    EXPECT_EQ(Device().calls,
-              (std::vector<std::string>{"begin", "colour C", "position P", "indices I", "texture 0 none", "world", "view",
-                                        "projection", "coordinates 0 UV2", "texture 0 T", "draw"}));
+    for (TextureEffect* effect : {textured.Get(), static_cast<TextureEffect*>(lit.Get())})
+    {
+        const std::vector<uint8_t> saved = Serialize(effect);
+        Ptr<Object> loaded = Deserialize(saved);
+        ASSERT_TRUE(loaded && loaded->IsExactly(effect->GetRtti()));
+        EXPECT_EQ(CanonicalLinks(Serialize(loaded.Get())), CanonicalLinks(saved)) << effect->GetName().CStr();
+        RenderState want = StateOf(*effect);
+        want.stages[5].addressU = want.stages[5].addressV = want.stages[5].addressW = AddressMode::Wrap;
+        EXPECT_TRUE(StateOf(*static_cast<TextureEffect*>(loaded.Get())) == want);
+    }
 }
 
-TEST_F(EffectTest, EffectsComeBackFromAFileWithEverySetting)
-{
-    Ptr<SkinController> skin = new SkinController(String("skin"));
-    Ptr<TextureEffect> effect = new TextureEffect(String("fx"));
-    effect->SetMaterial(Vector4(1, 0, 0, 1), Vector4(0, 1, 0, 1), Vector4(0, 0, 1, 1), Vector4(1, 1, 0, 1), 9);
-    effect->SetAlphaTest(true, 77);
-    effect->SetBlend(true, BlendFactor::SourceColour, BlendFactor::InverseSourceColour);
-    effect->SetCullEnabled(false);
-    effect->SetFog(true, Vector4(0.1f, 0.2f, 0.3f, 0.4f), 0.25f, 3.0f);
-    effect->SetWind(true, 0.5f, 4.0f);
-    effect->SetSampler(0, AddressMode::Clamp, TextureFilter::LinearMipLinear, TextureFilter::Linear);
-    effect->SetSampler(5, AddressMode::Border, TextureFilter::LinearMipLinear, TextureFilter::Linear);
-    effect->SetColor(Vector4(0.5f, 0.25f, 0.125f, 1.0f));
-    ASSERT_EQ(effect->SetTexture(new Texture(String("T"))), 0);
-    effect->SetTexCoordSet(3);
-    ASSERT_EQ(effect->SetSkinController(skin.Get()), 0);
-
-    Ptr<Object> loaded = Deserialize(Serialize(effect.Get()));
-    ASSERT_TRUE(loaded && loaded->IsDerived(TextureEffect::TYPE));
-    auto* copy = static_cast<TextureEffect*>(loaded.Get());
-    // The pass state comes back whole, but for a border address, which is
-    // saved as wrap.
-    RenderState want = StateOf(*effect);
-    want.stages[5].addressU = want.stages[5].addressV = want.stages[5].addressW = AddressMode::Wrap;
-    EXPECT_TRUE(StateOf(*copy) == want);
-    EXPECT_EQ(copy->GetFogExponent(), 3.0f);
-    EXPECT_TRUE(copy->GetWindEnabled() && copy->GetWindAmplitude() == 0.5f && copy->GetWindSpeed() == 4.0f);
-    EXPECT_EQ(copy->GetColor(), effect->GetColor());
-    EXPECT_EQ(copy->GetTexture() ? copy->GetTexture()->GetName() : String(), String("T"));
-    EXPECT_EQ(copy->GetTexCoordSet(), 3u);
-    EXPECT_EQ(copy->GetSkinController() ? copy->GetSkinController()->GetName() : String(), String("skin"));
-}
-
-TEST_F(EffectTest, RecordsLoadAsDescribedAndUnknownBlendFactorsSaveBackUnchanged)
+// The flags byte turns blending on with any of its low four bits and
+// culling off with any high one; the address mask clamps stage i by bit i.
+// Saved back, the record is the same but for the flags written plainly, and
+// blend factor numbers the device does not know are kept as stored (it
+// draws them with its fallback) and saved back unchanged.
+TEST_F(EffectTest, RecordsLoadAsDescribedAndSaveBackUnchanged)
 {
     struct Case
     {
@@ -406,48 +369,44 @@ TEST_F(EffectTest, RecordsLoadAsDescribedAndUnknownBlendFactorsSaveBackUnchanged
         uint8_t flags;
         bool blend;
         bool cull;
+        uint32_t source;
+        uint32_t destination;
     };
-    for (const Case& c : {Case{0x01, 0x11, true, false}, Case{0x80, 0x00, false, true}, Case{0x00, 0x04, true, true},
-                          Case{0xFF, 0x20, false, false}})
+    for (const Case& c : {Case{0x01, 0x11, true, false, 10, 0xFFFFFFFFu}, Case{0x80, 0x00, false, true, 1, 0},
+                          Case{0x00, 0x04, true, true, 2, 3}, Case{0xFF, 0x20, false, false, 5, 4}})
     {
+        SCOPED_TRACE(int(c.flags));
         ColorEffect effect;
-        ByteStream stream(Record(effect, [&](Stream& s) {
-            WriteGeometryFields(s, c.mask, c.flags, nullptr);
-            s.WriteVector4(Vector4(1, 1, 1, 1));
-        }));
+        auto record = [&](uint8_t flags) {
+            return Record(effect, [&](Stream& s) {
+                WriteGeometryFields(s, c.mask, flags, nullptr, c.source, c.destination);
+                s.WriteVector4(Vector4(1, 1, 1, 1));
+            });
+        };
+        ByteStream stream(record(c.flags));
         ASSERT_EQ(effect.Load(stream), 0);
-        EXPECT_EQ(effect.GetBlendEnabled(), c.blend) << int(c.flags);
-        EXPECT_EQ(effect.GetCullEnabled(), c.cull) << int(c.flags);
+        EXPECT_EQ(effect.GetBlendEnabled(), c.blend);
+        EXPECT_EQ(effect.GetCullEnabled(), c.cull);
         for (uint32_t i = 0; i < 8; ++i)
-            EXPECT_EQ(effect.GetAddressMode(i), (c.mask >> i) & 1 ? AddressMode::Clamp : AddressMode::Wrap)
-                << int(c.mask) << " stage " << i;
-        EXPECT_EQ(effect.GetAlphaReference(), 128);
-        EXPECT_EQ(effect.GetFogExponent(), 3.0f);
+            EXPECT_EQ(effect.GetAddressMode(i), (c.mask >> i) & 1 ? AddressMode::Clamp : AddressMode::Wrap) << i;
+        EXPECT_EQ(ToInt(effect.GetSourceBlend()), static_cast<int32_t>(c.source));
+        Stream out(0, 256);
+        ASSERT_EQ(effect.Save(out), 0);
+        EXPECT_EQ(WrittenBytes(out), record((c.blend ? 0x01 : 0) | (c.cull ? 0 : 0x10)));
     }
-
-    // Blend factor numbers the device does not know are kept as stored (it
-    // draws them with its fallback) and saved back unchanged.
-    ColorEffect unknown;
-    const std::vector<uint8_t> record = Record(unknown, [&](Stream& s) {
-        WriteGeometryFields(s, 0x01, 0x11, nullptr, 10, 0xFFFFFFFFu);
-        s.WriteVector4(Vector4(1, 1, 1, 1));
-    });
-    ByteStream in(record);
-    ASSERT_EQ(unknown.Load(in), 0);
-    EXPECT_EQ(ToInt(unknown.GetSourceBlend()), 10);
-    Stream out(0, 256);
-    ASSERT_EQ(unknown.Save(out), 0);
-    EXPECT_EQ(WrittenBytes(out), record);
 }
 
+// A light where the skin controller and the texture go counts as missing;
+// a record cut short fails cleanly, inside the texture effect's fields or
+// inside the shared settings.
 TEST_F(EffectTest, LinksOfTheWrongClassCountAsMissingAndShortRecordsFail)
 {
     Ptr<Light> stranger = new Light(String("stranger"));
     TextureEffect effect;
     ByteStream stream(Record(effect, [&](Stream& s) {
-        WriteGeometryFields(s, 0, 0, stranger.Get()); // a light where the skin controller goes
+        WriteGeometryFields(s, 0, 0, stranger.Get());
         s.WriteVector4(Vector4(1, 1, 1, 1));
-        s.WriteLink(stranger.Get()); // the same light where the texture goes
+        s.WriteLink(stranger.Get());
         s.WriteUInt32(1);
     }));
     ASSERT_EQ(effect.Load(stream), 0);
@@ -455,22 +414,17 @@ TEST_F(EffectTest, LinksOfTheWrongClassCountAsMissingAndShortRecordsFail)
     EXPECT_EQ(effect.GetTexture(), nullptr);
     EXPECT_EQ(effect.GetTexCoordSet(), 1u);
 
-    // Cut short inside the texture effect's fields: a clean failure.
     LogCapture log;
-    TextureEffect cut;
-    ByteStream shortStream(Record(cut, [&](Stream& s) {
+    ByteStream cut(Record(effect, [&](Stream& s) {
         WriteGeometryFields(s, 0, 0, nullptr);
         s.WriteVector4(Vector4(1, 1, 1, 1));
         s.WriteLink(nullptr);
     }));
-    EXPECT_EQ(cut.Load(shortStream), 1);
+    EXPECT_EQ(effect.Load(cut), 1);
     EXPECT_TRUE(log.Contains("Невозможно загрузить номер набора текстурных координат."));
-
-    // Cut short inside the shared settings.
     ColorEffect early;
     ByteStream earlyStream(Record(early, [&](Stream& s) { s.WriteInt8(1); }));
     EXPECT_EQ(early.Load(earlyStream), 1);
-    EXPECT_NE(earlyStream.GetState(), 0);
 }
 
 TEST_F(EffectTest, SettersRefuseReferencesThatWouldCloseACycle)

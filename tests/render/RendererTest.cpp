@@ -63,7 +63,9 @@ TEST_F(RendererTest, ModesOfferTheDesktopAtBothDepthsSortedBySize)
     }
 }
 
-TEST_F(RendererTest, FailedCreationIsReportedByNameAndKeepsTheCurrentRenderer)
+// Creation by name, reported when it fails, keeping the current renderer;
+// window operations check their arguments.
+TEST_F(RendererTest, FailedCreationIsReportedByNameAndWindowArgumentsAreChecked)
 {
     LogCapture capture;
     EXPECT_EQ(CreateRenderer(String("DirectX9")), 3);
@@ -71,23 +73,20 @@ TEST_F(RendererTest, FailedCreationIsReportedByNameAndKeepsTheCurrentRenderer)
     EXPECT_EQ(GetRenderer(), nullptr);
 
     ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-    Renderer* first = GetRenderer();
+    Renderer* renderer = GetRenderer();
     EXPECT_EQ(CreateRenderer(String("OpenGL")), 1);
     EXPECT_TRUE(capture.Contains("Создание рендерера [OpenGL] неудачно."));
-    EXPECT_EQ(GetRenderer(), first);
-}
-
-TEST_F(RendererTest, WindowOperationsCheckTheirArguments)
-{
-    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-    Renderer* renderer = GetRenderer();
+    EXPECT_EQ(GetRenderer(), renderer);
     EXPECT_EQ(renderer->CloseWindow(), 3);
     EXPECT_EQ(renderer->OpenWindow(-1, String("t"), 0, 0, 0, 640, 480), 3);
     EXPECT_EQ(renderer->OpenWindow(static_cast<int32_t>(renderer->GetModes().Count()), String("t"), 0, 0, 0, 640, 480), 3);
     EXPECT_FALSE(renderer->HasWindow());
 }
 
-TEST_F(RendererTest, WindowTakesTheModeSizeAndOnlyColourClearsChangeTheClearColour)
+// The window takes the mode's size; only colour clears change the clear
+// colour; the brightness reaches the presented picture only; closed, the
+// window is gone.
+TEST_F(RendererTest, WindowTakesTheModeSizeClearsAndBrightensUntilClosed)
 {
     GLRenderer* renderer = Open();
     if (!renderer)
@@ -96,27 +95,21 @@ TEST_F(RendererTest, WindowTakesTheModeSizeAndOnlyColourClearsChangeTheClearColo
     EXPECT_EQ(renderer->GetWidth(), mode.width);
     EXPECT_EQ(renderer->GetHeight(), mode.height);
 
-    ASSERT_EQ(renderer->Clear(3, Vector4(0.5f, 0.25f, 1.0f, 1.0f), 1.0f, 0), 0);
-    EXPECT_EQ(renderer->GetClearColour(), Vector4(0.5f, 0.25f, 1.0f, 1.0f));
-    // A depth-only clear leaves the remembered colour alone.
-    renderer->Clear(2, Vector4(0, 0, 0, 0), 1.0f, 0);
-    EXPECT_EQ(renderer->GetClearColour(), Vector4(0.5f, 0.25f, 1.0f, 1.0f));
-}
-
-TEST_F(RendererTest, BrightnessReachesThePresentedPictureOnly)
-{
-    GLRenderer* renderer = Open();
-    if (!renderer)
-        GTEST_SKIP() << "no OpenGL context on this machine";
+    ASSERT_EQ(renderer->Clear(1, Vector4(0, 0.25f, 1.0f, 1.0f), 1.0f, 0), 0);
+    EXPECT_EQ(renderer->GetClearColour(), Vector4(0, 0.25f, 1.0f, 1.0f));
+    renderer->Clear(2, Vector4(0.5f, 0, 0, 1), 1.0f, 0); // depth only
+    EXPECT_EQ(renderer->GetClearColour(), Vector4(0, 0.25f, 1.0f, 1.0f));
     renderer->SetBrightness(100); // +20000 of 65535: about a third brighter at the bottom
-    renderer->Clear(1, Vector4(0, 0, 0, 1), 1.0f, 0);
     renderer->BeginFrame();
     renderer->EndFrame();
-
     std::vector<uint8_t> drawn, shown;
     int width = 0, height = 0;
     ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(drawn, width, height));
     ASSERT_TRUE(renderer->GetDevice()->ReadPresented(shown, width, height));
     EXPECT_EQ(drawn[0], 0);
     EXPECT_EQ(shown[0], 20000 >> 8);
+
+    EXPECT_EQ(renderer->CloseWindow(), 0);
+    EXPECT_FALSE(renderer->HasWindow());
+    EXPECT_EQ(renderer->CloseWindow(), 3);
 }

@@ -149,11 +149,6 @@ TEST_F(SceneTest, EffectsGoToTheHeadOfTheListAndComeBackReversedFromAFile)
     EXPECT_EQ(copy->GetEffect(1)->GetName(), String("A"));
     EXPECT_EQ(copy->GetEffect(0)->GetOwner(), copy);
 
-    node->RemoveEffect(a.Get());
-    EXPECT_EQ(node->GetEffectCount(), 1u);
-    EXPECT_EQ(a->GetOwner(), nullptr);
-    node->RemoveEffect(a.Get()); // absent: ignored
-    EXPECT_EQ(node->GetEffect(0), b.Get());
 
     // Every update reaches every effect.
     node->UpdateTree(0.5);

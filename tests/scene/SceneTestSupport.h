@@ -10,6 +10,7 @@
 
 #include "engine/EngineClasses.h"
 #include "engine/codecs/STRSceneCodec.h"
+#include "engine/core/Controller.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Ptr.h"
 #include "engine/core/Stream.h"
@@ -35,6 +36,21 @@ inline void ExpectNear(const Vector3& actual, const Vector3& expected, float tol
     EXPECT_NEAR(actual.y, expected.y, tolerance);
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
+
+// A controller that holds one object: attached to an object, it makes that
+// object hold the held one, which is how a damaged file could close a cycle.
+class HoldingController : public Controller
+{
+public:
+    explicit HoldingController(Object* object) : held(object) {}
+    bool Holds(const Object* other) const override
+    {
+        return Controller::Holds(other) || held.Get() == other || held->Holds(other);
+    }
+
+private:
+    Ptr<Object> held;
+};
 
 // A renderer with no device that records what the scene traversal asks of
 // it: which geometry each draw call drew (by name), and the lights switched

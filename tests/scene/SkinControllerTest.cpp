@@ -84,43 +84,25 @@ TEST(SkinController, VerticesFollowTheirBonesIntoWorldSpace)
     EXPECT_EQ(rig.Vertex(0), Vector3(21, 0, 0));
 }
 
-TEST(SkinController, TheFirstInfluenceCountsEvenAtWeightZero)
-{
-    Rig rig;
-    // Weight 0 on the first bone, negative and zero on the others: only the
-    // first is blended, scaled to nothing.
-    rig.skin->SetWeights(MakeBuffer<Vector4Buffer>({{0, 0, 0, 0}, {0, -1, 0, 0}, {0, 0.25f, 0, 0}}));
-    rig.root->UpdateTree(0.0);
-    EXPECT_EQ(rig.Vertex(0), Vector3(0, 0, 0));
-    EXPECT_EQ(rig.Vertex(1), Vector3(0, 0, 0));
-    EXPECT_EQ(rig.Vertex(2), Vector3(0.25f, 0.5f, 0)); // only bone1's quarter
-}
-
+// Bones at y = 0 and y = 4: the bound is centred between them with half
+// their distance grown by half (2 x 1.5), placed even while the skin is
+// inactive and its vertices stay; with one bone it has no limit.
 TEST(SkinController, BoundIsTheBonesSphereGrownByHalfAndKeptFromTheUpdatePass)
-{
-    Rig rig;
-    rig.root->UpdateTree(0.0);
-    // Bones at y = 0 and y = 4: center (0, 2, 0), radius 2 * 1.5.
-    EXPECT_EQ(rig.Bound().GetCenter(), Vector3(0, 2, 0));
-    EXPECT_FLOAT_EQ(rig.Bound().GetRadius(), 3.0f);
-    EXPECT_FALSE(rig.mesh->GetUpdateWorldBound());
-
-    // With one bone the bound has no limit.
-    Node* bones[1] = {rig.bone0.Get()};
-    rig.skin->SetBones(1, bones, nullptr);
-    rig.skin->SetBoneIndices(MakeBuffer<Vector4Buffer>({{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
-    rig.root->UpdateTree(0.0);
-    EXPECT_EQ(rig.Bound().GetRadius(), FLT_MAX);
-}
-
-TEST(SkinController, InactiveSkinsKeepTheVerticesButStillPlaceTheBound)
 {
     Rig rig;
     rig.skin->SetActive(false);
     rig.root->UpdateTree(0.0);
     EXPECT_EQ(rig.Vertex(0), Vector3(0, 0, 0));
+    EXPECT_EQ(rig.Bound().GetCenter(), Vector3(0, 2, 0));
     EXPECT_FLOAT_EQ(rig.Bound().GetRadius(), 3.0f);
+    EXPECT_FALSE(rig.mesh->GetUpdateWorldBound());
     EXPECT_TRUE(rig.mesh->GetWorldTransform().IsIdentity());
+
+    Node* bones[1] = {rig.bone0.Get()};
+    rig.skin->SetBones(1, bones, nullptr);
+    rig.skin->SetBoneIndices(MakeBuffer<Vector4Buffer>({{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
+    rig.root->UpdateTree(0.0);
+    EXPECT_EQ(rig.Bound().GetRadius(), FLT_MAX);
 }
 
 TEST(SkinController, MismatchedOrInvalidDataSkipsTheFrame)
@@ -139,10 +121,15 @@ TEST(SkinController, MismatchedOrInvalidDataSkipsTheFrame)
     EXPECT_EQ(rig.Vertex(0), Vector3(0, 0, 0));
     EXPECT_TRUE(capture.Contains("Индексы костей указывают за пределы списка костей."));
 
-    // Where its weight is 0 an index may be anything: it is never read.
+    // Where its weight is 0 an index may be anything: it is never read. The
+    // first influence counts even at weight 0 (scaled to nothing), the
+    // others only above 0.
     rig.skin->SetBoneIndices(MakeBuffer<Vector4Buffer>({{0, 1, 99, -5}, {0, 1, 1e9f, 0}, {0, 1, 0, 0}}));
+    rig.skin->SetWeights(MakeBuffer<Vector4Buffer>({{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0.25f, 0, 0}}));
     rig.root->UpdateTree(0.0);
     EXPECT_EQ(rig.Vertex(0), Vector3(1, 0, 0));
+    EXPECT_EQ(rig.Vertex(1), Vector3(0, 0, 0));
+    EXPECT_EQ(rig.Vertex(2), Vector3(0.25f, 0.5f, 0)); // only bone1's quarter
 
     // A bone that has gone leaves its offset alone in place of the bone.
     Ptr<SceneNode> loose = new SceneNode();
@@ -151,6 +138,7 @@ TEST(SkinController, MismatchedOrInvalidDataSkipsTheFrame)
     rig.skin->SetBones(2, bones, offsets);
     loose = nullptr;
     EXPECT_EQ(rig.skin->GetBone(1), nullptr);
+    rig.skin->SetWeights(MakeBuffer<Vector4Buffer>({{1, 0, 0, 0}, {0, 1, 0, 0}, {0.5f, 0.5f, 0, 0}}));
     rig.root->UpdateTree(0.0);
     EXPECT_EQ(rig.Vertex(1), Vector3(1, 4, 0));
 }

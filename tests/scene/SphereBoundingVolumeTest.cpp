@@ -8,7 +8,6 @@
 
 #include "engine/scene/Plane.h"
 #include "engine/scene/PointBounds.h"
-#include "engine/scene/Ray.h"
 #include "engine/core/Transform.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "support/LogCapture.h"
@@ -21,45 +20,31 @@ Ptr<SphereBoundingVolume> Sphere(const Vector3& center, float radius)
     return Ptr<SphereBoundingVolume>(new SphereBoundingVolume(center, radius));
 }
 
-bool Encloses(const SphereBoundingVolume& outer, const SphereBoundingVolume& inner)
-{
-    const float distance = (outer.GetCenter() - inner.GetCenter()).Length();
-    return distance + inner.GetRadius() <= outer.GetRadius() * (1.0f + 1e-5f);
-}
-
 } // namespace
 
-TEST(SphereBoundingVolume, MergeKeepsAContainingSphereWhole)
+// A sphere that holds the other stays as it was, exactly; one held by the
+// other takes it over; separate ones give the sphere through both far sides.
+TEST(SphereBoundingVolume, MergeKeepsAContainingSphereAndOtherwiseSpansBoth)
 {
-    // Into a larger sphere that holds it: the larger stays as it was.
-    Ptr<SphereBoundingVolume> large = Sphere(Vector3(0, 0, 0), 10);
-    ASSERT_EQ(large->Merge(Sphere(Vector3(2, 0, 0), 3).Get()), 0);
-    EXPECT_EQ(large->GetCenter(), Vector3(0, 0, 0));
-    EXPECT_EQ(large->GetRadius(), 10.0f);
-
-    // A small one that is held takes the larger one over, exactly.
-    Ptr<SphereBoundingVolume> small = Sphere(Vector3(2, 0, 0), 3);
-    small->Merge(Sphere(Vector3(1, 1, 0), 10).Get());
-    EXPECT_EQ(small->GetCenter(), Vector3(1, 1, 0));
-    EXPECT_EQ(small->GetRadius(), 10.0f);
-
-    // Equal and concentric: unchanged.
-    Ptr<SphereBoundingVolume> same = Sphere(Vector3(5, 5, 5), 2);
-    same->Merge(Sphere(Vector3(5, 5, 5), 2).Get());
-    EXPECT_EQ(same->GetCenter(), Vector3(5, 5, 5));
-    EXPECT_EQ(same->GetRadius(), 2.0f);
-}
-
-TEST(SphereBoundingVolume, MergeOfSeparateSpheresEnclosesBothTightly)
-{
-    Ptr<SphereBoundingVolume> a = Sphere(Vector3(0, 0, 0), 1);
-    Ptr<SphereBoundingVolume> b = Sphere(Vector3(10, 0, 0), 2);
-    Ptr<SphereBoundingVolume> merged = Sphere(a->GetCenter(), a->GetRadius());
-    merged->Merge(b.Get());
-    EXPECT_TRUE(Encloses(*merged, *a));
-    EXPECT_TRUE(Encloses(*merged, *b));
-    EXPECT_FLOAT_EQ(merged->GetRadius(), 6.5f); // (10 + 1 + 2) / 2: through both far sides
-    EXPECT_FLOAT_EQ(merged->GetCenter().x, 5.5f);
+    struct Case
+    {
+        Vector3 center;
+        float radius;
+        Vector3 other;
+        float otherRadius;
+        Vector3 merged;
+        float mergedRadius;
+    };
+    for (const Case& c : {Case{{0, 0, 0}, 10, {2, 0, 0}, 3, {0, 0, 0}, 10},
+                          Case{{2, 0, 0}, 3, {1, 1, 0}, 10, {1, 1, 0}, 10},
+                          Case{{5, 5, 5}, 2, {5, 5, 5}, 2, {5, 5, 5}, 2},
+                          Case{{0, 0, 0}, 1, {10, 0, 0}, 2, {5.5f, 0, 0}, 6.5f}})
+    {
+        Ptr<SphereBoundingVolume> sphere = Sphere(c.center, c.radius);
+        ASSERT_EQ(sphere->Merge(Sphere(c.other, c.otherRadius).Get()), 0);
+        EXPECT_EQ(sphere->GetCenter(), c.merged) << c.radius;
+        EXPECT_FLOAT_EQ(sphere->GetRadius(), c.mergedRadius) << c.radius;
+    }
 }
 
 TEST(SphereBoundingVolume, TransformedRadiusFollowsTheXScaleOnly)
@@ -90,25 +75,23 @@ TEST(SphereBoundingVolume, TouchingAPlaneCountsAsBeingOnThatSide)
 {
     Ptr<SphereBoundingVolume> sphere = Sphere(Vector3(0, 0, -2), 2);
     const Plane floor(Vector3(0, 0, 1), 0); // inside is z > 0
-    EXPECT_EQ(sphere->WhichSide(floor), -1); // distance -2 == -radius
+    EXPECT_EQ(sphere->WhichSide(floor), -1);
     sphere->SetCenter(Vector3(0, 0, 2));
     EXPECT_EQ(sphere->WhichSide(floor), 1);
     sphere->SetCenter(Vector3(0, 0, 1.999f));
     EXPECT_EQ(sphere->WhichSide(floor), 0);
 }
 
+// The center of the points' box and the farthest point from it; the
+// packed fit gives the plain one's result exactly, whatever the count.
 TEST(SphereBoundingVolume, PointsGiveTheBoxCenterAndTheFarthestPoint)
 {
-    Vector3* points = new Vector3[3]{{0, 0, 0}, {4, 0, 0}, {0, 2, 0}};
-    Ptr<Vector3Buffer> buffer = new Vector3Buffer(3, points);
+    Ptr<Vector3Buffer> buffer = new Vector3Buffer(3, new Vector3[3]{{0, 0, 0}, {4, 0, 0}, {0, 2, 0}});
     Ptr<SphereBoundingVolume> sphere = Sphere(Vector3(), 0);
     ASSERT_EQ(sphere->ComputeFromPoints(buffer.Get()), 0);
     EXPECT_EQ(sphere->GetCenter(), Vector3(2, 1, 0));
     EXPECT_FLOAT_EQ(sphere->GetRadius(), std::sqrt(5.0f));
-}
 
-TEST(SphereBoundingVolume, PackedPointFitGivesThePlainResultExactly)
-{
     std::srand(7);
     for (uint32_t count : {1u, 2u, 3u, 5u, 17u, 1000u})
     {
@@ -122,20 +105,6 @@ TEST(SphereBoundingVolume, PackedPointFitGivesThePlainResultExactly)
         EXPECT_EQ(plainCenter, packedCenter) << count;
         EXPECT_EQ(plainRadius, packedRadius) << count;
     }
-}
-
-TEST(SphereBoundingVolume, RayHitsGiveBothCrossingsAndMissesGiveFalse)
-{
-    Ptr<SphereBoundingVolume> sphere = Sphere(Vector3(0, 0, 10), 2);
-    float t0 = 0, t1 = 0;
-    ASSERT_TRUE(sphere->IntersectsRay(Ray{Vector3(), Vector3(0, 0, 1)}, t0, t1));
-    EXPECT_FLOAT_EQ(t0, 12.0f);
-    EXPECT_FLOAT_EQ(t1, 8.0f);
-    EXPECT_FALSE(sphere->IntersectsRay(Ray{Vector3(3, 0, 0), Vector3(0, 0, 1)}, t0, t1));
-
-    EXPECT_TRUE(sphere->IntersectsVolume(Sphere(Vector3(0, 0, 5), 3).Get())); // touching
-    EXPECT_FALSE(sphere->IntersectsVolume(Sphere(Vector3(0, 0, 5), 2.9f).Get()));
-    EXPECT_FALSE(sphere->IntersectsVolume(nullptr));
 }
 
 TEST(SphereBoundingVolume, MissingArgumentsAreRefusedAndLeaveTheSphereAlone)
