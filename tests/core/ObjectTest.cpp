@@ -207,9 +207,9 @@ TEST(Object, ControllersSaveOldestFirstAndLoadInTheSameOrder)
     {
         explicit Reader(const Stream& from) : Stream(0, 1024)
         {
-            uint8_t* copy = new uint8_t[from.GetPosition()];
-            std::memcpy(copy, from.GetBuffer(), from.GetPosition());
-            AdoptBuffer(copy, from.GetPosition());
+            std::unique_ptr<uint8_t[]> copy(new uint8_t[from.GetPosition()]);
+            std::memcpy(copy.get(), from.GetBuffer(), from.GetPosition());
+            AdoptBuffer(std::move(copy), from.GetPosition());
         }
     } in(out);
     Object* read = nullptr;

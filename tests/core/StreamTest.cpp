@@ -26,9 +26,9 @@ class ReadStream : public Stream
 public:
     explicit ReadStream(const std::vector<uint8_t>& bytes) : Stream(0, 1024)
     {
-        uint8_t* copy = new uint8_t[bytes.size()];
-        std::memcpy(copy, bytes.data(), bytes.size());
-        AdoptBuffer(copy, static_cast<uint32_t>(bytes.size()));
+        std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.size()]);
+        std::memcpy(copy.get(), bytes.data(), bytes.size());
+        AdoptBuffer(std::move(copy), static_cast<uint32_t>(bytes.size()));
     }
 };
 

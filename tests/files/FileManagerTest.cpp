@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -33,7 +34,7 @@ public:
 
     int32_t GetCodecType() override { return kArchiveCodec; }
 
-    int32_t LoadArchive(File* archive, Directory** place, const String&) override
+    int32_t LoadArchive(File* archive, std::unique_ptr<Directory>* place, const String&) override
     {
         if (!archive || !place || archive->Open(File::kRead) != 0)
             return 1;
@@ -43,7 +44,7 @@ public:
         if (read != 0)
             return 1;
 
-        Directory* directory = new Directory(archive->GetName());
+        std::unique_ptr<Directory> directory(new Directory(archive->GetName()));
         std::string_view rest(text);
         while (!rest.empty())
         {
@@ -51,17 +52,14 @@ public:
             std::string_view line = rest.substr(0, end);
             rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
             if (line == "!fail")
-            {
-                delete directory;
                 return 4;
-            }
             size_t equals = line.find('=');
             if (equals == std::string_view::npos)
                 continue;
             std::string_view path = line.substr(0, equals);
             std::string_view content = line.substr(equals + 1);
 
-            Directory* holder = directory;
+            Directory* holder = directory.get();
             size_t slash;
             while ((slash = path.find('\\')) != std::string_view::npos)
             {
@@ -73,11 +71,12 @@ public:
                 holder = next ? next : new Directory(component, holder);
                 path = path.substr(slash + 1);
             }
-            uint8_t* bytes = new uint8_t[content.size()];
-            std::memcpy(bytes, content.data(), content.size());
-            holder->AddFile(new VirtualFile(String(path), bytes, static_cast<uint32_t>(content.size()), GetModule()));
+            std::unique_ptr<uint8_t[]> bytes(new uint8_t[content.size()]);
+            std::memcpy(bytes.get(), content.data(), content.size());
+            holder->AddFile(
+                new VirtualFile(String(path), std::move(bytes), static_cast<uint32_t>(content.size()), GetModule()));
         }
-        *place = directory;
+        *place = std::move(directory);
         return 0;
     }
 };
@@ -90,21 +89,18 @@ public:
 
     int32_t GetCodecType() override { return kArchiveCodec; }
 
-    int32_t LoadArchive(File* archive, Directory** place, const String&) override
+    int32_t LoadArchive(File* archive, std::unique_ptr<Directory>* place, const String&) override
     {
         if (archive->Open(File::kRead) != 0)
             return 1;
         uint32_t size = archive->GetSize();
-        uint8_t* bytes = new uint8_t[size ? size : 1];
-        int32_t read = archive->Read(bytes, size);
+        std::unique_ptr<uint8_t[]> bytes(new uint8_t[size ? size : 1]);
+        int32_t read = archive->Read(bytes.get(), size);
         archive->Close();
         if (read != 0)
-        {
-            delete[] bytes;
             return 1;
-        }
-        *place = new Directory(archive->GetName());
-        (*place)->AddFile(new VirtualFile(String("payload"), bytes, size, GetModule()));
+        place->reset(new Directory(archive->GetName()));
+        (*place)->AddFile(new VirtualFile(String("payload"), std::move(bytes), size, GetModule()));
         return 0;
     }
 };
@@ -126,9 +122,9 @@ int32_t CreateCodec(Codec** place)
 
 VirtualFile* MakeArchive(const char* name, const std::string& content)
 {
-    uint8_t* bytes = new uint8_t[content.size()];
-    std::memcpy(bytes, content.data(), content.size());
-    return new VirtualFile(String(name), bytes, static_cast<uint32_t>(content.size()));
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[content.size()]);
+    std::memcpy(bytes.get(), content.data(), content.size());
+    return new VirtualFile(String(name), std::move(bytes), static_cast<uint32_t>(content.size()));
 }
 
 std::string ReadMember(File* file)

@@ -37,9 +37,9 @@ protected:
 
     static File* MakeFile(const char* name, const Bytes& bytes)
     {
-        uint8_t* copy = new uint8_t[bytes.size()];
-        std::memcpy(copy, bytes.data(), bytes.size());
-        return new VirtualFile(String(name), copy, static_cast<uint32_t>(bytes.size()));
+        std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.size()]);
+        std::memcpy(copy.get(), bytes.data(), bytes.size());
+        return new VirtualFile(String(name), std::move(copy), static_cast<uint32_t>(bytes.size()));
     }
 
     // The image's own part of its record: what follows the Object part.

@@ -25,15 +25,13 @@ namespace
 // Extracts name and returns its bytes; empty, with ok false, on failure.
 std::vector<uint8_t> Extract(const std::vector<uint8_t>& archive, const char* name, bool* ok = nullptr)
 {
-    uint8_t* bytes = nullptr;
+    std::unique_ptr<uint8_t[]> bytes;
     uint32_t length = 0;
     bool extracted = RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
                                                      String(name), String(), &bytes, &length);
     if (ok)
         *ok = extracted;
-    std::vector<uint8_t> result(bytes, bytes + length);
-    delete[] bytes;
-    return result;
+    return std::vector<uint8_t>(bytes.get(), bytes.get() + length);
 }
 
 bool Extracts(const std::vector<uint8_t>& archive, const char* name)
