@@ -21,7 +21,7 @@ class Array
 public:
     // Reserves capacity elements; when that memory is missing the array
     // starts with no room and the first Append tries again.
-    explicit Array(uint32_t capacity = 1, uint32_t growStep = 1)
+    explicit Array(uint32_t capacity = 1, uint32_t growStep = 1) noexcept
         : block(capacity ? Allocate(capacity) : Storage()), capacity(block ? capacity : 0),
           growStep(growStep ? growStep : 1)
     {

@@ -38,7 +38,7 @@ public:
     // The 32-bit mode of that size, or -1.
     int32_t FindMode(int32_t width, int32_t height) const
     {
-        const Array<DisplayMode*>& list = GetModes();
+        const Array<std::unique_ptr<DisplayMode>>& list = GetModes();
         for (uint32_t i = 0; i < list.Count(); ++i)
             if (list[i]->width == width && list[i]->height == height && list[i]->colorBits == 32)
                 return static_cast<int32_t>(i);
