@@ -23,6 +23,10 @@ public:
     // only ever reads them.
     VirtualFile(const String& name, const uint8_t* data, uint32_t dataSize);
 
+    // A plain block of writable bytes is most likely one the caller means
+    // to hand over: it must come as a unique_ptr (or as const to borrow).
+    VirtualFile(const String& name, uint8_t* data, uint32_t dataSize, Module* owner = nullptr) = delete;
+
     // Drops the owner.
     ~VirtualFile() override;
 

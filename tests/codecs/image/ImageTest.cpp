@@ -134,7 +134,7 @@ TEST_F(ImageFiles, LoadAndSaveGiveThreeWithoutFileOrCodecAndOneWhenTheCodecFails
     EXPECT_TRUE(log.Contains("Указатель на файл равен 0 при загрузке изображения [pic]."));
     EXPECT_EQ(image->SaveToFile(nullptr), 3);
     EXPECT_TRUE(log.Contains("Указатель на файл равен 0 при сохранении изображения [pic]."));
-    VirtualFile unknown(String("pic.xyz"), nullptr, 0);
+    VirtualFile unknown(String("pic.xyz"), std::unique_ptr<uint8_t[]>(), 0);
     EXPECT_EQ(image->LoadFromFile(&unknown), 3);
     EXPECT_TRUE(log.Contains("Не найден кодек для файла при загрузке изображения [pic]."));
     EXPECT_EQ(image->SaveToFile(&unknown), 3);
