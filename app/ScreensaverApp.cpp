@@ -316,7 +316,7 @@ int32_t ScreensaverApp::CreateWindows()
         return 0;
 
     Renderer* renderer = GetRenderer();
-    const Array<DisplayMode*>& modes = renderer->GetModes();
+    const Array<std::unique_ptr<DisplayMode>>& modes = renderer->GetModes();
     int32_t chosen = renderer->GetDesktopMode();
     if (!current.useDesktopSettings)
     {

@@ -1,7 +1,5 @@
 #include "engine/core/Object.h"
 
-#include <new>
-
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
@@ -14,12 +12,6 @@ namespace
 uint32_t nextObjectId = 0;
 
 } // namespace
-
-struct Object::ControllerNode
-{
-    Ptr<Controller> controller;
-    ControllerNode* next;
-};
 
 const RTTI Object::TYPE("QRE.Object", nullptr);
 bool Object::classRegistered = false;
@@ -143,12 +135,9 @@ int32_t Object::Load(Stream& stream)
 
 bool Object::Holds(const Object* other) const
 {
-    for (ControllerNode* node = controllers; node; node = node->next)
-    {
-        const Object* controller = node->controller.Get();
-        if (controller == other || controller->Holds(other))
+    for (const Ptr<Controller>& controller : controllers)
+        if (controller.Get() == other || controller->Holds(other))
             return true;
-    }
     return false;
 }
 
@@ -156,8 +145,8 @@ Object* Object::FindByName(const String& searched)
 {
     if (name == searched)
         return this;
-    for (ControllerNode* node = controllers; node; node = node->next)
-        if (Object* found = node->controller->FindByName(searched))
+    for (const Ptr<Controller>& controller : controllers)
+        if (Object* found = controller->FindByName(searched))
             return found;
     return nullptr;
 }
@@ -166,14 +155,14 @@ void Object::CollectByType(const RTTI& type, Array<Object*>& found)
 {
     if (IsDerived(type))
         found.Append(this);
-    for (ControllerNode* node = controllers; node; node = node->next)
-        node->controller->CollectByType(type, found);
+    for (const Ptr<Controller>& controller : controllers)
+        controller->CollectByType(type, found);
 }
 
 void Object::UpdateControllers(double time)
 {
-    for (ControllerNode* node = controllers; node; node = node->next)
-        node->controller->Update(time);
+    for (uint32_t i = 0; i < controllers.Count(); ++i)
+        controllers[i]->Update(time);
 }
 
 int32_t Object::SetController(Controller* controller)
@@ -189,40 +178,27 @@ int32_t Object::SetController(Controller* controller)
                    id);
         return 3;
     }
-    ControllerNode* node = new (std::nothrow) ControllerNode{Ptr<Controller>(controller), controllers};
-    if (!node)
+    if (controllers.Insert(0, Ptr<Controller>(controller)) != 0)
     {
         LogWarning("Недостаточно памяти для создания узла списка при установке контроллера. Имя[%s] ID[%d]",
                    name.CStr(), id);
         return 2;
     }
-    controllers = node;
     controller->SetTarget(this);
     return 0;
 }
 
 uint32_t Object::GetControllerCount() const
 {
-    uint32_t count = 0;
-    for (ControllerNode* node = controllers; node; node = node->next)
-        ++count;
-    return count;
+    return controllers.Count();
 }
 
 Controller* Object::GetController(uint32_t index) const
 {
-    ControllerNode* node = controllers;
-    for (; node && index > 0; --index)
-        node = node->next;
-    return node ? node->controller.Get() : nullptr;
+    return index < controllers.Count() ? controllers[index].Get() : nullptr;
 }
 
 void Object::RemoveControllers()
 {
-    while (controllers)
-    {
-        ControllerNode* node = controllers;
-        controllers = node->next;
-        delete node;
-    }
+    controllers.Clear();
 }

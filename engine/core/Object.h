@@ -3,6 +3,7 @@
 
 #include "engine/core/Array.h"
 #include "engine/core/ClassRegistry.h"
+#include "engine/core/Ptr.h"
 #include "engine/core/RTTI.h"
 #include "engine/core/RefCounted.h"
 #include "engine/core/String.h"
@@ -131,11 +132,11 @@ public:
     void RemoveControllers();
 
 private:
-    struct ControllerNode;
-
     String name;
     uint32_t id;
-    ControllerNode* controllers = nullptr; // owns the nodes, each holds a reference
+    // Newest first. Room is made on the first attach: most objects have no
+    // controller.
+    Array<Ptr<Controller>> controllers{0, 1};
 
     static bool classRegistered;
 };

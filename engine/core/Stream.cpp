@@ -1,7 +1,9 @@
 #include "engine/core/Stream.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
+#include <utility>
 
 #include "engine/core/ClassRegistry.h"
 #include "engine/core/Log.h"
@@ -30,7 +32,7 @@ Stream::Stream(uint32_t initialSize, uint32_t growStep) : growStep(growStep)
 {
     if (initialSize == 0)
         return;
-    buffer = new (std::nothrow) uint8_t[initialSize];
+    buffer.reset(new (std::nothrow) uint8_t[initialSize]);
     if (!buffer)
     {
         LogError("Недостаточно памяти для создания буффера потока.");
@@ -43,7 +45,6 @@ Stream::Stream(uint32_t initialSize, uint32_t growStep) : growStep(growStep)
 Stream::~Stream()
 {
     ResetLinks();
-    delete[] buffer;
 }
 
 uint32_t Stream::GetSize()
@@ -77,16 +78,15 @@ int32_t Stream::Grow(uint32_t needed)
         uint64_t newSize = size + steps * growStep;
         if (newSize > UINT32_MAX)
             newSize = size + (UINT32_MAX - size) / growStep * growStep;
-        uint8_t* grown = new (std::nothrow) uint8_t[newSize];
+        std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[newSize]);
         if (!grown)
         {
             LogError("Недостаточно памяти для создания буффера потока.");
             return 2;
         }
         if (buffer)
-            std::memcpy(grown, buffer, position);
-        delete[] buffer;
-        buffer = grown;
+            std::memcpy(grown.get(), buffer.get(), position);
+        buffer = std::move(grown);
         size = static_cast<uint32_t>(newSize);
     }
     return 0;
@@ -106,7 +106,7 @@ int32_t Stream::Write(const void* bytes, uint32_t count)
         return state;
     }
     if (count > 0)
-        std::memcpy(buffer + position, bytes, count);
+        std::memcpy(buffer.get() + position, bytes, count);
     position += count;
     return state;
 }
@@ -131,7 +131,7 @@ int32_t Stream::Read(void* bytes, uint32_t count)
         return 1;
     }
     if (count > 0)
-        std::memcpy(bytes, buffer + position, count);
+        std::memcpy(bytes, buffer.get() + position, count);
     position += count;
     return state;
 }
@@ -297,7 +297,7 @@ int32_t Stream::ReadString(String& value)
     // be there, whatever memory there is.
     if (!CheckRemaining(length, 1))
         return state;
-    value = String(reinterpret_cast<const char*>(buffer + position), length);
+    value = String(reinterpret_cast<const char*>(buffer.get() + position), length);
     position += length;
     return state;
 }
@@ -386,18 +386,16 @@ int32_t Stream::ReadLink(Object*& object)
     return state;
 }
 
-void Stream::AdoptBuffer(uint8_t* bytes, uint32_t byteCount)
+void Stream::AdoptBuffer(std::unique_ptr<uint8_t[]> bytes, uint32_t byteCount)
 {
-    delete[] buffer;
-    buffer = bytes;
     size = bytes ? byteCount : 0;
+    buffer = std::move(bytes);
     position = 0;
 }
 
 void Stream::FreeBuffer()
 {
-    delete[] buffer;
-    buffer = nullptr;
+    buffer.reset();
     size = 0;
     position = 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 
 #include "engine/core/Array.h"
@@ -106,7 +107,7 @@ public:
     // state
     int32_t GetState() const { return state; }
     uint32_t GetPosition() const { return position; }
-    const uint8_t* GetBuffer() const { return buffer; }
+    const uint8_t* GetBuffer() const { return buffer.get(); }
 
     // Sets the state to a non-zero code unless it is set already (it
     // stays); 0 changes nothing. For records that find their own content
@@ -117,7 +118,7 @@ public:
 
 protected:
     // For files: a buffer of exactly size bytes, read from position 0.
-    void AdoptBuffer(uint8_t* bytes, uint32_t byteCount);
+    void AdoptBuffer(std::unique_ptr<uint8_t[]> bytes, uint32_t byteCount);
     void FreeBuffer();
     void ResetLinks();
     void SetPosition(uint32_t newPosition) { position = newPosition; }
@@ -125,7 +126,7 @@ protected:
 private:
     int32_t Grow(uint32_t needed);
 
-    uint8_t* buffer = nullptr;   // owned
+    std::unique_ptr<uint8_t[]> buffer;
     uint32_t size = 0;           // allocated length; a read file's length
     uint32_t growStep;
     uint32_t position = 0;

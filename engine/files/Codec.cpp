@@ -34,7 +34,7 @@ int32_t Codec::SaveScene(File*, Object*)
     return 1;
 }
 
-int32_t Codec::LoadArchive(File*, Directory**, const String&)
+int32_t Codec::LoadArchive(File*, std::unique_ptr<Directory>*, const String&)
 {
     return 1;
 }

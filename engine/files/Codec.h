@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/core/Array.h"
 #include "engine/core/Named.h"
@@ -44,9 +45,8 @@ public:
     virtual int32_t SaveScene(File* file, Object* root);
 
     // archive codecs: *place receives a new directory named after the archive
-    // file, owned by the caller, holding every member unpacked as a
-    // VirtualFile
-    virtual int32_t LoadArchive(File* archive, Directory** place, const String& password);
+    // file, holding every member unpacked as a VirtualFile
+    virtual int32_t LoadArchive(File* archive, std::unique_ptr<Directory>* place, const String& password);
     virtual int32_t SaveArchive(File* file, Directory* directory);
 
     // True when the file's extension is one of this codec's, compared

@@ -1,5 +1,6 @@
 #include "engine/files/CodecManager.h"
 
+#include <memory>
 #include <new>
 
 #include "engine/core/HashMap.h"
@@ -16,7 +17,7 @@ namespace
 using CreateCodecFunction = int32_t (*)(Codec** place);
 
 // Null while the manager is stopped.
-HashMap<String, Ptr<Codec>>* codecs = nullptr;
+std::unique_ptr<HashMap<String, Ptr<Codec>>> codecs;
 
 // "Initialize" and "Shutdown" of a built-in codec module: nothing to set up.
 int32_t BuiltInModuleNothing()
@@ -31,7 +32,7 @@ int32_t CodecManager::Initialize()
     LogInfo("Инициализация менеджера кодеков.");
     if (!codecs)
     {
-        codecs = new (std::nothrow) HashMap<String, Ptr<Codec>>();
+        codecs.reset(new (std::nothrow) HashMap<String, Ptr<Codec>>());
         if (!codecs)
         {
             LogError("Недостаточно памяти для инициализации менеджера кодеков.");
@@ -45,8 +46,7 @@ int32_t CodecManager::Initialize()
 int32_t CodecManager::Terminate()
 {
     LogInfo("Завершение работы менеджера кодеков.");
-    delete codecs;
-    codecs = nullptr;
+    codecs.reset();
     LogInfo("Менеджер кодеков завершил работу.");
     return 0;
 }

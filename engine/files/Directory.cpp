@@ -1,7 +1,9 @@
 #include "engine/files/Directory.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/core/Log.h"
@@ -40,28 +42,26 @@ Directory::~Directory()
     // An archive decides how deep the tree is, so the tree is taken apart
     // with a work list: every directory is emptied before it is deleted, and
     // its destructor finds nothing left to walk.
-    std::vector<Directory*> pending;
+    std::vector<std::unique_ptr<Directory>> pending;
+    std::unique_ptr<Directory> emptied; // the directory being emptied, unless it is this one
     Directory* current = this;
     for (;;)
     {
-        for (Directory* child : current->directories)
+        for (std::unique_ptr<Directory>& child : current->directories)
         {
             child->parent = nullptr;
-            pending.push_back(child);
+            pending.push_back(std::move(child));
         }
         current->directories.Clear();
-        for (File* file : current->files)
-        {
+        for (std::unique_ptr<File>& file : current->files)
             file->directory = nullptr;
-            delete file;
-        }
         current->files.Clear();
-        if (current != this)
-            delete current;
+        emptied.reset();
         if (pending.empty())
             break;
-        current = pending.back();
+        emptied = std::move(pending.back());
         pending.pop_back();
+        current = emptied.get();
     }
     LogInfo("Директория удалена [%s].", GetName().CStr());
 }
@@ -123,11 +123,11 @@ Directory* Directory::FindDirectory(const String& path)
             continue;
         }
         Directory* next = nullptr;
-        for (Directory* child : current->directories)
+        for (const std::unique_ptr<Directory>& child : current->directories)
         {
             if (child->GetName().View() == head)
             {
-                next = child;
+                next = child.get();
                 break;
             }
         }
@@ -156,21 +156,30 @@ File* Directory::FindFile(const String& path)
         if (File* found = current->FindOwnFile(path))
             return found;
         for (uint32_t i = current->directories.Count(); i > 0; --i)
-            pending.push_back(current->directories[i - 1]);
+            pending.push_back(current->directories[i - 1].get());
     }
     return nullptr;
 }
 
 File* Directory::FindOwnFile(const String& name) const
 {
-    for (File* file : files)
+    for (const std::unique_ptr<File>& file : files)
         if (file->GetName() == name)
-            return file;
+            return file.get();
     return nullptr;
 }
 
 template <typename Child>
-uint32_t Directory::InsertionIndex(const Array<Child*>& children, const String& name)
+int32_t Directory::IndexOf(const Array<std::unique_ptr<Child>>& children, const Child* child)
+{
+    for (uint32_t i = 0; i < children.Count(); ++i)
+        if (children[i].get() == child)
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+template <typename Child>
+uint32_t Directory::InsertionIndex(const Array<std::unique_ptr<Child>>& children, const String& name)
 {
     for (uint32_t i = 0; i < children.Count(); ++i)
     {
@@ -193,8 +202,8 @@ void Directory::ForgetBasePaths()
         pending.pop_back();
         current->basePath = String();
         current->basePathKnown = false;
-        for (Directory* child : current->directories)
-            pending.push_back(child);
+        for (const std::unique_ptr<Directory>& child : current->directories)
+            pending.push_back(child.get());
     }
 }
 
@@ -205,7 +214,7 @@ int32_t Directory::AddDirectory(Directory* directory)
         LogWarning("Указатель на присоединяемую директорию равен 0. Корневая директория [%s].", GetName().CStr());
         return 3;
     }
-    if (directories.Find(directory) >= 0)
+    if (IndexOf(directories, directory) >= 0)
     {
         LogWarning("Присоединяемая директория [%s] уже присоединена к директории [%s].", directory->GetName().CStr(),
                    GetName().CStr());
@@ -229,15 +238,17 @@ int32_t Directory::AddDirectory(Directory* directory)
         directory->parent->RemoveDirectory(directory);
 
     uint32_t index = InsertionIndex(directories, directory->GetName());
-    if (index == directories.Count())
+    std::unique_ptr<Directory> owned(directory);
+    if (directories.Insert(index, std::move(owned)) != 0)
     {
-        directories.Append(directory);
+        // Refused: the caller keeps the directory.
+        owned.release();
+        LogError("Недостаточно памяти для добавления директории [%s] к директории [%s].", directory->GetName().CStr(),
+                 GetName().CStr());
+        return 2;
+    }
+    if (index + 1 == directories.Count())
         LogInfo("Директория [%s] добавлена к директории [%s].", directory->GetName().CStr(), GetName().CStr());
-    }
-    else
-    {
-        directories.Insert(index, directory);
-    }
     directory->parent = this;
     directory->ForgetBasePaths();
     return 0;
@@ -250,7 +261,7 @@ int32_t Directory::AddFile(File* file)
         LogWarning("Указатель на присоединяемый файл равен 0. Корневая директория [%s].", GetName().CStr());
         return 3;
     }
-    if (files.Find(file) >= 0)
+    if (IndexOf(files, file) >= 0)
     {
         LogWarning("Присоединяемый файл [%s] уже присоединена к директории [%s].", file->GetName().CStr(),
                    GetName().CStr());
@@ -260,15 +271,17 @@ int32_t Directory::AddFile(File* file)
         file->directory->RemoveFile(file);
 
     uint32_t index = InsertionIndex(files, file->GetName());
-    if (index == files.Count())
+    std::unique_ptr<File> owned(file);
+    if (files.Insert(index, std::move(owned)) != 0)
     {
-        files.Append(file);
+        // Refused: the caller keeps the file.
+        owned.release();
+        LogError("Недостаточно памяти для добавления файла [%s] к директории [%s].", file->GetName().CStr(),
+                 GetName().CStr());
+        return 2;
+    }
+    if (index + 1 == files.Count())
         LogInfo("Файл [%s] добавлен к директории [%s].", file->GetName().CStr(), GetName().CStr());
-    }
-    else
-    {
-        files.Insert(index, file);
-    }
     file->directory = this;
     return 0;
 }
@@ -280,7 +293,7 @@ int32_t Directory::RemoveDirectory(Directory* directory)
         LogWarning("Указатель на отсоединяемую директорию равен 0. Корневая директория [%s].", GetName().CStr());
         return 3;
     }
-    int32_t index = directories.Find(directory);
+    int32_t index = IndexOf(directories, directory);
     if (index < 0)
     {
         LogWarning("Удаляемая директория [%s] не найдена в директории [%s].", directory->GetName().CStr(),
@@ -290,6 +303,7 @@ int32_t Directory::RemoveDirectory(Directory* directory)
     directory->parent = nullptr;
     directory->ForgetBasePaths();
     LogInfo("Директория [%s] удалена из директории [%s].", directory->GetName().CStr(), GetName().CStr());
+    directories[static_cast<uint32_t>(index)].release(); // back to the caller
     directories.RemoveAt(static_cast<uint32_t>(index));
     return 0;
 }
@@ -301,7 +315,7 @@ int32_t Directory::RemoveFile(File* file)
         LogWarning("Указатель на отсоединяемый файл равен 0. Корневая директория [%s].", GetName().CStr());
         return 3;
     }
-    int32_t index = files.Find(file);
+    int32_t index = IndexOf(files, file);
     if (index < 0)
     {
         LogWarning("Удаляемый файл [%s] не найден в директории [%s].", file->GetName().CStr(), GetName().CStr());
@@ -309,6 +323,7 @@ int32_t Directory::RemoveFile(File* file)
     }
     file->directory = nullptr;
     LogInfo("Файл [%s] удалён из директории [%s].", file->GetName().CStr(), GetName().CStr());
+    files[static_cast<uint32_t>(index)].release(); // back to the caller
     files.RemoveAt(static_cast<uint32_t>(index));
     return 0;
 }

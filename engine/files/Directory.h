@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/core/Array.h"
 #include "engine/core/Named.h"
@@ -51,7 +52,8 @@ public:
     // directory that holds this one (a cycle); a child of another directory
     // is moved. A new child goes before the first child whose name starts
     // with a smaller byte (signed; an empty name is the smallest), so equal
-    // first bytes keep insertion order. Only an append is logged.
+    // first bytes keep insertion order. Only an append is logged. 2 (logged)
+    // when the entry finds no memory; the caller keeps the child then.
     int32_t AddDirectory(Directory* directory);
     int32_t AddFile(File* file);
 
@@ -62,13 +64,20 @@ public:
     Directory* GetParent() const { return parent; }
     uint32_t GetDirectoryCount() const { return directories.Count(); }
     uint32_t GetFileCount() const { return files.Count(); }
-    Directory* GetDirectory(uint32_t index) const { return index < directories.Count() ? directories[index] : nullptr; }
-    File* GetFile(uint32_t index) const { return index < files.Count() ? files[index] : nullptr; }
+    Directory* GetDirectory(uint32_t index) const
+    {
+        return index < directories.Count() ? directories[index].get() : nullptr;
+    }
+    File* GetFile(uint32_t index) const { return index < files.Count() ? files[index].get() : nullptr; }
 
 private:
     // Index at which a child named name goes in the order described above.
     template <typename Child>
-    static uint32_t InsertionIndex(const Array<Child*>& children, const String& name);
+    static uint32_t InsertionIndex(const Array<std::unique_ptr<Child>>& children, const String& name);
+
+    // Index of child among children, or -1.
+    template <typename Child>
+    static int32_t IndexOf(const Array<std::unique_ptr<Child>>& children, const Child* child);
 
     // The cached base path of this directory and of everything below it is
     // stale once the directory moves.
@@ -80,6 +89,6 @@ private:
     String basePath;              // the parent's full path, once asked for
     bool basePathKnown = false;
     Directory* parent = nullptr;  // back pointer: the parent owns this directory
-    Array<Directory*> directories{1, 1}; // owned
-    Array<File*> files{1, 1};            // owned
+    Array<std::unique_ptr<Directory>> directories{1, 1};
+    Array<std::unique_ptr<File>> files{1, 1};
 };

@@ -1,8 +1,10 @@
 #include "engine/files/File.h"
 
+#include <memory>
 #include <new>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 
 #include "engine/core/Log.h"
 #include "engine/files/Directory.h"
@@ -97,10 +99,10 @@ int32_t File::Open(int32_t openMode)
             return 1;
         }
         uint32_t length = static_cast<uint32_t>(info.st_size);
-        uint8_t* bytes = nullptr;
+        std::unique_ptr<uint8_t[]> bytes;
         if (length > 0)
         {
-            bytes = new (std::nothrow) uint8_t[length];
+            bytes.reset(new (std::nothrow) uint8_t[length]);
             if (!bytes)
             {
                 std::fclose(opened);
@@ -109,15 +111,14 @@ int32_t File::Open(int32_t openMode)
             }
             // A file that shrinks while it is read is refused rather than
             // handed over with a stale tail.
-            if (std::fread(bytes, 1, length, opened) != length)
+            if (std::fread(bytes.get(), 1, length, opened) != length)
             {
-                delete[] bytes;
                 std::fclose(opened);
                 LogWarning("Невозможно открыть файл [%s].", GetPath().CStr());
                 return 1;
             }
         }
-        AdoptBuffer(bytes, length);
+        AdoptBuffer(std::move(bytes), length);
     }
     else
     {

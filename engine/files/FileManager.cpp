@@ -1,5 +1,6 @@
 #include "engine/files/FileManager.h"
 
+#include <memory>
 #include <new>
 
 #include "engine/core/Log.h"
@@ -13,8 +14,8 @@
 namespace
 {
 
-// Owned; null while the manager is stopped.
-Directory* root = nullptr;
+// Null while the manager is stopped.
+std::unique_ptr<Directory> root;
 
 } // namespace
 
@@ -23,7 +24,7 @@ int32_t FileManager::Initialize()
     LogInfo("Инициализация менеджера файлов.");
     if (!root)
     {
-        root = new (std::nothrow) Directory(String());
+        root.reset(new (std::nothrow) Directory(String()));
         if (!root)
         {
             LogError("Недостаточно памяти для инициализации менеджера файлов.");
@@ -37,8 +38,7 @@ int32_t FileManager::Initialize()
 int32_t FileManager::Terminate()
 {
     LogInfo("Завершение работы менеджера файлов.");
-    delete root;
-    root = nullptr;
+    root.reset();
     LogInfo("Менеджер файлов завершил работу.");
     return 0;
 }
@@ -56,21 +56,21 @@ int32_t FileManager::AttachArchive(File* archive, const String& password)
         LogWarning("Не найден кодек для архива [%s].", archive->GetName().CStr());
         return 3;
     }
-    Directory* directory = nullptr;
+    std::unique_ptr<Directory> directory;
     int32_t loaded = codec->LoadArchive(archive, &directory, password);
     if (loaded != 0 || !directory)
     {
         // A codec that reports success without a directory has failed too.
-        delete directory;
+        directory.reset();
         LogError("Невозможно загрузить директорию из архива [%s].", archive->GetName().CStr());
         return loaded != 0 ? loaded : 1;
     }
-    if (!root || root->AddDirectory(directory) != 0)
+    if (!root || root->AddDirectory(directory.get()) != 0)
     {
         LogError("Невозможно подсоединить директорию [%s] к корню.", directory->GetName().CStr());
-        delete directory;
         return 1;
     }
+    directory.release(); // the root owns it now
     return 0;
 }
 
@@ -83,18 +83,14 @@ int32_t FileManager::LoadArchiveResource(int32_t number, const String& name, con
         LogWarning("Невозможно прочитать ресурс ID[%d] Имя[%s].", number, name.CStr());
         return found;
     }
-    // The file only borrows the bytes: it never writes them, and they are
-    // taken back before it is destroyed.
-    VirtualFile* archive = new (std::nothrow) VirtualFile(name, const_cast<uint8_t*>(data), size);
+    // The file only borrows the bytes, which belong to the executable.
+    std::unique_ptr<VirtualFile> archive(new (std::nothrow) VirtualFile(name, data, size));
     if (!archive)
     {
         LogError("Недостаточно памяти для создания виртуального файла.");
         return 2;
     }
-    int32_t attached = AttachArchive(archive, password);
-    archive->DetachData();
-    delete archive;
-    return attached;
+    return AttachArchive(archive.get(), password);
 }
 
 File* FileManager::FindFile(const String& path)
@@ -134,5 +130,5 @@ int32_t FileManager::GetResourceData(int32_t number, const uint8_t** data, uint3
 
 Directory* FileManager::GetRoot()
 {
-    return root;
+    return root.get();
 }

@@ -1,5 +1,6 @@
 #include "engine/files/InputManager.h"
 
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -12,14 +13,8 @@
 namespace
 {
 
-struct HandlerNode
-{
-    Ptr<InputHandler> handler;
-    HandlerNode* next;
-};
-
-HandlerNode* handlers = nullptr;       // owns the nodes, newest first
-Array<InputEvent>* events = nullptr;   // null while the manager is stopped
+Array<Ptr<InputHandler>> handlers{0, 1};     // newest first
+std::unique_ptr<Array<InputEvent>> events;   // null while the manager is stopped
 
 InputEvent ToInputEvent(const platform::WindowEvent& source)
 {
@@ -42,7 +37,7 @@ int32_t InputManager::Initialize()
 {
     LogInfo("Инициализация менеджера ввода.");
     if (!events)
-        events = new (std::nothrow) Array<InputEvent>(128, 128);
+        events.reset(new (std::nothrow) Array<InputEvent>(128, 128));
     if (!events)
     {
         LogError("Недостаточно памяти для инициализации менеджера ввода.");
@@ -55,14 +50,8 @@ int32_t InputManager::Initialize()
 int32_t InputManager::Terminate()
 {
     LogInfo("Завершение работы менеджера ввода.");
-    delete events;
-    events = nullptr;
-    while (handlers)
-    {
-        HandlerNode* node = handlers;
-        handlers = node->next;
-        delete node;
-    }
+    events.reset();
+    handlers.Clear();
     LogInfo("Менеджер ввода завершил работу.");
     return 0;
 }
@@ -74,21 +63,19 @@ int32_t InputManager::RegisterInputHandler(InputHandler* handler)
         LogWarning("Указатель на обработчик ввода равен 0.");
         return 3;
     }
-    for (HandlerNode* node = handlers; node; node = node->next)
+    for (const Ptr<InputHandler>& registered : handlers)
     {
-        if (node->handler == handler)
+        if (registered == handler)
         {
             LogWarning("Обработчик ввода [%s] уже зарегестрирован.", handler->GetName().CStr());
             return 0;
         }
     }
-    HandlerNode* node = new (std::nothrow) HandlerNode{Ptr<InputHandler>(handler), handlers};
-    if (!node)
+    if (handlers.Insert(0, Ptr<InputHandler>(handler)) != 0)
     {
         LogError("Недостаточно памяти для регистрации обработчика ввода [%s].", handler->GetName().CStr());
         return 2;
     }
-    handlers = node;
     return 0;
 }
 
@@ -107,19 +94,16 @@ int32_t InputManager::ProcessInput()
 
     if (!events)
         return 0;
-    for (HandlerNode* node = handlers; node; node = node->next)
+    for (uint32_t h = 0; h < handlers.Count(); ++h)
         for (uint32_t i = 0; i < events->Count(); ++i)
-            node->handler->OnInputEvent((*events)[i]);
+            handlers[h]->OnInputEvent((*events)[i]);
     events->Clear();
     return 0;
 }
 
 uint32_t InputManager::GetHandlerCount()
 {
-    uint32_t count = 0;
-    for (HandlerNode* node = handlers; node; node = node->next)
-        ++count;
-    return count;
+    return handlers.Count();
 }
 
 uint32_t InputManager::GetQueuedEventCount()

@@ -1,5 +1,6 @@
 #include "engine/files/ModuleManager.h"
 
+#include <memory>
 #include <new>
 #include <string>
 
@@ -15,7 +16,7 @@ namespace
 {
 
 // Null while the manager is stopped.
-HashMap<String, Ptr<Module>>* modules = nullptr;
+std::unique_ptr<HashMap<String, Ptr<Module>>> modules;
 
 } // namespace
 
@@ -23,7 +24,14 @@ int32_t ModuleManager::Initialize()
 {
     LogInfo("Инициализация менеджера модулей.");
     if (!modules)
-        modules = new HashMap<String, Ptr<Module>>();
+    {
+        modules.reset(new (std::nothrow) HashMap<String, Ptr<Module>>());
+        if (!modules)
+        {
+            LogError("Недостаточно памяти для инициализации менеджера модулей.");
+            return 2;
+        }
+    }
     LogInfo("Менеджер модулей инициализирован.");
     return 0;
 }
@@ -31,8 +39,7 @@ int32_t ModuleManager::Initialize()
 int32_t ModuleManager::Terminate()
 {
     LogInfo("Завершение работы менеджера модулей.");
-    delete modules;
-    modules = nullptr;
+    modules.reset();
     LogInfo("Менеджер модулей завершил работу.");
     return 0;
 }

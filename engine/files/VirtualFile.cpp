@@ -1,13 +1,19 @@
 #include "engine/files/VirtualFile.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
 #include "engine/core/Log.h"
 
-VirtualFile::VirtualFile(const String& name, uint8_t* data, uint32_t dataSize, Module* owner)
-    : File(name), data(data), dataSize(data ? dataSize : 0), owner(owner)
+VirtualFile::VirtualFile(const String& name, std::unique_ptr<uint8_t[]> data, uint32_t dataSize, Module* owner)
+    : File(name), owned(std::move(data)), data(owned.get()), dataSize(owned ? dataSize : 0), owner(owner)
+{
+}
+
+VirtualFile::VirtualFile(const String& name, const uint8_t* data, uint32_t dataSize)
+    : File(name), data(data), dataSize(data ? dataSize : 0)
 {
 }
 
@@ -15,7 +21,6 @@ VirtualFile::~VirtualFile()
 {
     // File's destructor would close through its own Close, not this one.
     Close();
-    delete[] data;
 }
 
 int32_t VirtualFile::Open(int32_t openMode)
@@ -29,14 +34,14 @@ int32_t VirtualFile::Open(int32_t openMode)
         return 1;
     // One byte more than asked keeps an empty member distinct from no
     // buffer at all; the stream still sees dataSize bytes.
-    uint8_t* copy = new (std::nothrow) uint8_t[dataSize ? dataSize : 1];
+    std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[dataSize ? dataSize : 1]);
     if (!copy)
     {
         LogWarning("Недостаточно памяти для открытия файла [%s].", GetPath().CStr());
         return 2;
     }
-    std::memcpy(copy, data, dataSize);
-    AdoptBuffer(copy, dataSize);
+    std::memcpy(copy.get(), data, dataSize);
+    AdoptBuffer(std::move(copy), dataSize);
     ResetLinks();
     MarkOpen(kRead);
     return 0;
@@ -51,10 +56,4 @@ int32_t VirtualFile::Close()
         MarkClosed();
     }
     return 0;
-}
-
-uint8_t* VirtualFile::DetachData()
-{
-    dataSize = 0;
-    return std::exchange(data, nullptr);
 }

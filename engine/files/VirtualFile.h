@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/core/Ptr.h"
 #include "engine/files/File.h"
@@ -12,12 +13,21 @@
 class VirtualFile : public File
 {
 public:
-    // Takes ownership of data (a new[] block of dataSize bytes, or null for
-    // no content). owner is the module whose codec made the content: it stays
-    // loaded while the file lives.
-    VirtualFile(const String& name, uint8_t* data, uint32_t dataSize, Module* owner = nullptr);
+    // Owns data (dataSize bytes, or none for no content). owner is the
+    // module whose codec made the content: it stays loaded while the file
+    // lives.
+    VirtualFile(const String& name, std::unique_ptr<uint8_t[]> data, uint32_t dataSize, Module* owner = nullptr);
 
-    // Frees the data unless it was detached, and drops the owner.
+    // Borrows data (or none) for bytes the file never owns, such as resource
+    // bytes that belong to the executable: they must outlive the file, which
+    // only ever reads them.
+    VirtualFile(const String& name, const uint8_t* data, uint32_t dataSize);
+
+    // A plain block of writable bytes is most likely one the caller means
+    // to hand over: it must come as a unique_ptr (or as const to borrow).
+    VirtualFile(const String& name, uint8_t* data, uint32_t dataSize, Module* owner = nullptr) = delete;
+
+    // Drops the owner.
     ~VirtualFile() override;
 
     // Only kRead opens, and only with data (1 otherwise, silently); 2 when
@@ -25,16 +35,13 @@ public:
     int32_t Open(int32_t openMode) override;
     int32_t Close() override;
 
-    // Gives up the content without freeing it, for bytes the file never
-    // owned (resource bytes that belong to the executable).
-    uint8_t* DetachData();
-
     const uint8_t* GetData() const { return data; }
     uint32_t GetDataSize() const { return dataSize; }
     Module* GetOwner() const { return owner.Get(); }
 
 private:
-    uint8_t* data = nullptr;  // owned unless detached
+    std::unique_ptr<uint8_t[]> owned; // the content when the file owns it
+    const uint8_t* data = nullptr;    // the content, owned or borrowed
     uint32_t dataSize = 0;
     Ptr<Module> owner;
 };

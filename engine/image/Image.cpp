@@ -1,6 +1,7 @@
 #include "engine/image/Image.h"
 
 #include <new>
+#include <utility>
 
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
@@ -33,10 +34,7 @@ Image::Image(File* file, const String& name) : Object(name)
     LoadFromFile(file);
 }
 
-Image::~Image()
-{
-    delete[] data;
-}
+Image::~Image() = default;
 
 uint32_t Image::BytesPerPixel(int32_t format)
 {
@@ -66,20 +64,17 @@ uint64_t Image::GetDataSize() const
     return size;
 }
 
-void Image::SetData(uint8_t* block)
+void Image::SetData(std::unique_ptr<uint8_t[]> block)
 {
-    if (block == data)
-        return;
-    delete[] data;
-    data = block;
+    data = std::move(block);
 }
 
-void Image::SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight, uint8_t* block)
+void Image::SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight, std::unique_ptr<uint8_t[]> block)
 {
     format = newFormat;
     width = newWidth;
     height = newHeight;
-    SetData(block);
+    SetData(std::move(block));
 }
 
 int32_t Image::AllocateData()
@@ -88,13 +83,13 @@ int32_t Image::AllocateData()
     const uint64_t size = GetDataSize();
     if (size == 0)
         return 0;
-    uint8_t* block = size <= kMaxDataSize ? new (std::nothrow) uint8_t[size] : nullptr;
+    std::unique_ptr<uint8_t[]> block(size <= kMaxDataSize ? new (std::nothrow) uint8_t[size] : nullptr);
     if (!block)
     {
         LogError("Недостаточно памяти для создания изображения. ID[%d] Имя[%s]", GetID(), GetName().CStr());
         return 2;
     }
-    data = block;
+    data = std::move(block);
     return 0;
 }
 
@@ -238,18 +233,18 @@ int32_t Image::LoadFormat(Stream& stream)
     return 1;
 }
 
-int32_t Image::Deliver(Image** place, File* file, int32_t format, uint32_t width, uint32_t height, uint8_t* pixels)
+int32_t Image::Deliver(Image** place, File* file, int32_t format, uint32_t width, uint32_t height,
+                       std::unique_ptr<uint8_t[]> pixels)
 {
     Image* image = *place ? *place : new (std::nothrow) Image(file->GetName());
     if (!image)
     {
         LogError("Недостаточно памяти для чтения файла [%s].", file->GetPath().CStr());
-        delete[] pixels;
         return 2;
     }
     if (!*place)
         image->SetFileName(file->GetName());
-    image->SetPixels(format, width, height, pixels);
+    image->SetPixels(format, width, height, std::move(pixels));
     *place = image;
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/core/Object.h"
 #include "engine/core/String.h"
@@ -75,30 +76,29 @@ public:
 
     // Null when the image has no pixels (a failed decode, a failed
     // allocation, or a record with a size of 0).
-    uint8_t* GetData() { return data; }
-    const uint8_t* GetData() const { return data; }
+    uint8_t* GetData() { return data.get(); }
+    const uint8_t* GetData() const { return data.get(); }
 
     // For codecs and producers of pixels: set the size and format first,
-    // then the data. SetData takes ownership of a new[] block of
-    // GetDataSize bytes and frees the block it replaces.
+    // then the data. SetData takes a block of GetDataSize bytes and frees
+    // the block it replaces.
     void SetWidth(uint32_t value) { width = value; }
     void SetHeight(uint32_t value) { height = value; }
     void SetFormat(int32_t value) { format = value; }
     void SetDataSize(uint32_t value) { dataSize = value; }
     void SetFileName(const String& value) { fileName = value; }
-    void SetData(uint8_t* block);
+    void SetData(std::unique_ptr<uint8_t[]> block);
 
     // What a flat codec calls once it has the pixels: the layout and the
-    // block (new[], width x height x bytes per pixel) in one step. A volume
+    // block (width x height x bytes per pixel) in one step. A volume
     // becomes a single slice, so its size still matches the block.
-    virtual void SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight, uint8_t* block);
+    virtual void SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight, std::unique_ptr<uint8_t[]> block);
 
     // Where a codec puts what it decoded: into *place when the caller gave
     // an image, else into a new image named after the file. Takes the
-    // pixels (a new[] block) in every case. 0, or 2 (logged) when no image
-    // can be made.
+    // pixels in every case. 0, or 2 (logged) when no image can be made.
     static int32_t Deliver(Image** place, File* file, int32_t format, uint32_t width, uint32_t height,
-                           uint8_t* pixels);
+                           std::unique_ptr<uint8_t[]> pixels);
 
     // Replaces the data with a new block of GetDataSize bytes (content
     // undefined; none when that size is 0). 0; 2 when the block cannot be
@@ -129,5 +129,5 @@ private:
     uint32_t width = 0;
     uint32_t height = 0;
     int32_t format = kPixel24;
-    uint8_t* data = nullptr;  // owned new[] block of GetDataSize bytes
+    std::unique_ptr<uint8_t[]> data; // GetDataSize bytes, or none
 };

@@ -1,6 +1,7 @@
 #include "engine/image/VolumeImage.h"
 
 #include <new>
+#include <utility>
 
 #include "engine/core/EngineStartup.h"
 #include "engine/files/File.h"
@@ -33,10 +34,11 @@ VolumeImage::VolumeImage(File* file, const String& name) : Image(name)
     LoadFromFile(file);
 }
 
-void VolumeImage::SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight, uint8_t* block)
+void VolumeImage::SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight,
+                            std::unique_ptr<uint8_t[]> block)
 {
     depth = 1;
-    Image::SetPixels(newFormat, newWidth, newHeight, block);
+    Image::SetPixels(newFormat, newWidth, newHeight, std::move(block));
 }
 
 uint64_t VolumeImage::GetSliceSize() const

@@ -28,7 +28,7 @@ public:
     void SetDepth(uint32_t value) { depth = value; }
 
     // One slice of the given layout (a flat codec decoding into a volume).
-    void SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight, uint8_t* block) override;
+    void SetPixels(int32_t newFormat, uint32_t newWidth, uint32_t newHeight, std::unique_ptr<uint8_t[]> block) override;
 
     // Bytes of one slice (one face of a cube map).
     uint64_t GetSliceSize() const;

@@ -1,5 +1,6 @@
 #include "engine/render/ColorEffect.h"
 
+#include <memory>
 #include <new>
 
 #include "engine/core/EngineStartup.h"
@@ -48,13 +49,10 @@ public:
     {
         if (GetPassCount() == 0)
         {
-            FixedFunctionPass* pass = new (std::nothrow) FixedFunctionPass(effect);
+            Ptr<FixedFunctionPass> pass = new (std::nothrow) FixedFunctionPass(effect);
             if (!pass || !pass->GetState())
-            {
-                delete pass;
                 return false;
-            }
-            AddPass(pass);
+            AddPass(pass.Get());
         }
         return true;
     }
@@ -66,7 +64,7 @@ private:
 
 ColorEffect::ColorEffect(const String& name) : GeometryNodeEffect(name)
 {
-    AddTechnique(new (std::nothrow) FixedFunctionTechnique(this));
+    AddTechnique(std::unique_ptr<Technique>(new (std::nothrow) FixedFunctionTechnique(this)));
 }
 
 int32_t ColorEffect::BindFixedFunction(Renderer& renderer, GeometryNode& geometry)

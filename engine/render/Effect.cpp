@@ -1,13 +1,19 @@
 #include "engine/render/Effect.h"
 
 #include <new>
+#include <utility>
 
 #include "engine/core/EngineStartup.h"
+#include "engine/core/Log.h"
 #include "engine/render/Pass.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/Technique.h"
 
 QRE_IMPLEMENT_ABSTRACT_CLASS(Effect, Object)
+
+Effect::Effect(const String& name) : Object(name)
+{
+}
 
 Effect::~Effect()
 {
@@ -17,8 +23,6 @@ Effect::~Effect()
 void Effect::ClearTechniques()
 {
     active = nullptr;
-    for (uint32_t i = 0; i < techniques.Count(); ++i)
-        delete techniques[i];
     techniques.Clear();
 }
 
@@ -39,7 +43,7 @@ uint32_t Effect::PassCount()
         {
             if (techniques[i]->IsSupported(*renderer))
             {
-                active = techniques[i];
+                active = techniques[i].get();
                 active->MarkChanged();
                 break;
             }
@@ -67,11 +71,15 @@ void Effect::MarkChanged()
         active->MarkChanged();
 }
 
-int32_t Effect::AddTechnique(Technique* technique)
+int32_t Effect::AddTechnique(std::unique_ptr<Technique> technique)
 {
     if (!technique)
         return 3;
-    techniques.Append(technique);
+    if (techniques.Append(std::move(technique)) != 0)
+    {
+        LogError("Недостаточно памяти для добавления техники эффекта. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+        return 2;
+    }
     return 0;
 }
 

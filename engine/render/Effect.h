@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/core/Array.h"
 #include "engine/core/Object.h"
@@ -16,7 +17,8 @@ class Effect : public Object
     QRE_DECLARE_CLASS
 
 public:
-    explicit Effect(const String& name = String()) : Object(name) {}
+    // Out of line, where a technique is a complete type.
+    explicit Effect(const String& name = String());
     // Destroys the techniques (and with them their passes).
     ~Effect() override;
 
@@ -45,8 +47,9 @@ public:
     // Tells the active technique that a setting its passes copy changed.
     void MarkChanged();
 
-    // The technique list: appended in preference order, owned. 3 for null.
-    int32_t AddTechnique(Technique* technique);
+    // The technique list: appended in preference order. 3 for null; 2
+    // (logged) when the list cannot grow, the technique going with it.
+    int32_t AddTechnique(std::unique_ptr<Technique> technique);
     uint32_t GetTechniqueCount() const { return techniques.Count(); }
     Technique* GetActiveTechnique() const { return active; }
 
@@ -59,7 +62,7 @@ protected:
     void ClearTechniques();
 
 private:
-    Array<Technique*> techniques{1, 1}; // owned
+    Array<std::unique_ptr<Technique>> techniques{1, 1};
     Technique* active = nullptr;        // one of techniques, null until chosen
     bool enabled = true;
 };

@@ -37,9 +37,9 @@ int32_t NormalmapTextureController::Update(double)
     // A height image within the engine's limit gives at most four times its
     // bytes, which may pass the limit; the sides must also fit an int.
     const uint64_t size = uint64_t(width) * height * stride;
-    uint8_t* normals = nullptr;
+    std::unique_ptr<uint8_t[]> normals;
     if (width > 0 && height > 0 && width <= INT32_MAX && height <= INT32_MAX && size <= Image::kMaxDataSize)
-        normals = new (std::nothrow) uint8_t[size];
+        normals.reset(new (std::nothrow) uint8_t[size]);
     if (!normals)
     {
         LogError("Недостаточно памяти для карты нормалей. Имя[%s] ID[%d]", GetName().CStr(), GetID());
@@ -49,9 +49,9 @@ int32_t NormalmapTextureController::Update(double)
     // normals; flat ones are the safe reading of it.
     const float scale = std::isfinite(bumpScale) ? bumpScale : 0.0f;
     HeightToNormalMap(image->GetData(), static_cast<int>(width), static_cast<int>(height), scale, heightInAlpha,
-                      normals);
+                      normals.get());
     image->SetFormat(heightInAlpha ? Image::kPixel32 : Image::kPixel24);
-    image->SetData(normals);
+    image->SetData(std::move(normals));
     done = true;
     return 0;
 }

@@ -41,11 +41,7 @@ Renderer::Renderer() : preRender(4, 4), transparent(16, 16), windowPlanes(4, 4),
 {
 }
 
-Renderer::~Renderer()
-{
-    for (DisplayMode* mode : modes)
-        delete mode;
-}
+Renderer::~Renderer() = default;
 
 void Renderer::SetHeadless(bool headless)
 {
@@ -76,19 +72,18 @@ void Renderer::SetModule(Module* owner)
     module = owner;
 }
 
-void Renderer::EnumerateModes(int32_t desktopWidth, int32_t desktopHeight)
+int32_t Renderer::EnumerateModes(int32_t desktopWidth, int32_t desktopHeight)
 {
-    for (DisplayMode* mode : modes)
-        delete mode;
     modes.Clear();
     desktopMode = -1;
 
     Array<Size> sizes(8, 8);
+    bool listed = true;
     for (const Size& size : kCommonSizes)
         if (size.width <= desktopWidth && size.height <= desktopHeight &&
             !(size.width == desktopWidth && size.height == desktopHeight))
-            sizes.Append(size);
-    sizes.Append({desktopWidth, desktopHeight});
+            listed = listed && sizes.Append(size) == 0;
+    listed = listed && sizes.Append({desktopWidth, desktopHeight}) == 0;
     std::stable_sort(sizes.begin(), sizes.end(), [](const Size& a, const Size& b) {
         return a.width != b.width ? a.width < b.width : a.height < b.height;
     });
@@ -97,7 +92,9 @@ void Renderer::EnumerateModes(int32_t desktopWidth, int32_t desktopHeight)
     {
         for (int32_t bits : {16, 32})
         {
-            DisplayMode* mode = new DisplayMode();
+            std::unique_ptr<DisplayMode> mode(listed ? new (std::nothrow) DisplayMode() : nullptr);
+            if (!mode)
+                return ForgetModes();
             mode->width = size.width;
             mode->height = size.height;
             mode->colorBits = bits;
@@ -105,9 +102,19 @@ void Renderer::EnumerateModes(int32_t desktopWidth, int32_t desktopHeight)
             mode->stencilBits = bits == 16 ? 0 : 8;
             if (bits == 32 && size.width == desktopWidth && size.height == desktopHeight)
                 desktopMode = static_cast<int32_t>(modes.Count());
-            modes.Append(mode);
+            if (modes.Append(std::move(mode)) != 0)
+                return ForgetModes();
         }
     }
+    return 0;
+}
+
+int32_t Renderer::ForgetModes()
+{
+    LogError("Недостаточно памяти для списка видеорежимов.");
+    modes.Clear();
+    desktopMode = -1;
+    return 2;
 }
 
 int32_t Renderer::OpenWindow(int32_t modeIndex, const String& title, unsigned long parentWindow,

@@ -458,7 +458,7 @@ public:
 
     // state -------------------------------------------------------------
 
-    const Array<DisplayMode*>& GetModes() const { return modes; }
+    const Array<std::unique_ptr<DisplayMode>>& GetModes() const { return modes; }
     int32_t GetDesktopMode() const { return desktopMode; }
     // The mode the window was opened in, or -1.
     int32_t GetCurrentMode() const { return currentMode; }
@@ -471,8 +471,9 @@ public:
 protected:
     // Fills modes from the desktop size: the desktop mode plus common sizes
     // up to it, each at 16 and 32 bits, sorted by width, height and refresh;
-    // desktopMode is the 32-bit desktop entry.
-    void EnumerateModes(int32_t desktopWidth, int32_t desktopHeight);
+    // desktopMode is the 32-bit desktop entry. 0; 2 (logged) when memory is
+    // missing, leaving no modes.
+    int32_t EnumerateModes(int32_t desktopWidth, int32_t desktopHeight);
 
     Vector4 clearColour{0, 0, 0, 1};
     DeviceCaps caps; // written by Initialize only
@@ -485,6 +486,9 @@ protected:
     bool letterbox = false; // set while a letterbox viewport is active
 
 private:
+    // EnumerateModes' failure: logs it and leaves no modes; 2.
+    int32_t ForgetModes();
+
     struct TransparentEntry
     {
         Ptr<GeometryNode> node;
@@ -502,7 +506,7 @@ private:
     Array<Light*> lights;                      // enabled by the current pass; a pass holds its lights
 
     Ptr<Module> module;                        // the module that made this renderer
-    Array<DisplayMode*> modes{1, 1};           // owned
+    Array<std::unique_ptr<DisplayMode>> modes{1, 1};
     int32_t desktopMode = -1;
     int32_t currentMode = -1;
     bool windowOpen = false;

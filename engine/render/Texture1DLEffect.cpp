@@ -1,6 +1,8 @@
 #include "engine/render/Texture1DLEffect.h"
 
+#include <memory>
 #include <new>
+#include <utility>
 
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
@@ -161,25 +163,18 @@ public:
         }
         if (GetPassCount() > 0)
             return true;
-        GeometryNodeEffectPass* pass = nullptr;
+        Ptr<GeometryNodeEffectPass> pass;
         if (lighting == Texture1DLEffect::kFixedFunction)
             pass = new (std::nothrow) LightPass(effect);
         else
         {
-            ProgramPass* programs = new (std::nothrow) ProgramPass(effect, lighting);
-            if (programs && !programs->Complete())
-            {
-                delete programs;
-                programs = nullptr;
-            }
-            pass = programs;
+            Ptr<ProgramPass> programs = new (std::nothrow) ProgramPass(effect, lighting);
+            if (programs && programs->Complete())
+                pass = programs.Get();
         }
         if (!pass || !pass->GetState())
-        {
-            delete pass;
             return false;
-        }
-        return AddPass(pass) == 0;
+        return AddPass(pass.Get()) == 0;
     }
 
 private:
@@ -196,9 +191,10 @@ Texture1DLEffect::Texture1DLEffect(const String& name) : TextureEffect(name)
     static constexpr Lighting kOrder[3] = {kPixelLit, kVertexLit, kFixedFunction};
     for (uint32_t i = 0; i < 3; ++i)
     {
-        techniques[i] = new (std::nothrow) LitTechnique(this, kOrder[i]);
-        if (techniques[i])
-            AddTechnique(techniques[i]);
+        std::unique_ptr<Technique> made(new (std::nothrow) LitTechnique(this, kOrder[i]));
+        techniques[i] = made.get();
+        if (made && AddTechnique(std::move(made)) != 0)
+            techniques[i] = nullptr;
     }
 }
 

@@ -39,12 +39,6 @@ uint32_t HeightOf(const Node* node)
 
 } // namespace
 
-struct SceneNode::EffectCell
-{
-    Ptr<SceneNodeEffect> effect;
-    EffectCell* next;
-};
-
 SceneNode::SceneNode(const String& name, uint32_t capacity, uint32_t growStep)
     : Node(name), children(capacity, growStep)
 {
@@ -58,14 +52,14 @@ SceneNode::~SceneNode()
 
 void SceneNode::ReleaseEffects()
 {
-    while (effects)
+    // Head first, each disowned just before its reference goes.
+    for (Ptr<SceneNodeEffect>& effect : effects)
     {
-        EffectCell* cell = effects;
-        effects = cell->next;
-        if (cell->effect->GetOwner() == this)
-            cell->effect->SetOwner(nullptr);
-        delete cell;
+        if (effect->GetOwner() == this)
+            effect->SetOwner(nullptr);
+        effect = nullptr;
     }
+    effects.Clear();
 }
 
 void SceneNode::ReleaseChildren()
@@ -126,8 +120,8 @@ int32_t SceneNode::AddEffect(SceneNodeEffect* effect)
 {
     if (!effect)
         return 3;
-    for (EffectCell* cell = effects; cell; cell = cell->next)
-        if (cell->effect.Get() == effect)
+    for (const Ptr<SceneNodeEffect>& listed : effects)
+        if (listed.Get() == effect)
             return 0;
     if (effect->Holds(this))
     {
@@ -135,54 +129,44 @@ int32_t SceneNode::AddEffect(SceneNodeEffect* effect)
                    GetID());
         return 3;
     }
-    EffectCell* cell = new (std::nothrow) EffectCell{Ptr<SceneNodeEffect>(effect), effects};
-    if (!cell)
+    if (effects.Insert(0, Ptr<SceneNodeEffect>(effect)) != 0)
     {
         LogError("Недостаточно памяти для добавления эффекта. Имя[%s] ID[%d].", GetName().CStr(), GetID());
         return 2;
     }
-    effects = cell;
     effect->SetOwner(this);
     return 0;
 }
 
 void SceneNode::RemoveEffect(SceneNodeEffect* effect)
 {
-    for (EffectCell** link = &effects; *link; link = &(*link)->next)
+    for (uint32_t i = 0; i < effects.Count(); ++i)
     {
-        EffectCell* cell = *link;
-        if (cell->effect.Get() != effect)
+        if (effects[i].Get() != effect)
             continue;
-        *link = cell->next;
         if (effect->GetOwner() == this)
             effect->SetOwner(nullptr);
-        delete cell;
+        effects.RemoveAt(i);
         return;
     }
 }
 
 uint32_t SceneNode::GetEffectCount() const
 {
-    uint32_t count = 0;
-    for (EffectCell* cell = effects; cell; cell = cell->next)
-        ++count;
-    return count;
+    return effects.Count();
 }
 
 SceneNodeEffect* SceneNode::GetEffect(uint32_t index) const
 {
-    EffectCell* cell = effects;
-    for (; cell && index > 0; --index)
-        cell = cell->next;
-    return cell ? cell->effect.Get() : nullptr;
+    return index < effects.Count() ? effects[index].Get() : nullptr;
 }
 
 void SceneNode::UpdateWorldData(double time)
 {
     UpdateControllers(time);
     UpdateWorldTransform();
-    for (EffectCell* cell = effects; cell; cell = cell->next)
-        cell->effect->Update(time);
+    for (uint32_t i = 0; i < effects.Count(); ++i)
+        effects[i]->Update(time);
     for (uint32_t i = 0; i < children.Count(); ++i)
         if (Node* child = children[i].Get())
             child->UpdateTree(time, false);
@@ -223,13 +207,13 @@ void SceneNode::DrawChildren(Renderer& renderer)
 
 void SceneNode::Draw(Renderer& renderer)
 {
-    if (!effects)
+    if (effects.IsEmpty())
     {
         DrawChildren(renderer);
         return;
     }
     // By index and held: a pass may change the list (an effect removing
-    // itself), which would free the cell a pointer walk stands on.
+    // itself), which would free the entry a pointer walk stands on.
     for (uint32_t index = 0;; ++index)
     {
         Ptr<SceneNodeEffect> effect = GetEffect(index);
@@ -252,8 +236,8 @@ Object* SceneNode::FindByName(const String& searched)
 {
     if (Object* found = Node::FindByName(searched))
         return found;
-    for (EffectCell* cell = effects; cell; cell = cell->next)
-        if (Object* found = cell->effect->FindByName(searched))
+    for (const Ptr<SceneNodeEffect>& effect : effects)
+        if (Object* found = effect->FindByName(searched))
             return found;
     for (const Ptr<Node>& child : children)
         if (child)
@@ -265,8 +249,8 @@ Object* SceneNode::FindByName(const String& searched)
 void SceneNode::CollectByType(const RTTI& type, Array<Object*>& found)
 {
     Node::CollectByType(type, found);
-    for (EffectCell* cell = effects; cell; cell = cell->next)
-        cell->effect->CollectByType(type, found);
+    for (const Ptr<SceneNodeEffect>& effect : effects)
+        effect->CollectByType(type, found);
     for (const Ptr<Node>& child : children)
         if (child)
             child->CollectByType(type, found);
@@ -276,8 +260,8 @@ bool SceneNode::Holds(const Object* other) const
 {
     if (Node::Holds(other))
         return true;
-    for (EffectCell* cell = effects; cell; cell = cell->next)
-        if (cell->effect.Get() == other || cell->effect->Holds(other))
+    for (const Ptr<SceneNodeEffect>& effect : effects)
+        if (effect.Get() == other || effect->Holds(other))
             return true;
     for (const Ptr<Node>& child : children)
         if (child && (child.Get() == other || child->Holds(other)))
@@ -297,9 +281,9 @@ int32_t SceneNode::Save(Stream& stream)
         LogError("Невозможно сохранить количество эффектов. Имя[%s] ID[%d]", GetName().CStr(), GetID());
         return 1;
     }
-    for (EffectCell* cell = effects; cell; cell = cell->next)
+    for (const Ptr<SceneNodeEffect>& effect : effects)
     {
-        if (stream.WriteLink(cell->effect.Get()) != 0)
+        if (stream.WriteLink(effect.Get()) != 0)
         {
             LogError("Невозможно сохранить эффект. Имя[%s] ID[%d]", GetName().CStr(), GetID());
             return 1;

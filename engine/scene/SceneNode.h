@@ -42,7 +42,7 @@ public:
     // null and an effect already listed are ignored. 0; 2 out of memory; 3
     // for null or one that would close a cycle.
     int32_t AddEffect(SceneNodeEffect* effect);
-    // Unlinks the first cell that holds effect; absent effects are ignored.
+    // Removes the first entry that holds effect; absent effects are ignored.
     void RemoveEffect(SceneNodeEffect* effect);
     uint32_t GetEffectCount() const;
     // In list order (0 is the head); null past the end.
@@ -71,8 +71,6 @@ public:
     int32_t Load(Stream& stream) override;
 
 private:
-    struct EffectCell;
-
     // Takes child into a slot when it may be: a node without a parent that
     // does not hold this one, and a tree no deeper than the traversals can
     // safely recurse. False otherwise; nothing changes.
@@ -82,5 +80,7 @@ private:
     void ReleaseEffects();
 
     Array<Ptr<Node>> children;
-    EffectCell* effects = nullptr; // owns the cells; each holds a reference
+    // Newest first; room is made on the first effect, as most nodes have
+    // none.
+    Array<Ptr<SceneNodeEffect>> effects{0, 1};
 };

@@ -72,12 +72,11 @@ const std::vector<Member>& MixedMembers()
         std::vector<uint8_t> real = ReadBytes(data + "Rar2.rar");
         for (const char* name : {"jpg\\test.jpg", "exe\\test.exe"})
         {
-            uint8_t* bytes = nullptr;
+            std::unique_ptr<uint8_t[]> bytes;
             uint32_t length = 0;
             if (RarArchiveReader::ExtractMember(real.data(), static_cast<uint32_t>(real.size()), String(name), String(),
                                                 &bytes, &length))
-                result.push_back({name, std::vector<uint8_t>(bytes, bytes + length)});
-            delete[] bytes;
+                result.push_back({name, std::vector<uint8_t>(bytes.get(), bytes.get() + length)});
         }
 
         // A 512 x 512 RGB texture: smooth gradients with grain.
@@ -163,10 +162,7 @@ void Extract(benchmark::State& state)
         std::vector<RarArchiveReader::Extracted> members;
         RarArchiveReader::ExtractAll(archive.data(), static_cast<uint32_t>(archive.size()), String(), members);
         for (RarArchiveReader::Extracted& member : members)
-        {
-            benchmark::DoNotOptimize(member.bytes);
-            delete[] member.bytes;
-        }
+            benchmark::DoNotOptimize(member.bytes.get());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TotalSize()));
     state.counters["archive_bytes"] = static_cast<double>(archive.size());

@@ -29,7 +29,7 @@ namespace
 // The 32-bit mode of that size in the renderer's list, or -1.
 int32_t FindMode(const Renderer& renderer, int32_t width, int32_t height)
 {
-    const Array<DisplayMode*>& list = renderer.GetModes();
+    const Array<std::unique_ptr<DisplayMode>>& list = renderer.GetModes();
     for (uint32_t i = 0; i < list.Count(); ++i)
         if (list[i]->width == width && list[i]->height == height && list[i]->colorBits == 32)
             return static_cast<int32_t>(i);

@@ -55,9 +55,7 @@ protected:
     // Mounts the bytes as an archive file called name.
     static int32_t MountBytes(const char* name, const Bytes& bytes)
     {
-        uint8_t* copy = new uint8_t[bytes.size() + 1];
-        std::memcpy(copy, bytes.data(), bytes.size());
-        VirtualFile archive(String(name), copy, static_cast<uint32_t>(bytes.size()));
+        VirtualFile archive(String(name), bytes.data(), static_cast<uint32_t>(bytes.size()));
         return FileManager::AttachArchive(&archive, String());
     }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/core/Ptr.h"
@@ -21,11 +22,11 @@ int32_t CountModuleShutdown()
     return 0;
 }
 
-uint8_t* Copy(const char* text)
+std::unique_ptr<uint8_t[]> Copy(const char* text)
 {
     size_t length = std::strlen(text);
-    uint8_t* bytes = new uint8_t[length];
-    std::memcpy(bytes, text, length);
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[length]);
+    std::memcpy(bytes.get(), text, length);
     return bytes;
 }
 
@@ -68,12 +69,12 @@ TEST(VirtualFile, OpensOnlyForReadingAndHandsOutACopy)
 
 TEST(VirtualFile, NoContentCannotBeOpenedButAnEmptyMemberCan)
 {
-    VirtualFile none(String("none"), nullptr, 12);
+    VirtualFile none(String("none"), std::unique_ptr<uint8_t[]>(), 12);
     EXPECT_EQ(none.GetDataSize(), 0u);
     EXPECT_EQ(none.Open(File::kRead), 1);
     EXPECT_FALSE(none.IsOpen());
 
-    VirtualFile empty(String("empty"), new uint8_t[0], 0);
+    VirtualFile empty(String("empty"), std::unique_ptr<uint8_t[]>(new uint8_t[0]), 0);
     ASSERT_EQ(empty.Open(File::kRead), 0);
     EXPECT_EQ(empty.GetSize(), 0u);
     EXPECT_EQ(empty.GetRemaining(), 0u);
@@ -92,16 +93,14 @@ TEST(VirtualFile, KeepsItsOwnerModuleLoadedUntilDestroyed)
     EXPECT_EQ(moduleShutdowns, 1);
 }
 
-TEST(VirtualFile, DetachedDataIsLeftToItsOwner)
+TEST(VirtualFile, BorrowedDataIsLeftToItsOwner)
 {
     static const uint8_t borrowed[4] = {1, 2, 3, 4};
     {
-        VirtualFile file(String("borrowed.bin"), const_cast<uint8_t*>(borrowed), 4);
+        VirtualFile file(String("borrowed.bin"), borrowed, 4);
         ASSERT_EQ(file.Open(File::kRead), 0);
         EXPECT_EQ(file.GetSize(), 4u);
-        EXPECT_EQ(file.DetachData(), borrowed);
-        EXPECT_EQ(file.GetData(), nullptr);
-        EXPECT_EQ(file.GetDataSize(), 0u);
+        EXPECT_EQ(file.GetData(), borrowed);
     } // deleting the static array would crash or be reported here
     EXPECT_EQ(borrowed[3], 4);
 }

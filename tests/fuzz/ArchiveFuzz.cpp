@@ -56,15 +56,12 @@ void ExtractEverything(const std::vector<uint8_t>& archive)
     // a few suffice to reach the solid paths.
     for (size_t i = 0; i < members.size() && i < 8; ++i)
     {
-        uint8_t* bytes = nullptr;
+        std::unique_ptr<uint8_t[]> bytes;
         uint32_t length = 0;
-        if (RarArchiveReader::ExtractMember(archive.data(), size, members[i].name, String(), &bytes, &length))
-            delete[] bytes;
+        RarArchiveReader::ExtractMember(archive.data(), size, members[i].name, String(), &bytes, &length);
     }
     std::vector<RarArchiveReader::Extracted> all;
     RarArchiveReader::ExtractAll(archive.data(), size, String(), all);
-    for (RarArchiveReader::Extracted& member : all)
-        delete[] member.bytes;
 }
 
 } // namespace

@@ -127,7 +127,7 @@ public:
     LevelTechnique* Add(bool needsShaders, uint32_t passCount)
     {
         auto* technique = new LevelTechnique(this, needsShaders, passCount);
-        AddTechnique(technique);
+        AddTechnique(std::unique_ptr<Technique>(technique));
         return technique;
     }
 };

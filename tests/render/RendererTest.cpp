@@ -46,7 +46,7 @@ TEST_F(RendererTest, ModesOfferTheDesktopAtBothDepthsSortedBySize)
 {
     ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
     Renderer* renderer = GetRenderer();
-    const Array<DisplayMode*>& modes = renderer->GetModes();
+    const Array<std::unique_ptr<DisplayMode>>& modes = renderer->GetModes();
     ASSERT_GT(modes.Count(), 2u);
     int32_t desktop = renderer->GetDesktopMode();
     ASSERT_GE(desktop, 0);

@@ -4,6 +4,7 @@
 // way an opened file does, and whole files go to and from disk in one call.
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -22,10 +23,10 @@ class ByteStream : public Stream
 public:
     explicit ByteStream(const Bytes& bytes) : Stream(0, 1024)
     {
-        uint8_t* copy = new uint8_t[bytes.empty() ? 1 : bytes.size()];
+        std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.empty() ? 1 : bytes.size()]);
         if (!bytes.empty())
-            std::memcpy(copy, bytes.data(), bytes.size());
-        AdoptBuffer(copy, static_cast<uint32_t>(bytes.size()));
+            std::memcpy(copy.get(), bytes.data(), bytes.size());
+        AdoptBuffer(std::move(copy), static_cast<uint32_t>(bytes.size()));
     }
 };
 

@@ -99,7 +99,7 @@ protected:
     int32_t OpenWindow(const char* title, int windowWidth = 640, int windowHeight = 480)
     {
         int32_t mode = renderer->GetDesktopMode();
-        const Array<DisplayMode*>& modes = renderer->GetModes();
+        const Array<std::unique_ptr<DisplayMode>>& modes = renderer->GetModes();
         for (uint32_t i = 0; i < modes.Count(); ++i)
             if (modes[i]->colorBits == 32 && modes[i]->width == windowWidth && modes[i]->height == windowHeight)
                 mode = static_cast<int32_t>(i);

@@ -328,14 +328,12 @@ int RunExtractCommand(int argc, char** argv)
         std::fprintf(stderr, "qre: the name %s has no Windows-1251 form\n", argv[2]);
         return 1;
     }
-    uint8_t* bytes = nullptr;
+    std::unique_ptr<uint8_t[]> bytes;
     uint32_t length = 0;
     if (!RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()), String(name), String(),
                                          &bytes, &length))
         return 1;
-    bool written = WriteWholeFile(argv[4], bytes, length);
-    delete[] bytes;
-    if (!written)
+    if (!WriteWholeFile(argv[4], bytes.get(), length))
     {
         std::fprintf(stderr, "qre: cannot write %s\n", argv[4]);
         return 1;

@@ -187,7 +187,7 @@ int32_t BMPImageCodec::LoadImage(File* file, Image** place)
     if (file->Close() != 0)
         return 1;
 
-    return Image::Deliver(place, file, bitmap.format, bitmap.width, bitmap.height, bitmap.pixels.release());
+    return Image::Deliver(place, file, bitmap.format, bitmap.width, bitmap.height, std::move(bitmap.pixels));
 }
 
 int32_t BMPImageCodec::SaveImage(File* file, Image* image)

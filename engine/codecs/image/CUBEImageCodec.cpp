@@ -97,7 +97,7 @@ int32_t CUBEImageCodec::LoadImage(File* file, Image** place)
     image->SetWidth(faces[0].width);
     image->SetHeight(faces[0].height);
     image->SetDepth(kFaceCount);
-    image->SetData(pixels.release());
+    image->SetData(std::move(pixels));
     *place = image;
     return 0;
 }

@@ -3,7 +3,9 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <utility>
 
 // The IJG headers need stdio first.
 #include <jerror.h>
@@ -112,7 +114,7 @@ struct Picture
     uint32_t width = 0;
     uint32_t height = 0;
     int32_t format = Image::kPixel24;
-    uint8_t* pixels = nullptr; // new[] block, handed to the image
+    std::unique_ptr<uint8_t[]> pixels; // handed to the image
 };
 
 // Up to this many rows per library call.
@@ -160,7 +162,7 @@ int32_t Decode(const uint8_t* bytes, uint32_t size, const String& path, Picture&
         jpeg_destroy_decompress(&info);
         return 1;
     }
-    uint8_t* const pixels = new (std::nothrow) uint8_t[pixelSize];
+    std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[pixelSize]);
     if (!pixels)
     {
         LogError("Недостаточно памяти для чтения файла JPEG [%s].", path.CStr());
@@ -172,7 +174,6 @@ int32_t Decode(const uint8_t* bytes, uint32_t size, const String& path, Picture&
     if (setjmp(errors.jump))
     {
         jpeg_destroy_decompress(&info);
-        delete[] pixels;
         return 1;
     }
     jpeg_start_decompress(&info);
@@ -184,15 +185,15 @@ int32_t Decode(const uint8_t* bytes, uint32_t size, const String& path, Picture&
         const uint32_t first = info.output_scanline;
         const uint32_t count = info.output_height - first < kRowBatch ? info.output_height - first : kRowBatch;
         for (uint32_t i = 0; i < count; ++i)
-            rows[i] = pixels + (info.output_height - 1 - (first + i)) * rowSize;
+            rows[i] = pixels.get() + (info.output_height - 1 - (first + i)) * rowSize;
         jpeg_read_scanlines(&info, rows, count);
     }
     jpeg_finish_decompress(&info);
     picture.width = info.output_width;
     picture.height = info.output_height;
     picture.format = components == 3 ? Image::kPixel24 : Image::kPixel8;
-    picture.pixels = pixels;
     jpeg_destroy_decompress(&info);
+    picture.pixels = std::move(pixels);
     return 0;
 }
 
@@ -269,11 +270,8 @@ int32_t JPGImageCodec::LoadImage(File* file, Image** place)
         return decoded;
     }
     if (file->Close() != 0)
-    {
-        delete[] picture.pixels;
         return 1;
-    }
-    return Image::Deliver(place, file, picture.format, picture.width, picture.height, picture.pixels);
+    return Image::Deliver(place, file, picture.format, picture.width, picture.height, std::move(picture.pixels));
 }
 
 int32_t JPGImageCodec::SaveImage(File* file, Image* image)

@@ -197,7 +197,7 @@ int32_t TGAImageCodec::LoadImage(File* file, Image** place)
     if (file->Close() != 0)
         return 1;
 
-    return Image::Deliver(place, file, picture.format, picture.width, picture.height, picture.pixels.release());
+    return Image::Deliver(place, file, picture.format, picture.width, picture.height, std::move(picture.pixels));
 }
 
 int32_t TGAImageCodec::SaveImage(File* file, Image* image)

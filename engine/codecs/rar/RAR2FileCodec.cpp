@@ -1,6 +1,8 @@
 #include "engine/codecs/rar/RAR2FileCodec.h"
 
+#include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "engine/codecs/rar/RarArchiveReader.h"
@@ -28,15 +30,10 @@ Directory* ChildDirectory(Directory* parent, const String& name)
     for (uint32_t i = 0; i < parent->GetDirectoryCount(); ++i)
         if (parent->GetDirectory(i)->GetName() == name)
             return parent->GetDirectory(i);
-    Directory* child = new (std::nothrow) Directory(name);
-    if (!child)
+    std::unique_ptr<Directory> child(new (std::nothrow) Directory(name));
+    if (!child || parent->AddDirectory(child.get()) != 0)
         return nullptr;
-    if (parent->AddDirectory(child) != 0)
-    {
-        delete child;
-        return nullptr;
-    }
-    return child;
+    return child.release(); // the parent owns it now
 }
 
 // Splits a stored path into its components. Empty, "." and ".." components
@@ -69,7 +66,7 @@ RAR2FileCodec::RAR2FileCodec() : Codec(String("RAR2FileCodec"))
     AddExtension(String("Rar2"));
 }
 
-int32_t RAR2FileCodec::LoadArchive(File* archive, Directory** place, const String& password)
+int32_t RAR2FileCodec::LoadArchive(File* archive, std::unique_ptr<Directory>* place, const String& password)
 {
     if (!archive || !place)
         return 3;
@@ -79,49 +76,44 @@ int32_t RAR2FileCodec::LoadArchive(File* archive, Directory** place, const Strin
     // The open file's buffer is already the archive's bytes in memory.
     std::vector<RarArchiveReader::Extracted> members;
     int32_t listed = RarArchiveReader::ExtractAll(archive->GetBuffer(), archive->GetSize(), password, members);
-    Directory* root = listed == 0 ? new (std::nothrow) Directory(archive->GetName()) : nullptr;
+    std::unique_ptr<Directory> root(listed == 0 ? new (std::nothrow) Directory(archive->GetName()) : nullptr);
 
     int32_t result = listed != 0 ? listed : (root ? 0 : 2);
     for (RarArchiveReader::Extracted& member : members)
     {
-        uint8_t* bytes = member.bytes;
-        member.bytes = nullptr;
+        // Each member's bytes go with the member unless a file takes them.
+        std::unique_ptr<uint8_t[]> bytes = std::move(member.bytes);
         if (result != 0)
-        {
-            delete[] bytes;
             continue;
-        }
         std::vector<String> components = PathComponents(member.record.name);
         if (components.empty())
         {
             LogWarning("Файл архива [%s] с пустым именем пропущен.", archive->GetName().CStr());
-            delete[] bytes;
             continue;
         }
         // Directories a member names are made when no entry made them
         // before it.
-        Directory* holder = root;
+        Directory* holder = root.get();
         size_t directoryCount = member.record.IsDirectory() ? components.size() : components.size() - 1;
         for (size_t i = 0; i < directoryCount && holder; ++i)
             holder = ChildDirectory(holder, components[i]);
         if (!holder)
         {
-            delete[] bytes;
             result = 2;
             continue;
         }
         if (member.record.IsDirectory())
             continue;
 
-        VirtualFile* file = new (std::nothrow) VirtualFile(components.back(), bytes, member.length, GetModule());
+        std::unique_ptr<VirtualFile> file(
+            new (std::nothrow) VirtualFile(components.back(), std::move(bytes), member.length, GetModule()));
         if (!file)
         {
-            delete[] bytes;
             result = 2;
             continue;
         }
-        if (holder->AddFile(file) != 0)
-            delete file;
+        if (holder->AddFile(file.get()) == 0)
+            file.release(); // the directory owns it now
     }
 
     if (archive->Close() != 0 && result == 0)
@@ -130,10 +122,10 @@ int32_t RAR2FileCodec::LoadArchive(File* archive, Directory** place, const Strin
     {
         if (result == 2)
             LogError("Недостаточно памяти для загрузки архива [%s].", archive->GetName().CStr());
-        delete root;
+        root.reset();
         return result;
     }
-    *place = root;
+    *place = std::move(root);
     return 0;
 }
 

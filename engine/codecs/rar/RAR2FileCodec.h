@@ -15,7 +15,7 @@ public:
     // *place receives a new directory named after the archive file, without
     // parent. 0; 3 a null argument; 1 the file cannot be opened or closed,
     // or is no archive; 2 out of memory.
-    int32_t LoadArchive(File* archive, Directory** place, const String& password) override;
+    int32_t LoadArchive(File* archive, std::unique_ptr<Directory>* place, const String& password) override;
 
     // Writing archives is the packer's job (qre pack): this only creates an
     // empty file. 0; 1 a null argument or the file cannot be written.

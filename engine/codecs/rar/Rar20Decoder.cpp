@@ -22,15 +22,12 @@ constexpr uint64_t kTrailingTableBytes = 5;
 
 Rar20Decoder::Rar20Decoder() = default;
 
-Rar20Decoder::~Rar20Decoder()
-{
-    delete[] window;
-}
+Rar20Decoder::~Rar20Decoder() = default;
 
 bool Rar20Decoder::Initialize()
 {
     if (!window)
-        window = new (std::nothrow) uint8_t[kWindowSize];
+        window.reset(new (std::nothrow) uint8_t[kWindowSize]);
     return window != nullptr;
 }
 
@@ -195,8 +192,8 @@ Rar20Decoder::Result Rar20Decoder::Copy(uint32_t length, uint32_t distance, int6
     uint32_t from = (writePosition - distance) & kWindowMask;
     if (from + length <= kWindowSize && writePosition + length <= kWindowSize)
     {
-        uint8_t* to = window + writePosition;
-        const uint8_t* source = window + from;
+        uint8_t* to = window.get() + writePosition;
+        const uint8_t* source = window.get() + from;
         if (distance >= length)
             std::memcpy(to, source, length);
         else
@@ -300,8 +297,8 @@ void Rar20Decoder::Flush()
         uint32_t room = outputSize - outputFilled;
         uint32_t count = pending < room ? pending : room;
         uint32_t first = kWindowSize - flushPosition < count ? kWindowSize - flushPosition : count;
-        std::memcpy(output + outputFilled, window + flushPosition, first);
-        std::memcpy(output + outputFilled + first, window, count - first);
+        std::memcpy(output + outputFilled, window.get() + flushPosition, first);
+        std::memcpy(output + outputFilled + first, window.get(), count - first);
         outputFilled += count;
     }
     flushPosition = writePosition;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "engine/codecs/rar/RarAudioPredictor.h"
 #include "engine/codecs/rar/RarBitInput.h"
@@ -64,7 +65,7 @@ private:
     void Flush();
 
     // window
-    uint8_t* window = nullptr;  // owned, kWindowSize bytes
+    std::unique_ptr<uint8_t[]> window; // kWindowSize bytes
     uint32_t writePosition = 0;
     uint32_t flushPosition = 0;
     uint32_t produced = 0;      // bytes written since the last reset, at most the window

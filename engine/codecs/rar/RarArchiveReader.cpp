@@ -1,7 +1,9 @@
 #include "engine/codecs/rar/RarArchiveReader.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
+#include <utility>
 
 #include "engine/codecs/rar/Rar20Decoder.h"
 #include "engine/codecs/rar/RarCrc32.h"
@@ -274,9 +276,9 @@ private:
 
 // A block for the member's bytes: one byte even for an empty member, so
 // that success always hands out a block.
-uint8_t* NewMemberBlock(uint32_t size)
+std::unique_ptr<uint8_t[]> NewMemberBlock(uint32_t size)
 {
-    return new (std::nothrow) uint8_t[size ? size : 1];
+    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size ? size : 1]);
 }
 
 } // namespace
@@ -315,11 +317,11 @@ bool RarArchiveReader::NamesMatch(const String& stored, const String& requested)
 }
 
 bool RarArchiveReader::ExtractMember(const uint8_t* data, uint32_t size, const String& name, const String&,
-                                     uint8_t** bytes, uint32_t* length)
+                                     std::unique_ptr<uint8_t[]>* bytes, uint32_t* length)
 {
     if (!bytes || !length)
         return false;
-    *bytes = nullptr;
+    bytes->reset();
     *length = 0;
     HeaderScanner scanner(data, size);
     if (!scanner.Open())
@@ -348,17 +350,18 @@ bool RarArchiveReader::ExtractMember(const uint8_t* data, uint32_t size, const S
             continue;
         }
 
-        uint8_t* block = record.unpackedSize <= kMaxMemberSize ? NewMemberBlock(record.unpackedSize) : nullptr;
-        Failure failure = unpacker.Unpack(record, block);
+        std::unique_ptr<uint8_t[]> block =
+            record.unpackedSize <= kMaxMemberSize ? NewMemberBlock(record.unpackedSize) : nullptr;
+        Failure failure = unpacker.Unpack(record, block.get());
         if (failure == Failure::kNone && !block)
             failure = Failure::kNoMemory;
         if (failure != Failure::kNone)
         {
-            delete[] block;
+            block.reset();
             unpacker.LogFailure(record, failure);
             return false;
         }
-        *bytes = block;
+        *bytes = std::move(block);
         *length = record.unpackedSize;
         return true;
     }
@@ -375,11 +378,11 @@ int32_t RarArchiveReader::ExtractAll(const uint8_t* data, uint32_t size, const S
     MemberUnpacker unpacker(data, size, scanner.IsSolid());
     bool decoderReady = false;
 
-    Extracted entry;
-    while (scanner.Next(entry.record))
+    RarMemberRecord record;
+    while (scanner.Next(record))
     {
-        entry.bytes = nullptr;
-        entry.length = 0;
+        Extracted entry;
+        entry.record = record;
         if (!entry.record.IsDirectory())
         {
             if (!decoderReady && !(decoderReady = unpacker.Initialize()))
@@ -387,23 +390,23 @@ int32_t RarArchiveReader::ExtractAll(const uint8_t* data, uint32_t size, const S
                 LogError("Недостаточно памяти для распаковки архива.");
                 return 2;
             }
-            const RarMemberRecord& record = entry.record;
-            uint8_t* block = record.unpackedSize <= kMaxMemberSize ? NewMemberBlock(record.unpackedSize) : nullptr;
-            Failure failure = unpacker.Unpack(record, block);
+            std::unique_ptr<uint8_t[]> block =
+                record.unpackedSize <= kMaxMemberSize ? NewMemberBlock(record.unpackedSize) : nullptr;
+            Failure failure = unpacker.Unpack(record, block.get());
             if (failure == Failure::kNone && !block)
                 failure = Failure::kNoMemory;
             if (failure == Failure::kNone)
             {
-                entry.bytes = block;
+                entry.bytes = std::move(block);
                 entry.length = record.unpackedSize;
             }
             else
             {
-                delete[] block;
+                block.reset();
                 unpacker.LogFailure(record, failure);
             }
         }
-        members.push_back(entry);
+        members.push_back(std::move(entry));
     }
     return 0;
 }

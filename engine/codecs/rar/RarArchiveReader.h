@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/codecs/rar/RarMemberRecord.h"
@@ -23,25 +24,24 @@ public:
     static int32_t ListArchive(const uint8_t* data, uint32_t size, std::vector<RarMemberRecord>& members);
 
     // The unpacked bytes of the member named name (case of ASCII letters and
-    // the direction of slashes do not matter), in a new[] block owned by the
-    // caller (never null on success, even for an empty member). In a solid
+    // the direction of slashes do not matter), in a block for the caller
+    // (never null on success, even for an empty member). In a solid
     // archive every member before it is decoded again. False, with nothing
     // handed out and one log line, when the member is missing or fails.
     static bool ExtractMember(const uint8_t* data, uint32_t size, const String& name, const String& password,
-                              uint8_t** bytes, uint32_t* length);
+                              std::unique_ptr<uint8_t[]>* bytes, uint32_t* length);
 
     // What ExtractAll gives for one member.
     struct Extracted
     {
         RarMemberRecord record;
-        uint8_t* bytes = nullptr; // new[]; null when the member failed (or is a directory)
+        std::unique_ptr<uint8_t[]> bytes; // null when the member failed (or is a directory)
         uint32_t length = 0;
     };
 
     // Every member in one pass, as ExtractMember would give each of them, so
     // mounting a solid archive decodes each member once. Directories come
-    // with no bytes. The caller frees each block. 0; 1 no archive; 2 out of
-    // memory.
+    // with no bytes. 0; 1 no archive; 2 out of memory.
     static int32_t ExtractAll(const uint8_t* data, uint32_t size, const String& password,
                               std::vector<Extracted>& members);
 

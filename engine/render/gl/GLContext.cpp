@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <map>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include <EGL/eglext.h>
@@ -81,7 +82,13 @@ bool WindowVisual(Display* x, Window window, unsigned long& visualId)
 
 std::unique_ptr<GLContext> GLContext::Create(void* x11Display, unsigned long window, std::string* why)
 {
-    std::unique_ptr<GLContext> result(new GLContext());
+    std::unique_ptr<GLContext> result(new (std::nothrow) GLContext());
+    if (!result)
+    {
+        if (why)
+            *why = "недостаточно памяти";
+        return nullptr;
+    }
     result->headless = x11Display == nullptr;
     if (!result->headless && window == 0)
     {

@@ -1,6 +1,7 @@
 #include "engine/render/gl/GLDevice.h"
 
 #include <cstdio>
+#include <new>
 
 #include "engine/core/Log.h"
 #include "engine/render/gl/GLContext.h"
@@ -38,10 +39,15 @@ std::unique_ptr<GLDevice> GLDevice::Create(void* display, unsigned long window, 
                                            std::string* why, GLFunctions::Resolver resolve)
 {
     std::string reason;
-    std::unique_ptr<GLDevice> device(new GLDevice());
-    device->width = width;
-    device->height = height;
-    if (width <= 0 || height <= 0)
+    std::unique_ptr<GLDevice> device(new (std::nothrow) GLDevice());
+    if (device)
+    {
+        device->width = width;
+        device->height = height;
+    }
+    if (!device)
+        reason = "недостаточно памяти";
+    else if (width <= 0 || height <= 0)
         reason = "неверный размер заднего буфера " + std::to_string(width) + "x" + std::to_string(height);
     else if (device->Initialise(display, window, resolve, &reason))
         return device;

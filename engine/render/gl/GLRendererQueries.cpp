@@ -2,6 +2,7 @@
 #include "engine/render/gl/GLRenderer.h"
 
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -233,8 +234,9 @@ int32_t GLRenderer::CaptureScreen(Image** image)
         return 1;
     }
 
-    Image* picture = new (std::nothrow)
-        Image(String("Screen"), Image::kPixel24, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    // Nothing references the picture until the caller takes it.
+    std::unique_ptr<Image> picture(new (std::nothrow)
+        Image(String("Screen"), Image::kPixel24, static_cast<uint32_t>(width), static_cast<uint32_t>(height)));
     if (!picture)
     {
         LogError("Недостаточно памяти для снимка экрана %dx%d.", width, height);
@@ -242,11 +244,7 @@ int32_t GLRenderer::CaptureScreen(Image** image)
     }
     uint8_t* out = picture->GetData();
     if (!out)
-    {
-        // The image has logged why; nothing holds it yet.
-        delete picture;
-        return 2;
-    }
+        return 2; // the image has logged why
     // Same row order as the back buffer read-back: top row first.
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     const uint8_t* in = rgba.data();
@@ -256,7 +254,7 @@ int32_t GLRenderer::CaptureScreen(Image** image)
         out[1] = in[1];
         out[2] = in[2];
     }
-    *image = picture;
+    *image = picture.release();
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/render/gl/GLShaderProgram.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "engine/core/Log.h"
@@ -73,7 +74,12 @@ std::unique_ptr<GLShaderProgram> GLShaderProgram::Create(GLDevice& device, const
         return nullptr;
     }
     const GLFunctions& gl = device.Functions();
-    std::unique_ptr<GLShaderProgram> result(new GLShaderProgram(gl));
+    std::unique_ptr<GLShaderProgram> result(new (std::nothrow) GLShaderProgram(gl));
+    if (!result)
+    {
+        LogError("Программа шейдера не создана: недостаточно памяти");
+        return nullptr;
+    }
 
     GLuint stages[2] = {0, 0};
     if (vertex && !(stages[0] = CompileStage(gl, GL_VERTEX_SHADER, vertex->source)))

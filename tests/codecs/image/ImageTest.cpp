@@ -37,9 +37,9 @@ protected:
 
     static File* MakeFile(const char* name, const Bytes& bytes)
     {
-        uint8_t* copy = new uint8_t[bytes.size()];
-        std::memcpy(copy, bytes.data(), bytes.size());
-        return new VirtualFile(String(name), copy, static_cast<uint32_t>(bytes.size()));
+        std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.size()]);
+        std::memcpy(copy.get(), bytes.data(), bytes.size());
+        return new VirtualFile(String(name), std::move(copy), static_cast<uint32_t>(bytes.size()));
     }
 
     // The image's own part of its record: what follows the Object part.
@@ -133,7 +133,7 @@ TEST_F(ImageFiles, LoadAndSaveGiveThreeWithoutFileOrCodecAndOneWhenTheCodecFails
     EXPECT_TRUE(log.Contains("Указатель на файл равен 0 при загрузке изображения [pic]."));
     EXPECT_EQ(image->SaveToFile(nullptr), 3);
     EXPECT_TRUE(log.Contains("Указатель на файл равен 0 при сохранении изображения [pic]."));
-    VirtualFile unknown(String("pic.xyz"), nullptr, 0);
+    VirtualFile unknown(String("pic.xyz"), std::unique_ptr<uint8_t[]>(), 0);
     EXPECT_EQ(image->LoadFromFile(&unknown), 3);
     EXPECT_TRUE(log.Contains("Не найден кодек для файла при загрузке изображения [pic]."));
     EXPECT_EQ(image->SaveToFile(&unknown), 3);

@@ -18,10 +18,10 @@ namespace imagetest
 // Decodes bytes as a file called name; result receives the codec's code.
 inline Ptr<Image> Decode(Codec& codec, const char* name, const Bytes& bytes, int32_t* result = nullptr)
 {
-    uint8_t* copy = new uint8_t[bytes.empty() ? 1 : bytes.size()];
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.empty() ? 1 : bytes.size()]);
     if (!bytes.empty())
-        std::memcpy(copy, bytes.data(), bytes.size());
-    VirtualFile file(String(name), copy, static_cast<uint32_t>(bytes.size()));
+        std::memcpy(copy.get(), bytes.data(), bytes.size());
+    VirtualFile file(String(name), std::move(copy), static_cast<uint32_t>(bytes.size()));
     Image* image = nullptr;
     int32_t code = codec.LoadImage(&file, &image);
     if (result)

@@ -152,10 +152,8 @@ TEST(CUBEImageCodec, RefusesMismatchedMissingFacesAndAFlatTarget)
     EXPECT_EQ(result, 1);
     EXPECT_GE(log.Lines().size(), 2u);
 
-    Bytes six = Join(five, face);
-    uint8_t* copy = new uint8_t[six.size()];
-    std::memcpy(copy, six.data(), six.size());
-    VirtualFile file(String("six.cube"), copy, static_cast<uint32_t>(six.size()));
+    const Bytes six = Join(five, face);
+    VirtualFile file(String("six.cube"), six.data(), static_cast<uint32_t>(six.size()));
     Ptr<Image> flat = new Image();
     Image* place = flat.Get();
     EXPECT_EQ(codec.LoadImage(&file, &place), 3);

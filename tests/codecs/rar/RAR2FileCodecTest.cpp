@@ -38,11 +38,11 @@ protected:
     void TearDown() override { TerminateEngine(); }
 
     // Mounts bytes as an archive named name; the directory is the test's.
-    int32_t Load(const Bytes& bytes, Directory** place, const char* name = "Test.rar2")
+    int32_t Load(const Bytes& bytes, std::unique_ptr<Directory>* place, const char* name = "Test.rar2")
     {
-        uint8_t* copy = new uint8_t[bytes.size() + 1];
-        std::memcpy(copy, bytes.data(), bytes.size());
-        VirtualFile file(String(name), copy, static_cast<uint32_t>(bytes.size()));
+        std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.size() + 1]);
+        std::memcpy(copy.get(), bytes.data(), bytes.size());
+        VirtualFile file(String(name), std::move(copy), static_cast<uint32_t>(bytes.size()));
         return codec->LoadArchive(&file, place, String());
     }
 
@@ -84,7 +84,7 @@ TEST_F(ArchiveCodec, MembersBecomeFilesInTheirDirectories)
         Stored("Deep\\er\\note.txt", "made on the way"),
         Stored("empty.txt", ""),
     });
-    Directory* root = nullptr;
+    std::unique_ptr<Directory> root;
     ASSERT_EQ(Load(archive, &root, "Media.rar2"), 0);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->GetName(), "Media.rar2");
@@ -104,7 +104,6 @@ TEST_F(ArchiveCodec, MembersBecomeFilesInTheirDirectories)
     EXPECT_EQ(empty->GetFileCount() + empty->GetDirectoryCount(), 0u);
     // The files keep the codec's module loaded.
     EXPECT_EQ(static_cast<VirtualFile*>(root->FindFile(String("Main.STR")))->GetOwner(), codec->GetModule());
-    delete root;
 }
 
 TEST_F(ArchiveCodec, NamesCannotClimbOutOfTheArchive)
@@ -115,20 +114,19 @@ TEST_F(ArchiveCodec, NamesCannotClimbOutOfTheArchive)
         Stored("a\\\\.\\b.txt", "3"),
         Stored("..", "4"),
     });
-    Directory* root = nullptr;
+    std::unique_ptr<Directory> root;
     ASSERT_EQ(Load(archive, &root), 0);
     EXPECT_EQ(Content(root->FindFile(String("escape.txt"))), "1");
     EXPECT_EQ(Content(root->FindFile(String("leading.txt"))), "2");
     EXPECT_EQ(Content(root->FindFile(String("a\\b.txt"))), "3");
     EXPECT_EQ(root->GetFileCount(), 2u);
-    delete root;
 }
 
 TEST_F(ArchiveCodec, RefusesNullArgumentsAndDataThatIsNoArchive)
 {
-    Directory* root = nullptr;
+    std::unique_ptr<Directory> root;
     EXPECT_EQ(codec->LoadArchive(nullptr, &root, String()), 3);
-    VirtualFile file(String("x.rar2"), nullptr, 0);
+    VirtualFile file(String("x.rar2"), std::unique_ptr<uint8_t[]>(), 0);
     EXPECT_EQ(codec->LoadArchive(&file, nullptr, String()), 3);
     EXPECT_EQ(codec->LoadArchive(&file, &root, String()), 1);
     EXPECT_EQ(Load(BytesOf("plain text, not an archive"), &root), 1);

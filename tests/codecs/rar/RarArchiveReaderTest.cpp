@@ -25,15 +25,13 @@ namespace
 // Extracts name and returns its bytes; empty, with ok false, on failure.
 Bytes Extract(const Bytes& archive, const char* name, bool* ok = nullptr)
 {
-    uint8_t* bytes = nullptr;
+    std::unique_ptr<uint8_t[]> bytes;
     uint32_t length = 0;
     bool extracted = RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
                                                      String(name), String(), &bytes, &length);
     if (ok)
         *ok = extracted;
-    Bytes result(bytes, bytes + length);
-    delete[] bytes;
-    return result;
+    return Bytes(bytes.get(), bytes.get() + length);
 }
 
 bool Extracts(const Bytes& archive, const char* name)

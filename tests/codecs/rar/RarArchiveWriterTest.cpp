@@ -46,23 +46,20 @@ void ExpectReadsBack(const Bytes& archive, const std::vector<Content>& contents)
 {
     for (const Content& content : contents)
     {
-        uint8_t* bytes = nullptr;
+        std::unique_ptr<uint8_t[]> bytes;
         uint32_t length = 0;
         ASSERT_TRUE(RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
                                                     String(content.name.c_str()), String(), &bytes, &length))
             << content.name;
-        EXPECT_TRUE(length == content.bytes.size() && std::equal(bytes, bytes + length, content.bytes.begin()))
+        EXPECT_TRUE(length == content.bytes.size() &&
+                    std::equal(bytes.get(), bytes.get() + length, content.bytes.begin()))
             << content.name;
-        delete[] bytes;
     }
     std::vector<RarArchiveReader::Extracted> all;
     ASSERT_EQ(RarArchiveReader::ExtractAll(archive.data(), static_cast<uint32_t>(archive.size()), String(), all), 0);
     ASSERT_EQ(all.size(), contents.size());
     for (RarArchiveReader::Extracted& member : all)
-    {
         EXPECT_NE(member.bytes, nullptr) << member.record.name.CStr();
-        delete[] member.bytes;
-    }
 }
 
 std::vector<Content> VariedContents()
@@ -147,16 +144,13 @@ TEST(RarArchiveWriter, LastMemberOfASolidArchiveAloneEqualsTheWholeStream)
 
     std::vector<RarArchiveReader::Extracted> all;
     ASSERT_EQ(RarArchiveReader::ExtractAll(archive.data(), static_cast<uint32_t>(archive.size()), String(), all), 0);
-    uint8_t* last = nullptr;
+    std::unique_ptr<uint8_t[]> last;
     uint32_t length = 0;
     ASSERT_TRUE(RarArchiveReader::ExtractMember(archive.data(), static_cast<uint32_t>(archive.size()),
                                                 String("notes\\note299.txt"), String(), &last, &length));
     ASSERT_EQ(all.back().length, length);
-    EXPECT_TRUE(std::equal(last, last + length, all.back().bytes));
-    EXPECT_TRUE(std::equal(last, last + length, contents.back().bytes.begin()));
-    delete[] last;
-    for (RarArchiveReader::Extracted& member : all)
-        delete[] member.bytes;
+    EXPECT_TRUE(std::equal(last.get(), last.get() + length, all.back().bytes.get()));
+    EXPECT_TRUE(std::equal(last.get(), last.get() + length, contents.back().bytes.begin()));
 }
 
 TEST(RarArchiveWriter, DirectoriesComeFirstAndEmptyFilesLastInASolidArchive)

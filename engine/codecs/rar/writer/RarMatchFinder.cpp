@@ -21,21 +21,16 @@ inline uint32_t Pair(const uint8_t* p)
 
 } // namespace
 
-RarMatchFinder::~RarMatchFinder()
-{
-    delete[] head;
-    delete[] pairHead;
-    delete[] previous;
-}
+RarMatchFinder::~RarMatchFinder() = default;
 
 bool RarMatchFinder::Initialize()
 {
     if (!head)
-        head = new (std::nothrow) uint32_t[1u << kHashBits];
+        head.reset(new (std::nothrow) uint32_t[1u << kHashBits]);
     if (!pairHead)
-        pairHead = new (std::nothrow) uint32_t[1u << 16];
+        pairHead.reset(new (std::nothrow) uint32_t[1u << 16]);
     if (!previous)
-        previous = new (std::nothrow) uint32_t[kChainSize];
+        previous.reset(new (std::nothrow) uint32_t[kChainSize]);
     if (!head || !pairHead || !previous)
         return false;
     Reset();
@@ -44,8 +39,8 @@ bool RarMatchFinder::Initialize()
 
 void RarMatchFinder::Reset()
 {
-    std::memset(head, 0, sizeof(uint32_t) << kHashBits);
-    std::memset(pairHead, 0, sizeof(uint32_t) << 16);
+    std::memset(head.get(), 0, sizeof(uint32_t) << kHashBits);
+    std::memset(pairHead.get(), 0, sizeof(uint32_t) << 16);
     // Chain entries are only reached through heads, which are clear.
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 // Hash chains over the packer's history (the whole solid stream so far):
 // for a position, the earlier positions whose next three bytes hash alike,
@@ -41,7 +42,7 @@ public:
 private:
     static constexpr uint32_t kChainSize = 0x100000;
 
-    uint32_t* head = nullptr;      // owned: position + 1 per 3-byte hash, 0 for none
-    uint32_t* pairHead = nullptr;  // owned: position + 1 per byte pair
-    uint32_t* previous = nullptr;  // owned: position + 1 of the chain's next entry, by position mod kChainSize
+    std::unique_ptr<uint32_t[]> head;     // position + 1 per 3-byte hash, 0 for none
+    std::unique_ptr<uint32_t[]> pairHead; // position + 1 per byte pair
+    std::unique_ptr<uint32_t[]> previous; // position + 1 of the chain's next entry, by position mod kChainSize
 };
