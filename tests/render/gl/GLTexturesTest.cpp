@@ -1,5 +1,6 @@
 #include "engine/render/gl/GLRenderer.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "engine/image/VolumeImage.h"
 #include "engine/core/Vector2.h"
 #include "engine/render/CubeTexture.h"
+#include "engine/render/OcclusionQuery.h"
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/Texture.h"
 #include "engine/render/VolumeTexture.h"
@@ -94,8 +96,8 @@ TargetState ReadTargetState()
 }
 
 // The OpenGL renderer open headless, with helpers that draw screen-aligned
-// quads straight through GL so that what is checked is the texture side
-// alone: its uploads, bindings, sampler state and targets.
+// quads straight through GL so that what is checked is the device objects
+// alone: textures (uploads, bindings, sampler state, targets) and queries.
 class GLTexturesTest : public HeadlessRendererTest
 {
 protected:
@@ -106,18 +108,21 @@ protected:
             return;
         multiTexCoord3f = reinterpret_cast<MultiTexCoord3f>(eglGetProcAddress("glMultiTexCoord3f"));
         ASSERT_NE(multiTexCoord3f, nullptr);
+        width = renderer->GetWidth();
+        height = renderer->GetHeight();
     }
 
     const GLFunctions& Gl() const { return renderer->GetDevice()->Functions(); }
 
-    // Nearest, clamped sampling on stage 0 the way a pass sets it, then
-    // identity transforms with no depth, blending or lighting: a quad in
-    // clip coordinates lands where it is given, in white.
-    void PlainState(TextureFilter filter = TextureFilter::Nearest)
+    // Clamped sampling on stage 0 the way a pass sets it, then identity
+    // transforms with no blending or lighting: a quad in clip coordinates
+    // lands where it is given, in white.
+    void PlainState(TextureFilter filter = TextureFilter::Nearest, bool depth = false)
     {
         state = new RenderStateBlock(String("sampling"));
         state->cullEnabled = false;
-        state->depthEnabled = false;
+        state->depthEnabled = depth;
+        state->depthFunction = CompareFunction::Less;
         state->stages[0].addressU = state->stages[0].addressV = state->stages[0].addressW = AddressMode::Clamp;
         state->stages[0].minFilter = state->stages[0].magFilter = filter;
         ASSERT_EQ(renderer->ApplyStateBlock(state.Get()), 0);
@@ -149,6 +154,37 @@ protected:
         glEnd();
     }
 
+    // A rectangle of whole pixels from the bottom-left corner (x, y) at a
+    // depth in clip space (-1 near .. 1 far).
+    void PixelRectangle(int x, int y, int w, int h, float z)
+    {
+        auto cx = [this](int px) { return 2.0f * static_cast<float>(px) / static_cast<float>(width) - 1.0f; };
+        auto cy = [this](int py) { return 2.0f * static_cast<float>(py) / static_cast<float>(height) - 1.0f; };
+        glBegin(GL_QUADS);
+        glVertex3f(cx(x), cy(y), z);
+        glVertex3f(cx(x + w), cy(y), z);
+        glVertex3f(cx(x + w), cy(y + h), z);
+        glVertex3f(cx(x), cy(y + h), z);
+        glEnd();
+    }
+
+    // A frame drawn in plain GL with the depth test on, so sample counts
+    // are exact.
+    void BeginCounting()
+    {
+        Begin();
+        PlainState(TextureFilter::Nearest, true);
+    }
+
+    // The samples of one rectangle drawn inside a query.
+    uint32_t Count(OcclusionQuery* query, int x, int y, int w, int h, float z)
+    {
+        EXPECT_EQ(renderer->BeginQuery(query), 0);
+        PixelRectangle(x, y, w, h, z);
+        EXPECT_EQ(renderer->EndQuery(query), 0);
+        return query->GetVisibleSamples();
+    }
+
     Binding Bound(GLenum binding = GL_TEXTURE_BINDING_2D, GLenum target = GL_TEXTURE_2D) const
     {
         Binding b;
@@ -159,6 +195,15 @@ protected:
 
     Ptr<RenderStateBlock> state;
     MultiTexCoord3f multiTexCoord3f = nullptr;
+};
+
+using GLRendererQueries = GLTexturesTest;
+
+// Opens the renderer in the test itself, so the log of the opening is seen.
+class GLRendererCapabilities : public HeadlessRendererTest
+{
+protected:
+    void SetUp() override {}
 };
 
 } // namespace
@@ -405,4 +450,164 @@ TEST_F(GLTexturesTest, TargetStackRestoresFramebufferViewportAndBias)
     EXPECT_EQ(capture.Lines().size(), 1u);
     EXPECT_EQ(ReadTargetState(), screen);
     End();
+}
+
+// queries and capabilities ------------------------------------------------------------
+
+// Right after the driver line, one line per capability in a fixed order,
+// each with its field's value; programs are never claimed beyond 2.0, DXT2
+// and DXT4 never, and plain 8-bit colour targets (what every render to
+// texture uses) always make their mip chains.
+TEST_F(GLRendererCapabilities, LinesFollowTheDriverLineInOrderWithTheirValues)
+{
+    LogCapture log;
+    OpenRenderer("caps");
+    if (!Opened())
+        return;
+    const DeviceCaps& caps = renderer->GetCaps();
+    EXPECT_GE(caps.simultaneousTextures, 1);
+    EXPECT_LE(caps.simultaneousTextures, 8);
+    EXPECT_TRUE(caps.targetMipAutogen[3]);
+    EXPECT_EQ(caps.vertexShaderLevel, ShaderLevel::Model2);
+    EXPECT_EQ(caps.pixelShaderLevel, ShaderLevel::Model2);
+    auto flag = [](bool on) { return std::string(on ? "true]" : "false]"); };
+    const bool s3tc = caps.compression[0];
+    std::vector<std::string> want = {"Simultaneous Textures [" + std::to_string(caps.simultaneousTextures) + "]",
+                                     "Max Active Lights [" + std::to_string(caps.maxLights) + "]",
+                                     "Volume Textures [" + flag(caps.volumeTextures),
+                                     "Cube Textures [" + flag(caps.cubeTextures),
+                                     "Projected Textures [" + flag(caps.projectedTextures),
+                                     "VERTEX SHADER " + std::to_string(ToInt(ShaderLevel::Model2)),
+                                     "PIXEL SHADER " + std::to_string(ToInt(ShaderLevel::Model2)),
+                                     "Point Sprites [" + flag(caps.pointSprites),
+                                     "Occlusion Query [" + flag(caps.occlusionQueries),
+                                     "Hardware Shadowmaps [" + flag(caps.hardwareShadowmaps),
+                                     "A16B16G16R16F Textures [" + flag(caps.floatTextures64)};
+    const char* formats[4] = {"A8", "A16B16G16R16", "R8G8B8", "R8G8B8A8"};
+    for (int i = 0; i < 4; ++i)
+        want.push_back(std::string(formats[i]) + " RenderTarget Textures MipMap Autogen support[" +
+                       flag(caps.targetMipAutogen[i]));
+    for (int i = 0; i < 4; ++i)
+        want.push_back(std::string(formats[i]) + " CubeRenderTarget Textures MipMap Autogen support[" +
+                       flag(caps.cubeTargetMipAutogen[i]));
+    for (int i = 0; i < 5; ++i)
+        want.push_back("DXT" + std::to_string(i + 1) + " texture compression support[" + flag(i % 2 == 0 && s3tc));
+
+    std::vector<std::string> texts;
+    for (const LogCapture::Line& line : log.Lines())
+        texts.push_back(line.text);
+    const auto driver = std::find_if(texts.begin(), texts.end(),
+                                     [](const std::string& text) { return text.find("Driver [") != std::string::npos; });
+    ASSERT_NE(driver, texts.end()) << "no driver line";
+    ASSERT_LE(want.size(), static_cast<size_t>(texts.end() - driver - 1)) << "lines missing";
+    EXPECT_EQ(std::vector<std::string>(driver + 1, driver + 1 + static_cast<ptrdiff_t>(want.size())), want);
+}
+
+TEST_F(GLRendererQueries, CountsThePixelsOfAQuadAndNoneBehindANearerOne)
+{
+    ASSERT_TRUE(renderer->GetCaps().occlusionQueries) << "llvmpipe offers occlusion queries";
+    Ptr<OcclusionQuery> query = new OcclusionQuery();
+    BeginCounting();
+
+    EXPECT_EQ(Count(query.Get(), 10, 20, 64, 32, 0.5f), 64u * 32u);
+
+    // A nearer rectangle hides a farther one of the same place entirely,
+    // and all but the part outside it of a larger one.
+    PixelRectangle(200, 100, 50, 40, -0.5f);
+    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, 0.0f), 0u);
+    EXPECT_EQ(Count(query.Get(), 190, 100, 70, 40, 0.0f), 70u * 40u - 50u * 40u);
+    // In front of it, everything counts again.
+    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, -0.9f), 50u * 40u);
+
+    ASSERT_EQ(renderer->EndFrame(), 0);
+}
+
+TEST_F(GLRendererQueries, BeginAndEndOutOfOrderAreRefused)
+{
+    Ptr<OcclusionQuery> first = new OcclusionQuery();
+    Ptr<OcclusionQuery> second = new OcclusionQuery();
+    BeginCounting();
+    LogCapture log;
+
+    EXPECT_EQ(renderer->BeginQuery(nullptr), 3);
+    EXPECT_EQ(renderer->EndQuery(nullptr), 3);
+    EXPECT_EQ(renderer->EndQuery(first.Get()), 1);
+    EXPECT_EQ(log.Count("Запрос видимости не был начат."), 1u);
+
+    ASSERT_EQ(renderer->BeginQuery(first.Get()), 0);
+    EXPECT_EQ(renderer->BeginQuery(second.Get()), 1) << "one query at a time";
+    EXPECT_EQ(renderer->EndQuery(second.Get()), 1);
+    PixelRectangle(0, 0, 8, 8, 0.0f);
+    EXPECT_EQ(renderer->EndQuery(first.Get()), 0);
+    EXPECT_EQ(first->GetVisibleSamples(), 64u);
+    EXPECT_EQ(renderer->EndQuery(first.Get()), 1) << "ended already";
+    ASSERT_EQ(renderer->EndFrame(), 0);
+}
+
+TEST_F(GLRendererQueries, DeviceCopyIsReusedAndLossOrShutdownClearsIt)
+{
+    Ptr<OcclusionQuery> query = new OcclusionQuery();
+    EXPECT_EQ(query->GetDeviceHandle(), nullptr);
+    const int32_t heldBefore = renderer->GetRefCount();
+    BeginCounting();
+    ASSERT_EQ(Count(query.Get(), 0, 0, 4, 4, 0.0f), 16u);
+    void* handle = query->GetDeviceHandle();
+    EXPECT_NE(handle, nullptr);
+    EXPECT_EQ(query->GetDeviceRenderer(), renderer);
+    EXPECT_EQ(renderer->GetRefCount(), heldBefore + 1);
+    ASSERT_EQ(Count(query.Get(), 0, 0, 5, 4, -0.5f), 20u);
+    EXPECT_EQ(query->GetDeviceHandle(), handle) << "the copy is reused";
+    ASSERT_EQ(renderer->EndFrame(), 0);
+
+    // A shutdown in the middle of a query forgets it too.
+    BeginCounting();
+    ASSERT_EQ(renderer->BeginQuery(query.Get()), 0);
+    ASSERT_EQ(renderer->CloseWindow(), 0);
+    EXPECT_EQ(query->GetDeviceHandle(), nullptr);
+    EXPECT_EQ(query->GetDeviceRenderer(), nullptr);
+    EXPECT_TRUE(query->IsChanged());
+    EXPECT_EQ(renderer->BeginQuery(query.Get()), 1) << "no device";
+
+    ASSERT_EQ(OpenWindow("again"), 0);
+    BeginCounting();
+    EXPECT_EQ(Count(query.Get(), 0, 0, 6, 2, 0.0f), 12u);
+    EXPECT_NE(query->GetDeviceHandle(), nullptr);
+
+    // A lost device keeps nothing; the next frame does not start.
+    ASSERT_EQ(renderer->EndFrame(), 0);
+    renderer->GetDevice()->ForceLoss();
+    EXPECT_EQ(renderer->BeginScene(), 1);
+    EXPECT_EQ(query->GetDeviceHandle(), nullptr);
+    EXPECT_EQ(query->GetDeviceRenderer(), nullptr);
+}
+
+TEST_F(GLRendererQueries, AQueryOutlivingTheRendererReleasesItLast)
+{
+    Ptr<OcclusionQuery> query = new OcclusionQuery();
+    BeginCounting();
+    ASSERT_EQ(Count(query.Get(), 0, 0, 2, 2, 0.0f), 4u);
+    ASSERT_EQ(renderer->EndFrame(), 0);
+
+    // The global lets go first; the query's hold keeps the renderer (and
+    // its device) until the query frees its copy.
+    DestroyRenderer();
+    EXPECT_EQ(GetRenderer(), nullptr);
+    EXPECT_EQ(query->GetDeviceRenderer(), renderer);
+    EXPECT_EQ(renderer->GetRefCount(), 1);
+    query = nullptr;
+    renderer = nullptr;
+}
+
+TEST_F(GLRendererQueries, CaptureWithoutAPlaceOrADeviceFails)
+{
+    LogCapture log;
+    EXPECT_EQ(renderer->CaptureScreen(nullptr), 3);
+    EXPECT_EQ(log.Lines().size(), 1u);
+
+    ASSERT_EQ(renderer->CloseWindow(), 0);
+    log.Clear();
+    Image* taken = nullptr;
+    EXPECT_EQ(renderer->CaptureScreen(&taken), 1);
+    EXPECT_EQ(taken, nullptr);
+    EXPECT_TRUE(log.Contains("Невозможно сделать снимок экрана: нет устройства."));
 }

@@ -198,15 +198,6 @@ protected:
         return Pixel(1, 1);
     }
 
-    // Linear fog from factor 1 to 0 towards a known colour.
-    static void LinearFog(const GLfloat (&colour)[4])
-    {
-        glFogi(GL_FOG_MODE, GL_LINEAR);
-        glFogf(GL_FOG_START, 1.0f);
-        glFogf(GL_FOG_END, 0.0f);
-        glFogfv(GL_FOG_COLOR, colour);
-    }
-
     static constexpr const char* kCopyTexCoord = "ps_2_0\ndcl t0\nmov oC0, t0\n";
 
     static inline std::unique_ptr<GLDevice> device;
@@ -457,31 +448,6 @@ TEST_F(ShaderRender, ClipDepthZeroToOneAndTheVerticalFlip)
         }
 }
 
-TEST_F(ShaderRender, VertexProgramFeedsFixedFunctionFragments)
-{
-    // Colours, fog factor and texture coordinates reach GL's own fragment
-    // processing: diffuse + specular with colour sum, then fog.
-    const char* text = "vs_1_1\ndcl_position v0\nmov oPos, v0\nmov oD0, c0\nmov oD1, c1\nmov oFog, c2.x\n";
-    std::unique_ptr<GLShaderProgram> program = Build(text, nullptr);
-    ASSERT_NE(program, nullptr);
-    EXPECT_TRUE(program->WritesFog());
-    EXPECT_TRUE(program->WritesSpecular());
-    const Float4 diffuse{0.25f, 0.5f, 0.125f, 0.75f}, specular{0.25f, 0.125f, 0.5f, 0.0f};
-    const GLfloat fog[4] = {1.0f, 0.0f, 0.5f, 1.0f};
-    const float factor = 0.25f;
-    glEnable(GL_COLOR_SUM);
-    glEnable(GL_FOG);
-    LinearFog(fog);
-    Draw(*program, [&] { Upload(*program, {diffuse, specular, Splat(factor)}, false); }, [](int) {});
-    glDisable(GL_FOG);
-    glDisable(GL_COLOR_SUM);
-    Float4 expected;
-    for (int i = 0; i < 3; ++i)
-        expected[i] = factor * (diffuse[i] + specular[i]) + (1 - factor) * fog[i];
-    expected[3] = diffuse[3];
-    ExpectNear(Pixel(2, 1), expected, 2e-3f);
-}
-
 TEST_F(ShaderRender, PointSizeComesFromTheProgram)
 {
     const char* text = "vs_1_1\ndcl_position v0\nmov oPos, v0\nmov oD0, c0\nmov oPts, c0.w\n";
@@ -583,34 +549,6 @@ TEST_F(ShaderRender, PixelInstructionsFollowTheirDefinitions)
         ExpectNear(PixelProgram(row.text, row.constants, row.coord0, row.coord1), row.expected, row.tolerance);
     }
     glDeleteTextures(2, textures);
-}
-
-TEST_F(ShaderRender, PixelStageFogsAfterTheProgram)
-{
-    // The vertex stage writes the fog factor; the pixel stage blends with
-    // the GL fog colour, as fixed function does after a pixel program.
-    std::unique_ptr<GLShaderProgram> program =
-        Build("vs_2_0\ndcl_position v0\nmov oPos, v0\nmov oFog, c0.x\n", "ps_2_0\nmov oC0, c0\n");
-    ASSERT_NE(program, nullptr);
-    const GLfloat fog[4] = {1.0f, 0.0f, 0.5f, 1.0f};
-    LinearFog(fog);
-    const Float4 colour{0.25f, 0.5f, 0.75f, 0.5f};
-    for (int mode : {0, 1})
-    {
-        SCOPED_TRACE(mode);
-        Draw(*program,
-             [&] {
-                 Upload(*program, {Splat(0.25f)}, false);
-                 Upload(*program, {colour}, true);
-                 program->SetFogMode(mode);
-             },
-             [](int) {});
-        Float4 expected = colour;
-        if (mode == 1)
-            for (int i = 0; i < 3; ++i)
-                expected[i] = 0.25f * colour[i] + 0.75f * fog[i];
-        ExpectNear(Pixel(1, 2), expected, 1e-5f);
-    }
 }
 
 // ------------------------------------------------------- whole programs
