@@ -129,29 +129,20 @@ protected:
 
 // streams ------------------------------------------------------------------------------
 
-TEST_F(GLRendererDrawTest, PackedAndFloatColourStreamsGiveTheSameColour)
+// A device without float colours takes them packed, truncated like every
+// packed colour where the target rounds (0.5 and 0.9 tell the two apart);
+// float colours are what every other picture here is drawn with.
+TEST_F(GLRendererDrawTest, PackedColourStreamsTruncateLikeEveryPackedColour)
 {
-    const Vector4 colours[3] = {Vector4(0.2f, 0.5f, 0.9f, 1.0f), Vector4(0.7f, 0.1f, 0.33f, 1.0f),
-                                Vector4(0.0f, 1.0f, 0.5f, 1.0f)};
-    const DeviceCaps detected = renderer->GetCaps();
-    for (const Vector4& colour : colours)
+    DeviceCaps caps = renderer->GetCaps();
+    caps.floatColours = false;
+    renderer->SetCapsForTest(caps);
+    for (const Vector4& colour : {Vector4(0.2f, 0.5f, 0.9f, 1.0f), Vector4(0.0f, 1.0f, 0.5f, 1.0f)})
     {
-        Rgb got[2];
-        for (bool floats : {true, false})
-        {
-            DeviceCaps caps = detected;
-            caps.floatColours = floats;
-            renderer->SetCapsForTest(caps);
-            Begin();
-            Draw(Rectangle(-0.5f, -0.5f, 0.5f, 0.5f, colour), false);
-            End();
-            got[floats ? 0 : 1] = AtClip(0.0f, 0.0f);
-        }
-        renderer->SetCapsForTest(detected);
-        ExpectNear(got[0], Stored(colour.x, colour.y, colour.z), 1, "float colours");
-        // Packing truncates where the target rounds: one step at most.
-        ExpectNear(got[1], Stored(Packed(colour.x), Packed(colour.y), Packed(colour.z)), 0, "packed colours");
-        ExpectNear(got[1], got[0], 1, "packed against float");
+        Begin();
+        Draw(Rectangle(-0.5f, -0.5f, 0.5f, 0.5f, colour), false);
+        End();
+        ExpectNear(AtClip(0.0f, 0.0f), Stored(Packed(colour.x), Packed(colour.y), Packed(colour.z)), 0, "packed");
     }
 }
 

@@ -83,18 +83,8 @@ protected:
         }
     }
 
-    static void TearDownTestSuite()
-    {
-        if (!device)
-            return;
-        device->MakeCurrent();
-        const GLFunctions& gl = device->Functions();
-        gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
-        gl.deleteFramebuffers(1, &framebuffer);
-        gl.deleteRenderbuffers(1, &depth);
-        glDeleteTextures(1, &target);
-        device.reset();
-    }
+    // The context takes its objects with it.
+    static void TearDownTestSuite() { device.reset(); }
 
     void SetUp() override
     {
