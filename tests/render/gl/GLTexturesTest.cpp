@@ -1,33 +1,25 @@
+// The OpenGL renderer's device objects: textures (uploads, bindings,
+// sampler state, targets) and occlusion queries, with its capability lines.
 #include "engine/render/gl/GLRenderer.h"
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include <EGL/egl.h>
 #include <gtest/gtest.h>
 
-#include "engine/image/Image.h"
 #include "engine/image/VolumeImage.h"
 #include "engine/core/Vector2.h"
 #include "engine/render/CubeTexture.h"
 #include "engine/render/OcclusionQuery.h"
-#include "engine/render/RenderStateBlock.h"
-#include "engine/render/Texture.h"
 #include "engine/render/VolumeTexture.h"
-#include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLFunctions.h"
-#include "support/HeadlessRenderer.h"
+#include "render/gl/GLRendererRig.h"
 #include "support/LogCapture.h"
 
 namespace
 {
-
-// glMultiTexCoord3f, fetched: the Linux ABI promises no GL 1.3 symbols.
-using MultiTexCoord3f = void(APIENTRYP)(GLenum unit, GLfloat s, GLfloat t, GLfloat r);
 
 // A solid RGB image.
 Ptr<Image> SolidImage(uint32_t width, uint32_t height, const Rgb& colour)
@@ -78,13 +70,6 @@ struct TargetState
     bool operator==(const TargetState&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const TargetState& s)
-{
-    return out << "framebuffer " << s.framebuffer << " viewport " << s.viewport[0] << "," << s.viewport[1] << ","
-               << s.viewport[2] << "," << s.viewport[3] << " bias " << s.biasUnits << "," << s.biasFactor << ","
-               << s.biased;
-}
-
 TargetState ReadTargetState()
 {
     TargetState s;
@@ -96,94 +81,37 @@ TargetState ReadTargetState()
     return s;
 }
 
-// The OpenGL renderer open headless, with helpers that draw screen-aligned
-// quads straight through GL so that what is checked is the device objects
-// alone: textures (uploads, bindings, sampler state, targets) and queries.
-class GLTexturesTest : public HeadlessRendererTest
+class GLTexturesTest : public GLRendererRig
 {
 protected:
     void SetUp() override
     {
-        OpenRenderer("textures");
+        GLRendererRig::SetUp();
         if (!Opened())
             return;
-        multiTexCoord3f = reinterpret_cast<MultiTexCoord3f>(eglGetProcAddress("glMultiTexCoord3f"));
-        ASSERT_NE(multiTexCoord3f, nullptr);
         width = renderer->GetWidth();
         height = renderer->GetHeight();
+        NearestClamp(state->stages[0]);
     }
 
-    const GLFunctions& Gl() const { return renderer->GetDevice()->Functions(); }
-
-    // Clamped sampling on stage 0 the way a pass sets it, then identity
-    // transforms with no blending or lighting: a quad in clip coordinates
-    // lands where it is given, in white.
-    void PlainState(TextureFilter filter = TextureFilter::Nearest, bool depth = false)
-    {
-        state = new RenderStateBlock(String("sampling"));
-        state->cullEnabled = false;
-        state->depthEnabled = depth;
-        state->depthFunction = CompareFunction::Less;
-        state->stages[0].addressU = state->stages[0].addressV = state->stages[0].addressW = AddressMode::Clamp;
-        state->stages[0].minFilter = state->stages[0].magFilter = filter;
-        ASSERT_EQ(renderer->ApplyStateBlock(state.Get()), 0);
-        glMatrixMode(GL_TEXTURE);
-        glLoadIdentity();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_LIGHTING);
-        glDisable(GL_CULL_FACE);
-        glColor4f(1, 1, 1, 1);
-    }
-
-    // A quad over clip x0..x1 (left to right), y0..y1 (top to bottom) whose
-    // unit 0 coordinates run from (u0, v0) at the top left to (u1, v1) at
-    // the bottom right, with a third coordinate r throughout.
-    void Quad(float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1, float r = 0.0f)
-    {
-        glBegin(GL_QUADS);
-        multiTexCoord3f(GL_TEXTURE0, u0, v0, r);
-        glVertex2f(x0, y0);
-        multiTexCoord3f(GL_TEXTURE0, u1, v0, r);
-        glVertex2f(x1, y0);
-        multiTexCoord3f(GL_TEXTURE0, u1, v1, r);
-        glVertex2f(x1, y1);
-        multiTexCoord3f(GL_TEXTURE0, u0, v1, r);
-        glVertex2f(x0, y1);
-        glEnd();
-    }
-
-    // A rectangle of whole pixels from the bottom-left corner (x, y) at a
-    // depth in clip space (-1 near .. 1 far).
-    void PixelRectangle(int x, int y, int w, int h, float z)
+    // A rectangle of whole pixels from the bottom-left corner (x, y) drawn
+    // inside a query; its samples.
+    uint32_t Count(OcclusionQuery* query, int x, int y, int w, int h, float z)
     {
         auto cx = [this](int px) { return 2.0f * static_cast<float>(px) / static_cast<float>(width) - 1.0f; };
         auto cy = [this](int py) { return 2.0f * static_cast<float>(py) / static_cast<float>(height) - 1.0f; };
-        glBegin(GL_QUADS);
-        glVertex3f(cx(x), cy(y), z);
-        glVertex3f(cx(x + w), cy(y), z);
-        glVertex3f(cx(x + w), cy(y + h), z);
-        glVertex3f(cx(x), cy(y + h), z);
-        glEnd();
+        EXPECT_EQ(renderer->BeginQuery(query), 0);
+        Draw(Rectangle(cx(x), cy(y), cx(x + w), cy(y + h), Vector4(1, 1, 1, 1), z), false);
+        EXPECT_EQ(renderer->EndQuery(query), 0);
+        return query->GetVisibleSamples();
     }
 
-    // A frame drawn in plain GL with the depth test on, so sample counts
-    // are exact.
+    // A frame with the depth test on.
     void BeginCounting()
     {
         Begin();
-        PlainState(TextureFilter::Nearest, true);
-    }
-
-    // The samples of one rectangle drawn inside a query.
-    uint32_t Count(OcclusionQuery* query, int x, int y, int w, int h, float z)
-    {
-        EXPECT_EQ(renderer->BeginQuery(query), 0);
-        PixelRectangle(x, y, w, h, z);
-        EXPECT_EQ(renderer->EndQuery(query), 0);
-        return query->GetVisibleSamples();
+        state->depthEnabled = true;
+        state->depthWrite = true;
     }
 
     Binding Bound(GLenum binding = GL_TEXTURE_BINDING_2D, GLenum target = GL_TEXTURE_2D) const
@@ -193,9 +121,6 @@ protected:
         b.enabled = glIsEnabled(target) == GL_TRUE;
         return b;
     }
-
-    Ptr<RenderStateBlock> state;
-    MultiTexCoord3f multiTexCoord3f = nullptr;
 };
 
 using GLRendererQueries = GLTexturesTest;
@@ -209,53 +134,47 @@ protected:
 
 } // namespace
 
-// Six quads in a 3 x 2 grid, each along one axis: +x, -x, +y, -y, +z, -z.
-TEST_F(GLTexturesTest, CubeCoordinatesPickTheFaceInDeviceOrder)
+// One frame: six cube tiles across the top half, each along one axis (+x,
+// -x, +y, -y, +z, -z), show the faces in device order; four volume tiles
+// across the bottom half show the slices their third coordinate picks.
+TEST_F(GLTexturesTest, CubeAndVolumeCoordinatesPickTheFaceAndTheSlice)
 {
-    const Rgb colours[6] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
-    const float directions[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    const std::vector<Rgb> colours = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
+    const Vector3 directions[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
     Ptr<CubeTexture> cube = new CubeTexture(String("sky"));
-    ASSERT_EQ(cube->SetImage(SolidSlices(std::vector<Rgb>(std::begin(colours), std::end(colours))).Get()), 0);
-    Begin();
-    PlainState();
-    ASSERT_EQ(renderer->SetTexture(0, cube.Get()), 0);
-    const Binding bound = Bound(GL_TEXTURE_BINDING_CUBE_MAP, GL_TEXTURE_CUBE_MAP);
-    EXPECT_TRUE(bound.name != 0 && bound.enabled);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    for (int face = 0; face < 6; ++face)
-    {
-        const float x0 = -1.0f + static_cast<float>(face % 3) * (2.0f / 3.0f);
-        const float y0 = 1.0f - static_cast<float>(face / 3);
-        const float(&d)[3] = directions[face];
-        Quad(x0, y0, x0 + 2.0f / 3.0f, y0 - 1.0f, d[0], d[1], d[0], d[1], d[2]);
-    }
-    End();
-    EXPECT_EQ(cube->GetMipLevels(), 2u); // 2 x 2 faces: the full chain
-    for (int face = 0; face < 6; ++face)
-        ExpectNear(AtClip(-1.0f + (static_cast<float>(face % 3) + 0.5f) * (2.0f / 3.0f), 0.5f - (face / 3)),
-                   colours[face], 0, "face " + std::to_string(face));
-}
-
-TEST_F(GLTexturesTest, VolumeCoordinatePicksTheSlice)
-{
-    const std::vector<Rgb> colours = {{200, 0, 0}, {0, 200, 0}, {0, 0, 200}, {90, 90, 90}};
+    ASSERT_EQ(cube->SetImage(SolidSlices(colours).Get()), 0);
     Ptr<VolumeTexture> volume = new VolumeTexture(String("fog"));
-    ASSERT_EQ(volume->SetImage(SolidSlices(colours).Get()), 0);
+    ASSERT_EQ(volume->SetImage(SolidSlices({colours.begin(), colours.begin() + 4}).Get()), 0);
     Begin();
-    PlainState();
+    ASSERT_EQ(renderer->SetTexture(0, cube.Get()), 0);
+    const Binding cubeBound = Bound(GL_TEXTURE_BINDING_CUBE_MAP, GL_TEXTURE_CUBE_MAP);
+    EXPECT_TRUE(cubeBound.name != 0 && cubeBound.enabled && !glIsEnabled(GL_TEXTURE_2D));
+    for (int face = 0; face < 6; ++face)
+    {
+        Mesh tile = Rectangle(-1.0f + face / 3.0f, 0, -1.0f + (face + 1) / 3.0f, 1, Vector4(1, 1, 1, 1));
+        const Vector3 d = directions[face];
+        tile.uvs = new Vector3Buffer(4, new Vector3[4]{d, d, d, d});
+        Draw(tile);
+    }
     ASSERT_EQ(renderer->SetTexture(0, volume.Get()), 0);
-    const Binding bound = Bound(GL_TEXTURE_BINDING_3D, GL_TEXTURE_3D);
-    EXPECT_TRUE(bound.name != 0 && bound.enabled);
+    const Binding volumeBound = Bound(GL_TEXTURE_BINDING_3D, GL_TEXTURE_3D);
+    EXPECT_TRUE(volumeBound.name != 0 && volumeBound.enabled && !glIsEnabled(GL_TEXTURE_CUBE_MAP));
     for (int slice = 0; slice < 4; ++slice)
     {
-        const float x0 = -1.0f + static_cast<float>(slice) * 0.5f;
-        Quad(x0, 1, x0 + 0.5f, -1, 0.25f, 0.25f, 0.75f, 0.75f, (static_cast<float>(slice) + 0.5f) / 4.0f);
+        const float r = (static_cast<float>(slice) + 0.5f) / 4.0f;
+        Mesh tile = Rectangle(-1.0f + slice * 0.5f, -1, -0.5f + slice * 0.5f, 0, Vector4(1, 1, 1, 1));
+        tile.uvs = new Vector3Buffer(4, new Vector3[4]{Vector3(0.25f, 0.25f, r), Vector3(0.75f, 0.25f, r),
+                                                        Vector3(0.75f, 0.75f, r), Vector3(0.25f, 0.75f, r)});
+        Draw(tile);
     }
+    renderer->SetTexture(0, nullptr);
     End();
+    EXPECT_EQ(cube->GetMipLevels(), 2u);   // 2 x 2 faces: the full chain
     EXPECT_EQ(volume->GetMipLevels(), 3u); // 2 x 2 x 4 halves down to 1 x 1 x 1
+    for (int face = 0; face < 6; ++face)
+        ExpectNear(AtClip(-1.0f + (face + 0.5f) / 3.0f, 0.5f), colours[face], 0, "face " + std::to_string(face));
     for (int slice = 0; slice < 4; ++slice)
-        ExpectNear(AtClip(-0.75f + static_cast<float>(slice) * 0.5f, 0.0f), colours[static_cast<size_t>(slice)], 0,
-                   "slice " + std::to_string(slice));
+        ExpectNear(AtClip(-0.75f + slice * 0.5f, -0.5f), colours[slice], 0, "slice " + std::to_string(slice));
 }
 
 TEST_F(GLTexturesTest, MipChainAndCompressedUploadReportWhatTheDeviceMade)
@@ -286,13 +205,13 @@ TEST_F(GLTexturesTest, MipChainAndCompressedUploadReportWhatTheDeviceMade)
     Ptr<Texture> packed = new Texture(String("packed"));
     ASSERT_EQ(packed->SetImage(SolidImage(8, 8, solid).Get()), 0);
     packed->SetCompress(true);
-    PlainState(TextureFilter::LinearMipLinear);
+    state->stages[0].minFilter = TextureFilter::LinearMipLinear;
     ASSERT_EQ(renderer->SetTexture(0, packed.Get()), 0);
     GLint format = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
     EXPECT_EQ(format, GL_COMPRESSED_RGB_S3TC_DXT1_EXT);
     EXPECT_EQ(packed->GetMipLevels(), 4u);
-    Quad(-1, 1, 1, -1, 0, 0, 1, 1);
+    Draw(Rectangle(-1, -1, 1, 1, Vector4(1, 1, 1, 1)));
     End();
     // Five and six bits per channel: within a step of the 5-6-5 grid.
     ExpectNear(AtClip(0.0f, 0.0f), solid, 8, "compressed");
@@ -341,26 +260,7 @@ TEST_F(GLTexturesTest, ReleasedTexturesLeaveNoDeviceCopy)
     texture = nullptr;
     EXPECT_FALSE(glIsTexture(second));
     EXPECT_EQ(Bound().name, 0);
-
-    // A target's copy goes the same way.
-    Ptr<Texture> target = new Texture(String("target"));
-    ASSERT_EQ(renderer->SetRenderTarget(target.Get()), 0);
-    ASSERT_EQ(renderer->SetRenderTarget(nullptr), 0);
-    ASSERT_EQ(renderer->SetTexture(0, target.Get()), 0);
-    const GLuint drawn = static_cast<GLuint>(Bound().name);
-    ASSERT_NE(drawn, 0u);
-    target = nullptr;
-    EXPECT_FALSE(glIsTexture(drawn));
-
-    // A lost device keeps nothing: the frame is refused and the copies go.
-    Ptr<Texture> kept = new Texture(String("kept"));
-    ASSERT_EQ(renderer->SetRenderTarget(kept.Get()), 0);
-    ASSERT_EQ(renderer->SetRenderTarget(nullptr), 0);
     End();
-    EXPECT_NE(kept->GetDeviceHandle(), nullptr);
-    renderer->GetDevice()->ForceLoss();
-    EXPECT_EQ(renderer->BeginFrame(), 1);
-    EXPECT_EQ(kept->GetDeviceHandle(), nullptr);
 }
 
 TEST_F(GLTexturesTest, TargetIsNotBoundWhileDrawnInto)
@@ -384,7 +284,12 @@ TEST_F(GLTexturesTest, TargetIsNotBoundWhileDrawnInto)
     ASSERT_EQ(renderer->SetRenderTarget(nullptr), 0);
     ASSERT_EQ(renderer->SetTexture(0, target.Get()), 0);
     EXPECT_EQ(Bound(), (Binding{name, true}));
+
+    // A lost device keeps nothing: the frame is refused and the copy goes.
     End();
+    renderer->GetDevice()->ForceLoss();
+    EXPECT_EQ(renderer->BeginFrame(), 1);
+    EXPECT_EQ(target->GetDeviceHandle(), nullptr);
 }
 
 TEST_F(GLTexturesTest, TargetStackRestoresFramebufferViewportAndBias)
@@ -411,7 +316,7 @@ TEST_F(GLTexturesTest, TargetStackRestoresFramebufferViewportAndBias)
     ASSERT_EQ(renderer->SetDepthRenderTarget(depth.Get(), 100.0f, 2.0f), 0);
     const TargetState biased = ReadTargetState();
     EXPECT_EQ(biased, (TargetState{biased.framebuffer, {0, 0, 64, 32}, 100.0f, 2.0f, true}));
-    EXPECT_EQ(Gl().checkFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    EXPECT_EQ(renderer->GetDevice()->Functions().checkFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
     // The colour picture stays the one below.
     renderer->Clear(3, Vector4(1, 0, 0, 1), 1.0f, 0);
     ASSERT_EQ(renderer->SetDepthRenderTarget(nullptr, 0.0f, 0.0f), 0);
@@ -503,15 +408,15 @@ TEST_F(GLRendererQueries, CountsThePixelsOfAQuadAndNoneBehindANearerOne)
     Ptr<OcclusionQuery> query = new OcclusionQuery();
     BeginCounting();
 
-    EXPECT_EQ(Count(query.Get(), 10, 20, 64, 32, 0.5f), 64u * 32u);
+    EXPECT_EQ(Count(query.Get(), 10, 20, 64, 32, 0.75f), 64u * 32u);
 
     // A nearer rectangle hides a farther one of the same place entirely,
     // and all but the part outside it of a larger one.
-    PixelRectangle(200, 100, 50, 40, -0.5f);
-    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, 0.0f), 0u);
-    EXPECT_EQ(Count(query.Get(), 190, 100, 70, 40, 0.0f), 70u * 40u - 50u * 40u);
+    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, 0.25f), 50u * 40u);
+    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, 0.5f), 0u);
+    EXPECT_EQ(Count(query.Get(), 190, 100, 70, 40, 0.5f), 70u * 40u - 50u * 40u);
     // In front of it, everything counts again.
-    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, -0.9f), 50u * 40u);
+    EXPECT_EQ(Count(query.Get(), 200, 100, 50, 40, 0.05f), 50u * 40u);
 
     ASSERT_EQ(renderer->EndFrame(), 0);
 }
@@ -531,7 +436,9 @@ TEST_F(GLRendererQueries, BeginAndEndOutOfOrderAreRefused)
     ASSERT_EQ(renderer->BeginQuery(first.Get()), 0);
     EXPECT_EQ(renderer->BeginQuery(second.Get()), 1) << "one query at a time";
     EXPECT_EQ(renderer->EndQuery(second.Get()), 1);
-    PixelRectangle(0, 0, 8, 8, 0.0f);
+    Draw(Rectangle(-1, -1, -1 + 16.0f / static_cast<float>(width), -1 + 16.0f / static_cast<float>(height),
+                   Vector4(1, 1, 1, 1)),
+         false);
     EXPECT_EQ(renderer->EndQuery(first.Get()), 0);
     EXPECT_EQ(first->GetVisibleSamples(), 64u);
     EXPECT_EQ(renderer->EndQuery(first.Get()), 1) << "ended already";
@@ -544,12 +451,12 @@ TEST_F(GLRendererQueries, DeviceCopyIsReusedAndLossOrShutdownClearsIt)
     EXPECT_EQ(query->GetDeviceHandle(), nullptr);
     const int32_t heldBefore = renderer->GetRefCount();
     BeginCounting();
-    ASSERT_EQ(Count(query.Get(), 0, 0, 4, 4, 0.0f), 16u);
+    ASSERT_EQ(Count(query.Get(), 0, 0, 4, 4, 0.5f), 16u);
     void* handle = query->GetDeviceHandle();
     EXPECT_NE(handle, nullptr);
     EXPECT_EQ(query->GetDeviceRenderer(), renderer);
     EXPECT_EQ(renderer->GetRefCount(), heldBefore + 1);
-    ASSERT_EQ(Count(query.Get(), 0, 0, 5, 4, -0.5f), 20u);
+    ASSERT_EQ(Count(query.Get(), 0, 0, 5, 4, 0.25f), 20u);
     EXPECT_EQ(query->GetDeviceHandle(), handle) << "the copy is reused";
     ASSERT_EQ(renderer->EndFrame(), 0);
 
@@ -564,7 +471,7 @@ TEST_F(GLRendererQueries, DeviceCopyIsReusedAndLossOrShutdownClearsIt)
 
     ASSERT_EQ(OpenWindow("again"), 0);
     BeginCounting();
-    EXPECT_EQ(Count(query.Get(), 0, 0, 6, 2, 0.0f), 12u);
+    EXPECT_EQ(Count(query.Get(), 0, 0, 6, 2, 0.5f), 12u);
     EXPECT_NE(query->GetDeviceHandle(), nullptr);
 
     // A lost device keeps nothing; the next frame does not start.
@@ -579,7 +486,7 @@ TEST_F(GLRendererQueries, AQueryOutlivingTheRendererReleasesItLast)
 {
     Ptr<OcclusionQuery> query = new OcclusionQuery();
     BeginCounting();
-    ASSERT_EQ(Count(query.Get(), 0, 0, 2, 2, 0.0f), 4u);
+    ASSERT_EQ(Count(query.Get(), 0, 0, 2, 2, 0.5f), 4u);
     ASSERT_EQ(renderer->EndFrame(), 0);
 
     // The global lets go first; the query's hold keeps the renderer (and
