@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -139,6 +138,8 @@ TEST_F(GLDeviceHeadless, ClearCoversTheViewportAndTheChosenBuffersOnly)
 {
     std::unique_ptr<GLDevice> device = Create(8, 8);
     ASSERT_NE(device, nullptr);
+    std::vector<uint8_t> rgba;
+    EXPECT_FALSE(device->ReadPresented(rgba, w, h));   // nothing presented yet
     glViewport(1, 1, 2, 2);
     ASSERT_TRUE(device->BeginScene());
     SceneState scene = ReadSceneState();
@@ -161,7 +162,7 @@ TEST_F(GLDeviceHeadless, ClearCoversTheViewportAndTheChosenBuffersOnly)
     device->Clear(1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0);
     EXPECT_EQ(ReadSceneState(), scene);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    const std::vector<uint8_t> rgba = Read(*device);   // top row first
+    rgba = Read(*device);   // top row first
     EXPECT_EQ(PixelAt(rgba, w, 0, 0), (Rgba{255, 255, 255, 255}));
     EXPECT_EQ(PixelAt(rgba, w, 7, 3), (Rgba{255, 255, 255, 255}));
     EXPECT_EQ(PixelAt(rgba, w, 0, 4), (Rgba{0, 255, 127, 254}));
@@ -179,34 +180,27 @@ TEST_F(GLDeviceHeadless, ClearCoversTheViewportAndTheChosenBuffersOnly)
     device->EndScene();
     EXPECT_EQ(ReadSceneState(), scene);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_EQ(PixelAt(Read(*device, true), w, 7, 7), (Rgba{0, 255, 127, 255}));
-    EXPECT_TRUE(device->BeginScene());
+    EXPECT_EQ(PixelAt(Read(*device, true), w, 7, 7), (Rgba{0, 255, 127, 255}));   // the identity ramp, no alpha
 }
 
 // The presented picture is the back buffer through the ramp, stretched to
-// the window size, with no alpha; the back buffer keeps its own bytes.
+// the window size; the back buffer keeps its own bytes. A lost device then
+// stays lost.
 TEST_F(GLDeviceHeadless, PresentRampsAndStretchesThePresentedPictureOnly)
 {
     std::unique_ptr<GLDevice> device = Create(8, 4);
     ASSERT_NE(device, nullptr);
-    std::vector<uint8_t> rgba;
-    EXPECT_FALSE(device->ReadPresented(rgba, w, h));   // nothing presented yet
-    device->Clear(1, 0.5f, 0.25f, 0.75f, 0.5f, 1.0f, 0);   // 127, 63, 191, 127
-    ASSERT_TRUE(device->BeginScene());
-    device->EndScene();
-    rgba = Read(*device, true);
-    EXPECT_EQ(PixelAt(rgba, w, 3, 2), (Rgba{127, 63, 191, 255}));   // the identity ramp
-
     uint16_t ramp[256];
     BuildBrightnessRamp(-64, ramp);   // high byte of i * 256 - 12800: i - 50
     device->SetGammaRamp(ramp);
+    device->Clear(1, 0.5f, 0.25f, 0.75f, 0.5f, 1.0f, 0);   // 127, 63, 191, 127
     ASSERT_TRUE(device->BeginScene());
     glViewport(0, 2, 8, 2);
     device->Clear(1, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 0);   // top half red
     device->SetWindowSize(32, 16);
     device->SetWindowSize(0, 5);   // ignored
     device->EndScene();
-    rgba = Read(*device, true);
+    std::vector<uint8_t> rgba = Read(*device, true);
     ASSERT_EQ(w, 32);
     ASSERT_EQ(h, 16);
     // Rows near the seam mix both halves; well inside each half they do not.
@@ -217,13 +211,12 @@ TEST_F(GLDeviceHeadless, PresentRampsAndStretchesThePresentedPictureOnly)
     rgba = Read(*device);
     EXPECT_EQ(PixelAt(rgba, w, 0, 3), (Rgba{127, 63, 191, 127}));
 
-    // A lost device stays lost: no scene, no pictures, clears harmless.
     EXPECT_FALSE(device->IsLost());
     device->ForceLoss();
     EXPECT_TRUE(device->IsLost());
     EXPECT_FALSE(device->BeginScene());
     EXPECT_FALSE(device->BeginScene());
-    device->Clear(1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0);
+    device->Clear(1, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0);   // harmless
     device->EndScene();
     EXPECT_FALSE(device->ReadBackBuffer(rgba, w, h));
     EXPECT_FALSE(device->ReadPresented(rgba, w, h));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -49,25 +50,21 @@ TEST_F(GLRendererDrawTest, DrawTakesVerticesInOrderAndNothingBelowOneOrPastTheSt
     Ptr<Vector3Buffer> positions = new Vector3Buffer(12, new Vector3[12]);
     std::copy(corners.begin(), corners.end(), positions->GetElements());
     Ptr<Triangles> node = new Triangles(String("list"));
-    struct Case
+    for (auto [count, leftTop, leftBottom, right] :
+         {std::tuple{0, false, false, false}, std::tuple{-3, false, false, false}, std::tuple{1, true, false, false},
+          std::tuple{3, true, true, false}, std::tuple{4, true, true, true}, std::tuple{1000, true, true, true}})
     {
-        int32_t count;
-        bool leftTop, leftBottom, right;
-    } cases[] = {{0, false, false, false}, {-3, false, false, false}, {1, true, false, false},
-                 {3, true, true, false},   {4, true, true, true},     {1000, true, true, true}};
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.count);
+        SCOPED_TRACE(count);
         Begin();
         ASSERT_EQ(renderer->ApplyStateBlock(state.Get()), 0);
         renderer->SetPositionStream(positions.Get());
         renderer->SetGeometry(node.Get());
-        ASSERT_EQ(renderer->Draw(c.count), 0);
+        ASSERT_EQ(renderer->Draw(count), 0);
         End();
         const Rgb on{255, 255, 255}, off{0, 0, 0};
-        ExpectNear(AtClip(-0.3f, 0.3f), c.leftTop ? on : off, 0, "left, upper triangle");
-        ExpectNear(AtClip(-0.7f, -0.3f), c.leftBottom ? on : off, 0, "left, lower triangle");
-        ExpectNear(AtClip(0.3f, -0.3f), c.right ? on : off, 0, "right, lower triangle");
+        ExpectNear(AtClip(-0.3f, 0.3f), leftTop ? on : off, 0, "left, upper triangle");
+        ExpectNear(AtClip(-0.7f, -0.3f), leftBottom ? on : off, 0, "left, lower triangle");
+        ExpectNear(AtClip(0.3f, -0.3f), right ? on : off, 0, "right, lower triangle");
     }
 }
 
@@ -80,7 +77,6 @@ TEST_F(GLRendererDrawTest, DrawIndexedStreamsBindsItsOwnBuffersAndDrawsThem)
     const Mesh mesh = Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(1, 1, 1, 1));
     Ptr<ColorBuffer> stale = new ColorBuffer(1, new Vector4[1]{Vector4(0, 0, 0, 1)});
     state->stages[0].combine = StageCombine::Replace;
-    NearestClamp(state->stages[0]);
     struct Case
     {
         Ptr<Buffer> extraA;
@@ -88,7 +84,7 @@ TEST_F(GLRendererDrawTest, DrawIndexedStreamsBindsItsOwnBuffersAndDrawsThem)
     } cases[] = {{new Vector4Buffer(4, new Vector4[4]), true},
                  {new Vector4Buffer(1, new Vector4[1]), false},
                  {new Vector3Buffer(1, new Vector3[1]), true}};
-    for (const Case& c : cases)
+    for (const auto& [extraA, drawn] : cases)
     {
         Begin();
         ASSERT_EQ(renderer->ApplyStateBlock(state.Get()), 0);
@@ -96,12 +92,11 @@ TEST_F(GLRendererDrawTest, DrawIndexedStreamsBindsItsOwnBuffersAndDrawsThem)
         renderer->SetGeometry(mesh.node.Get());
         renderer->SetTexture(0, texture.Get());
         ASSERT_EQ(renderer->DrawIndexedStreams(mesh.positions.Get(), mesh.uvs.Get(), mesh.indices.Get(),
-                                               c.extraA.Get(), nullptr),
+                                               extraA.Get(), nullptr),
                   0);
-        renderer->SetTexture(0, nullptr);
         End();
-        ExpectNear(AtClip(-0.5f, 0.5f), c.drawn ? CheckerTexel(0, 0) : Rgb{0, 0, 0}, 0, "top left texel");
-        ExpectNear(AtClip(0.5f, -0.5f), c.drawn ? CheckerTexel(1, 1) : Rgb{0, 0, 0}, 0, "bottom right texel");
+        ExpectNear(AtClip(-0.5f, 0.5f), drawn ? CheckerTexel(0, 0) : Rgb{0, 0, 0}, 0, "top left texel");
+        ExpectNear(AtClip(0.5f, -0.5f), drawn ? CheckerTexel(1, 1) : Rgb{0, 0, 0}, 0, "bottom right texel");
     }
 }
 
@@ -110,7 +105,7 @@ TEST_F(GLRendererDrawTest, TextureMatrixTranslationScrollsTheTexture)
     Ptr<Texture> texture = MakeTexture(2, 2, kChecker);
     const Mesh mesh = Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(1, 1, 1, 1));
     state->stages[0].combine = StageCombine::Replace;
-    state->stages[0].minFilter = state->stages[0].magFilter = TextureFilter::Nearest;
+    state->stages[0].addressU = state->stages[0].addressV = AddressMode::Wrap;
     // The 2D translation sits in row 2: (u, v, 1) x M.
     for (auto [du, dv] : {std::pair{0.0f, 0.0f}, std::pair{0.5f, 0.0f}, std::pair{0.0f, 0.5f}, std::pair{0.5f, 0.5f}})
     {
@@ -122,8 +117,6 @@ TEST_F(GLRendererDrawTest, TextureMatrixTranslationScrollsTheTexture)
         ASSERT_EQ(renderer->SetTextureMatrix(0, scroll), 0);
         renderer->SetTexture(0, texture.Get());
         Draw(mesh);
-        renderer->SetTexture(0, nullptr);
-        ASSERT_EQ(renderer->SetTextureMatrix(0, Matrix4::Identity()), 0);
         End();
         // Each quarter of the view has u, v = 0.25 or 0.75 before the
         // scroll; half a texture moves it to the other texel (wrapping).
@@ -138,9 +131,6 @@ TEST_F(GLRendererDrawTest, TextureMatrixTranslationScrollsTheTexture)
                            "quarter " + std::to_string(row) + "," + std::to_string(column));
             }
     }
-    Matrix4 kept;
-    ASSERT_EQ(renderer->GetTextureMatrix(kept, 0), 0);
-    EXPECT_TRUE(kept.IsIdentity());
     EXPECT_EQ(renderer->SetTextureMatrix(8, Matrix4::Identity()), 3);
 }
 
@@ -198,7 +188,6 @@ TEST_F(GLRendererDrawTest, CustomCombinerComputesItsOperationOnTheChosenArgument
     {
         SCOPED_TRACE(ToInt(c.operation));
         RenderStateBlock::TextureStage& stage = state->stages[0];
-        NearestClamp(stage);
         stage.textureFactor = factor;
         stage.combine = StageCombine::Custom;
         stage.colourOperation = c.operation;
@@ -207,7 +196,6 @@ TEST_F(GLRendererDrawTest, CustomCombinerComputesItsOperationOnTheChosenArgument
         Begin();
         renderer->SetTexture(0, texture.Get());
         Draw(mesh);
-        renderer->SetTexture(0, nullptr);
         End();
         float want[3];
         for (int i = 0; i < 3; ++i)
@@ -227,10 +215,7 @@ TEST_F(GLRendererDrawTest, TwoStagesChainThroughPreviousEachWithItsOwnFactor)
     const Vector4 factor0{0.25f, 0.75f, 0.4f, 1.0f};
     const Vector4 factor1{0.3f, 0.3f, 0.3f, 0.3f};
     for (RenderStateBlock::TextureStage& stage : state->stages)
-    {
-        NearestClamp(stage);
         stage.combine = StageCombine::Custom;
-    }
     state->stages[0].colourOperation = CombineOperation::AddSigned;
     state->stages[0].colourArgument[0] = CombineArgument::Texture;
     state->stages[0].colourArgument[1] = CombineArgument::TextureFactor;
@@ -244,8 +229,6 @@ TEST_F(GLRendererDrawTest, TwoStagesChainThroughPreviousEachWithItsOwnFactor)
     renderer->SetTexture(0, first.Get());
     renderer->SetTexture(1, second.Get());
     Draw(Rectangle(-0.5f, -0.5f, 0.5f, 0.5f, Vector4(1, 1, 1, 1)));
-    renderer->SetTexture(1, nullptr);
-    renderer->SetTexture(0, nullptr);
     End();
     const float f0[3] = {Packed(factor0.x), Packed(factor0.y), Packed(factor0.z)};
     const float f1 = Packed(factor1.x);
@@ -255,57 +238,44 @@ TEST_F(GLRendererDrawTest, TwoStagesChainThroughPreviousEachWithItsOwnFactor)
     ExpectNear(AtClip(0.0f, 0.0f), Stored(want[0], want[1], want[2]), 4, "two stages");
 }
 
-TEST_F(GLRendererDrawTest, StencilWrittenWithAReferenceLimitsALaterEqualTest)
+// A one-sided pass writes its reference; two-sided, faces seen
+// counter-clockwise take the counter-clockwise ops and the others the plain
+// ones. Each value then limits an equal test to where it was written, and
+// with the test off again nothing is limited.
+TEST_F(GLRendererDrawTest, StencilOpsWriteWhereLaterEqualTestsPass)
 {
+    const Vector4 white{1, 1, 1, 1};
     Begin();
-    // Left half writes 5 where it draws.
     state->stencilEnabled = true;
     state->stencilFunction = CompareFunction::Always;
-    state->stencilReference = 5;
     state->stencilPass = StencilOperation::Replace;
-    Draw(Rectangle(-1.0f, -1.0f, 0.0f, 1.0f, Vector4(1, 0, 0, 1)), false);
-    // The whole view, only where the stencil equals 5.
-    state->stencilFunction = CompareFunction::Equal;
-    state->stencilPass = StencilOperation::Keep;
-    Draw(Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(0, 1, 0, 1)), false);
-    // A reference nothing holds draws nowhere.
-    state->stencilReference = 6;
-    Draw(Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(1, 1, 1, 1)), false);
-    // Off again: the test no longer limits anything.
-    state->stencilEnabled = false;
-    Draw(Rectangle(0.5f, 0.5f, 1.0f, 1.0f, Vector4(0, 0, 1, 1)), false);
-    End();
-    ExpectNear(AtClip(-0.5f, 0.0f), {0, 255, 0}, 0, "stencil 5");
-    ExpectNear(AtClip(0.25f, 0.0f), {0, 0, 0}, 0, "stencil 0");
-    ExpectNear(AtClip(0.75f, 0.75f), {0, 0, 255}, 0, "stencil off");
-}
-
-TEST_F(GLRendererDrawTest, TwoSidedStencilTakesTheCounterClockwiseOpsForFacesSeenCounterClockwise)
-{
-    Begin();
-    state->stencilEnabled = true;
+    state->stencilReference = 5;
+    Draw(Rectangle(-1.0f, 0.0f, 1.0f, 1.0f, white), false); // the top half: 5
     state->twoSidedStencil = true;
-    state->stencilFunction = CompareFunction::Always;
-    state->stencilReference = 3;
-    state->stencilPass = StencilOperation::Replace;      // clockwise faces: 3
+    state->stencilReference = 3;                         // clockwise: 3
     state->ccwStencilFunction = CompareFunction::Always;
-    state->ccwStencilPass = StencilOperation::Increment; // counter-clockwise faces: 1
-    Draw(Rectangle(-0.9f, -0.5f, -0.1f, 0.5f, Vector4(1, 1, 1, 1)), false);
-    Mesh clockwise = Rectangle(0.1f, -0.5f, 0.9f, 0.5f, Vector4(1, 1, 1, 1));
+    state->ccwStencilPass = StencilOperation::Increment; // counter-clockwise: 1
+    Draw(Rectangle(-0.9f, -0.9f, -0.1f, -0.1f, white), false);
+    Mesh clockwise = Rectangle(0.1f, -0.9f, 0.9f, -0.1f, white);
     clockwise.indices = new IntBuffer(6, new int32_t[6]{0, 1, 2, 0, 2, 3});
     Draw(clockwise, false);
-    // One sided again: show where each value landed.
     state->twoSidedStencil = false;
     state->stencilFunction = CompareFunction::Equal;
     state->stencilPass = StencilOperation::Keep;
-    state->stencilReference = 1;
-    Draw(Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(0, 0, 1, 1)), false);
-    state->stencilReference = 3;
-    Draw(Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(0, 1, 0, 1)), false);
+    for (auto [reference, colour] : {std::pair{5, Vector4(0, 1, 0, 1)}, std::pair{1, Vector4(0, 0, 1, 1)},
+                                     std::pair{3, Vector4(1, 0, 0, 1)}, std::pair{6, white}})
+    {
+        state->stencilReference = reference;
+        Draw(Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, colour), false);
+    }
+    state->stencilEnabled = false;
+    Draw(Rectangle(-0.05f, -0.6f, 0.05f, -0.4f, Vector4(1, 0, 1, 1)), false);
     End();
-    ExpectNear(AtClip(-0.5f, 0.0f), {0, 0, 255}, 0, "counter-clockwise face incremented");
-    ExpectNear(AtClip(0.5f, 0.0f), {0, 255, 0}, 0, "clockwise face replaced");
-    ExpectNear(AtClip(0.0f, 0.8f), {0, 0, 0}, 0, "untouched");
+    ExpectNear(AtClip(0.0f, 0.5f), {0, 255, 0}, 0, "one-sided reference");
+    ExpectNear(AtClip(-0.5f, -0.5f), {0, 0, 255}, 0, "counter-clockwise face incremented");
+    ExpectNear(AtClip(0.5f, -0.5f), {255, 0, 0}, 0, "clockwise face replaced");
+    ExpectNear(AtClip(0.0f, -0.95f), {0, 0, 0}, 0, "untouched");
+    ExpectNear(AtClip(0.0f, -0.5f), {255, 0, 255}, 0, "stencil off");
 }
 
 // With s = x and t = y of the camera-space position and no coordinate
@@ -313,13 +283,11 @@ TEST_F(GLRendererDrawTest, TwoSidedStencilTakesTheCounterClockwiseOpsForFacesSee
 TEST_F(GLRendererDrawTest, PositionGenerationUsesCameraSpaceCoordinates)
 {
     Ptr<Texture> texture = MakeTexture(2, 2, kChecker);
-    NearestClamp(state->stages[0]);
     state->stages[0].combine = StageCombine::Replace;
     state->stages[0].texCoordGeneration = TexCoordGeneration::CameraPosition;
     Begin();
     renderer->SetTexture(0, texture.Get());
     Draw(Rectangle(0.02f, 0.02f, 0.98f, 0.98f, Vector4(1, 1, 1, 1)), false);
-    renderer->SetTexture(0, nullptr);
     End();
     for (int row = 0; row < 2; ++row)
         for (int column = 0; column < 2; ++column)
@@ -339,7 +307,6 @@ TEST_F(GLRendererDrawTest, PointSpriteCoversASquareOfTexelsScaledByViewportHeigh
     point.colours = new ColorBuffer(1, new Vector4[1]{Vector4(1, 1, 1, 1)});
     point.uvs = new Vector2Buffer(1, new Vector2[1]{Vector2(0, 0)});
     point.indices = new IntBuffer(1, new int32_t[1]{0});
-    NearestClamp(state->stages[0]);
     state->stages[0].combine = StageCombine::Replace;
     for (bool sprites : {true, false})
     {
@@ -348,7 +315,6 @@ TEST_F(GLRendererDrawTest, PointSpriteCoversASquareOfTexelsScaledByViewportHeigh
         Begin();
         renderer->SetTexture(0, texture.Get());
         Draw(point);
-        renderer->SetTexture(0, nullptr);
         End();
         const float size = static_cast<float>(height) * 0.1f / distance;
         const int quarter = static_cast<int>(size / 4.0f);

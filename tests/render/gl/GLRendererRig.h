@@ -62,15 +62,8 @@ inline Mesh Rectangle(float x0, float y0, float x1, float y1, const Vector4& col
     return mesh;
 }
 
-// Nearest sampling, clamped, so single texels land on known pixels.
-inline void NearestClamp(RenderStateBlock::TextureStage& stage)
-{
-    stage.minFilter = TextureFilter::Nearest;
-    stage.magFilter = TextureFilter::Nearest;
-    stage.addressU = stage.addressV = stage.addressW = AddressMode::Clamp;
-}
-
-// The renderer open headless with a plain state block: no culling, no depth.
+// The renderer open headless with a plain state block: no culling, no depth,
+// nearest and clamped sampling.
 class GLRendererRig : public HeadlessRendererTest
 {
 protected:
@@ -82,6 +75,12 @@ protected:
         state = new RenderStateBlock(String("state"));
         state->cullEnabled = false;
         state->depthEnabled = false;
+        // Nearest sampling, clamped, so single texels land on known pixels.
+        for (RenderStateBlock::TextureStage& stage : state->stages)
+        {
+            stage.minFilter = stage.magFilter = TextureFilter::Nearest;
+            stage.addressU = stage.addressV = stage.addressW = AddressMode::Clamp;
+        }
     }
 
     void TearDown() override

@@ -91,7 +91,6 @@ protected:
             return;
         width = renderer->GetWidth();
         height = renderer->GetHeight();
-        NearestClamp(state->stages[0]);
     }
 
     // A rectangle of whole pixels from the bottom-left corner (x, y) drawn
@@ -167,7 +166,6 @@ TEST_F(GLTexturesTest, CubeAndVolumeCoordinatesPickTheFaceAndTheSlice)
                                                         Vector3(0.75f, 0.75f, r), Vector3(0.25f, 0.75f, r)});
         Draw(tile);
     }
-    renderer->SetTexture(0, nullptr);
     End();
     EXPECT_EQ(cube->GetMipLevels(), 2u);   // 2 x 2 faces: the full chain
     EXPECT_EQ(volume->GetMipLevels(), 3u); // 2 x 2 x 4 halves down to 1 x 1 x 1
@@ -183,7 +181,6 @@ TEST_F(GLTexturesTest, MipChainAndCompressedUploadReportWhatTheDeviceMade)
     // A full chain when asked for 0 levels; the request kept otherwise.
     Ptr<Texture> wide = new Texture(String("wide"));
     ASSERT_EQ(wide->SetImage(SolidImage(16, 4, Rgb{10, 20, 30}).Get()), 0);
-    ASSERT_EQ(wide->GetMipLevels(), 0u);
     ASSERT_EQ(renderer->SetTexture(0, wide.Get()), 0);
     EXPECT_EQ(wide->GetMipLevels(), 5u);
     EXPECT_FALSE(wide->IsChanged());
@@ -361,32 +358,16 @@ TEST_F(GLRendererCapabilities, LinesFollowTheDriverLineInOrderWithTheirValues)
     OpenRenderer("caps");
     if (!Opened())
         return;
-    const std::vector<std::string> want = {
-        "Simultaneous Textures [8]",
-        "Max Active Lights [8]",
-        "Volume Textures [true]",
-        "Cube Textures [true]",
-        "Projected Textures [true]",
-        "VERTEX SHADER 1",
-        "PIXEL SHADER 1",
-        "Point Sprites [true]",
-        "Occlusion Query [true]",
-        "Hardware Shadowmaps [true]",
-        "A16B16G16R16F Textures [true]",
-        "A8 RenderTarget Textures MipMap Autogen support[true]",
-        "A16B16G16R16 RenderTarget Textures MipMap Autogen support[true]",
-        "R8G8B8 RenderTarget Textures MipMap Autogen support[true]",
-        "R8G8B8A8 RenderTarget Textures MipMap Autogen support[true]",
-        "A8 CubeRenderTarget Textures MipMap Autogen support[true]",
-        "A16B16G16R16 CubeRenderTarget Textures MipMap Autogen support[true]",
-        "R8G8B8 CubeRenderTarget Textures MipMap Autogen support[true]",
-        "R8G8B8A8 CubeRenderTarget Textures MipMap Autogen support[true]",
-        "DXT1 texture compression support[true]",
-        "DXT2 texture compression support[false]",
-        "DXT3 texture compression support[true]",
-        "DXT4 texture compression support[false]",
-        "DXT5 texture compression support[true]",
+    std::vector<std::string> want = {
+        "Simultaneous Textures [8]", "Max Active Lights [8]", "Volume Textures [true]", "Cube Textures [true]",
+        "Projected Textures [true]", "VERTEX SHADER 1", "PIXEL SHADER 1", "Point Sprites [true]",
+        "Occlusion Query [true]", "Hardware Shadowmaps [true]", "A16B16G16R16F Textures [true]",
     };
+    for (const char* kind : {" RenderTarget", " CubeRenderTarget"})
+        for (const char* format : {"A8", "A16B16G16R16", "R8G8B8", "R8G8B8A8"})
+            want.push_back(std::string(format) + kind + " Textures MipMap Autogen support[true]");
+    for (int i = 1; i <= 5; ++i)
+        want.push_back("DXT" + std::to_string(i) + " texture compression support[" + (i % 2 ? "true]" : "false]"));
     std::vector<std::string> texts;
     for (const LogCapture::Line& line : log.Lines())
         texts.push_back(line.text);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -160,8 +161,8 @@ protected:
     }
 
     // A vertex program body between a position pass-through and the copy of
-    // `result` to the target through oT0, with constants c0.. uploaded. The
-    // body sees the vertex position in v0 only.
+    // r0 to the target through oT0, with constants c0.. uploaded. The body
+    // sees the vertex position in v0 only.
     static Float4 Vertex(const std::string& version, const std::string& body, const std::vector<Float4>& constants)
     {
         const std::string text = version + "\ndcl_position v0\nmov oPos, v0\n" + body + "\nmov oT0, r0\n";
@@ -384,25 +385,21 @@ TEST_F(ShaderRender, UploadedIntegersAndBooleansSteerLoopsBranchesAndCalls)
                              "label l2\n  add r0, r0, c1\nret\nlabel l3\n  mul r0, r0, c2\nret\n";
     std::unique_ptr<GLShaderProgram> program = Build(text.c_str(), kCopyTexCoord);
     ASSERT_NE(program, nullptr);
-    struct Case
+    for (auto [count, b1, b2, expected] : {std::tuple{3, 1, 1, 3.0f}, std::tuple{3, 0, 1, 30.0f},
+                                           std::tuple{2, 1, 0, 20.0f}, std::tuple{0, 1, 0, 0.0f},
+                                           std::tuple{-4, 1, 1, 0.0f}})
     {
-        int count;
-        int b1, b2;
-        float expected;
-    } cases[] = {{3, 1, 1, 3.0f}, {3, 0, 1, 30.0f}, {2, 1, 0, 20.0f}, {0, 1, 0, 0.0f}, {-4, 1, 1, 0.0f}};
-    for (const Case& test : cases)
-    {
-        SCOPED_TRACE(test.count);
+        SCOPED_TRACE(count);
         Draw(*program,
              [&] {
                  Upload(*program, {Splat(1), Splat(10), Splat(10)}, false);
-                 const int32_t count[4] = {test.count, 0, 0, 0};
-                 const int32_t flags[3] = {0, test.b1, test.b2};
-                 program->SetConstants(GLShaderProgram::ConstantFile::kVertexInt, 0, count, 1);
+                 const int32_t counts[4] = {count, 0, 0, 0};
+                 const int32_t flags[3] = {0, b1, b2};
+                 program->SetConstants(GLShaderProgram::ConstantFile::kVertexInt, 0, counts, 1);
                  program->SetConstants(GLShaderProgram::ConstantFile::kVertexBool, 0, flags, 3);
              },
              [](int) {});
-        ExpectNear(Pixel(1, 1), Splat(test.expected), 1e-6f);
+        ExpectNear(Pixel(1, 1), Splat(expected), 1e-6f);
     }
 }
 
