@@ -458,10 +458,10 @@ TEST_F(ShaderRender, PointSizeComesFromTheProgram)
 
 // ----------------------------------------------------------------- pixel
 
-// A 2 x 2 texture on a unit, texels red = x, green = y, blue = 0.5.
-GLuint MakeTexture(GLDevice& device, GLenum unit)
+// A 2 x 2 texture on a unit, texels red = x, green = y, blue the unit's own.
+GLuint MakeTexture(GLDevice& device, GLenum unit, uint8_t b)
 {
-    const uint8_t texels[16] = {0, 0, 128, 255, 255, 0, 128, 255, 0, 255, 128, 255, 255, 255, 128, 255};
+    const uint8_t texels[16] = {0, 0, b, 255, 255, 0, b, 255, 0, 255, b, 255, 255, 255, b, 255};
     GLuint texture = 0;
     device.Functions().activeTexture(unit);
     glGenTextures(1, &texture);
@@ -483,11 +483,11 @@ struct PixelRow
     Float4 coord1 = {};
 };
 
-// Both units hold the 2 x 2 texture.
+// Units 0 and 1 hold the 2 x 2 texture, told apart by their blue.
 TEST_F(ShaderRender, PixelInstructionsFollowTheirDefinitions)
 {
-    const GLuint textures[2] = {MakeTexture(*device, GL_TEXTURE0), MakeTexture(*device, GL_TEXTURE1)};
-    const float half = 128 / 255.0f;
+    const GLuint textures[2] = {MakeTexture(*device, GL_TEXTURE0, 128), MakeTexture(*device, GL_TEXTURE1, 64)};
+    const float half = 128 / 255.0f, quarter = 64 / 255.0f;
     const Float4 a{-0.5f, 0.0f, 0.25f, 2.0f}, b{1, 2, 3, 4}, c{5, 6, 7, 8};
     const Float4 coord{0.75f, 0.25f, 1.5f, 1};
     const Float4 v{0.25f, 0.5f, 0.75f, 1.0f};
@@ -501,8 +501,8 @@ TEST_F(ShaderRender, PixelInstructionsFollowTheirDefinitions)
          {1, 1, 0, 1}, 0.0f},
         // Sampling, projected ((1.5, 0.5) / 2 reads the lower right texel),
         // and texkill on any of x, y, z below zero (w does not count).
-        {"ps_2_0\ndcl t0\ndcl_2d s1\ntexld r0, t0, s1\nmov oC0, r0", {}, {0.75f, 0.75f, 0, 1}, {1, 1, half, 1}, 1e-6f},
-        {"ps_2_0\ndcl t0\ndcl_2d s1\ntexldp r0, t0, s1\nmov oC0, r0", {}, {1.5f, 0.5f, 0, 2}, {1, 0, half, 1}, 1e-6f},
+        {"ps_2_0\ndcl t0\ndcl_2d s1\ntexld r0, t0, s1\nmov oC0, r0", {}, {0.75f, 0.75f, 0, 1}, {1, 1, quarter, 1}, 1e-6f},
+        {"ps_2_0\ndcl t0\ndcl_2d s1\ntexldp r0, t0, s1\nmov oC0, r0", {}, {1.5f, 0.5f, 0, 2}, {1, 0, quarter, 1}, 1e-6f},
         {"ps_2_0\ndcl t0\ntexkill t0\nmov oC0, c0", {Splat(1)}, {0.5f, -0.1f, 0, 1}, Splat(0), 0.0f},
         {"ps_2_0\ndcl t0\ntexkill t0\nmov oC0, c0", {Splat(1)}, {0.5f, 0.1f, 0, -1}, Splat(1), 0.0f},
         // 1.x: constants read clamped to -1..1, texcoord clamps to 0..1.
