@@ -175,7 +175,8 @@ TEST_F(GLRendererDrawTest, CustomCombinerComputesItsOperationOnTheChosenArgument
     } cases[] = {
         {CombineOperation::AddSigned, {A::Texture, A::TextureFactor, A::Texture}, {M::None, M::None, M::None},
          [](float t, float, float f, float, float) { return t + f - 0.5f; }},
-        {CombineOperation::Interpolate, {A::Texture, A::TextureFactor, A::Diffuse}, {M::None, M::None, M::AlphaReplicate},
+        {CombineOperation::Interpolate, {A::Texture, A::TextureFactor, A::Diffuse},
+         {M::None, M::None, M::AlphaReplicate},
          [](float t, float, float f, float a, float) { return t * a + f * (1 - a); }},
         {CombineOperation::Subtract, {A::Texture, A::Diffuse, A::Texture}, {M::Complement, M::None, M::None},
          [](float t, float d, float, float, float) { return 1 - t - d; }},

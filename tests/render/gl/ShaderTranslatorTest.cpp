@@ -277,13 +277,14 @@ TEST_F(ShaderRender, VertexInstructionsFollowTheirDefinitions)
     });
 
     // lit clamps its inputs and its power.
-    for (const Float4& l : {Float4{0.5f, 0.8f, 7.0f, 10.0f}, Float4{-0.5f, 0.8f, 0, 10.0f}, Float4{0.5f, -0.8f, 0, 10.0f},
-                            Float4{0.5f, 0.0f, 0, 0.0f}, Float4{0.25f, 0.999f, 0, 300.0f},
-                            Float4{0.25f, 0.999f, 0, -300.0f}, Float4{1.0f, 0.5f, 0, 0.0f}})
+    const std::vector<Float4> lit = {{0.5f, 0.8f, 7.0f, 10.0f}, {-0.5f, 0.8f, 0, 10.0f}, {0.5f, -0.8f, 0, 10.0f},
+                                     {0.5f, 0.0f, 0, 0.0f}, {0.25f, 0.999f, 0, 300.0f}, {0.25f, 0.999f, 0, -300.0f},
+                                     {1.0f, 0.5f, 0, 0.0f}};
+    for (const Float4& l : lit)
     {
         const float power = std::fmin(std::fmax(l[3], -127.9961f), 127.9961f);
-        const Float4 lit{1, l[0] > 0 ? l[0] : 0, l[0] > 0 && l[1] > 0 ? std::pow(l[1], power) : 0, 1};
-        rows.push_back({"vs_1_1", "lit r0, c0", {l}, lit, 1e-5f});
+        const Float4 want{1, l[0] > 0 ? l[0] : 0, l[0] > 0 && l[1] > 0 ? std::pow(l[1], power) : 0, 1};
+        rows.push_back({"vs_1_1", "lit r0, c0", {l}, want, 1e-5f});
     }
 
     // Distance, fraction, comparisons, signs, cross product, lerp, nrm (w
@@ -487,7 +488,7 @@ struct PixelRow
 TEST_F(ShaderRender, PixelInstructionsFollowTheirDefinitions)
 {
     const GLuint textures[2] = {MakeTexture(*device, GL_TEXTURE0, 128), MakeTexture(*device, GL_TEXTURE1, 64)};
-    const float half = 128 / 255.0f, quarter = 64 / 255.0f;
+    const float b0 = 128 / 255.0f, b1 = 64 / 255.0f; // the blue of units 0 and 1
     const Float4 a{-0.5f, 0.0f, 0.25f, 2.0f}, b{1, 2, 3, 4}, c{5, 6, 7, 8};
     const Float4 coord{0.75f, 0.25f, 1.5f, 1};
     const Float4 v{0.25f, 0.5f, 0.75f, 1.0f};
@@ -501,14 +502,14 @@ TEST_F(ShaderRender, PixelInstructionsFollowTheirDefinitions)
          {1, 1, 0, 1}, 0.0f},
         // Sampling, projected ((1.5, 0.5) / 2 reads the lower right texel),
         // and texkill on any of x, y, z below zero (w does not count).
-        {"ps_2_0\ndcl t0\ndcl_2d s1\ntexld r0, t0, s1\nmov oC0, r0", {}, {0.75f, 0.75f, 0, 1}, {1, 1, quarter, 1}, 1e-6f},
-        {"ps_2_0\ndcl t0\ndcl_2d s1\ntexldp r0, t0, s1\nmov oC0, r0", {}, {1.5f, 0.5f, 0, 2}, {1, 0, quarter, 1}, 1e-6f},
+        {"ps_2_0\ndcl t0\ndcl_2d s1\ntexld r0, t0, s1\nmov oC0, r0", {}, {0.75f, 0.75f, 0, 1}, {1, 1, b1, 1}, 1e-6f},
+        {"ps_2_0\ndcl t0\ndcl_2d s1\ntexldp r0, t0, s1\nmov oC0, r0", {}, {1.5f, 0.5f, 0, 2}, {1, 0, b1, 1}, 1e-6f},
         {"ps_2_0\ndcl t0\ntexkill t0\nmov oC0, c0", {Splat(1)}, {0.5f, -0.1f, 0, 1}, Splat(0), 0.0f},
         {"ps_2_0\ndcl t0\ntexkill t0\nmov oC0, c0", {Splat(1)}, {0.5f, 0.1f, 0, -1}, Splat(1), 0.0f},
         // 1.x: constants read clamped to -1..1, texcoord clamps to 0..1.
         {"ps_1_1\nmov r0, c0", {{2, -3, 0.5f, 0.25f}}, {}, {1, -1, 0.5f, 0.25f}, 0.0f},
         {"ps_1_1\ntexcoord t0\nmov r0, t0", {}, coord, {0.75f, 0.25f, 1, 1}, 1e-6f},
-        {"ps_1_1\ntex t0\nmov r0, t0", {}, coord, {1, 0, half, 1}, 1e-6f},
+        {"ps_1_1\ntex t0\nmov r0, t0", {}, coord, {1, 0, b0, 1}, 1e-6f},
         // Source modifiers, instruction scales and saturation.
         {"ps_1_1\nmov r0, c0_bias", {v}, {}, {-0.25f, 0, 0.25f, 0.5f}, 1e-6f},
         {"ps_1_1\nmov r0, -c0_bx2", {v}, {}, {0.5f, 0, -0.5f, -1}, 1e-6f},
@@ -527,7 +528,7 @@ TEST_F(ShaderRender, PixelInstructionsFollowTheirDefinitions)
         {"ps_1_1\nmov r0, c0\nmov r1, c1\nmov r1.rgb, r0\n+mov r1.a, r1.b\nmov r0, r1",
          {v, {0.1f, 0.2f, 0.3f, 0.4f}}, {}, {0.25f, 0.5f, 0.75f, 0.3f}, 1e-6f},
         // 1.4: the destination number names the sampler; texcrd copies.
-        {"ps_1_4\ntexld r0, t0", {}, coord, {1, 0, half, 1}, 1e-6f},
+        {"ps_1_4\ntexld r0, t0", {}, coord, {1, 0, b0, 1}, 1e-6f},
         {"ps_1_4\ntexcrd r0.rgb, t0\nmov r0.a, c0", {Splat(0.5f)}, coord, {0.75f, 0.25f, 1.5f, 0.5f}, 1e-6f},
     };
     for (const PixelRow& row : rows)
