@@ -146,10 +146,7 @@ TEST(ShaderAssembler, DescribesWhatTheRendererMustFeed)
     EXPECT_EQ(vertex.attributes[2].location, 7);
     // The highest uploaded register read is c7; c50 is compiled in.
     EXPECT_EQ(vertex.constantCount, 8u);
-    EXPECT_TRUE(vertex.writesFog);
-    EXPECT_TRUE(vertex.writesSpecular);
-    EXPECT_FALSE(vertex.writesDiffuse);
-    EXPECT_FALSE(vertex.writesPointSize);
+    EXPECT_TRUE(vertex.writesFog && vertex.writesSpecular && !vertex.writesDiffuse && !vertex.writesPointSize);
     EXPECT_EQ(vertex.texCoordsWritten, 1 << 3);
 
     // Relative addressing needs the whole register file.
@@ -162,10 +159,8 @@ TEST(ShaderAssembler, DescribesWhatTheRendererMustFeed)
                                         pixel),
               0);
     ASSERT_EQ(pixel.samplers.size(), 2u);
-    EXPECT_EQ(pixel.samplers[0].unit, 1);
-    EXPECT_EQ(pixel.samplers[0].type, ShaderProgram::kSampler2D);
-    EXPECT_EQ(pixel.samplers[1].unit, 3);
-    EXPECT_EQ(pixel.samplers[1].type, ShaderProgram::kSamplerCube);
+    EXPECT_TRUE(pixel.samplers[0].unit == 1 && pixel.samplers[0].type == ShaderProgram::kSampler2D);
+    EXPECT_TRUE(pixel.samplers[1].unit == 3 && pixel.samplers[1].type == ShaderProgram::kSamplerCube);
     EXPECT_EQ(pixel.constantCount, 3u);
 }
 
