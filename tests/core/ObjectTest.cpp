@@ -48,15 +48,6 @@ QRE_IMPLEMENT_CLASS(ProbeController, Controller)
 QRE_IMPLEMENT_CLASS(ProbeObject, Object)
 QRE_IMPLEMENT_ABSTRACT_CLASS(OtherObject, Object)
 
-TEST(Object, IdsComeFromOneCounterInCreationOrder)
-{
-    uint32_t next = Object::PeekNextID();
-    Ptr<ProbeObject> first = new ProbeObject();
-    Ptr<ProbeObject> second = new ProbeObject();
-    EXPECT_EQ(first->GetID(), next);
-    EXPECT_EQ(second->GetID(), next + 1);
-}
-
 TEST(Object, TypeRecordsFollowTheClassTree)
 {
     EXPECT_EQ(ProbeController::TYPE.GetName(), String("QRE.ProbeController"));

@@ -12,21 +12,6 @@
 #include "support/LogCapture.h"
 #include "support/TestNode.h"
 
-TEST(Stream, GrowsByWholeStepsNeverByDoubling)
-{
-    Stream stream(0, 1024);
-    stream.WriteInt8(7);
-    EXPECT_EQ(stream.GetSize(), 1024u);
-    const std::vector<uint8_t> bytes(1024, 1);
-    stream.Write(bytes.data(), 1024); // 1025 in all
-    EXPECT_EQ(stream.GetSize(), 2048u);
-    stream.Write(bytes.data(), 1000); // 2025 still fits
-    EXPECT_EQ(stream.GetSize(), 2048u);
-    stream.Write(bytes.data(), 1000);
-    EXPECT_EQ(stream.GetSize(), 3072u);
-    EXPECT_EQ(stream.GetPosition(), 3025u);
-}
-
 TEST(Stream, ZeroGrowStepRefusesToGrowAndStaysFailed)
 {
     LogCapture capture;
