@@ -128,36 +128,6 @@ TEST(Stream, LengthsFromTheFileAreCheckedBeforeAnythingIsAllocated)
     EXPECT_FALSE(floats.CheckRemaining(1, 1));
 }
 
-TEST(StreamLinks, SharedObjectsBackReferencesAndCyclesKeepTheirShape)
-{
-    TestClasses classes;
-    Ptr<TestNode> a = new TestNode(String("A"));
-    Ptr<TestNode> b = new TestNode(String("B"));
-    Ptr<TestNode> c = new TestNode(String("C"));
-    a->AddChild(b.Get());
-    a->AddChild(c.Get());
-    b->shared = c->shared = new TestNode(String("S"));
-    b->buddy = c.Get(); // a forward reference: C is written inside B's record
-    c->buddy = a.Get(); // a cycle through a plain link
-    a->floats = {1.0f, 2.0f, 3.0f};
-
-    Stream out(0, 1024);
-    ASSERT_EQ(out.WriteLink(a.Get()), 0);
-    ByteStream in(WrittenBytes(out));
-    Object* read = nullptr;
-    ASSERT_EQ(in.ReadLink(read), 0);
-    EXPECT_EQ(in.GetRemaining(), 0u);
-    Ptr<TestNode> loaded = TestNode::Cast(read);
-    ASSERT_TRUE(loaded);
-    // Loaded objects are new objects with IDs of their own...
-    EXPECT_NE(loaded->GetID(), a->GetID());
-    // ...in a graph that saves to the same bytes, each object written once.
-    Stream again(0, 1024);
-    ASSERT_EQ(again.WriteLink(loaded.Get()), 0);
-    EXPECT_EQ(CanonicalLinks(WrittenBytes(again)), CanonicalLinks(WrittenBytes(out)));
-    EXPECT_EQ(loaded->children[1]->buddy, loaded.Get());
-}
-
 TEST(StreamLinks, SecondReferenceCostsFourBytesAndNullOneLogsNoRecord)
 {
     TestClasses classes;

@@ -146,27 +146,6 @@ TEST_F(FileManagerTest, MissingResourceFailsAndLeavesTheRootUntouched)
     EXPECT_TRUE(capture.Contains("Указатель на данные ресурса равен 0."));
 }
 
-TEST_F(FileManagerTest, ResourceIsMountedFromTheExecutableWithoutBeingFreed)
-{
-    const int32_t customData = 134;
-    const uint8_t* data = nullptr;
-    uint32_t size = 0;
-    ASSERT_EQ(FileManager::GetResourceData(customData, &data, &size), 0);
-    ASSERT_NE(data, nullptr);
-    const Bytes before(data, data + size);
-
-    ASSERT_EQ(FileManager::LoadArchiveResource(customData, String("CustomData.rar2"), String()), 0);
-    Directory* mounted = FileManager::GetRoot()->FindDirectory(String("CustomData.rar2"));
-    ASSERT_NE(mounted, nullptr);
-    EXPECT_GT(mounted->GetFileCount() + mounted->GetDirectoryCount(), 0u);
-
-    // The bytes still belong to the executable: readable and unchanged.
-    EXPECT_EQ(Bytes(data, data + size), before);
-    const uint8_t* again = nullptr;
-    ASSERT_EQ(FileManager::GetResourceData(customData, &again, &size), 0);
-    EXPECT_EQ(again, data);
-}
-
 TEST_F(FileManagerTest, StoppingDestroysEveryMountedFile)
 {
     ASSERT_EQ(Mount("Media.rar2", {{"Textures\\grass.jpg", "GRASS"}}), 0);

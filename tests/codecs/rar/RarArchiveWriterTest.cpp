@@ -154,33 +154,6 @@ TEST(RarArchiveWriter, EveryLevelReadsBackAndMarksItsMethod)
     }
 }
 
-TEST(RarArchiveWriter, DirectoriesComeFirstAndEmptyFilesLastInASolidArchive)
-{
-    std::vector<RarArchiveWriter::Entry> entries(4);
-    entries[0].name = String("a.txt");
-    entries[0].data = reinterpret_cast<const uint8_t*>("aaaa");
-    entries[0].size = 4;
-    entries[1].name = String("empty.txt");
-    entries[2].name = String("dir");
-    entries[2].directory = true;
-    entries[3].name = String("dir\\b.txt");
-    entries[3].data = reinterpret_cast<const uint8_t*>("bbbb");
-    entries[3].size = 4;
-    RarArchiveWriter::Options options;
-    options.solid = true;
-    Bytes archive;
-    ASSERT_EQ(RarArchiveWriter::Write(entries, options, archive), 0);
-    std::vector<RarMemberRecord> members;
-    ASSERT_EQ(RarArchiveReader::ListArchive(archive.data(), static_cast<uint32_t>(archive.size()), members), 0);
-    ASSERT_EQ(members.size(), 4u);
-    EXPECT_EQ(members[0].name, "dir");
-    EXPECT_TRUE(members[0].IsDirectory());
-    EXPECT_EQ(members[1].name, "a.txt");
-    EXPECT_EQ(members[2].name, "dir\\b.txt");
-    EXPECT_EQ(members[3].name, "empty.txt");
-    EXPECT_EQ(members[3].method, 0x30);
-}
-
 TEST(RarArchiveWriter, RefusesNamesTheFormatCannotHold)
 {
     RarArchiveWriter::Entry entry;
