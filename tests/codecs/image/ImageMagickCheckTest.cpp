@@ -94,7 +94,8 @@ TEST_F(ImageMagickCheck, ItsFilesDecodeToThePixelsItReadsFromThem)
         {&bitmap, "c3.bmp", "bmp3:", "", "rgb", 3, Layout::kBottomRowFirst},
         {&bitmap, "c5.bmp", "", "", "rgb", 3, Layout::kBottomRowFirst},
         {&bitmap, "p3.bmp", "bmp3:", "-type Palette -compress None", "rgb", 3, Layout::kPaletteIndices},
-        {&bitmap, "g3.bmp", "bmp3:", "-colorspace Gray -type Palette -compress None", "rgb", 3, Layout::kPaletteIndices},
+        {&bitmap, "g3.bmp", "bmp3:", "-colorspace Gray -type Palette -compress None", "rgb", 3,
+         Layout::kPaletteIndices},
         // Exact: both read through the same libjpeg-turbo decoder.
         {&jpeg, "baseline.jpg", "", "-quality 90", "rgb", 3, Layout::kBottomRowFirst},
         {&jpeg, "full.jpg", "", "-quality 100 -sampling-factor 1x1", "rgb", 3, Layout::kBottomRowFirst},
