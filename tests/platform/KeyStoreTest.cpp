@@ -68,22 +68,6 @@ TEST_F(KeyStoreTest, PathWithNothingUsableIsRefused)
     EXPECT_FALSE(store.IsOpen());
 }
 
-TEST_F(KeyStoreTest, FirstOpenCreatesTheKeyAndSecondFindsIt)
-{
-    KeyStore store;
-    std::string why;
-    ASSERT_EQ(store.Open(kKey, true, &why), KeyStore::OpenResult::Created) << why;
-    EXPECT_EQ(store.FilePath(), KeyFile());
-    struct stat info{};
-    EXPECT_EQ(stat(KeyFile().c_str(), &info), 0);
-    uint32_t value = 0;
-    EXPECT_FALSE(store.GetValue("Volume", value));
-    ASSERT_TRUE(store.Close(&why)) << why;
-
-    EXPECT_EQ(store.Open(kKey, true, &why), KeyStore::OpenResult::Opened) << why;
-    EXPECT_EQ(store.Open(kKey, false, &why), KeyStore::OpenResult::Opened) << why;
-}
-
 TEST_F(KeyStoreTest, ValuesSurviveFlushAndReopenIncludingNegatives)
 {
     {
