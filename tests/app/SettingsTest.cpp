@@ -44,21 +44,6 @@ protected:
 
 } // namespace
 
-TEST_F(SettingsRun, DefaultsTableOverridesTheBuiltInValues)
-{
-    // Every value the table gives is checked through LogSettings below.
-    VernaliaScreensaver app(String("vernalia /s"), Automation());
-    EXPECT_EQ(app.GetDefaults().volume, 80);
-    ASSERT_EQ(app.LoadDefaults(), 0);
-    EXPECT_EQ(app.GetDefaults().volume, 75);
-    EXPECT_EQ(app.GetRegistryPath(), String("Software\\\\Brightfold Software\\\\Vernalia 3D Screensaver"));
-    EXPECT_FALSE(app.GetExtraDefault(VernaliaScreensaver::kShowNews));
-
-    ASSERT_EQ(app.ApplyDefaults(), 0);
-    EXPECT_EQ(app.GetCurrent().volume, 75);
-    EXPECT_FALSE(app.GetExtraCurrent(VernaliaScreensaver::kShowQuotes));
-}
-
 TEST_F(SettingsRun, FirstRunWritesAllTwentyValuesAndSecondRunReadsThemBack)
 {
     LogCapture capture;
@@ -101,19 +86,6 @@ TEST_F(SettingsRun, StoreWithOnlySomeValuesChangesOnlyThose)
     EXPECT_TRUE(app.GetExtraCurrent(VernaliaScreensaver::kFur));
     // Reading writes nothing back.
     EXPECT_EQ(ReadText(StorePath()), "Volume=33\nBloom=0\n");
-}
-
-TEST_F(SettingsRun, GarbageInTheStoreCountsAsMissingValues)
-{
-    static const char garbage[] = "Volume=loud\nWidth=99999999999\n\x01\x02garbage\nHeight=\n=5\nGamma=12\0junk\nColorDepth=16";
-    WriteStore(std::string(garbage, sizeof(garbage) - 1));
-
-    VernaliaScreensaver app(String("vernalia /s"), Automation());
-    ASSERT_EQ(StartUp(app), 0);
-    EXPECT_EQ(app.GetCurrent().volume, 75);
-    EXPECT_EQ(app.GetCurrent().width, 800);
-    EXPECT_EQ(app.GetCurrent().height, 600);
-    EXPECT_EQ(app.GetCurrent().colorDepth, 16);
 }
 
 TEST_F(SettingsRun, UnusableConfigFolderFailsWithTheDescribedLine)

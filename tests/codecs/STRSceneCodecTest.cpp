@@ -123,17 +123,3 @@ TEST_F(SceneFile, MissingArgumentsAndFilesFailCleanly)
     Ptr<Object> loaded;
     EXPECT_EQ(Load(PathOf("short.STR"), loaded), 1);
 }
-
-TEST_F(SceneFile, CodecAcceptsItsThreeSpellingsOnly)
-{
-    for (const char* name : {"Main.STR", "a.b.str", "x.Str"})
-    {
-        File file{String(name)};
-        EXPECT_TRUE(codec.AcceptsFile(&file)) << name;
-    }
-    for (const char* name : {"Main.sTR", "Main", "STR", "Main.STR.bak"})
-    {
-        File file{String(name)};
-        EXPECT_FALSE(codec.AcceptsFile(&file)) << name;
-    }
-}

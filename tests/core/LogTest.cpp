@@ -66,19 +66,6 @@ TEST(Log, FileStartsWithItsOwnRegistrationLineAndUsesLevelPrefixes)
     EXPECT_EQ(ReadText(path), expected);
 }
 
-TEST(Log, OutputWithoutFileIsNamedByItsNameAndWritesNothing)
-{
-    Ptr<Log> log = new Log(String(), String("Quiet"));
-    EXPECT_EQ(log->GetName(), String("Quiet"));
-    EXPECT_FALSE(log->IsOpen());
-    log->Output(0, String("nothing happens"));
-
-    TemporaryFolder folder;
-    Ptr<Log> unopenable = new Log(String((folder.Path() + "/missing/dir/log.txt").c_str()), String());
-    EXPECT_FALSE(unopenable->IsOpen());
-    unopenable->Output(2, String("still nothing"));
-}
-
 TEST(Log, LongMessagesAreCutTo4095Bytes)
 {
     LogCapture capture;

@@ -48,31 +48,6 @@ QRE_IMPLEMENT_CLASS(ProbeController, Controller)
 QRE_IMPLEMENT_CLASS(ProbeObject, Object)
 QRE_IMPLEMENT_ABSTRACT_CLASS(OtherObject, Object)
 
-TEST(Object, IdsComeFromOneCounterInCreationOrder)
-{
-    uint32_t next = Object::PeekNextID();
-    Ptr<ProbeObject> first = new ProbeObject();
-    Ptr<ProbeObject> second = new ProbeObject();
-    EXPECT_EQ(first->GetID(), next);
-    EXPECT_EQ(second->GetID(), next + 1);
-}
-
-TEST(Object, TypeRecordsFollowTheClassTree)
-{
-    EXPECT_EQ(ProbeController::TYPE.GetName(), String("QRE.ProbeController"));
-    EXPECT_TRUE(ProbeController::TYPE.IsDerived(ProbeController::TYPE));
-    EXPECT_TRUE(ProbeController::TYPE.IsDerived(Controller::TYPE));
-    EXPECT_TRUE(ProbeController::TYPE.IsDerived(Object::TYPE));
-    EXPECT_FALSE(ProbeController::TYPE.IsDerived(ProbeObject::TYPE)); // a sibling
-    EXPECT_FALSE(Controller::TYPE.IsDerived(ProbeController::TYPE));
-    EXPECT_FALSE(ProbeController::TYPE.IsExactly(Controller::TYPE));
-
-    Ptr<ProbeController> controller = new ProbeController();
-    Object* asObject = controller.Get();
-    EXPECT_TRUE(asObject->IsExactly(ProbeController::TYPE));
-    EXPECT_TRUE(asObject->IsDerived(Controller::TYPE));
-}
-
 TEST(Object, ControllersRunNewestFirstAndTargetTheirLastHolder)
 {
     Ptr<ProbeObject> holder = new ProbeObject(String("holder"));
@@ -177,16 +152,6 @@ TEST(ClassFactory, ConcreteClassesCreateAndAbstractOnesRefuse)
     EXPECT_EQ(Object::Factory(&none), 1);
     EXPECT_TRUE(capture.Contains("Создание объекта абстрактного класса [Object]."));
     EXPECT_EQ(capture.Lines().back().level, kLogCritical);
-}
-
-TEST(ClassRegistry, NamesAreExactAndUnique)
-{
-    EXPECT_TRUE(RegisterClassFactory(String("QRE.Probe1"), &ProbeObject::Factory));
-    EXPECT_FALSE(RegisterClassFactory(String("QRE.Probe1"), &OtherObject::Factory));
-    EXPECT_EQ(FindClassFactory(String("QRE.Probe1")), &ProbeObject::Factory);
-    EXPECT_EQ(FindClassFactory(String("qre.probe1")), nullptr);
-    UnregisterClassFactory(String("QRE.Probe1"));
-    EXPECT_EQ(FindClassFactory(String("QRE.Probe1")), nullptr);
 }
 
 TEST(Object, ControllersSaveOldestFirstAndLoadInTheSameOrder)

@@ -12,21 +12,6 @@
 #include "support/LogCapture.h"
 #include "support/TestNode.h"
 
-TEST(Stream, GrowsByWholeStepsNeverByDoubling)
-{
-    Stream stream(0, 1024);
-    stream.WriteInt8(7);
-    EXPECT_EQ(stream.GetSize(), 1024u);
-    const std::vector<uint8_t> bytes(1024, 1);
-    stream.Write(bytes.data(), 1024); // 1025 in all
-    EXPECT_EQ(stream.GetSize(), 2048u);
-    stream.Write(bytes.data(), 1000); // 2025 still fits
-    EXPECT_EQ(stream.GetSize(), 2048u);
-    stream.Write(bytes.data(), 1000);
-    EXPECT_EQ(stream.GetSize(), 3072u);
-    EXPECT_EQ(stream.GetPosition(), 3025u);
-}
-
 TEST(Stream, ZeroGrowStepRefusesToGrowAndStaysFailed)
 {
     LogCapture capture;
@@ -141,36 +126,6 @@ TEST(Stream, LengthsFromTheFileAreCheckedBeforeAnythingIsAllocated)
     float into[4];
     EXPECT_EQ(floats.ReadFloats(into, 0x40000000u), 1);
     EXPECT_FALSE(floats.CheckRemaining(1, 1));
-}
-
-TEST(StreamLinks, SharedObjectsBackReferencesAndCyclesKeepTheirShape)
-{
-    TestClasses classes;
-    Ptr<TestNode> a = new TestNode(String("A"));
-    Ptr<TestNode> b = new TestNode(String("B"));
-    Ptr<TestNode> c = new TestNode(String("C"));
-    a->AddChild(b.Get());
-    a->AddChild(c.Get());
-    b->shared = c->shared = new TestNode(String("S"));
-    b->buddy = c.Get(); // a forward reference: C is written inside B's record
-    c->buddy = a.Get(); // a cycle through a plain link
-    a->floats = {1.0f, 2.0f, 3.0f};
-
-    Stream out(0, 1024);
-    ASSERT_EQ(out.WriteLink(a.Get()), 0);
-    ByteStream in(WrittenBytes(out));
-    Object* read = nullptr;
-    ASSERT_EQ(in.ReadLink(read), 0);
-    EXPECT_EQ(in.GetRemaining(), 0u);
-    Ptr<TestNode> loaded = TestNode::Cast(read);
-    ASSERT_TRUE(loaded);
-    // Loaded objects are new objects with IDs of their own...
-    EXPECT_NE(loaded->GetID(), a->GetID());
-    // ...in a graph that saves to the same bytes, each object written once.
-    Stream again(0, 1024);
-    ASSERT_EQ(again.WriteLink(loaded.Get()), 0);
-    EXPECT_EQ(CanonicalLinks(WrittenBytes(again)), CanonicalLinks(WrittenBytes(out)));
-    EXPECT_EQ(loaded->children[1]->buddy, loaded.Get());
 }
 
 TEST(StreamLinks, SecondReferenceCostsFourBytesAndNullOneLogsNoRecord)

@@ -4,7 +4,6 @@
 
 #include <new>
 
-#include "engine/core/HashMap.h"
 #include "engine/core/Ptr.h"
 #include "engine/files/Codec.h"
 #include "engine/files/File.h"
@@ -174,25 +173,6 @@ TEST_F(CodecManagerTest, FileIsMatchedByItsExactExtension)
     EXPECT_FALSE(tga->AcceptsFile(nullptr));
     EXPECT_TRUE(capture.Contains("Указатель на файл равен 0 при проверке кодеком [TGAProbeCodec]."));
     EXPECT_EQ(CodecManager::FindCodecForFile(nullptr), nullptr);
-
-    // Two codecs for one extension: the first in table order wins, whatever
-    // the registration order.
-    Ptr<ProbeCodec> left = new ProbeCodec("LeftShared", {"dat"});
-    Ptr<ProbeCodec> right = new ProbeCodec("RightShared", {"dat"});
-    ASSERT_EQ(CodecManager::RegisterCodec(right.Get()), 0);
-    ASSERT_EQ(CodecManager::RegisterCodec(left.Get()), 0);
-    HashMap<String, Codec*> order;
-    order.Insert(String("TGAProbeCodec"), nullptr);
-    order.Insert(String("BMPProbeCodec"), nullptr);
-    order.Insert(String("RightShared"), right.Get());
-    order.Insert(String("LeftShared"), left.Get());
-    Codec* expected = nullptr;
-    order.ForEach([&](const String&, Codec* codec) {
-        expected = codec;
-        return codec != nullptr;
-    });
-    File shared(String("level.dat"));
-    EXPECT_EQ(CodecManager::FindCodecForFile(&shared), expected);
 }
 
 TEST_F(CodecManagerTest, CodecsKeepTheirModulesUntilTheCodecManagerStops)

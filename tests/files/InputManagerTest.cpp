@@ -7,7 +7,6 @@
 
 #include "engine/core/Ptr.h"
 #include "engine/files/InputHandler.h"
-#include "platform/Termination.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -91,17 +90,4 @@ TEST_F(InputManagerTest, RegistrationRefusesNullAndKeepsOneEntryPerHandler)
     InputManager::Terminate();
     EXPECT_EQ(handler->GetRefCount(), 1);
     InputManager::Initialize();
-}
-
-TEST_F(InputManagerTest, TerminationSignalArrivesAsAClosedWindow)
-{
-    std::vector<std::string> journal;
-    Ptr<RecordingHandler> handler = new RecordingHandler("h", &journal);
-    InputManager::RegisterInputHandler(handler.Get());
-    platform::ClearTerminationRequest();
-    platform::InstallTerminationHandlers();
-    raise(SIGTERM);
-    InputManager::ProcessInput();
-    EXPECT_EQ(journal, (std::vector<std::string>{"h:2,4,0,0"}));
-    platform::ClearTerminationRequest();
 }

@@ -66,13 +66,3 @@ TEST_F(ModuleManagerTest, SecondModuleOfANameIsRefusedAndTheFirstStays)
     EXPECT_EQ(ModuleManager::LoadModule(String("Same"), &loaded), 0);
     EXPECT_EQ(loaded, first.Get());
 }
-
-TEST_F(ModuleManagerTest, UnknownModuleFailsToLoadWithItsName)
-{
-    LogCapture capture;
-    Module* loaded = reinterpret_cast<Module*>(1);
-    EXPECT_EQ(ModuleManager::LoadModule(String("Nowhere"), &loaded), 3);
-    EXPECT_EQ(loaded, nullptr);
-    EXPECT_TRUE(capture.Contains("Загружается модуль [Nowhere]."));
-    EXPECT_TRUE(capture.Contains("Невозможно загрузить модуль [Nowhere]."));
-}

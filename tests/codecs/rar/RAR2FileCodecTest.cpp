@@ -1,21 +1,18 @@
-// The archive codec mounts archives as directory trees, and the three
-// archives the build embeds mount the way the show mounts them.
+// The archive codec mounts archives as directory trees. (The three archives
+// the build embeds mount whole in every run of the show: ShowRunTest.)
 #include "engine/codecs/rar/RAR2FileCodec.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "engine/EngineClasses.h"
 #include "engine/codecs/rar/writer/RarArchiveWriter.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/Directory.h"
-#include "engine/files/FileManager.h"
 #include "engine/files/VirtualFile.h"
-#include "support/LogCapture.h"
 #include "support/TemporaryFolder.h"
 #include "tests/codecs/rar/RarTestArchives.h"
 
@@ -144,38 +141,4 @@ TEST_F(ArchiveCodec, SavingOnlyCreatesAnEmptyFile)
     EXPECT_EQ(codec->SaveArchive(&file, nullptr), 1);
     File unwritable{String("/nonexistent-folder/x.rar2")};
     EXPECT_EQ(codec->SaveArchive(&unwritable, &directory), 1);
-}
-
-TEST_F(ArchiveCodec, TheEmbeddedArchivesMountWithEveryMemberWhole)
-{
-    LogCapture capture;
-    ASSERT_EQ(FileManager::LoadArchiveResource(134, String("CustomData.rar2"), String()), 0);
-    ASSERT_EQ(FileManager::LoadArchiveResource(227, String("Media.rar2"), String()), 0);
-    ASSERT_EQ(FileManager::LoadArchiveResource(143, String("Ms.rar2"), String()), 0);
-    for (const LogCapture::Line& line : capture.Lines())
-        EXPECT_EQ(line.level, kLogInfo) << line.text;
-
-    Directory* root = FileManager::GetRoot();
-    ASSERT_EQ(root->GetDirectoryCount(), 3u);
-    EXPECT_NE(FileManager::FindFile(String("Main.STR")), nullptr);
-    for (const char* name : {"CustomData.rar2", "Ms.rar2", "Media.rar2"})
-    {
-        SCOPED_TRACE(name);
-        std::vector<Directory*> pending{root->FindDirectory(String(name))};
-        ASSERT_NE(pending[0], nullptr);
-        uint32_t files = 0;
-        while (!pending.empty())
-        {
-            Directory* directory = pending.back();
-            pending.pop_back();
-            for (uint32_t i = 0; i < directory->GetDirectoryCount(); ++i)
-                pending.push_back(directory->GetDirectory(i));
-            for (uint32_t i = 0; i < directory->GetFileCount(); ++i, ++files)
-            {
-                EXPECT_EQ(directory->GetFile(i)->Open(File::kRead), 0) << directory->GetFile(i)->GetPath().CStr();
-                directory->GetFile(i)->Close();
-            }
-        }
-        EXPECT_GT(files, 0u);
-    }
 }

@@ -153,28 +153,6 @@ public:
         RarHuffmanEncoder::BuildCodes(repeat, rar20::kRepeatSymbols, repeatCodes);
     }
 
-    // Audio tables: channel c codes exactly the deltas in its list (and
-    // the table switch), each with the same length.
-    void AudioTables(const std::vector<std::vector<uint8_t>>& deltasPerChannel)
-    {
-        uint32_t channels = static_cast<uint32_t>(deltasPerChannel.size());
-        uint8_t table[rar20::kMaxTableSize] = {};
-        for (uint32_t c = 0; c < channels; ++c)
-        {
-            uint32_t frequency[rar20::kAudioSymbols] = {};
-            for (uint8_t delta : deltasPerChannel[c])
-                frequency[delta] = 1;
-            frequency[rar20::kAudioNewTables] = 1;
-            RarHuffmanEncoder::BuildLengths(frequency, rar20::kAudioSymbols, table + c * rar20::kAudioSymbols);
-            std::memcpy(audio[c], table + c * rar20::kAudioSymbols, rar20::kAudioSymbols);
-            RarHuffmanEncoder::BuildCodes(audio[c], rar20::kAudioSymbols, audioCodes[c]);
-        }
-        RarTableEncoder::Table description{true, channels, table, rar20::kAudioSymbols * channels};
-        RarTableEncoder::Write(out, description, previous);
-    }
-
-    void Audio(uint32_t channel, uint8_t delta) { out.Put(audioCodes[channel][delta], audio[channel][delta]); }
-
     void Symbol(uint32_t symbol) { out.Put(literalCodes[symbol], literal[symbol]); }
     void Literal(uint8_t byte) { Symbol(byte); }
 
@@ -215,8 +193,6 @@ private:
     uint16_t literalCodes[rar20::kLiteralSymbols] = {};
     uint16_t distanceCodes[rar20::kDistanceSymbols] = {};
     uint16_t repeatCodes[rar20::kRepeatSymbols] = {};
-    uint8_t audio[4][rar20::kAudioSymbols] = {};
-    uint16_t audioCodes[4][rar20::kAudioSymbols] = {};
 };
 
 } // namespace rartest
