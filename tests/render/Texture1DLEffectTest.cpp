@@ -2,30 +2,11 @@
 // draws, under each technique, is proved by the pixel tests in gl/.
 #include <gtest/gtest.h>
 
-#include "engine/core/Controller.h"
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/scene/Light.h"
-#include "scene/SceneTestSupport.h"
+#include "render/TextureTestSupport.h"
 #include "support/Bytes.h"
 #include "support/LogCapture.h"
-
-namespace
-{
-
-// A controller that holds one object, so a light can be made to hold the
-// effect.
-class EffectHolder : public Controller
-{
-public:
-    explicit EffectHolder(Object* held) : held(held) {}
-    bool Holds(const Object* other) const override
-    {
-        return Controller::Holds(other) || held.Get() == other || held->Holds(other);
-    }
-
-private:
-    Ptr<Object> held;
-};
 
 // Saved, loaded and saved again the record is the same, its light among
 // it. Through the light the effect holds the light: a controller holding
@@ -43,7 +24,7 @@ TEST_F(SceneTest, Texture1DLEffectKeepsItsLightThroughAFileAndRefusesCycles)
     EXPECT_EQ(CanonicalLinks(Serialize(loaded.Get())), CanonicalLinks(Serialize(effect.Get())));
 
     LogCapture log;
-    Ptr<Controller> holdsEffect = new EffectHolder(effect.Get());
+    Ptr<Controller> holdsEffect = new HoldingController(effect.Get());
     EXPECT_EQ(light->SetController(holdsEffect.Get()), 3);
     Ptr<Light> holder = new Light(String("holder"));
     ASSERT_EQ(holder->SetController(holdsEffect.Get()), 0);
@@ -51,5 +32,3 @@ TEST_F(SceneTest, Texture1DLEffectKeepsItsLightThroughAFileAndRefusesCycles)
     EXPECT_EQ(effect->GetLight(), light.Get());
     EXPECT_EQ(log.Lines().size(), 2u);
 }
-
-} // namespace

@@ -48,16 +48,6 @@ private:
     std::vector<Ptr<Light>> lights;
 };
 
-// The state block of an effect's only pass, once the effect has chosen its
-// technique (which copies the effect's settings into it).
-RenderStateBlock* StateOf(GeometryNodeEffect& effect)
-{
-    if (effect.PassCount() == 0)
-        return nullptr;
-    Pass* pass = effect.GetActiveTechnique()->GetPass(0);
-    return pass ? pass->GetState() : nullptr;
-}
-
 // Red, green / blue, yellow with alphas 255, 128 / 64, 255.
 constexpr uint8_t kChecker[2][2][4] = {{{255, 0, 0, 255}, {0, 255, 0, 128}}, {{0, 0, 255, 64}, {255, 255, 0, 255}}};
 
@@ -355,8 +345,10 @@ TEST_F(GoldenImageTest, StageCombineModesMixTexelAndColour)
     {
         Ptr<SceneNode> root = new SceneNode(String("root"));
         Ptr<Triangles> node = MakeTexturedRectangle(texture.Get(), 1, 5, 0, 0, 1, 1, AddressMode::Clamp, colour);
-        RenderStateBlock* state = StateOf(*EffectOf(*node));
-        ASSERT_NE(state, nullptr);
+        // The state block of the effect's only pass, once the effect has
+        // chosen its technique (which copies the effect's settings in).
+        ASSERT_EQ(node->GetEffect()->PassCount(), 1u);
+        RenderStateBlock* state = node->GetEffect()->GetActiveTechnique()->GetPass(0)->GetState();
         state->stages[0].combine = combine;
         state->stages[0].textureFactor = factor;
         state->MarkChanged();
@@ -430,42 +422,30 @@ TEST_F(GoldenImageTest, RenderedTextureShowsItsViewUprightOnTheScreen)
 // directions show the wall each direction points at, the right way up.
 TEST_F(GoldenImageTest, CubeFacesHoldTheViewAlongTheirAxes)
 {
-    struct Wall
-    {
-        Vector3 direction;
-        Vector4 colour;
-    };
-    const Wall walls[6] = {{{1, 0, 0}, {1, 0, 0, 1}},  {{-1, 0, 0}, {0, 1, 0, 1}}, {{0, 1, 0}, {0, 0, 1, 1}},
-                           {{0, -1, 0}, {1, 1, 0, 1}}, {{0, 0, 1}, {0, 1, 1, 1}},  {{0, 0, -1}, {1, 0, 1, 1}}};
-    const Vector4 lowerRight(0.5f, 0.0f, 0.0f, 1.0f); // the lower half of the +x wall
+    // A rectangle with corners centre +- a +- b, drawn from both sides,
+    // since which way it faces is not what is tested here.
     Ptr<SceneNode> room = new SceneNode(String("room"));
-    const float d = 5.0f, half = 6.0f;
-    for (const Wall& wall : walls)
-    {
-        // A square across the wall's axis at distance d; drawn from both
-        // sides, since which way it faces is not what is tested here.
-        const Vector3 n = wall.direction;
-        const Vector3 a = std::fabs(n.y) > 0.5f ? Vector3(1, 0, 0) : Vector3(0, 1, 0);
-        const Vector3 b = n.Cross(a);
-        Ptr<Triangles> square = MakeRectangle("wall", -1, 1, 1, -1, 0, wall.colour);
+    auto panel = [&](const Vector3& centre, const Vector3& a, const Vector3& b, const Vector4& colour) {
+        Ptr<Triangles> square = MakeRectangle("wall", -1, 1, 1, -1, 0, colour);
         Vector3* p = square->GetVertices()->GetElements();
         const float corners[4][2] = {{-1, 1}, {1, 1}, {1, -1}, {-1, -1}};
         for (int i = 0; i < 4; ++i)
-            p[i] = n * d + a * (corners[i][1] * half) + b * (corners[i][0] * half);
+            p[i] = centre + a * corners[i][1] + b * corners[i][0];
         square->UpdateModelBound();
         EffectOf(*square)->SetCullEnabled(false);
         room->AttachChild(square.Get());
+    };
+    const Vector3 directions[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    const Vector4 colours[6] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}, {1, 1, 0, 1}, {0, 1, 1, 1}, {1, 0, 1, 1}};
+    const float d = 5.0f, half = 6.0f;
+    for (int i = 0; i < 6; ++i)
+    {
+        const Vector3 a = std::fabs(directions[i].y) > 0.5f ? Vector3(1, 0, 0) : Vector3(0, 1, 0);
+        panel(directions[i] * d, a * half, directions[i].Cross(a) * half, colours[i]);
     }
     // The lower half of the +x wall, just in front of it.
-    Ptr<Triangles> lower = MakeRectangle("lower", -1, 1, 1, -1, 0, lowerRight);
-    Vector3* p = lower->GetVertices()->GetElements();
-    p[0] = Vector3(d - 0.1f, 0, -half);
-    p[1] = Vector3(d - 0.1f, 0, half);
-    p[2] = Vector3(d - 0.1f, -half, half);
-    p[3] = Vector3(d - 0.1f, -half, -half);
-    lower->UpdateModelBound();
-    EffectOf(*lower)->SetCullEnabled(false);
-    room->AttachChild(lower.Get());
+    const Vector4 lowerRight(0.5f, 0.0f, 0.0f, 1.0f);
+    panel(Vector3(d - 0.1f, -half / 2, 0), Vector3(0, half / 2, 0), Vector3(0, 0, half), lowerRight);
     Ptr<Camera> centre = new Camera(String("centre"));
     room->AttachChild(centre.Get());
     room->UpdateTree(0.0);
@@ -477,31 +457,23 @@ TEST_F(GoldenImageTest, CubeFacesHoldTheViewAlongTheirAxes)
     controller->SetContinuous(true);
     ASSERT_EQ(cube->SetController(controller.Get()), 0);
 
-    // Tiles in a row, each sampling the cube along one fixed direction.
-    struct Probe
-    {
-        Vector3 direction;
-        Vector4 want;
-        const char* name;
-    };
-    const Probe probes[] = {{{1, 0.5f, 0}, walls[0].colour, "+x upper"}, {{1, -0.5f, 0}, lowerRight, "+x lower"},
-                            {walls[1].direction, walls[1].colour, "-x"}, {walls[2].direction, walls[2].colour, "+y"},
-                            {walls[3].direction, walls[3].colour, "-y"}, {walls[4].direction, walls[4].colour, "+z"},
-                            {walls[5].direction, walls[5].colour, "-z"}};
+    // Tiles in a row, each sampling the cube along one fixed direction:
+    // the upper and the lower half of +x, then the other five walls.
+    const Vector3 probes[7] = {{1, 0.5f, 0}, {1, -0.5f, 0}, directions[1], directions[2],
+                               directions[3], directions[4], directions[5]};
+    const Vector4 wants[7] = {colours[0], lowerRight, colours[1], colours[2], colours[3], colours[4], colours[5]};
     Ptr<SceneNode> root = new SceneNode(String("root"));
     for (int i = 0; i < 7; ++i)
     {
-        const float x = -3.0f + static_cast<float>(i);
         Ptr<Triangles> tile = MakeTexturedRectangle(cube.Get(), 0.3f, 10, 0, 0, 1, 1, AddressMode::Clamp);
-        tile->GetLocalTransform().SetTranslation(Vector3(x, 0, 0));
-        const Vector3 dir = probes[i].direction;
-        tile->SetTextureCoordinates(0, new Vector3Buffer(4, new Vector3[4]{dir, dir, dir, dir}));
+        tile->GetLocalTransform().SetTranslation(Vector3(static_cast<float>(i - 3), 0, 0));
+        tile->SetTextureCoordinates(0, new Vector3Buffer(4, new Vector3[4]{probes[i], probes[i], probes[i], probes[i]}));
         root->AttachChild(tile.Get());
     }
     renderer->QueuePreRender(controller.Get());
     DrawFrame(root.Get());
     EXPECT_TRUE(controller->IsRendered());
     for (int i = 0; i < 7; ++i)
-        ExpectNear(AtPoint(Vector3(-3.0f + static_cast<float>(i), 0, 10)), Stored(ColourOf(probes[i].want)), 1,
-                   probes[i].name);
+        ExpectNear(AtPoint(Vector3(static_cast<float>(i - 3), 0, 10)), Stored(ColourOf(wants[i])), 1,
+                   "probe " + std::to_string(i));
 }

@@ -204,45 +204,27 @@ TEST_F(Texture1DLEffectPixelTest, EachTechniqueLightsByBlinnPhongPerPixelOrPerVe
     }
 }
 
-// Without a light only the emissive colour remains (specular too is gone),
-// and fog mixes it with the fog colour by 1 / e^((density x depth)^exponent).
-TEST_F(Texture1DLEffectPixelTest, UnlitEmissiveIsFoggedByOneOverEToTheDensityTimesDepthToTheExponent)
+// Without a light only the emissive colour remains (specular too is gone).
+// The wind, switched on after the choice, sways the vertices by its
+// formula, and fog mixes the colour where they went with the fog colour by
+// 1 / e^((density x depth)^exponent).
+TEST_F(Texture1DLEffectPixelTest, UnlitEmissiveIsSwayedByTheWindAndFoggedByItsDepth)
 {
     lighting.specular = Vector4(1, 1, 1, 1);
     lighting.power = 2.0f;
     lighting.emissive = Vector4(0.0f, 0.6f, 0.0f, 1.0f);
     const Vector4 fog(1, 0, 0, 1);
-    for (ShaderLevel level : {ShaderLevel::Model2, ShaderLevel::Model1})
-    {
-        const bool pixelLit = level == ShaderLevel::Model2;
-        const float exponent = pixelLit ? 2.0f : 1.0f;
-        SCOPED_TRACE(pixelLit ? "exponent 2, pixel-lit" : "exponent 1, vertex-lit");
-        Ptr<Triangles> quad = MakeQuad(Vector3(0, 0, 5), 0.8f);
-        Ptr<Texture1DLEffect> effect = MakeEffect(kWhite);
-        effect->SetFog(true, fog, 0.1f, exponent);
-        Choose(*quad, *effect, level, pixelLit ? ShaderLevel::Model2 : ShaderLevel::None);
-        DrawNodes({quad.Get()});
-
-        const Vector3 p(0, 0, 5);
-        const float f = 1.0f / std::pow(2.71828f, std::pow(0.1f * camera->GetView().TransformPoint(p).z, exponent));
-        ExpectNear(AtPoint(p), Stored(Mix(ColourOf(lighting.emissive), ColourOf(fog), f)), 3, "fogged");
-    }
-}
-
-TEST_F(Texture1DLEffectPixelTest, WindMovesTheVerticesByTheSwayFormula)
-{
-    lighting.emissive = Vector4(1, 1, 1, 1);
     // A small quad high enough to be pushed well clear of where it stands.
     const float amplitude = 0.8f, speed = 1.0f, time = 3.6758f;
     for (ShaderLevel level : {ShaderLevel::Model2, ShaderLevel::Model1})
     {
         const bool pixelLit = level == ShaderLevel::Model2;
-        SCOPED_TRACE(pixelLit ? "pixel-lit" : "vertex-lit");
+        const float exponent = pixelLit ? 2.0f : 1.0f;
+        SCOPED_TRACE(pixelLit ? "exponent 2, pixel-lit" : "exponent 1, vertex-lit");
         Ptr<Triangles> quad = MakeQuad(Vector3(0, 1.1f, 5), 0.1f);
         Ptr<Texture1DLEffect> effect = MakeEffect(kWhite);
+        effect->SetFog(true, fog, 0.1f, exponent);
         Choose(*quad, *effect, level, pixelLit ? ShaderLevel::Model2 : ShaderLevel::None);
-        // Switched on after the choice: the chosen pass takes the sway
-        // program from then on.
         effect->SetWind(true, amplitude, speed);
         effect->Update(time);
         DrawNodes({quad.Get()});
@@ -253,7 +235,9 @@ TEST_F(Texture1DLEffectPixelTest, WindMovesTheVerticesByTheSwayFormula)
         for (int i = 0; i < 4; ++i)
             centre += Swayed(corners[i], amplitude, speed, time) * 0.25f;
         EXPECT_GT(centre.x, 0.5f); // far from the quad's own place
-        ExpectNear(AtPoint(centre), Stored(1, 1, 1), 1, "where the wind put the quad");
+        const float depth = camera->GetView().TransformPoint(centre).z;
+        const float f = 1.0f / std::pow(2.71828f, std::pow(0.1f * depth, exponent));
+        ExpectNear(AtPoint(centre), Stored(Mix(ColourOf(lighting.emissive), ColourOf(fog), f)), 3, "swayed");
         ExpectNear(AtPoint(Vector3(0, 1.1f, 5)), ClearRgb(), 0, "where the quad stood");
     }
 }
