@@ -52,12 +52,6 @@ inline Colour TexelColour(const uint8_t* texel)
     return {texel[0] / 255.0f, texel[1] / 255.0f, texel[2] / 255.0f};
 }
 
-// An 8-bit pixel as the blender reads it back.
-inline Colour ColourOf(const Rgb& c)
-{
-    return {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f};
-}
-
 // a x f + b x (1 - f): alpha blending, fog, decal.
 inline Colour Mix(const Colour& a, const Colour& b, float f)
 {

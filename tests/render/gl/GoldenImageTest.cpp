@@ -149,14 +149,14 @@ Colour FactorOf(BlendFactor factor, const Colour& source, float sourceAlpha, con
 TEST_P(GoldenBlendTest, BlendedColourFollowsTheFactorFormula)
 {
     const BlendCase blend = GetParam();
-    const Vector4 colour(0.9f, 0.5f, 0.1f, 0.6f);
+    const Vector4 colour(0.9f, 0.5f, 0.1f, 0.6f), clear(0.2f, 0.4f, 0.6f, 1.0f);
     Ptr<SceneNode> root = new SceneNode(String("root"));
     Ptr<Triangles> node = MakeRectangle("blended", -1, 1, 1, -1, 5, colour);
     EffectOf(*node)->SetBlend(true, blend.source, blend.destination);
     root->AttachChild(node.Get());
-    DrawFrame(root.Get(), Vector4(0.2f, 0.4f, 0.6f, 1.0f));
+    DrawFrame(root.Get(), clear);
 
-    const Colour source = ColourOf(colour), destination = ColourOf(ClearRgb());
+    const Colour source = ColourOf(colour), destination = PackedColour(clear);
     const Colour want = source * FactorOf(blend.source, source, colour.w, destination) +
                         destination * FactorOf(blend.destination, source, colour.w, destination);
     ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(want), 2, "blended centre");
@@ -467,7 +467,8 @@ TEST_F(GoldenImageTest, CubeFacesHoldTheViewAlongTheirAxes)
     {
         Ptr<Triangles> tile = MakeTexturedRectangle(cube.Get(), 0.3f, 10, 0, 0, 1, 1, AddressMode::Clamp);
         tile->GetLocalTransform().SetTranslation(Vector3(static_cast<float>(i - 3), 0, 0));
-        tile->SetTextureCoordinates(0, new Vector3Buffer(4, new Vector3[4]{probes[i], probes[i], probes[i], probes[i]}));
+        const Vector3 p = probes[i];
+        tile->SetTextureCoordinates(0, new Vector3Buffer(4, new Vector3[4]{p, p, p, p}));
         root->AttachChild(tile.Get());
     }
     renderer->QueuePreRender(controller.Get());

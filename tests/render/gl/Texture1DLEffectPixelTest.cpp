@@ -20,19 +20,13 @@ using namespace golden;
 namespace
 {
 
-Vector3 Unit(Vector3 v)
-{
-    v.Normalize();
-    return v;
-}
-
 // Blinn-Phong with a local viewer: N.L, the half vector between the way to
 // the eye and the way to the light, (N.H)^power only where N.L > 0.
 void Terms(const Vector3& point, const Vector3& normal, const Vector3& towards, const Vector3& eye, float power,
            float& lambert, float& highlight)
 {
     lambert = std::max(0.0f, normal.Dot(towards));
-    const float nh = std::max(0.0f, normal.Dot(Unit(Unit(eye - point) + towards)));
+    const float nh = std::max(0.0f, normal.Dot(((eye - point).Normalized() + towards).Normalized()));
     highlight = lambert > 0.0f && nh > 0.0f ? std::pow(nh, power) : 0.0f;
 }
 
@@ -68,7 +62,7 @@ protected:
     {
         Ptr<Triangles> node = MakeRectangle("quad", centre.x - half, centre.y + half, centre.x + half,
                                             centre.y - half, centre.z, Vector4(1, 1, 1, 1));
-        const Vector3 n = Unit(normal);
+        const Vector3 n = normal.Normalized();
         node->SetNormals(new Vector3Buffer(4, new Vector3[4]{n, n, n, n}));
         node->SetLocalTransform(world);
         node->GetWorldTransform() = world;
@@ -124,12 +118,13 @@ TEST_F(Texture1DLEffectPixelTest, DeviceLevelsChooseTheTechniqueOnceAndForAll)
         Texture1DLEffect::Lighting want;
     };
     using enum ShaderLevel;
+    using L = Texture1DLEffect;
     const Case cases[] = {
-        {Model2, Model2, 2, 1, Texture1DLEffect::kPixelLit},      {Model3, Model3, 8, 8, Texture1DLEffect::kPixelLit},
-        {Model2, None, 8, 8, Texture1DLEffect::kVertexLit},       {Model1, Model1, 8, 8, Texture1DLEffect::kVertexLit},
-        {Model1, Model2, 8, 8, Texture1DLEffect::kVertexLit},     {Model3, Model1, 8, 8, Texture1DLEffect::kVertexLit},
-        {None, None, 8, 8, Texture1DLEffect::kFixedFunction},     {None, Model2, 8, 8, Texture1DLEffect::kFixedFunction},
-        {Model2, Model2, 1, 8, Texture1DLEffect::kFixedFunction}, {Model2, Model2, 8, 0, Texture1DLEffect::kFixedFunction},
+        {Model2, Model2, 2, 1, L::kPixelLit},      {Model3, Model3, 8, 8, L::kPixelLit},
+        {Model2, None, 8, 8, L::kVertexLit},       {Model1, Model1, 8, 8, L::kVertexLit},
+        {Model1, Model2, 8, 8, L::kVertexLit},     {Model3, Model1, 8, 8, L::kVertexLit},
+        {None, None, 8, 8, L::kFixedFunction},     {None, Model2, 8, 8, L::kFixedFunction},
+        {Model2, Model2, 1, 8, L::kFixedFunction}, {Model2, Model2, 8, 0, L::kFixedFunction},
     };
     for (const Case& c : cases)
     {
@@ -158,7 +153,10 @@ TEST_F(Texture1DLEffectPixelTest, EachTechniqueLightsByBlinnPhongPerPixelOrPerVe
     lighting.emissive = Vector4(0.05f, 0.0f, 0.1f, 1.0f);
     lighting.power = 6.0f;
     lighting.lightSpecular = Vector4(0.7f, 0.6f, 0.5f, 1.0f);
-    Ptr<Light> light = lighting.MakeLight(Light::kFixedDirectional); // along +z: towards it is -z
+    // Along +z whatever its transform: towards it is -z.
+    Ptr<Light> light = lighting.MakeLight(Light::kFixedDirectional);
+    light->GetWorldTransform() =
+        Transform(Vector3(), Quaternion::FromAxisAngle(Vector3(0, 1, 0), 1.0f), Vector3(1, 1, 1));
     const uint8_t texel[4] = {200, 150, 100, 255};
     const Vector3 normal(0.3f, 0.2f, -1.0f), towards(0, 0, -1), corner0(-1, 1, 0), corner2(1, -1, 0);
     const Texture1DLEffect::Lighting techniques[3] = {Texture1DLEffect::kPixelLit, Texture1DLEffect::kVertexLit,
@@ -182,7 +180,7 @@ TEST_F(Texture1DLEffectPixelTest, EachTechniqueLightsByBlinnPhongPerPixelOrPerVe
 
     for (int i = 0; i < 3; ++i)
     {
-        const Vector3 n = Unit(worlds[i].ApplyToVector(Unit(normal))), eye = camera->GetPosition();
+        const Vector3 n = worlds[i].ApplyToVector(normal.Normalized()).Normalized(), eye = camera->GetPosition();
         float lambert = 0, highlight0 = 0, highlight2 = 0;
         Terms(worlds[i].ApplyToPoint(corner0), n, towards, eye, lighting.power, lambert, highlight0);
         Terms(worlds[i].ApplyToPoint(corner2), n, towards, eye, lighting.power, lambert, highlight2);
@@ -242,7 +240,10 @@ TEST_F(Texture1DLEffectPixelTest, UnlitEmissiveIsSwayedByTheWindAndFoggedByItsDe
     }
 }
 
-TEST_F(Texture1DLEffectPixelTest, SkinnedProgramPutsTheVerticesWhereTheCpuSkinningDoes)
+// The skinned program deforms the rest pose by the bone palette to where
+// the CPU skinning puts it, then lights and fogs it in world space, here
+// seen from off the origin with a sharp highlight.
+TEST_F(Texture1DLEffectPixelTest, SkinnedProgramPutsTheVerticesWhereTheCpuSkinningDoesAndLightsThemThere)
 {
     // Two bones: one moved left, one moved right and up and turned.
     Ptr<Node> bones[2] = {new Node(String("left")), new Node(String("right"))};
@@ -252,16 +253,17 @@ TEST_F(Texture1DLEffectPixelTest, SkinnedProgramPutsTheVerticesWhereTheCpuSkinni
     Node* bonePointers[2] = {bones[0].Get(), bones[1].Get()};
 
     const Vector3 rest[3] = {Vector3(-1, -0.5f, 6), Vector3(1, -0.5f, 6), Vector3(0, 1, 6)};
+    const Vector3 facing(0, 0, -1);
     Ptr<Triangles> mesh = new Triangles(String("skinned"));
     mesh->SetVertices(new Vector3Buffer(3, new Vector3[3]{rest[0], rest[1], rest[2]}));
-    mesh->SetNormals(new Vector3Buffer(3, new Vector3[3]{Vector3(0, 0, -1), Vector3(0, 0, -1), Vector3(0, 0, -1)}));
+    mesh->SetNormals(new Vector3Buffer(3, new Vector3[3]{facing, facing, facing}));
     mesh->SetTextureCoordinates(0, new Vector2Buffer(3, new Vector2[3]{}));
     mesh->SetIndices(new IntBuffer(3, new int32_t[3]{0, 1, 2}));
     Ptr<SkinController> skin = new SkinController(String("skin"));
     skin->SetTarget(mesh.Get());
     skin->SetBones(2, bonePointers, nullptr);
     skin->SetRestVertices(new Vector3Buffer(3, new Vector3[3]{rest[0], rest[1], rest[2]}));
-    skin->SetRestNormals(new Vector3Buffer(3, new Vector3[3]{Vector3(0, 0, -1), Vector3(0, 0, -1), Vector3(0, 0, -1)}));
+    skin->SetRestNormals(new Vector3Buffer(3, new Vector3[3]{facing, facing, facing}));
     // Vertex 0 on the first bone, 1 split, 2 on the second (an index of
     // 1.3 is bone 1: indices are truncated).
     skin->SetWeights(new Vector4Buffer(3, new Vector4[3]{Vector4(1, 0, 0, 0), Vector4(0.5f, 0.5f, 0, 0),
@@ -275,8 +277,14 @@ TEST_F(Texture1DLEffectPixelTest, SkinnedProgramPutsTheVerticesWhereTheCpuSkinni
         skinned[i] = mesh->GetVertices()->GetElements()[i];
     ASSERT_GT((skinned[2] - rest[2]).Length(), 0.3f);
 
-    lighting.emissive = Vector4(1, 1, 1, 1);
-    Ptr<Texture1DLEffect> effect = MakeEffect(kWhite);
+    lighting.specular = Vector4(0.5f, 0.5f, 0.5f, 1.0f);
+    lighting.power = 40.0f;
+    lighting.lightSpecular = Vector4(0.7f, 0.6f, 0.5f, 1.0f);
+    Ptr<Light> light = lighting.MakeLight(Light::kFixedDirectional);
+    const uint8_t texel[4] = {200, 150, 100, 255};
+    const Vector4 fog(0.2f, 0.4f, 0.8f, 1.0f);
+    Ptr<Texture1DLEffect> effect = MakeEffect(texel, light.Get());
+    effect->SetFog(true, fog, 0.1f, 1.0f);
     Choose(*mesh, *effect, ShaderLevel::Model2, ShaderLevel::Model2);
     ASSERT_EQ(effect->SetSkinController(skin.Get()), 0);
     effect->Update(0.0);
@@ -286,37 +294,41 @@ TEST_F(Texture1DLEffectPixelTest, SkinnedProgramPutsTheVerticesWhereTheCpuSkinni
     for (int i = 0; i < 3; ++i)
         mesh->GetVertices()->GetElements()[i] = rest[i];
     ASSERT_EQ(skin->Update(0.0), 0);
+    camera->GetLocalTransform().SetTranslation(Vector3(1.0f, 0.8f, -1.0f));
     DrawNodes({mesh.Get()});
     ASSERT_EQ(effect->GetLighting(), Texture1DLEffect::kPixelLit);
 
+    // Bone 1 turns about z, so every skinned normal still faces the light.
     const Vector3 centre = (skinned[0] + skinned[1] + skinned[2]) * (1.0f / 3.0f);
-    ExpectNear(AtPoint(centre), Stored(1, 1, 1), 1, "centre");
+    float lambert = 0, highlight = 0;
+    Terms(centre, facing, facing, camera->GetPosition(), lighting.power, lambert, highlight);
+    const float f = std::exp(-0.1f * camera->GetView().TransformPoint(centre).z);
+    const Colour lit = lighting.Lit(lambert, highlight, 1.0f, TexelColour(texel));
+    ExpectNear(AtPoint(centre), Stored(Mix(lit, PackedColour(fog), f)), 3, "centre");
     for (int i = 0; i < 3; ++i)
     {
         SCOPED_TRACE("corner " + std::to_string(i));
-        ExpectNear(AtPoint(centre + (skinned[i] - centre) * 0.9f), Stored(1, 1, 1), 1, "inside the CPU's triangle");
+        EXPECT_FALSE(Near(AtPoint(centre + (skinned[i] - centre) * 0.9f), ClearRgb(), 0)) << "inside the CPU's";
         ExpectNear(AtPoint(centre + (skinned[i] - centre) * 1.12f), ClearRgb(), 0, "outside the CPU's triangle");
     }
 }
 
-// A colour effect whose pass also binds a given program pair; the colour
+// A colour effect whose pass also binds a given vertex program; the colour
 // shows whether the draw went on with fixed function.
 class ProgramColorEffect : public ColorEffect
 {
 public:
-    ProgramColorEffect(Shader* vertex, Shader* pixel) : vertex(vertex), pixel(pixel) {}
+    explicit ProgramColorEffect(Shader* vertex) : vertex(vertex) {}
 
     int32_t BindFixedFunction(Renderer& renderer, GeometryNode& geometry) override
     {
         const int32_t result = ColorEffect::BindFixedFunction(renderer, geometry);
         renderer.SetVertexShader(vertex.Get());
-        renderer.SetPixelShader(pixel.Get());
         return result;
     }
 
 private:
     Ptr<Shader> vertex;
-    Ptr<Shader> pixel;
 };
 
 TEST_F(Texture1DLEffectPixelTest, ABrokenProgramLogsOnceAndTheDrawFallsBackToFixedFunction)
@@ -325,7 +337,7 @@ TEST_F(Texture1DLEffectPixelTest, ABrokenProgramLogsOnceAndTheDrawFallsBackToFix
     Ptr<Triangles> quads[2] = {MakeQuad(Vector3(-1.2f, 0, 5), 0.8f), MakeQuad(Vector3(1.2f, 0, 5), 0.8f)};
     for (const Ptr<Triangles>& quad : quads)
     {
-        Ptr<ProgramColorEffect> effect = new ProgramColorEffect(broken.Get(), nullptr);
+        Ptr<ProgramColorEffect> effect = new ProgramColorEffect(broken.Get());
         effect->SetColor(Vector4(0, 1, 0, 1));
         quad->SetEffect(effect.Get());
     }
