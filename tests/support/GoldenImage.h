@@ -35,6 +35,7 @@ struct Colour
     Colour operator*(float s) const { return {r * s, g * s, b * s}; }
 };
 
+// A colour as the effect is given it, alpha aside.
 inline Colour ColourOf(const Vector4& c)
 {
     return {c.x, c.y, c.z};
@@ -58,6 +59,7 @@ inline Colour Mix(const Colour& a, const Colour& b, float f)
     return a * f + b * (1.0f - f);
 }
 
+// What the 8-bit target holds for it.
 inline Rgb Stored(const Colour& c)
 {
     return ::Stored(c.r, c.g, c.b);
@@ -76,8 +78,10 @@ struct Lighting
     Vector4 lightDiffuse{0.9f, 0.8f, 0.7f, 1.0f};
     Vector4 lightSpecular{0.0f, 0.0f, 0.0f, 1.0f};
 
+    // The material on an effect, as the lit effects take it.
     void Put(GeometryNodeEffect& effect) const { effect.SetMaterial(diffuse, ambient, specular, emissive, power); }
 
+    // A light of the type in the light colours.
     Ptr<Light> MakeLight(int32_t type) const
     {
         Ptr<Light> light = new Light(String("light"));

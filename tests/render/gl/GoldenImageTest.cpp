@@ -127,11 +127,6 @@ struct BlendCase
     BlendFactor destination;
 };
 
-std::ostream& operator<<(std::ostream& out, const BlendCase& c)
-{
-    return out << "(" << ToInt(c.source) << ", " << ToInt(c.destination) << ")";
-}
-
 class GoldenBlendTest : public GoldenImageRig, public ::testing::WithParamInterface<BlendCase>
 {
 };
@@ -159,7 +154,8 @@ TEST_P(GoldenBlendTest, BlendedColourFollowsTheFactorFormula)
     const Colour source = ColourOf(colour), destination = PackedColour(clear);
     const Colour want = source * FactorOf(blend.source, source, colour.w, destination) +
                         destination * FactorOf(blend.destination, source, colour.w, destination);
-    ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(want), 2, "blended centre");
+    const std::string factors = std::to_string(ToInt(blend.source)) + ", " + std::to_string(ToInt(blend.destination));
+    ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(want), 2, "blended centre, factors " + factors);
     ExpectNear(AtPoint(Vector3(0, 1.5f, 5)), ClearRgb(), 0, "outside");
 }
 
