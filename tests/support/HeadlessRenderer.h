@@ -119,11 +119,6 @@ protected:
     void End()
     {
         ASSERT_EQ(renderer->EndFrame(), 0);
-        ReadBack();
-    }
-
-    void ReadBack()
-    {
         ASSERT_TRUE(renderer->GetDevice()->ReadBackBuffer(pixels, width, height));
         ASSERT_GT(width, 0);
         ASSERT_GT(height, 0);
