@@ -4,7 +4,7 @@
 
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/scene/Light.h"
-#include "render/TextureTestSupport.h"
+#include "scene/SceneTestSupport.h"
 #include "support/Bytes.h"
 #include "support/LogCapture.h"
 
