@@ -456,6 +456,21 @@ TEST_F(EffectTest, SettersRefuseReferencesThatWouldCloseACycle)
     Ptr<Texture> plain = new Texture(String("plain"));
     ASSERT_EQ(effect->SetTexture(plain.Get()), 0);
     EXPECT_TRUE(root->Holds(plain.Get()));
+
+    // Through its light the lit effect holds the light: a controller holding
+    // the effect may not go on that light, nor may a light holding the
+    // effect become its light.
+    Ptr<Light> sun = new Light(String("sun"));
+    Ptr<Texture1DLEffect> lit = new Texture1DLEffect(String("lit"));
+    ASSERT_EQ(lit->SetLight(sun.Get()), 0);
+    Ptr<Controller> holdsLit = new HoldingController(lit.Get());
+    log.Clear();
+    EXPECT_EQ(sun->SetController(holdsLit.Get()), 3);
+    Ptr<Light> lightHolder = new Light(String("holder"));
+    ASSERT_EQ(lightHolder->SetController(holdsLit.Get()), 0);
+    EXPECT_EQ(lit->SetLight(lightHolder.Get()), 3);
+    EXPECT_EQ(lit->GetLight(), sun.Get());
+    EXPECT_EQ(log.Lines().size(), 2u);
 }
 
 TEST_F(EffectTest, SkinControllerLinkFollowsTheDeviceShaderLevel)
