@@ -192,15 +192,6 @@ TEST(Texture, ReferencesThatWouldCloseACycleAreRefused)
     EXPECT_EQ(texture->SetImage(image.Get()), 3);
     EXPECT_EQ(texture->GetImage(), nullptr);
 
-    Ptr<CubeTexture> cube = new CubeTexture(String("c"));
-    Ptr<VolumeImage> faces = new VolumeImage(String("f"), Image::kPixel24, 1, 1, 6);
-    faces->SetController(new HoldingController(cube.Get()));
-    EXPECT_EQ(cube->SetImage(faces.Get()), 3);
-    Ptr<VolumeTexture> volume = new VolumeTexture(String("v"));
-    Ptr<VolumeImage> slices = new VolumeImage(String("s"), Image::kPixel24, 1, 1, 2);
-    slices->SetController(new HoldingController(volume.Get()));
-    EXPECT_EQ(volume->SetImage(slices.Get()), 3);
-
     // A composite holds its slice textures and, through them, their images.
     Ptr<CompositeTexture> composite = new CompositeTexture(String("stack"));
     Ptr<Image> plain = FilledImage(Image::kPixel24, 1, 1, 0);
