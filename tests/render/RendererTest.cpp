@@ -2,50 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/EngineClasses.h"
-#include "engine/core/EngineStartup.h"
-#include "engine/render/gl/GLDevice.h"
-#include "engine/render/gl/GLRenderer.h"
+#include "support/HeadlessRenderer.h"
 #include "support/LogCapture.h"
 
-namespace
-{
-
-// A running engine with the OpenGL module registered, rendering headless.
-class RendererTest : public ::testing::Test
+// The engine running headless; each test creates the renderer itself.
+class RendererTest : public HeadlessRendererTest
 {
 protected:
-    void SetUp() override
-    {
-        Renderer::SetHeadless(true);
-        RegisterEngineClasses();
-        ASSERT_EQ(InitializeEngine(), 0);
-    }
-
-    void TearDown() override
-    {
-        DestroyRenderer();
-        TerminateEngine();
-    }
-
-    // Opens the desktop mode; skips when this machine cannot make a context.
-    GLRenderer* Open()
-    {
-        if (CreateRenderer(String("OpenGL")) != 0)
-            return nullptr;
-        auto* renderer = static_cast<GLRenderer*>(GetRenderer());
-        if (renderer->OpenWindow(renderer->GetDesktopMode(), String("test"), 0, 0, 0, 640, 480) != 0)
-            return nullptr;
-        return renderer;
-    }
+    void SetUp() override { StartEngine(); }
 };
-
-} // namespace
 
 TEST_F(RendererTest, ModesOfferTheDesktopAtBothDepthsSortedBySize)
 {
     ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-    Renderer* renderer = GetRenderer();
+    renderer = static_cast<GLRenderer*>(GetRenderer());
     const Array<std::unique_ptr<DisplayMode>>& modes = renderer->GetModes();
     ASSERT_GT(modes.Count(), 2u);
     int32_t desktop = renderer->GetDesktopMode();
@@ -73,7 +43,7 @@ TEST_F(RendererTest, FailedCreationIsReportedByNameAndWindowArgumentsAreChecked)
     EXPECT_EQ(GetRenderer(), nullptr);
 
     ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
-    Renderer* renderer = GetRenderer();
+    renderer = static_cast<GLRenderer*>(GetRenderer());
     EXPECT_EQ(CreateRenderer(String("OpenGL")), 1);
     EXPECT_TRUE(capture.Contains("Создание рендерера [OpenGL] неудачно."));
     EXPECT_EQ(GetRenderer(), renderer);
@@ -88,9 +58,9 @@ TEST_F(RendererTest, FailedCreationIsReportedByNameAndWindowArgumentsAreChecked)
 // window is gone.
 TEST_F(RendererTest, WindowTakesTheModeSizeClearsAndBrightensUntilClosed)
 {
-    GLRenderer* renderer = Open();
-    if (!renderer)
-        GTEST_SKIP() << "no OpenGL context on this machine";
+    ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
+    renderer = static_cast<GLRenderer*>(GetRenderer());
+    ASSERT_EQ(renderer->OpenWindow(renderer->GetDesktopMode(), String("test"), 0, 0, 0, 640, 480), 0);
     const DisplayMode& mode = *renderer->GetModes()[static_cast<uint32_t>(renderer->GetDesktopMode())];
     EXPECT_EQ(renderer->GetWidth(), mode.width);
     EXPECT_EQ(renderer->GetHeight(), mode.height);

@@ -144,32 +144,6 @@ TEST_F(TextureTest, HostileRecordsAreRefusedOrReadAsMissing)
     EXPECT_EQ(loaded->GetControllerCount(), 1u);
 }
 
-TEST(Texture, NewImageResetsMipLevelsAndAsksForANewDeviceCopy)
-{
-    Ptr<Texture> texture = new Texture(String("t"));
-    texture->SetMipLevels(5);
-    int handle = 0;
-    texture->SetDeviceHandle(nullptr, &handle);
-    texture->ClearChanged();
-
-    EXPECT_EQ(texture->SetImage(FilledImage(Image::kPixel24, 4, 4, 0).Get()), 0);
-    EXPECT_EQ(texture->GetMipLevels(), 0u);
-    EXPECT_EQ(texture->GetDeviceHandle(), nullptr);
-    EXPECT_TRUE(texture->IsChanged());
-}
-
-// 8 x 4 -> 4 x 2 -> 2 x 1 -> 1 x 1: the short side stops at 1; a request
-// is kept up to the full chain (the device tests upload both kinds).
-TEST(Texture, MipChainStopsAtOneTexelOnTheLongSide)
-{
-    EXPECT_EQ(BaseTexture::FullMipCount(8, 4), 4u);
-    EXPECT_EQ(BaseTexture::FullMipCount(1, 1), 1u);
-    EXPECT_EQ(BaseTexture::FullMipCount(0, 0), 0u);
-    EXPECT_EQ(BaseTexture::ResolveMipCount(0, 256, 64), 9u);
-    EXPECT_EQ(BaseTexture::ResolveMipCount(3, 256, 64), 3u);
-    EXPECT_EQ(BaseTexture::ResolveMipCount(20, 8, 8), 4u);
-}
-
 TEST(CompositeTexture, StacksSlicesInListOrderAndRefusesMismatches)
 {
     LogCapture capture;
@@ -217,15 +191,6 @@ TEST(Texture, ReferencesThatWouldCloseACycleAreRefused)
     ASSERT_EQ(image->SetController(new HoldingController(texture.Get())), 0);
     EXPECT_EQ(texture->SetImage(image.Get()), 3);
     EXPECT_EQ(texture->GetImage(), nullptr);
-
-    Ptr<CubeTexture> cube = new CubeTexture(String("c"));
-    Ptr<VolumeImage> faces = new VolumeImage(String("f"), Image::kPixel24, 1, 1, 6);
-    faces->SetController(new HoldingController(cube.Get()));
-    EXPECT_EQ(cube->SetImage(faces.Get()), 3);
-    Ptr<VolumeTexture> volume = new VolumeTexture(String("v"));
-    Ptr<VolumeImage> slices = new VolumeImage(String("s"), Image::kPixel24, 1, 1, 2);
-    slices->SetController(new HoldingController(volume.Get()));
-    EXPECT_EQ(volume->SetImage(slices.Get()), 3);
 
     // A composite holds its slice textures and, through them, their images.
     Ptr<CompositeTexture> composite = new CompositeTexture(String("stack"));

@@ -76,11 +76,9 @@ protected:
         TerminateEngine();
     }
 
-    // Starts the engine and opens the renderer in the 32-bit mode of that
-    // size (small frames keep the software rasteriser fast), else in the
-    // desktop mode. Check Opened() after it: a skip or a failure returns
-    // from here only.
-    void OpenRenderer(const char* title, int windowWidth = 640, int windowHeight = 480)
+    // Starts the engine, rendering headless, with no renderer yet. A skip
+    // or a failure returns from here only.
+    void StartEngine()
     {
         std::string why;
         if (!HeadlessOpenGL(why))
@@ -89,6 +87,17 @@ protected:
         RegisterEngineClasses();
         ASSERT_EQ(InitializeEngine(), 0);
         started = true;
+    }
+
+    // Starts the engine and opens the renderer in the 32-bit mode of that
+    // size (small frames keep the software rasteriser fast), else in the
+    // desktop mode. Check Opened() after it: a skip or a failure returns
+    // from here only.
+    void OpenRenderer(const char* title, int windowWidth = 640, int windowHeight = 480)
+    {
+        StartEngine();
+        if (!started)
+            return;
         ASSERT_EQ(CreateRenderer(String("OpenGL")), 0);
         renderer = static_cast<GLRenderer*>(GetRenderer());
         ASSERT_EQ(OpenWindow(title, windowWidth, windowHeight), 0);

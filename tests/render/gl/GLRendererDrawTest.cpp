@@ -136,23 +136,6 @@ TEST_F(GLRendererDrawTest, TextureMatrixTranslationScrollsTheTexture)
 
 // state --------------------------------------------------------------------------------
 
-TEST_F(GLRendererDrawTest, DepthTestKeepsTheNearerRectangleWhicheverComesFirst)
-{
-    state->depthEnabled = true;
-    state->depthWrite = true;
-    const Mesh nearer = Rectangle(-0.5f, -0.5f, 0.5f, 0.5f, Vector4(1, 0, 0, 1), 0.25f);
-    const Mesh farther = Rectangle(-1.0f, -1.0f, 1.0f, 1.0f, Vector4(0, 1, 0, 1), 0.75f);
-    for (bool nearFirst : {true, false})
-    {
-        Begin();
-        Draw(nearFirst ? nearer : farther, false);
-        Draw(nearFirst ? farther : nearer, false);
-        End();
-        ExpectNear(AtClip(0.0f, 0.0f), {255, 0, 0}, 0, nearFirst ? "near drawn first" : "near drawn last");
-        ExpectNear(AtClip(0.8f, 0.8f), {0, 255, 0}, 0, "far alone");
-    }
-}
-
 // One 1 x 1 texel over the vertex colour with a factor on stage 0, through
 // the custom combiner. Arguments are stored as [0] argument 1, [1]
 // argument 2, [2] argument 0.

@@ -172,9 +172,11 @@ TEST_F(GLTexturesTest, CubeAndVolumeCoordinatesPickTheFaceAndTheSlice)
 TEST_F(GLTexturesTest, MipChainAndCompressedUploadReportWhatTheDeviceMade)
 {
     Begin();
-    // A full chain when asked for 0 levels; the request kept otherwise.
+    // A full chain (the long side down to 1) when asked for more; the
+    // request kept otherwise; 0 levels give the full chain (packed below).
     Ptr<Texture> wide = new Texture(String("wide"));
     ASSERT_EQ(wide->SetImage(SolidImage(16, 4, Rgb{10, 20, 30}).Get()), 0);
+    wide->SetMipLevels(20);
     ASSERT_EQ(renderer->SetTexture(0, wide.Get()), 0);
     EXPECT_EQ(wide->GetMipLevels(), 5u);
     EXPECT_FALSE(wide->IsChanged());
@@ -238,14 +240,18 @@ TEST_F(GLTexturesTest, ReleasedTexturesLeaveNoDeviceCopy)
     ASSERT_NE(first, 0u);
     EXPECT_EQ(texture->GetDeviceRenderer(), renderer);
 
-    // A new image drops the old copy; the next bind makes another.
-    ASSERT_EQ(texture->SetImage(SolidImage(2, 2, Rgb{4, 5, 6}).Get()), 0);
+    // A new image drops the old copy and the old chain; the next bind makes
+    // another of the new image's full chain.
+    ASSERT_EQ(texture->GetMipLevels(), 2u);
+    ASSERT_EQ(texture->SetImage(SolidImage(4, 4, Rgb{4, 5, 6}).Get()), 0);
     EXPECT_EQ(texture->GetDeviceHandle(), nullptr);
+    EXPECT_TRUE(texture->IsChanged());
     EXPECT_FALSE(glIsTexture(first));
     EXPECT_EQ(Bound(), Binding{});
     ASSERT_EQ(renderer->SetTexture(0, texture.Get()), 0);
     const GLuint second = static_cast<GLuint>(Bound().name);
     ASSERT_NE(second, 0u);
+    EXPECT_EQ(texture->GetMipLevels(), 3u);
 
     // Destroyed while bound: the copy goes with it.
     texture = nullptr;

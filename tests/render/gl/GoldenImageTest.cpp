@@ -19,7 +19,6 @@
 #include "engine/render/Technique.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/scene/SceneNode.h"
-#include "engine/scene/WindowPlane.h"
 #include "support/GoldenImage.h"
 
 using namespace golden;
@@ -85,39 +84,6 @@ ColorEffect* EffectOf(Triangles& node)
 using GoldenImageTest = GoldenImageRig;
 
 } // namespace
-
-// transparency -----------------------------------------------------------------
-
-// A transparent window plane over the whole view, put in the tree before a
-// transparent rectangle: it still comes last, drawn with the screen mapping
-// while the camera's own matrices are swapped out, so the picture is the
-// plane over the rectangle over the clear colour.
-TEST_F(GoldenImageTest, WindowPlaneIsDrawnAfterAllOtherTransparentNodes)
-{
-    Ptr<SceneNode> root = new SceneNode(String("root"));
-    Ptr<WindowPlane> plane = new WindowPlane(String("plane"));
-    plane->SetVertices(new Vector3Buffer(4, new Vector3[4]{Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(1, 1, 0),
-                                                            Vector3(0, 1, 0)}));
-    plane->SetIndices(new IntBuffer(6, new int32_t[6]{0, 1, 2, 0, 2, 3}));
-    plane->SetPosition(Vector2(0, 0));
-    plane->SetSize(Vector2(1, 1));
-    plane->UpdateModelBound();
-    Ptr<ColorEffect> planeEffect = new ColorEffect(String("plane"));
-    planeEffect->SetColor(Vector4(0.0f, 0.0f, 1.0f, 0.5f));
-    planeEffect->SetBlendEnabled(true);
-    planeEffect->SetCullEnabled(false);
-    plane->SetEffect(planeEffect.Get());
-    Ptr<Triangles> rectangle = MakeRectangle("rectangle", -1, 1, 1, -1, 5, Vector4(1.0f, 0.0f, 0.0f, 0.5f));
-    EffectOf(*rectangle)->SetBlendEnabled(true);
-    root->AttachChild(plane.Get());
-    root->AttachChild(rectangle.Get());
-    DrawFrame(root.Get());
-
-    // Over black: rectangle first gives (0.5, 0, 0), then the plane halves
-    // it and adds half its blue.
-    ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(0.25f, 0.0f, 0.5f), 2, "plane over rectangle");
-    ExpectNear(AtPoint(Vector3(1.7f, 0, 5)), Stored(0.0f, 0.0f, 0.5f), 2, "plane alone");
-}
 
 // blending -----------------------------------------------------------------------
 
@@ -206,7 +172,6 @@ TEST_F(GoldenImageTest, ExponentialAndSquaredFogAtAKnownDepth)
         const char* name;
     };
     const Mode modes[] = {{1.0f, std::exp(-density * depth), "exponential"},
-                          {2.0f, std::exp(-density * depth), "exponent 2 stays exponential"},
                           {3.0f, std::exp(-(density * depth) * (density * depth)), "exponential squared"}};
     for (const Mode& mode : modes)
     {

@@ -29,17 +29,16 @@ void ExpectRefused(const char* text, int line, const char* reason)
     EXPECT_TRUE(log.Contains(reason)) << log.Lines()[0].text;
 }
 
-TEST(ShaderAssembler, RefusesTextWithoutVersionFirst)
+// Every malformed text is refused with one error line naming the fault.
+TEST(ShaderAssembler, RefusesMalformedTextWithOneLineNamingTheFault)
 {
+    // The version line: first, once, known, alone.
     ExpectRefused("", 0, "нет строки версии");
     ExpectRefused("mov r0, c0\nvs_1_1\n", 1, "нет строки версии");
     ExpectRefused("vs_1_1\nvs_1_1\n", 2, "повторная строка версии");
     ExpectRefused("vs_3_0\n", 1, "неподдерживаемая версия");
     ExpectRefused("vs_1_1 r0\n", 1, "лишние операнды");
-}
-
-TEST(ShaderAssembler, RefusesRegistersOutsideTheVersionsFiles)
-{
+    // Registers outside the version's files.
     ExpectRefused("vs_1_1\nmov r12, c0\n", 2, "неверный номер регистра");
     ExpectRefused("vs_2_0\nmov r0, c256\n", 2, "неверный номер регистра");
     ExpectRefused("vs_2_0\nmova a0.x, c0.x\nmov r0, c[a0.x + 300]\n", 3, "неверный номер регистра");
@@ -48,10 +47,7 @@ TEST(ShaderAssembler, RefusesRegistersOutsideTheVersionsFiles)
     ExpectRefused("ps_2_0\nmov oPos, c0\n", 2, "недоступен в этой версии");
     ExpectRefused("vs_1_1\nmov r0, q0\n", 2, "неизвестный регистр");
     ExpectRefused("vs_1_1\nmov r0, r\n", 2, "нет номера");
-}
-
-TEST(ShaderAssembler, RefusesUnknownInstructionsAndWrongOperandCounts)
-{
+    // Unknown instructions, wrong operand counts.
     ExpectRefused("vs_1_1\nfrob r0, c0\n", 2, "неизвестная инструкция");
     ExpectRefused("vs_1_1\nmova a0.x, c0\n", 2, "недоступна в этой версии");
     ExpectRefused("ps_2_0\nlit r0, c0\n", 2, "недоступна в этой версии");
@@ -60,10 +56,7 @@ TEST(ShaderAssembler, RefusesUnknownInstructionsAndWrongOperandCounts)
     ExpectRefused("ps_2_0\ndcl t0\ntexld r0, t0\n", 3, "слишком мало операндов");
     ExpectRefused("vs_1_1\nmov r0, , c0\n", 2, "пустой операнд");
     ExpectRefused("vs_1_1\nmov_x2 r0, c0\n", 2, "неверный модификатор инструкции");
-}
-
-TEST(ShaderAssembler, RefusesMalformedSwizzlesMasksAndModifiers)
-{
+    // Malformed swizzles, masks and modifiers.
     ExpectRefused("vs_1_1\nmov r0.yx, c0\n", 2, "неверная маска записи");
     ExpectRefused("vs_1_1\nmov r0, c0.xyzwx\n", 2, "неверная перестановка");
     ExpectRefused("vs_1_1\nmov r0, c0_bx2\n", 2, "недоступен в этой версии");
@@ -71,10 +64,7 @@ TEST(ShaderAssembler, RefusesMalformedSwizzlesMasksAndModifiers)
     ExpectRefused("vs_1_1\nmov r0, r1[a0.x]\n", 2, "относительная адресация допустима только");
     ExpectRefused("vs_1_1\nmov r0, c[a0.y + 1]\n", 2, "только a0.x");
     ExpectRefused("vs_1_1\nmov r0, c[a0.x + 1\n", 2, "нет ']'");
-}
-
-TEST(ShaderAssembler, RefusesBadDeclarationsAndDefinitions)
-{
+    // Bad declarations and definitions.
     ExpectRefused("vs_1_1\ndcl_wobble v0\n", 2, "неизвестное объявление");
     ExpectRefused("vs_1_1\ndcl_position r0\n", 2, "только входные регистры");
     ExpectRefused("vs_1_1\ndcl_position v0\ndcl_normal v0\n", 3, "объявлен повторно");
@@ -84,10 +74,7 @@ TEST(ShaderAssembler, RefusesBadDeclarationsAndDefinitions)
     ExpectRefused("vs_1_1\ndef c0, 1, 2, 3, 4\ndef c0, 1, 2, 3, 4\n", 3, "определена повторно");
     ExpectRefused("vs_2_0\ndefb b0, maybe\n", 2, "true или false");
     ExpectRefused("vs_2_0\ndcl_position v0\ndef c1, inf, 0, 0, 0\nmov oPos, c1\n", 0, "бесконечность");
-}
-
-TEST(ShaderAssembler, RefusesWhatOnlyTheWholeProgramShows)
-{
+    // What only the whole program shows.
     ExpectRefused("vs_1_1\nmov oPos, v0\n", 2, "v0 не объявлен");
     ExpectRefused("ps_2_0\nmov oC0, t0\n", 2, "t0 не объявлен");
     ExpectRefused("ps_2_0\ndcl t0\ntexld r0, t0, s0\n", 3, "s0 не объявлен");
