@@ -13,7 +13,7 @@
 #include "support/Bytes.h"
 #include "support/HeadlessRenderer.h"
 #include "support/LogCapture.h"
-#include "support/RunProgram.h"
+#include "support/ShowRun.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TemporaryFolder.h"
 
@@ -153,32 +153,19 @@ TEST_F(SavedCapture, FailuresAreLoggedAndReported)
     EXPECT_TRUE(FilesIn(folder.Path()).empty());
 }
 
-// The built program, headless, with its own state and config folders.
-class ShowCapture : public ::testing::Test
+// The built program saving its frames into a folder of its own.
+class ShowCapture : public ShowRun
 {
 protected:
-    int Run(std::vector<std::string> extra)
-    {
-        extra.push_back("XDG_STATE_HOME=" + folder.Path() + "/state");
-        extra.push_back("XDG_CONFIG_HOME=" + folder.Path() + "/config");
-        extra.push_back("VERNALIA_HEADLESS=1");
-        RunProgram program({VERNALIA_BINARY, "/s"}, extra);
-        return program.Run();
-    }
-
-    std::string Log() const { return ReadText(folder.Path() + "/state/HALCYONE Studio/QRELog.txt"); }
-
     void SetUp() override { std::filesystem::create_directory(Shots()); }
     std::string Shots() const { return folder.Path() + "/shots"; }
-
-    TemporaryFolder folder;
 };
 
 // Without EVERY only the last frame is saved, in the type its extension
 // names.
 TEST_F(ShowCapture, OnlyTheLastFrameIsSavedWithoutEveryAsAJpeg)
 {
-    ASSERT_EQ(Run({"VERNALIA_FRAMES=3", "VERNALIA_CAPTURE=" + Shots() + "/f%d.JPG"}), 0);
+    ASSERT_EQ(Run("/s", {"VERNALIA_FRAMES=3", "VERNALIA_CAPTURE=" + Shots() + "/f%d.JPG"}), 0);
     EXPECT_EQ(FilesIn(Shots()), (std::set<std::string>{"f3.JPG"}));
     const std::string bytes = ReadText(Shots() + "/f3.JPG");
     ASSERT_GT(bytes.size(), 4u);
@@ -192,7 +179,7 @@ TEST_F(ShowCapture, OnlyTheLastFrameIsSavedWithoutEveryAsAJpeg)
 // the window's, and so the pictures'.
 TEST_F(ShowCapture, EveryNthFrameIsSavedWithEveryAtThePretendDesktopsSize)
 {
-    ASSERT_EQ(Run({"VERNALIA_FRAMES=5", "VERNALIA_CAPTURE=" + Shots() + "/g%03d.tga", "VERNALIA_CAPTURE_EVERY=2",
+    ASSERT_EQ(Run("/s", {"VERNALIA_FRAMES=5", "VERNALIA_CAPTURE=" + Shots() + "/g%03d.tga", "VERNALIA_CAPTURE_EVERY=2",
                    "VERNALIA_SIZE=1280x720"}),
               0);
     EXPECT_EQ(FilesIn(Shots()), (std::set<std::string>{"g002.tga", "g004.tga"}));

@@ -48,24 +48,18 @@ protected:
 
     ::Window FindShowWindow()
     {
-        ::Window root = DefaultRootWindow(peer), parent = 0, *children = nullptr;
-        unsigned int count = 0;
-        ::Window found = 0;
-        if (!XQueryTree(peer, root, &root, &parent, &children, &count))
-            return 0;
-        for (unsigned int i = 0; i < count && !found; ++i)
+        for (::Window child : xpeer::Children(peer, DefaultRootWindow(peer)))
         {
             char* name = nullptr;
-            if (XFetchName(peer, children[i], &name) && name)
+            if (XFetchName(peer, child, &name) && name)
             {
-                if (std::string(name) == "Vernalia 3D Screensaver")
-                    found = children[i];
+                const bool show = std::string(name) == "Vernalia 3D Screensaver";
                 XFree(name);
+                if (show)
+                    return child;
             }
         }
-        if (children)
-            XFree(children);
-        return found;
+        return 0;
     }
 
     // True when the program ended by itself within a short while, with
@@ -90,17 +84,6 @@ protected:
         unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFFul;
         XDestroyImage(image);
         return pixel;
-    }
-
-    int ChildCount(::Window parent)
-    {
-        ::Window root = 0, up = 0, *children = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(peer, parent, &root, &up, &children, &count))
-            return -1;
-        if (children)
-            XFree(children);
-        return static_cast<int>(count);
     }
 
     TemporaryFolder folder;
@@ -151,7 +134,7 @@ TEST_F(ShowOnDisplay, PreviewLivesInsideItsParentAndEndsWithIt)
     for (int i = 0; i < 100 && children == 0; ++i)
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        children = ChildCount(parent);
+        children = static_cast<int>(xpeer::Children(peer, parent).size());
     }
     EXPECT_EQ(children, 1);
     EXPECT_FALSE(program->EndsWithin(std::chrono::milliseconds(300)));

@@ -4,34 +4,10 @@
 
 #include <string>
 
-#include "support/Bytes.h"
-#include "support/RunProgram.h"
-#include "support/TemporaryFolder.h"
+#include "support/ShowRun.h"
 
 namespace
 {
-
-class ShowRun : public ::testing::Test
-{
-protected:
-    // Runs the program headless with its own state and config folders.
-    int Run(const char* argument, const std::vector<std::string>& extra = {})
-    {
-        return RunProgram({VERNALIA_BINARY, argument}, Environment(extra)).Run();
-    }
-
-    std::vector<std::string> Environment(const std::vector<std::string>& extra) const
-    {
-        std::vector<std::string> all = {"XDG_STATE_HOME=" + folder.Path() + "/state",
-                                        "XDG_CONFIG_HOME=" + folder.Path() + "/config", "VERNALIA_HEADLESS=1"};
-        all.insert(all.end(), extra.begin(), extra.end());
-        return all;
-    }
-
-    std::string Log() const { return ReadText(folder.Path() + "/state/HALCYONE Studio/QRELog.txt"); }
-
-    TemporaryFolder folder;
-};
 
 // The lines must appear in this order, each once at least.
 void ExpectInOrder(const std::string& log, const std::vector<std::string>& lines)
@@ -98,26 +74,4 @@ TEST_F(ShowRun, SwitchesSelectTheirModesAndOnlyTheShowMountsMediaAndMs)
                 << c.argument << " " << archive;
     }
     EXPECT_NE(Log().find("Запущен режим конфигурирования."), std::string::npos);
-}
-
-TEST_F(ShowRun, TerminationSignalEndsTheShowInOrder)
-{
-    RunProgram program({VERNALIA_BINARY, "/s"}, Environment({"VERNALIA_FRAMES=100000000"}));
-    ASSERT_TRUE(program.Start());
-    // End it the way the daemon does, at any moment: the log is buffered,
-    // so there is nothing to watch for; a signal during start-up is handled
-    // by the first frame's input.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.Wait(), 0);
-    std::string log = Log();
-    ExpectInOrder(log, {"INFO. Работа скринсейвера завершена корректно.",
-                        "INFO. Завершение работы движка завершилось удачно.", "INFO. Конец лога.\n"});
-}
-
-TEST_F(ShowRun, MissingHomeStillRuns)
-{
-    RunProgram program({VERNALIA_BINARY, "/s"}, {"HOME=", "XDG_STATE_HOME=", "XDG_CONFIG_HOME=" + folder.Path() + "/config",
-                                                 "VERNALIA_HEADLESS=1", "VERNALIA_FRAMES=1"});
-    EXPECT_EQ(program.Run(), 0);
 }

@@ -66,13 +66,3 @@ TEST(EngineStartup, ATakenTypeNameStopsInitialisation)
     EXPECT_EQ(TerminateEngine(), 0);
     EXPECT_EQ(FindClassFactory(String("QRE.Object")), nullptr);
 }
-
-TEST(EngineStartup, TerminatingTwiceIsHarmless)
-{
-    RegisterEngineClasses();
-    ASSERT_EQ(InitializeEngine(), 0);
-    ASSERT_EQ(TerminateEngine(), 0);
-    // Managers and factories are gone already; a second stop finds nothing to do.
-    EXPECT_EQ(TerminateEngine(), 0);
-    EXPECT_EQ(ModuleManager::GetModuleCount(), 0u);
-}

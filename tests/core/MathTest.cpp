@@ -185,24 +185,3 @@ TEST(Quaternion, FromMatrixRecoversRotation)
     for (const Quaternion& q : cases)
         ExpectSameRotation(q, Quaternion::FromMatrix3(q.ToMatrix3()));
 }
-
-TEST(Quaternion, SlerpHitsEndpointsAndMidpointTheShortWay)
-{
-    const Quaternion a = Quaternion::Identity();
-    const Quaternion b = Quaternion::FromAxisAngle({0, 0, 1}, kPi / 2);
-    ExpectSameRotation(a, Quaternion::Slerp(a, b, 0.0f));
-    ExpectSameRotation(b, Quaternion::Slerp(a, b, 1.0f));
-    ExpectSameRotation(Quaternion::FromAxisAngle({0, 0, 1}, kPi / 4), Quaternion::Slerp(a, b, 0.5f));
-    EXPECT_NEAR(1.0f, Quaternion::Slerp(a, b, 0.3f).Length(), kTolerance);
-    // -b is the same rotation; the path between must not swing the long way.
-    ExpectSameRotation(Quaternion::FromAxisAngle({0, 0, 1}, kPi / 4), Quaternion::Slerp(a, -b, 0.5f));
-}
-
-TEST(Quaternion, SlerpOfNearlyEqualEndsReturnsFirst)
-{
-    const Quaternion a = Unit(0.1f, 0.2f, 0.3f, 0.9f);
-    const Quaternion b = Unit(0.1f, 0.2f, 0.3f, 0.90001f);
-    ASSERT_LE(1.0f - a.Dot(b), 1.1920929e-7f);
-    EXPECT_EQ(a, Quaternion::Slerp(a, b, 1.0f));
-    EXPECT_EQ(a, Quaternion::Slerp(a, -b, 0.5f));
-}

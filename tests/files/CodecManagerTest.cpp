@@ -159,16 +159,13 @@ TEST_F(CodecManagerTest, FileIsMatchedByItsExactExtension)
     Ptr<ProbeCodec> bmp = new ProbeCodec("BMPProbeCodec", {"BMP", "bmp", "Bmp"});
     ASSERT_EQ(CodecManager::RegisterCodec(bmp.Get()), 0);
 
-    File multiDot(String("a.b.tga"));
-    File capitalised(String("photo.Tga"));
-    File mixedCase(String("image.TgA"));
-    File noExtension(String("README"));
-    File bitmap(String("icon.bmp"));
-    EXPECT_EQ(CodecManager::FindCodecForFile(&multiDot), tga);
-    EXPECT_EQ(CodecManager::FindCodecForFile(&capitalised), tga);
-    EXPECT_EQ(CodecManager::FindCodecForFile(&mixedCase), nullptr);
-    EXPECT_EQ(CodecManager::FindCodecForFile(&noExtension), nullptr);
-    EXPECT_EQ(CodecManager::FindCodecForFile(&bitmap), bmp.Get());
+    const std::pair<const char*, Codec*> cases[] = {
+        {"a.b.tga", tga}, {"photo.Tga", tga}, {"image.TgA", nullptr}, {"README", nullptr}, {"icon.bmp", bmp.Get()}};
+    for (const auto& [name, codec] : cases)
+    {
+        File file{String(name)};
+        EXPECT_EQ(CodecManager::FindCodecForFile(&file), codec) << name;
+    }
 
     EXPECT_FALSE(tga->AcceptsFile(nullptr));
     EXPECT_TRUE(capture.Contains("Указатель на файл равен 0 при проверке кодеком [TGAProbeCodec]."));

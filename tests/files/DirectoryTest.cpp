@@ -11,19 +11,12 @@
 namespace
 {
 
-std::vector<std::string> DirectoryNames(const Directory& directory)
+// The names of a directory's subdirectories (or, with files set, its files) in their order.
+std::vector<std::string> Names(const Directory& directory, bool files = false)
 {
     std::vector<std::string> names;
-    for (uint32_t i = 0; i < directory.GetDirectoryCount(); ++i)
-        names.emplace_back(directory.GetDirectory(i)->GetName().View());
-    return names;
-}
-
-std::vector<std::string> FileNames(const Directory& directory)
-{
-    std::vector<std::string> names;
-    for (uint32_t i = 0; i < directory.GetFileCount(); ++i)
-        names.emplace_back(directory.GetFile(i)->GetName().View());
+    for (uint32_t i = 0; i < (files ? directory.GetFileCount() : directory.GetDirectoryCount()); ++i)
+        names.emplace_back(files ? directory.GetFile(i)->GetName().View() : directory.GetDirectory(i)->GetName().View());
     return names;
 }
 
@@ -72,7 +65,7 @@ TEST(Directory, OrdersChildrenByFirstByteAndLogsOnlyAppends)
 
     // Larger first bytes first (signed, so bytes from 0x80 sort below
     // ASCII), equal first bytes in insertion order, empty names last.
-    EXPECT_EQ(DirectoryNames(root),
+    EXPECT_EQ(Names(root),
               (std::vector<std::string>{"c", "b", "a", "a2", "\xC0-cyrillic", "", ""}));
     EXPECT_TRUE(capture.Contains("Директория [a] добавлена к директории []."));
     EXPECT_TRUE(capture.Contains("Директория [a2] добавлена к директории []."));
@@ -85,7 +78,7 @@ TEST(Directory, OrdersChildrenByFirstByteAndLogsOnlyAppends)
     capture.Clear();
     for (const char* name : {"m.txt", "z.txt", "m2.txt"})
         ASSERT_EQ(root.AddFile(new File(String(name))), 0);
-    EXPECT_EQ(FileNames(root), (std::vector<std::string>{"z.txt", "m.txt", "m2.txt"}));
+    EXPECT_EQ(Names(root, true), (std::vector<std::string>{"z.txt", "m.txt", "m2.txt"}));
     EXPECT_TRUE(capture.Contains("Файл [m.txt] добавлен к директории []."));
     EXPECT_TRUE(capture.Contains("Файл [m2.txt] добавлен к директории []."));
     EXPECT_FALSE(capture.Contains("Файл [z.txt] добавлен"));
@@ -96,7 +89,7 @@ TEST(Directory, OrdersChildrenByFirstByteAndLogsOnlyAppends)
     EXPECT_EQ(b->GetParent(), nullptr);
     EXPECT_TRUE(capture.Contains("Директория [b] удалена из директории []."));
     delete b;
-    EXPECT_EQ(DirectoryNames(root), (std::vector<std::string>{"c", "a", "a2", "\xC0-cyrillic", "", ""}));
+    EXPECT_EQ(Names(root), (std::vector<std::string>{"c", "a", "a2", "\xC0-cyrillic", "", ""}));
 }
 
 TEST(Directory, RefusesNullDuplicateMissingAndCyclicChildren)
@@ -108,23 +101,22 @@ TEST(Directory, RefusesNullDuplicateMissingAndCyclicChildren)
     File* file = new File(String("f.bin"));
     ASSERT_EQ(child->AddFile(file), 0);
 
-    EXPECT_EQ(root.AddDirectory(nullptr), 3);
-    EXPECT_TRUE(capture.Contains("Указатель на присоединяемую директорию равен 0. Корневая директория [Root]."));
-    EXPECT_EQ(root.AddFile(nullptr), 3);
-    EXPECT_TRUE(capture.Contains("Указатель на присоединяемый файл равен 0. Корневая директория [Root]."));
-    EXPECT_EQ(root.AddDirectory(child), 3);
-    EXPECT_TRUE(capture.Contains("Присоединяемая директория [Child] уже присоединена к директории [Root]."));
-    EXPECT_EQ(child->AddFile(file), 3);
-    EXPECT_TRUE(capture.Contains("Присоединяемый файл [f.bin] уже присоединена к директории [Child]."));
-
-    EXPECT_EQ(root.RemoveDirectory(nullptr), 3);
-    EXPECT_TRUE(capture.Contains("Указатель на отсоединяемую директорию равен 0. Корневая директория [Root]."));
-    EXPECT_EQ(root.RemoveFile(nullptr), 3);
-    EXPECT_TRUE(capture.Contains("Указатель на отсоединяемый файл равен 0. Корневая директория [Root]."));
-    EXPECT_EQ(root.RemoveDirectory(grandchild), 3);
-    EXPECT_TRUE(capture.Contains("Удаляемая директория [Grandchild] не найдена в директории [Root]."));
-    EXPECT_EQ(root.RemoveFile(file), 3);
-    EXPECT_TRUE(capture.Contains("Удаляемый файл [f.bin] не найден в директории [Root]."));
+    // Each refusal gives 3 and its own line.
+    const std::pair<int32_t, const char*> refusals[] = {
+        {root.AddDirectory(nullptr), "Указатель на присоединяемую директорию равен 0. Корневая директория [Root]."},
+        {root.AddFile(nullptr), "Указатель на присоединяемый файл равен 0. Корневая директория [Root]."},
+        {root.AddDirectory(child), "Присоединяемая директория [Child] уже присоединена к директории [Root]."},
+        {child->AddFile(file), "Присоединяемый файл [f.bin] уже присоединена к директории [Child]."},
+        {root.RemoveDirectory(nullptr), "Указатель на отсоединяемую директорию равен 0. Корневая директория [Root]."},
+        {root.RemoveFile(nullptr), "Указатель на отсоединяемый файл равен 0. Корневая директория [Root]."},
+        {root.RemoveDirectory(grandchild), "Удаляемая директория [Grandchild] не найдена в директории [Root]."},
+        {root.RemoveFile(file), "Удаляемый файл [f.bin] не найден в директории [Root]."},
+    };
+    for (const auto& [result, line] : refusals)
+    {
+        EXPECT_EQ(result, 3) << line;
+        EXPECT_TRUE(capture.Contains(line)) << line;
+    }
 
     // A directory cannot hold itself or an ancestor: the tree would never end.
     EXPECT_EQ(grandchild->AddDirectory(&root), 3);

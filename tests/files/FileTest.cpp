@@ -24,37 +24,6 @@ std::string ReadAll(File& file)
 
 } // namespace
 
-TEST(File, WrittenBytesReadBackTheSameAfterReopening)
-{
-    TemporaryFolder folder;
-    std::string path = folder.Path() + "/data.bin";
-    std::vector<uint8_t> bytes(3000);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<uint8_t>(i * 7 + 3);
-
-    File file(String(path.c_str()));
-    ASSERT_EQ(file.Open(File::kWrite), 0);
-    ASSERT_EQ(file.Write(bytes.data(), 1000), 0);
-    ASSERT_EQ(file.Write(bytes.data() + 1000, 2000), 0); // beyond one grow step
-    EXPECT_EQ(file.GetSize(), 3000u); // open for writing: what was written
-    EXPECT_EQ(std::filesystem::file_size(path), 0u); // nothing goes out before Close
-    ASSERT_EQ(file.Close(), 0);
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(std::filesystem::file_size(path), 3000u);
-
-    // Closed: measured by opening, and closed again afterwards.
-    EXPECT_EQ(file.GetSize(), 3000u);
-    EXPECT_FALSE(file.IsOpen());
-
-    ASSERT_EQ(file.Open(File::kRead), 0);
-    EXPECT_EQ(file.GetSize(), 3000u);
-    std::vector<uint8_t> back(3000);
-    ASSERT_EQ(file.Read(back.data(), 3000), 0);
-    EXPECT_EQ(back, bytes);
-    EXPECT_EQ(file.Close(), 0);
-    EXPECT_EQ(file.Close(), 0); // closing a closed file is harmless
-}
-
 TEST(File, AppendAddsToTheEndAndWriteTruncates)
 {
     TemporaryFolder folder;
@@ -158,16 +127,6 @@ TEST(File, ShortWriteKeepsTheFileOpenWithItsData)
         EXPECT_TRUE(capture.Contains("В файл [/dev/full] записаны не все данные."));
     } // destroyed while the last write failed: the handle and buffer still go
     EXPECT_TRUE(capture.Contains("Удаляется файл [/dev/full]."));
-}
-
-TEST(File, ExtensionIsTheTextAfterTheLastDot)
-{
-    EXPECT_EQ(File(String("a.b.tga")).GetExtension(), "tga");
-    EXPECT_EQ(File(String("image.TgA")).GetExtension(), "TgA");
-    EXPECT_EQ(File(String("README")).GetExtension(), "");
-    EXPECT_EQ(File(String("trailing.")).GetExtension(), "");
-    EXPECT_EQ(File(String(".rar2")).GetExtension(), "rar2");
-    EXPECT_EQ(File(String("")).GetExtension(), "");
 }
 
 TEST(File, DiskPathUsesSlashesWhereTheTreeUsesBackslashes)

@@ -33,27 +33,6 @@ protected:
 
 } // namespace
 
-TEST(EngineKeyTable, MapsTheKeysTheShowReactsToAndNothingElse)
-{
-    const int32_t pairs[][2] = {
-        {'0', 0}, {'9', 9}, {'A', 10}, {'F', EngineKey::Letter('F')}, {'Z', 35},
-        {0x70, 50},  // F1
-        {0x7B, 61},  // F12
-        {0x1B, 49},  // Escape
-        {0x20, 97},  // Space
-        {0x60, 74},  // numeric pad 0
-        {0x69, 83},  // numeric pad 9
-        {0x26, 99},  // up arrow
-        {0x22, 72},  // page down
-        {0x90, 73},  // num lock
-        {0xDE, 37},  // apostrophe
-        // Unlisted and out-of-range keys have no code.
-        {0, 100}, {0x7C, 100} /* F13 */, {0x10, 100} /* generic shift */, {255, 100}, {256, 100}, {-1, 100},
-    };
-    for (const auto& [virtualKey, engineKey] : pairs)
-        EXPECT_EQ(EngineKeyFromVirtualKey(virtualKey), engineKey) << "virtual key " << virtualKey;
-}
-
 TEST_F(InputManagerTest, NewestHandlerHearsEveryEventFirstInQueueOrder)
 {
     std::vector<std::string> journal;

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <dirent.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -41,25 +40,15 @@ protected:
 
 }
 
-TEST_F(KeyStoreTest, PathDropsSoftwareAndEmptyComponents)
+TEST_F(KeyStoreTest, PathDropsSoftwareAndEmptyComponentsAndRefusesTheRest)
 {
     const std::string expected = folder.Path() + "/Brightfold Software/Vernalia 3D Screensaver.conf";
-    EXPECT_EQ(KeyStore::PathForKey(kKey), expected);
-    EXPECT_EQ(KeyStore::PathForKey("Software\\\\Brightfold Software\\\\Vernalia 3D Screensaver"), expected);
-    EXPECT_EQ(KeyStore::PathForKey("\\Software\\Brightfold Software\\Vernalia 3D Screensaver\\"), expected);
-    EXPECT_EQ(KeyStore::PathForKey("Maker\\Product"), folder.Path() + "/Maker/Product.conf");
-    EXPECT_EQ(KeyStore::PathForKey("Product"), folder.Path() + "/Product.conf");
+    for (const char* key : {kKey, "\\Software\\\\Brightfold Software\\Vernalia 3D Screensaver\\"})
+        EXPECT_EQ(KeyStore::PathForKey(key), expected) << key;
     // Only a leading "Software" is the hive's folder; a later one is a name.
     EXPECT_EQ(KeyStore::PathForKey("Maker\\Software"), folder.Path() + "/Maker/Software.conf");
-}
-
-TEST_F(KeyStoreTest, PathWithNothingUsableIsRefused)
-{
-    EXPECT_EQ(KeyStore::PathForKey(""), "");
-    EXPECT_EQ(KeyStore::PathForKey("\\\\"), "");
-    EXPECT_EQ(KeyStore::PathForKey("Software"), "");
-    EXPECT_EQ(KeyStore::PathForKey("Software\\..\\Escape"), "");
-    EXPECT_EQ(KeyStore::PathForKey("Maker\\a/b"), "");
+    for (const char* key : {"", "\\\\", "Software", "Software\\..\\Escape", "Maker\\a/b"})
+        EXPECT_EQ(KeyStore::PathForKey(key), "") << key;
 
     KeyStore store;
     std::string why;
@@ -186,13 +175,8 @@ TEST_F(KeyStoreTest, RewriteLeavesOnlyTheKeyFileBehind)
     ASSERT_TRUE(store.Flush(&why)) << why;
 
     std::vector<std::string> names;
-    if (DIR* dir = opendir((folder.Path() + "/Brightfold Software").c_str()))
-    {
-        while (dirent* entry = readdir(dir))
-            if (entry->d_name[0] != '.')
-                names.push_back(entry->d_name);
-        closedir(dir);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path() + "/Brightfold Software"))
+        names.push_back(entry.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"Vernalia 3D Screensaver.conf"});
     EXPECT_EQ(ReadText(KeyFile()), "Shadows=0\n");
 

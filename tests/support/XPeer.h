@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 // A second X client for tests: it creates the windows a daemon, a window
 // manager or a settings dialog would own, and sends the events a user makes.
@@ -36,6 +37,20 @@ inline ::Window MakeWindow(Display* peer, int width, int height, unsigned long b
     XMapWindow(peer, made);
     XSync(peer, False);
     return made;
+}
+
+// The children of a window as the server has them, bottom first.
+inline std::vector<::Window> Children(Display* peer, ::Window parent)
+{
+    ::Window root = 0, up = 0, *children = nullptr;
+    unsigned int count = 0;
+    std::vector<::Window> result;
+    if (XQueryTree(peer, parent, &root, &up, &children, &count) && children)
+    {
+        result.assign(children, children + count);
+        XFree(children);
+    }
+    return result;
 }
 
 inline void SendKey(Display* peer, ::Window target, KeySym keysym, bool press, unsigned int state = 0)

@@ -17,17 +17,12 @@
 #include "engine/render/CompositeTexture.h"
 #include "engine/render/Texture.h"
 #include "engine/scene/SceneNode.h"
+#include "support/Bytes.h"
 #include "support/TemporaryFolder.h"
 #include "tools/qre/TextConversion.h"
 
 namespace
 {
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Runs `qre dump ARGUMENTS`; its exit code, stdout and stderr.
 int RunDump(const std::string& arguments, std::string& out, std::string& errors)
