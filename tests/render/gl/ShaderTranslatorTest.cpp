@@ -16,7 +16,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "engine/render/Texture1DLPrograms.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLFunctions.h"
 #include "engine/render/gl/GLShaderProgram.h"
@@ -63,7 +62,6 @@ protected:
             device.reset();
             return;
         }
-        vertexAttrib4f = reinterpret_cast<PFNGLVERTEXATTRIB4FPROC>(eglGetProcAddress("glVertexAttrib4f"));
         multiTexCoord4f = reinterpret_cast<MultiTexCoord4f>(eglGetProcAddress("glMultiTexCoord4f"));
         const GLFunctions& gl = device->Functions();
         glGenTextures(1, &target);
@@ -195,7 +193,6 @@ protected:
     static inline GLuint framebuffer = 0;
     static inline GLuint target = 0;
     static inline GLuint depth = 0;
-    static inline PFNGLVERTEXATTRIB4FPROC vertexAttrib4f = nullptr;
     static inline MultiTexCoord4f multiTexCoord4f = nullptr;
     static inline std::string skipReason;
 };
@@ -540,44 +537,6 @@ TEST_F(ShaderRender, PixelInstructionsFollowTheirDefinitions)
 }
 
 // ------------------------------------------------------- whole programs
-
-// The normal leaves blended but not renormalised (the pixel stage does
-// that): a quarter of bone 3's turn, three quarters of bone 1; bones 0 and
-// 2 are junk that must not count.
-TEST_F(ShaderRender, SkinningPicksBonesFromThePalette)
-{
-    std::unique_ptr<GLShaderProgram> program =
-        Build(Texture1DLPrograms::kPixelLitSkinnedVertex, "ps_2_0\ndcl t1\nmov oC0, t1\n");
-    ASSERT_NE(program, nullptr);
-    const Float4 identity[4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-    const Float4 turn[4] = {{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}; // 90 degrees about z
-    std::vector<Float4> c(8 + 16, Splat(5.0f));
-    for (int row = 0; row < 4; ++row)
-    {
-        c[row] = c[4 + row] = identity[row];
-        c[8 + 4 + row] = identity[row]; // bone 1
-        c[8 + 12 + row] = turn[row];    // bone 3
-    }
-    auto feed = [&](ShaderProgram::Usage usage, Float4 v) {
-        vertexAttrib4f(static_cast<GLuint>(ShaderTranslation::AttributeLocation(usage, 0)), v[0], v[1], v[2], v[3]);
-    };
-    Draw(*program,
-         [&] {
-             Upload(*program, c, false);
-             const float fog[8] = {0, 0, 0, 0, 0.001f, 1, 0, 0};
-             program->SetConstants(GLShaderProgram::ConstantFile::kVertexFloat, 208, fog, 2);
-         },
-         [&](int) {
-             feed(ShaderProgram::kUsageNormal, {1, 0, 0, 0});
-             feed(ShaderProgram::kUsageTexCoord, {0, 0, 0, 1});
-             feed(ShaderProgram::kUsageBlendWeight, {0.25f, 0.75f, 0, 0});
-             feed(ShaderProgram::kUsageBlendIndices, {3, 1, 0, 0});
-         });
-    const Float4 normal = Pixel(2, 2);
-    EXPECT_NEAR(normal[0], 0.75f, 1e-5f);
-    EXPECT_NEAR(normal[1], 0.25f, 1e-5f);
-    EXPECT_NEAR(normal[2], 0.0f, 1e-5f);
-}
 
 TEST_F(ShaderRender, DriverRefusalIsOneLogLine)
 {
