@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 
@@ -13,10 +14,14 @@ namespace
 Display* display = nullptr;
 int holdCount = 0;
 XErrorHandler previousHandler = nullptr;
+XIOErrorHandler previousIOHandler = nullptr;
 
 bool trapActive = false;
 int trappedError = 0;
 int untrappedErrors = 0;
+
+// Set by Xlib's I/O error handlers, on whichever thread met the error.
+std::atomic<bool> connectionLost{false};
 
 extern "C" int RecordXError(Display*, XErrorEvent* error)
 {
@@ -30,6 +35,23 @@ extern "C" int RecordXError(Display*, XErrorEvent* error)
         ++untrappedErrors;
     }
     return 0;
+}
+
+// Xlib calls the I/O error handler, then the exit handler; both of its
+// defaults end the process. Returning from both leaves the display marked
+// as broken, so every later Xlib call on it returns without waiting.
+extern "C" int NoteIOError(Display* broken)
+{
+    // The handler is process-wide; other connections keep their old fate.
+    if (broken != display)
+        return previousIOHandler ? previousIOHandler(broken) : 0;
+    connectionLost = true;
+    return 0;
+}
+
+extern "C" void NoteConnectionLost(Display*, void*)
+{
+    connectionLost = true;
 }
 
 }  // namespace
@@ -63,6 +85,9 @@ _XDisplay* DisplayConnection::Acquire(std::string* why)
         return nullptr;
     }
     previousHandler = XSetErrorHandler(RecordXError);
+    previousIOHandler = XSetIOErrorHandler(NoteIOError);
+    XSetIOErrorExitHandler(display, NoteConnectionLost, nullptr);
+    connectionLost = false;
     holdCount = 1;
     return display;
 }
@@ -71,10 +96,16 @@ void DisplayConnection::Release()
 {
     if (holdCount <= 0 || --holdCount > 0)
         return;
-    XCloseDisplay(display);
+    // A broken connection stays as it is: closing it would still queue
+    // requests for the server, and its memory goes with the process.
+    if (!connectionLost)
+        XCloseDisplay(display);
     display = nullptr;
+    connectionLost = false;
     XSetErrorHandler(previousHandler);
     previousHandler = nullptr;
+    XSetIOErrorHandler(previousIOHandler);
+    previousIOHandler = nullptr;
 }
 
 _XDisplay* DisplayConnection::Current()
@@ -85,7 +116,7 @@ _XDisplay* DisplayConnection::Current()
 void DisplayConnection::BeginErrorTrap()
 {
     // Earlier requests still in flight must not be blamed on this trap.
-    if (display)
+    if (display && !connectionLost)
         XSync(display, False);
     trapActive = true;
     trappedError = 0;
@@ -93,7 +124,7 @@ void DisplayConnection::BeginErrorTrap()
 
 int DisplayConnection::EndErrorTrap()
 {
-    if (display)
+    if (display && !connectionLost)
         XSync(display, False);
     trapActive = false;
     return trappedError;
@@ -102,6 +133,11 @@ int DisplayConnection::EndErrorTrap()
 int DisplayConnection::UntrappedErrorCount()
 {
     return untrappedErrors;
+}
+
+bool DisplayConnection::Lost()
+{
+    return display && connectionLost;
 }
 
 }  // namespace platform

@@ -41,8 +41,13 @@ public:
     // on windows that died meanwhile); they are dropped, this only counts.
     static int UntrappedErrorCount();
 
-    // A lost connection still ends the process: Xlib's I/O error handler may
-    // not return, and there is nothing left to draw on anyway.
+    // losing the server: a killed X server or an ended session must not end
+    // the process, or the show could not shut down in order. Xlib's exit
+    // after an I/O error is replaced by a flag; from then on Xlib calls on
+    // the connection return at once, and nothing may be sent on it again.
+
+    // True from the moment the connection broke until the last Release.
+    static bool Lost();
 };
 
 }  // namespace platform

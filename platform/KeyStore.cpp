@@ -218,7 +218,9 @@ KeyStore::OpenResult KeyStore::Open(const std::string& registryPath, bool create
         return OpenResult::Failed;
     }
 
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Never waits on the open: a FIFO (or a device) in the key's place would
+    // hold the start until someone wrote to it; ReadWhole refuses it.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     bool created = false;
     if (fd < 0 && errno == ENOENT)
     {
@@ -240,7 +242,7 @@ KeyStore::OpenResult KeyStore::Open(const std::string& registryPath, bool create
         else if (errno == EEXIST)
         {
             // Someone made it between our two looks; it is an existing key.
-            fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         }
         else
         {

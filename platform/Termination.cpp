@@ -40,6 +40,9 @@ void InstallTerminationHandlers()
     Route(SIGTERM, false);
     Route(SIGINT, true);
     Route(SIGHUP, true);
+    // A write to the X server the moment it dies must fail like any other
+    // I/O on the lost connection, not kill the process before its shutdown.
+    signal(SIGPIPE, SIG_IGN);
 }
 
 bool TerminationRequested()

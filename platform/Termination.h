@@ -9,6 +9,7 @@ namespace platform
 
 // Routes SIGTERM, SIGINT and SIGHUP to the flag. SIGINT and SIGHUP that the
 // parent process set to be ignored (nohup, background jobs) stay ignored.
+// SIGPIPE is ignored: a connection whose peer is gone fails with EPIPE.
 // Safe to call more than once.
 void InstallTerminationHandlers();
 

@@ -342,27 +342,32 @@ Window::~Window()
     if (!x)
         return;
 
-    // Any of these may name a window that died meanwhile; that is fine.
-    DisplayConnection::BeginErrorTrap();
-    if (window != 0 && !destroyed)
+    // On a broken connection there is nothing left to undo: the server took
+    // the windows and the cursor with it.
+    if (!DisplayConnection::Lost())
     {
-        if (foreign)
-            XSelectInput(x, window, foreignMaskBefore);
-        else
-            XDestroyWindow(x, window);
-    }
-    if (followedParent != 0)
-        XSelectInput(x, followedParent, foreignMaskBefore);
-    if (blankCursor != 0)
-        XFreeCursor(x, blankCursor);
-    DisplayConnection::EndErrorTrap();
+        // Any of these may name a window that died meanwhile; that is fine.
+        DisplayConnection::BeginErrorTrap();
+        if (window != 0 && !destroyed)
+        {
+            if (foreign)
+                XSelectInput(x, window, foreignMaskBefore);
+            else
+                XDestroyWindow(x, window);
+        }
+        if (followedParent != 0)
+            XSelectInput(x, followedParent, foreignMaskBefore);
+        if (blankCursor != 0)
+            XFreeCursor(x, blankCursor);
+        DisplayConnection::EndErrorTrap();
 
-    // Events already queued for these ids belong to nobody now; a window
-    // created later must not receive them.
-    WindowIds ids = {window, followedParent};
-    XEvent event;
-    while (XCheckIfEvent(x, &event, IsEventFor, reinterpret_cast<XPointer>(&ids)))
-    {
+        // Events already queued for these ids belong to nobody now; a window
+        // created later must not receive them.
+        WindowIds ids = {window, followedParent};
+        XEvent event;
+        while (XCheckIfEvent(x, &event, IsEventFor, reinterpret_cast<XPointer>(&ids)))
+        {
+        }
     }
 
     DisplayConnection::Release();
@@ -380,7 +385,7 @@ unsigned long Window::NativeWindow() const
 
 void Window::SetCursorVisible(bool visible)
 {
-    if (foreign || destroyed || window == 0)
+    if (foreign || destroyed || window == 0 || DisplayConnection::Lost())
         return;
     Display* x = AsDisplay(display);
     if (visible)
@@ -506,6 +511,17 @@ void PumpWindowEvents(std::vector<WindowEvent>& out)
                     target->HandleEvent(event, out);
                     break;
                 }
+            }
+        }
+        // XPending (or an earlier call) met the end of the connection: every
+        // window still open closes, once.
+        if (DisplayConnection::Lost())
+        {
+            for (Window* target : liveWindows)
+            {
+                if (target->IsAlive())
+                    out.push_back(WindowEvent{WindowEvent::Type::Close, 0, 0, 0});
+                target->displayLost = true;
             }
         }
     }

@@ -75,9 +75,10 @@ public:
     // cursor belongs to the desktop, the daemon blanks its own.
     void SetCursorVisible(bool visible);
 
-    // False once the window was destroyed from outside or the window manager
-    // asked it to close; drawing into it afterwards is pointless.
-    bool IsAlive() const { return !destroyed && !closeRequested; }
+    // False once the window was destroyed from outside, the window manager
+    // asked it to close or the display went away; drawing into it
+    // afterwards is pointless.
+    bool IsAlive() const { return !destroyed && !closeRequested && !displayLost; }
 
 private:
     friend void PumpWindowEvents(std::vector<WindowEvent>& out);
@@ -104,12 +105,13 @@ private:
     bool foreign = false;                // someone else's window: never destroy, never restyle
     bool destroyed = false;              // DestroyNotify seen: the id is dead
     bool closeRequested = false;         // WM_DELETE_WINDOW seen
+    bool displayLost = false;            // the connection broke: no X call may follow
 };
 
 // Drains every X event already received or waiting on the socket (never
-// blocks) for all live windows, in order. WM_DELETE_WINDOW and the
-// destruction of a window give Close; a termination signal (see
-// Termination.h) gives one Close per request, even with no window.
+// blocks) for all live windows, in order. WM_DELETE_WINDOW, the destruction
+// of a window and the loss of the display give Close; a termination signal
+// (see Termination.h) gives one Close per request, even with no window.
 // Windows are created, pumped and destroyed on one thread (the main loop's).
 void PumpWindowEvents(std::vector<WindowEvent>& out);
 

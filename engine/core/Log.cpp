@@ -1,5 +1,9 @@
 #include "engine/core/Log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstring>
 
@@ -10,6 +14,28 @@ namespace
 {
 
 constexpr size_t kMessageBytes = 4096;
+
+// fopen(path, "w") that never waits: a FIFO in the log's place would hold
+// the start until somebody read it. Only a regular file is taken (and only
+// then emptied); anything else is a file that cannot be opened.
+FILE* OpenLogFile(const char* path)
+{
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat info{};
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0 || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "w");
+    if (!file)
+        ::close(fd);
+    return file;
+}
 
 // The registry lives from static initialisation to static destruction. Once
 // destroyed, later messages (from other static destructors) are dropped
@@ -119,7 +145,7 @@ Log::Log(const String& path, const String& name)
     : MessageOutput(name.IsEmpty() ? path : name)
 {
     if (!path.IsEmpty())
-        file = std::fopen(path.CStr(), "w");
+        file = OpenLogFile(path.CStr());
 }
 
 Log::~Log()

@@ -40,7 +40,8 @@ uint32_t GetMessageOutputCount();
 class Log : public MessageOutput
 {
 public:
-    // Opens (creates or truncates) path in text mode unless it is empty. The
+    // Opens (creates or truncates) path in text mode unless it is empty;
+    // something other than a regular file there (a FIFO) is not opened. The
     // output is named name, or path when name is empty.
     Log(const String& path, const String& name);
     ~Log() override;

@@ -11,9 +11,10 @@
 
 extern char** environ;
 
-// Runs a program with extra environment variables and waits for it, killing
-// it after a time limit so a hung show cannot hang the suite. Returns the
-// exit code, or -1 when it had to be killed or did not start.
+// Runs a program with extra environment variables (each replacing an
+// inherited one of its name) and waits for it, killing it after a time limit
+// so a hung show cannot hang the suite. Returns the exit code, or -1 when it
+// had to be killed or did not start.
 class RunProgram
 {
 public:
@@ -29,11 +30,17 @@ public:
         for (std::string& argument : arguments)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
-        std::vector<std::string> merged;
+        std::vector<std::string> merged = environment;
         for (char** entry = environ; *entry; ++entry)
-            merged.push_back(*entry);
-        for (const std::string& entry : environment)
-            merged.push_back(entry);
+        {
+            const std::string inherited = *entry;
+            const std::string name = inherited.substr(0, inherited.find('=') + 1);
+            bool replaced = false;
+            for (const std::string& extra : environment)
+                replaced = replaced || (!name.empty() && extra.compare(0, name.size(), name) == 0);
+            if (!replaced)
+                merged.push_back(inherited);
+        }
         std::vector<char*> envp;
         for (std::string& entry : merged)
             envp.push_back(entry.data());

@@ -11,6 +11,7 @@
 
 #include <EGL/eglext.h>
 #include <X11/Xlib.h>
+#include <poll.h>
 
 namespace
 {
@@ -78,6 +79,17 @@ bool WindowVisual(Display* x, Window window, unsigned long& visualId)
     return true;
 }
 
+// Whether the X server has hung up on the connection. The software present
+// splits the picture by the connection's maximum request length, which
+// reads as 0 once the transport has failed, and then never finishes; any
+// reply it waited for earlier in the frame may have met that failure. Only
+// the socket knows for sure, and a hang-up there is final.
+bool ServerHungUp(Display* x)
+{
+    pollfd socket = {ConnectionNumber(x), POLLRDHUP, 0};
+    return poll(&socket, 1, 0) > 0 && (socket.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 } // namespace
 
 std::unique_ptr<GLContext> GLContext::Create(void* x11Display, unsigned long window, std::string* why)
@@ -111,6 +123,7 @@ std::unique_ptr<GLContext> GLContext::Create(void* x11Display, unsigned long win
 
     if (!result->headless)
     {
+        result->x11Display = x11Display;
         result->surface = eglCreateWindowSurface(result->display, result->config,
                                                  static_cast<EGLNativeWindowType>(window), nullptr);
         if (result->surface == EGL_NO_SURFACE)
@@ -183,6 +196,10 @@ void GLContext::ReleaseCurrent()
 bool GLContext::SwapBuffers()
 {
     if (headless)
+        return true;
+    // Nothing can be shown on a display that went away: the frame is
+    // dropped, and the window reports itself closed at the next input pass.
+    if (ServerHungUp(static_cast<Display*>(x11Display)))
         return true;
     if (eglSwapBuffers(display, surface))
         return true;

@@ -34,7 +34,8 @@ public:
     // while ours cannot be made current reach nobody else's objects.
     void ReleaseCurrent();
 
-    // Window only; headless it does nothing and succeeds.
+    // Window only; headless it does nothing and succeeds, and so it does
+    // once the X server has hung up.
     bool SwapBuffers();
 
     // Size of the window surface as EGL sees it; false headless.
@@ -64,6 +65,7 @@ private:
     EGLConfig config = nullptr;          // null with a config-less context
     EGLContext context = EGL_NO_CONTEXT;
     EGLSurface surface = EGL_NO_SURFACE; // none when surfaceless headless
+    void* x11Display = nullptr;          // the window surface's Display*, asked before each present
     bool headless = true;
     int lastError = EGL_SUCCESS;
 };
