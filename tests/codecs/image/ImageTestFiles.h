@@ -11,6 +11,7 @@
 #include "engine/files/Codec.h"
 #include "engine/files/File.h"
 #include "engine/files/VirtualFile.h"
+#include "support/LogCapture.h"
 
 // Helpers shared by the image codec tests: pictures are built byte by byte
 // and decoded from memory, as the archives hand them over.
@@ -110,6 +111,17 @@ inline Bytes Join(Bytes first, const Bytes& second)
 inline Bytes Pixels(const Image& image)
 {
     return Bytes(image.GetData(), image.GetData() + image.GetDataSize());
+}
+
+// The warnings and errors of a capture, without the information lines
+// (such as the decoded file's own deletion).
+inline std::vector<std::string> Complaints(const LogCapture& log)
+{
+    std::vector<std::string> texts;
+    for (const LogCapture::Line& line : log.Lines())
+        if (line.level != kLogInfo)
+            texts.push_back(line.text);
+    return texts;
 }
 
 } // namespace imagetest
