@@ -23,7 +23,14 @@ int32_t ModuleManager::Initialize()
 {
     LogInfo("Инициализация менеджера модулей.");
     if (!modules)
-        modules = new HashMap<String, Ptr<Module>>();
+    {
+        modules = new (std::nothrow) HashMap<String, Ptr<Module>>();
+        if (!modules)
+        {
+            LogError("Недостаточно памяти для инициализации менеджера модулей.");
+            return 1;
+        }
+    }
     LogInfo("Менеджер модулей инициализирован.");
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "engine/core/Ptr.h"
 #include "engine/files/StaticModule.h"
+#include "support/FailingAllocation.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -75,4 +76,21 @@ TEST_F(ModuleManagerTest, UnknownModuleFailsToLoadWithItsName)
     EXPECT_EQ(loaded, nullptr);
     EXPECT_TRUE(capture.Contains("Загружается модуль [Nowhere]."));
     EXPECT_TRUE(capture.Contains("Невозможно загрузить модуль [Nowhere]."));
+}
+
+TEST(ModuleManager, StartingWithoutMemoryFailsWithItsLine)
+{
+    ModuleManager::Terminate();
+    LogCapture capture;
+    {
+        FailingAllocation failing;
+        EXPECT_EQ(ModuleManager::Initialize(), 1);
+    }
+    EXPECT_EQ(capture.Lines().back().text, "Недостаточно памяти для инициализации менеджера модулей.");
+    EXPECT_EQ(capture.Lines().back().level, kLogError);
+    EXPECT_FALSE(capture.Contains("Менеджер модулей инициализирован."));
+    Ptr<StaticModule> module = new StaticModule(String("Late"));
+    EXPECT_EQ(ModuleManager::RegisterModule(module.Get()), 1);
+    EXPECT_EQ(ModuleManager::Initialize(), 0);
+    ModuleManager::Terminate();
 }
