@@ -49,6 +49,10 @@ TEST(TGAImageCodec, RunLengthPacketsRepeatOnePixelOrCopyRawPixels)
     Ptr<Image> image = Decode(codec, "rle.tga", file);
     ASSERT_TRUE(image);
     EXPECT_EQ(Pixels(*image), (Bytes{1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6}));
+
+    // Two packets of 128: exactly as many pixels as the data could give.
+    Bytes full = Join(TgaHeader(10, 256, 1, 24, 0x20), Bytes{0xFF, 1, 2, 3, 0xFF, 1, 2, 3});
+    EXPECT_TRUE(Decode(codec, "full.tga", full));
 }
 
 TEST(TGAImageCodec, RefusesOtherDepthsTypesAndDamagedFilesWithOneLogLine)
@@ -158,24 +162,31 @@ TEST(CUBEImageCodec, RefusesMismatchedMissingFacesAndAFlatTarget)
     EXPECT_EQ(codec.LoadImage(&file, &place), 3);
 }
 
-TEST(CUBEImageCodec, ATotalBeyondTheImageLimitIsRefusedFromTheFirstHeaderAlone)
+TEST(CUBEImageCodec, SizesBeyondTheImageLimitOrTheFileAreRefusedFromTheFirstHeaderAlone)
 {
-    // Six run-length faces of 4096 x 2731 at four bytes: 2.6 MB of packets,
-    // each face allowed, the six together (268 MB) not.
+    // Run-length faces of 4096 x 2731 at four bytes: 437 kB of packets each,
+    // each face allowed, six together (268 MB) not.
     Bytes face = TgaHeader(10, 4096, 2731, 32, 0);
     const Bytes packet = {0xFF, 1, 2, 3, 4}; // 128 copies of one pixel
     for (uint32_t pixels = 0; pixels < 4096u * 2731u; pixels += 128)
         face.insert(face.end(), packet.begin(), packet.end());
-    Bytes file;
+    Bytes six;
     for (int i = 0; i < 6; ++i)
-        file = Join(file, face);
-
+        six = Join(six, face);
+    // 1024 x 1024 x 3 six times is allowed, but the file holds one face.
+    const Bytes one = Join(TgaHeader(2, 1024, 1024, 24, 0), Bytes(1024 * 1024 * 3, 9));
+    const std::pair<const Bytes*, const char*> cases[] = {
+        {&six, "Размеры изображения [4096 x 2731] в файле CUBE [sky.cube] слишком велики."},
+        {&one, "Размеры изображения [1024 x 1024] не соответствуют файлу CUBE [sky.cube]."},
+    };
     CUBEImageCodec codec;
-    LogCapture log;
-    int32_t result = 0;
-    EXPECT_FALSE(Decode(codec, "sky.cube", file, &result));
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(Complaints(log),
-              std::vector<std::string>{"Размеры изображения [4096 x 2731] в файле CUBE [sky.cube] слишком велики."});
-    EXPECT_LT(PeakGrowthMegabytes([&] { Decode(codec, "sky.cube", file); }), 16);
+    for (const auto& [file, line] : cases)
+    {
+        LogCapture log;
+        int32_t result = 0;
+        EXPECT_FALSE(Decode(codec, "sky.cube", *file, &result)) << line;
+        EXPECT_EQ(result, 1) << line;
+        EXPECT_EQ(Complaints(log), std::vector<std::string>{line});
+        EXPECT_LT(PeakGrowthMegabytes([&] { Decode(codec, "sky.cube", *file); }), 16) << line;
+    }
 }
