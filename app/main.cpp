@@ -10,6 +10,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
+#include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Termination.h"
 
@@ -35,14 +36,16 @@ String JoinCommandLine(int argc, char** argv)
 }
 
 // Registers the log file output; the registry holds the only reference.
-// Without a folder for it the run has no log file.
+// Without a folder for it the run has no log file. The file is opened by
+// its system (UTF-8) path; the output is named by the same path in the
+// log's code page, so its registration line reads like every other line.
 Log* OpenLog(std::string& path)
 {
     std::string folder = platform::LogDirectory();
     if (folder.empty() || !platform::MakeDirectories(folder))
         return nullptr;
     path = platform::LogFilePath();
-    Log* log = new Log(String(path.c_str()), String());
+    Log* log = new Log(String(path.c_str()), String(platform::Utf8ToCp1251(path).c_str()));
     RegisterMessageOutput(log);
     return log;
 }

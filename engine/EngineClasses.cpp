@@ -25,7 +25,6 @@
 #include "engine/render/Pass.h"
 #include "engine/render/RenderCubeTextureController.h"
 #include "engine/render/RenderStateBlock.h"
-#include "engine/render/RenderTargetController.h"
 #include "engine/render/RenderTextureController.h"
 #include "engine/render/SceneNodeEffect.h"
 #include "engine/render/Texture.h"
@@ -117,7 +116,6 @@ void RegisterEngineClasses()
     VolumeTexture::RegisterClassFunctions();
     CompositeTexture::RegisterClassFunctions();
     NormalmapTextureController::RegisterClassFunctions();
-    RenderTargetController::RegisterClassFunctions();
     RenderTextureController::RegisterClassFunctions();
     RenderCubeTextureController::RegisterClassFunctions();
 

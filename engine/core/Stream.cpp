@@ -297,7 +297,12 @@ int32_t Stream::ReadString(String& value)
     // be there, whatever memory there is.
     if (!CheckRemaining(length, 1))
         return state;
-    value = String(reinterpret_cast<const char*>(buffer.get() + position), length);
+    if (!value.TryAssign(reinterpret_cast<const char*>(buffer.get() + position), length))
+    {
+        LogWarning("Недостаточно памяти для загрузки строки.");
+        Fail(2);
+        return state;
+    }
     position += length;
     return state;
 }

@@ -1,5 +1,6 @@
 #include "engine/core/String.h"
 
+#include <new>
 #include <utility>
 
 String::String(const char* source)
@@ -64,6 +65,23 @@ void String::Assign(const char* bytes, uint32_t count)
     std::memcpy(text, bytes, count);
     text[count] = 0;
     length = count;
+}
+
+bool String::TryAssign(const char* bytes, uint32_t count)
+{
+    char* copy = nullptr;
+    if (bytes && count != 0)
+    {
+        copy = new (std::nothrow) char[count + 1];
+        if (!copy)
+            return false;
+        std::memcpy(copy, bytes, count);
+        copy[count] = 0;
+    }
+    delete[] text;
+    text = copy;
+    length = copy ? count : 0;
+    return true;
 }
 
 bool String::operator==(const String& other) const

@@ -19,6 +19,11 @@ public:
     String& operator=(const String& other);
     String& operator=(String&& other) noexcept;
 
+    // Replaces the text with count bytes without throwing, for lengths
+    // that come from files: false, the string unchanged, when the memory
+    // cannot be had.
+    bool TryAssign(const char* bytes, uint32_t count);
+
     uint32_t Length() const { return length; }
     bool IsEmpty() const { return length == 0; }
 

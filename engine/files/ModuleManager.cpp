@@ -29,7 +29,7 @@ int32_t ModuleManager::Initialize()
         if (!modules)
         {
             LogError("Недостаточно памяти для инициализации менеджера модулей.");
-            return 2;
+            return 1;
         }
     }
     LogInfo("Менеджер модулей инициализирован.");

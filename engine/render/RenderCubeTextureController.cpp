@@ -9,7 +9,7 @@
 #include "engine/render/CubeTexture.h"
 #include "engine/render/Renderer.h"
 
-QRE_IMPLEMENT_CLASS(RenderCubeTextureController, RenderTargetController)
+QRE_IMPLEMENT_CLASS(RenderCubeTextureController, PostUpdateController)
 
 int32_t RenderCubeTextureController::RenderInto(Renderer& renderer, BaseTexture& target, Camera* previous)
 {

@@ -1,14 +1,9 @@
 #include "engine/render/RenderTargetController.h"
 
-#include <new>
-
-#include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
 #include "engine/render/BaseTexture.h"
 #include "engine/render/Renderer.h"
-
-QRE_IMPLEMENT_ABSTRACT_CLASS(RenderTargetController, PostUpdateController)
 
 BaseTexture* RenderTargetController::GetTargetTexture() const
 {

@@ -14,11 +14,12 @@ class Renderer;
 // target texture (the controlled object) before the main view, the
 // viewpoint camera, how often, and their record. A non-continuous target is
 // drawn once, and again only after its device copy was lost. Subclasses
-// say how the drawing goes into their kind of target.
+// say how the drawing goes into their kind of target. A detail of the C++
+// code only: it has no type record or name of its own, so the subclasses
+// show PostUpdateController as their base, as files and the class table
+// know them.
 class RenderTargetController : public PostUpdateController
 {
-    QRE_DECLARE_CLASS
-
 public:
     explicit RenderTargetController(const String& name = String()) : PostUpdateController(name) {}
 

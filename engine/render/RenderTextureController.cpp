@@ -7,7 +7,7 @@
 #include "engine/render/Renderer.h"
 #include "engine/render/Texture.h"
 
-QRE_IMPLEMENT_CLASS(RenderTextureController, RenderTargetController)
+QRE_IMPLEMENT_CLASS(RenderTextureController, PostUpdateController)
 
 int32_t RenderTextureController::RenderInto(Renderer& renderer, BaseTexture& target, Camera*)
 {

@@ -5,7 +5,8 @@
 #include "engine/core/EngineStartup.h"
 #include "engine/render/Renderer.h"
 
-QRE_IMPLEMENT_CLASS(Shader, Object)
+// Known by name, made by none: a program is a vertex or a pixel shader.
+QRE_IMPLEMENT_ABSTRACT_CLASS(Shader, Object)
 
 Shader::Shader(const String& name, const String& text) : Object(name), text(text)
 {

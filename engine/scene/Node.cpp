@@ -10,7 +10,9 @@
 #include "engine/scene/Camera.h"
 #include "engine/core/Controller.h"
 
-QRE_IMPLEMENT_CLASS(Node, Object)
+// Known by name, made by none: a file always names one of the concrete
+// kinds of node.
+QRE_IMPLEMENT_ABSTRACT_CLASS(Node, Object)
 
 namespace
 {

@@ -75,3 +75,16 @@ TEST_F(ShowRun, SwitchesSelectTheirModesAndOnlyTheShowMountsMediaAndMs)
     }
     EXPECT_NE(Log().find("Запущен режим конфигурирования."), std::string::npos);
 }
+
+TEST_F(ShowRun, TheLogNamesItsOwnPathInTheCodePageOfEveryLine)
+{
+    // A Cyrillic folder, and a character the code page lacks.
+    const std::string state = folder.Path() + reinterpret_cast<const char*>(u8"/Состояние漢");
+    ASSERT_EQ(RunProgram({VERNALIA_BINARY, "/a"}, {"XDG_STATE_HOME=" + state, "XDG_CONFIG_HOME=" + folder.Path() + "/config",
+                                                   "VERNALIA_HEADLESS=1"})
+                  .Run(),
+              0);
+    const std::string first = "INFO. Объект вывода сообщений зарегестрирован. [" + folder.Path() +
+                              "/Состояние?/HALCYONE Studio/QRELog.txt]\n";
+    EXPECT_EQ(ReadText(state + "/HALCYONE Studio/QRELog.txt").substr(0, first.size()), first);
+}

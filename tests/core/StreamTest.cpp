@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/Bytes.h"
+#include "support/FailingAllocation.h"
 #include "support/LogCapture.h"
 #include "support/TestNode.h"
 
@@ -87,6 +88,23 @@ TEST(Stream, LengthsFromTheFileAreCheckedBeforeAnythingIsAllocated)
     float into[4];
     EXPECT_EQ(floats.ReadFloats(into, 0x40000000u), 1);
     EXPECT_FALSE(floats.CheckRemaining(1, 1));
+}
+
+TEST(Stream, AStringWithoutMemoryFailsTheStreamWithCode2)
+{
+    LogCapture capture;
+    ByteStream in(Bytes{3, 0, 0, 0, 'a', 'b', 'c', 1, 0, 0, 0});
+    String text("kept");
+    {
+        FailingAllocation failing;
+        EXPECT_EQ(in.ReadString(text), 2);
+    }
+    EXPECT_EQ(text, String("kept"));
+    EXPECT_EQ(in.GetState(), 2);
+    ASSERT_EQ(capture.Lines().size(), 1u);
+    EXPECT_EQ(capture.Lines()[0].text, "Недостаточно памяти для загрузки строки.");
+    int32_t next = 0;
+    EXPECT_EQ(in.ReadInt32(next), 2);
 }
 
 TEST(StreamLinks, SecondReferenceCostsFourBytesAndNullOneLogsNoRecord)

@@ -4,6 +4,7 @@
 
 #include "engine/core/Ptr.h"
 #include "engine/files/StaticModule.h"
+#include "support/FailingAllocation.h"
 #include "support/LogCapture.h"
 
 namespace
@@ -65,4 +66,21 @@ TEST_F(ModuleManagerTest, SecondModuleOfANameIsRefusedAndTheFirstStays)
     Module* loaded = nullptr;
     EXPECT_EQ(ModuleManager::LoadModule(String("Same"), &loaded), 0);
     EXPECT_EQ(loaded, first.Get());
+}
+
+TEST(ModuleManager, StartingWithoutMemoryFailsWithItsLine)
+{
+    ModuleManager::Terminate();
+    LogCapture capture;
+    {
+        FailingAllocation failing;
+        EXPECT_EQ(ModuleManager::Initialize(), 1);
+    }
+    EXPECT_EQ(capture.Lines().back().text, "Недостаточно памяти для инициализации менеджера модулей.");
+    EXPECT_EQ(capture.Lines().back().level, kLogError);
+    EXPECT_FALSE(capture.Contains("Менеджер модулей инициализирован."));
+    Ptr<StaticModule> module = new StaticModule(String("Late"));
+    EXPECT_EQ(ModuleManager::RegisterModule(module.Get()), 1);
+    EXPECT_EQ(ModuleManager::Initialize(), 0);
+    ModuleManager::Terminate();
 }

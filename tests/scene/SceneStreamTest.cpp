@@ -5,6 +5,9 @@
 #include <cfloat>
 #include <vector>
 
+#include "engine/core/ClassRegistry.h"
+#include "engine/render/RenderCubeTextureController.h"
+#include "engine/render/RenderTextureController.h"
 #include "engine/scene/CameraCulledController.h"
 #include "engine/scene/FPCamera.h"
 #include "engine/scene/FloatBuffer.h"
@@ -221,8 +224,7 @@ TEST_F(SceneTest, LinksFromAFileNeverMakeASharedChildACycleOrADanglingPointer)
     Crafted shared;
     shared.SceneNode("root", 2);
     shared.SceneNode("A", 1);
-    const int32_t x = shared.Begin("QRE.Node", "X");
-    shared.NodePart();
+    const int32_t x = shared.SceneNode("X", 0);
     shared.Int(x);
     Ptr<Object> root = Deserialize(shared.Bytes());
     ASSERT_TRUE(root);
@@ -248,13 +250,44 @@ TEST_F(SceneTest, LinksFromAFileNeverMakeASharedChildACycleOrADanglingPointer)
 
     // A parent link to a node that does not hold this one is not followed.
     Crafted stranger;
-    stranger.Begin("QRE.Node", "child");
+    stranger.Begin("QRE.SceneNode", "child");
     stranger.SceneNode("stranger", 0);
     stranger.NodeFields();
+    stranger.Int(0); // no effects
+    stranger.Int(0); // no children
+    stranger.Int(2);
     root = Deserialize(stranger.Bytes());
     ASSERT_TRUE(root);
     EXPECT_EQ(static_cast<Node*>(root.Get())->GetParent(), nullptr);
     static_cast<Node*>(root.Get())->UpdateTree(0.0);
+}
+
+TEST_F(SceneTest, AbstractClassesInAFileAreRefusedAndRenderTargetsShowTheirDescribedBase)
+{
+    for (const char* type : {"QRE.Object", "QRE.Buffer", "QRE.BoundingVolume", "QRE.Node", "QRE.Pass", "QRE.Effect",
+                             "QRE.Controller", "QRE.GeometryNodeEffect", "QRE.GeometryNode", "QRE.SceneNodeEffect",
+                             "QRE.Shader", "QRE.PostUpdateController", "QRE.GeometryNodeEffectPass"})
+    {
+        LogCapture capture;
+        Crafted file;
+        file.Begin(type, "named");
+        EXPECT_FALSE(Deserialize(file.Bytes())) << type;
+        EXPECT_TRUE(capture.Contains(("Невозможно создать объект. RTTI[" + std::string(type) + "] ID[100]").c_str()))
+            << type;
+    }
+    // Their shared C++ base has no type name of its own.
+    for (const RTTI* type : {&RenderTextureController::TYPE, &RenderCubeTextureController::TYPE})
+    {
+        EXPECT_EQ(type->GetBase(), &PostUpdateController::TYPE) << type->GetName().CStr();
+        Object* made = nullptr;
+        ASSERT_EQ(FindClassFactory(type->GetName())(&made), 0);
+        EXPECT_TRUE(Ptr<Object>(made)->IsExactly(*type));
+    }
+    LogCapture capture;
+    Crafted shared;
+    shared.Begin("QRE.RenderTargetController");
+    EXPECT_FALSE(Deserialize(shared.Bytes()));
+    EXPECT_TRUE(capture.Contains("Невозможно найти функцию создания объекта. RTTI[QRE.RenderTargetController] ID[100]"));
 }
 
 TEST_F(SceneTest, LinksOfTheWrongClassOrToLostNodesCountAsMissing)
@@ -269,8 +302,7 @@ TEST_F(SceneTest, LinksOfTheWrongClassOrToLostNodesCountAsMissing)
     mesh.Begin("QRE.SkinController", "skin");
     mesh.stream.WriteBool(true);
     mesh.Int(1);
-    mesh.Begin("QRE.Node", "loose");
-    mesh.NodePart();
+    mesh.SceneNode("loose", 0);
     mesh.stream.WriteTransform(Transform());
     for (int i = 0; i < 5; ++i)
         mesh.Null();

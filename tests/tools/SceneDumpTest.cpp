@@ -90,7 +90,7 @@ TEST_F(SceneDump, ALinkOfTheWrongClassIsPrintedWithItsRecordAndTheLoadsComplaint
     ASSERT_EQ(layers->AddTexture(small.Get()), 0);
     ASSERT_EQ(layers->AddTexture(large.Get()), 0);
     Ptr<Node> slot = new ForeignRecordInChildSlot(layers.Get());
-    Ptr<Node> kept = new Node(String("Kept"));
+    Ptr<Node> kept = new SceneNode(String("Kept"));
     ASSERT_EQ(root->AttachChild(slot.Get()), 0);
     ASSERT_EQ(root->AttachChild(kept.Get()), 0);
     const std::string path = Save(root.Get());
@@ -104,7 +104,7 @@ TEST_F(SceneDump, ALinkOfTheWrongClassIsPrintedWithItsRecordAndTheLoadsComplaint
                              "      " + id(smallImage.Get()) + " QRE.Image \"2x2\"\n" +
                              "    " + id(large.Get()) + " QRE.Texture \"large\"\n" +
                              "      " + id(largeImage.Get()) + " QRE.Image \"4x4\"\n" +
-                             "  " + id(kept.Get()) + " QRE.Node \"Kept\"\n" +
+                             "  " + id(kept.Get()) + " QRE.SceneNode \"Kept\"\n" +
                              "    -> " + id(root.Get()) + "\n";
     EXPECT_EQ(result.tree, tree);
     ASSERT_EQ(result.reasons.size(), 1u);

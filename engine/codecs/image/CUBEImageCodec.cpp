@@ -1,6 +1,5 @@
 #include "engine/codecs/image/CUBEImageCodec.h"
 
-#include <cstring>
 #include <memory>
 #include <new>
 
@@ -21,21 +20,49 @@ int32_t CreateCodec(Codec** place)
     return *place ? 0 : 2;
 }
 
-// Each face is decoded (and so proven by the file) before the whole block
-// is allocated.
-int32_t ReadFaces(File& file, TGAImageCodec::Picture* faces)
+// The six faces straight into one block: the first header sizes all of
+// them, and nothing is allocated before that size is known to be within
+// the image limit and what the file could hold. Each later header must
+// match the first before its pixels are read.
+int32_t ReadFaces(File& file, TGAImageCodec::Header& first, std::unique_ptr<uint8_t[]>& pixels)
 {
+    if (int32_t read = TGAImageCodec::ReadHeader(file, first); read != 0)
+        return read;
+    const uint64_t faceSize = first.Size();
+    if (faceSize * CUBEImageCodec::kFaceCount > Image::kMaxDataSize)
+    {
+        LogWarning("Размеры изображения [%u x %u] в файле CUBE [%s] слишком велики.", first.width, first.height,
+                   file.GetPath().CStr());
+        return 1;
+    }
+    if (faceSize == 0 || !TGAImageCodec::Fits(file, first, CUBEImageCodec::kFaceCount))
+    {
+        LogWarning("Размеры изображения [%u x %u] не соответствуют файлу CUBE [%s].", first.width, first.height,
+                   file.GetPath().CStr());
+        return 1;
+    }
+    pixels.reset(new (std::nothrow) uint8_t[faceSize * CUBEImageCodec::kFaceCount]);
+    if (!pixels)
+    {
+        LogError("Недостаточно памяти для чтения кубической карты [%s].", file.GetPath().CStr());
+        return 2;
+    }
     for (uint32_t face = 0; face < CUBEImageCodec::kFaceCount; ++face)
     {
-        if (int32_t read = TGAImageCodec::ReadPicture(file, faces[face]); read != 0)
-            return read;
-        if (faces[face].width != faces[0].width || faces[face].height != faces[0].height ||
-            faces[face].format != faces[0].format)
+        TGAImageCodec::Header header = first;
+        if (face > 0)
         {
-            LogWarning("Грань [%u] кубической карты [%s] не совпадает с первой гранью.", face,
-                       file.GetPath().CStr());
-            return 1;
+            if (int32_t read = TGAImageCodec::ReadHeader(file, header); read != 0)
+                return read;
+            if (header.width != first.width || header.height != first.height || header.format != first.format)
+            {
+                LogWarning("Грань [%u] кубической карты [%s] не совпадает с первой гранью.", face,
+                           file.GetPath().CStr());
+                return 1;
+            }
         }
+        if (int32_t read = TGAImageCodec::ReadPixels(file, header, pixels.get() + face * faceSize); read != 0)
+            return read;
     }
     return 0;
 }
@@ -60,27 +87,12 @@ int32_t CUBEImageCodec::LoadImage(File* file, Image** place)
     }
     if (file->Open(File::kRead) != 0)
         return 1;
-    TGAImageCodec::Picture faces[kFaceCount];
-    if (int32_t read = ReadFaces(*file, faces); read != 0)
+    TGAImageCodec::Header first;
+    std::unique_ptr<uint8_t[]> pixels;
+    if (int32_t read = ReadFaces(*file, first, pixels); read != 0)
     {
         file->Close();
         return read;
-    }
-
-    const uint64_t faceSize = static_cast<uint64_t>(faces[0].width) * faces[0].height *
-                              Image::BytesPerPixel(faces[0].format);
-    const uint64_t size = faceSize * kFaceCount;
-    std::unique_ptr<uint8_t[]> pixels(size <= Image::kMaxDataSize ? new (std::nothrow) uint8_t[size] : nullptr);
-    if (!pixels)
-    {
-        LogError("Недостаточно памяти для чтения кубической карты [%s].", file->GetPath().CStr());
-        file->Close();
-        return 2;
-    }
-    for (uint32_t face = 0; face < kFaceCount; ++face)
-    {
-        std::memcpy(pixels.get() + face * faceSize, faces[face].pixels.get(), faceSize);
-        faces[face].pixels.reset();
     }
     if (file->Close() != 0)
         return 1;
@@ -93,9 +105,9 @@ int32_t CUBEImageCodec::LoadImage(File* file, Image** place)
     }
     if (!*place)
         image->SetFileName(file->GetName());
-    image->SetFormat(faces[0].format);
-    image->SetWidth(faces[0].width);
-    image->SetHeight(faces[0].height);
+    image->SetFormat(first.format);
+    image->SetWidth(first.width);
+    image->SetHeight(first.height);
     image->SetDepth(kFaceCount);
     image->SetData(std::move(pixels));
     *place = image;

@@ -15,9 +15,11 @@ public:
     int32_t GetCodecType() override { return kImageCodec; }
 
     // *place is filled in place when it is a VolumeImage, else (null)
-    // receives a new VolumeImage owned by the caller. 0; 1 unreadable,
-    // damaged or mismatched faces (logged); 2 out of memory; 3 null
-    // argument or a flat image in *place.
+    // receives a new VolumeImage owned by the caller. The first face's
+    // header decides the size of all six, which is checked against the
+    // image limit and the file before any face is decoded. 0; 1
+    // unreadable, damaged, mismatched or too large faces (logged); 2 out of
+    // memory; 3 null argument or a flat image in *place.
     int32_t LoadImage(File* file, Image** place) override;
 
     // A VolumeImage of depth 6 in format 0 or 1 only: each face as the

@@ -117,6 +117,28 @@ struct Picture
     std::unique_ptr<uint8_t[]> pixels; // handed to the image
 };
 
+// What the library keeps for a file of several scans (progressive ones):
+// every coefficient block of the picture, each component's block rows and
+// columns rounded up to its sampling factors. 0 for a single scan, which is
+// decoded a few rows at a time. Valid after jpeg_read_header.
+uint64_t CoefficientSize(const jpeg_decompress_struct& info)
+{
+    if (!jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&info)))
+        return 0;
+    auto roundUp = [](uint64_t value, int step) {
+        const uint64_t by = step > 0 ? static_cast<uint64_t>(step) : 1;
+        return (value + by - 1) / by * by;
+    };
+    uint64_t total = 0;
+    for (int i = 0; i < info.num_components; ++i)
+    {
+        const jpeg_component_info& component = info.comp_info[i];
+        total += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                 roundUp(component.height_in_blocks, component.v_samp_factor) * sizeof(JBLOCK);
+    }
+    return total;
+}
+
 // Up to this many rows per library call.
 constexpr uint32_t kRowBatch = 16;
 
@@ -141,6 +163,9 @@ int32_t Decode(const uint8_t* bytes, uint32_t size, const String& path, Picture&
         return 1;
     }
     jpeg_create_decompress(&info);
+    // The library may hold no more than the engine lets one picture take;
+    // beyond that it fails (it has no backing store) instead of allocating.
+    info.mem->max_memory_to_use = static_cast<long>(Image::kMaxDataSize);
     info.src = &source;
     jpeg_read_header(&info, TRUE);
     // The header's size is input: refuse what the engine would not
@@ -155,7 +180,7 @@ int32_t Decode(const uint8_t* bytes, uint32_t size, const String& path, Picture&
         jpeg_destroy_decompress(&info);
         return 1;
     }
-    if (pixelSize > Image::kMaxDataSize)
+    if (pixelSize > Image::kMaxDataSize || CoefficientSize(info) > Image::kMaxDataSize)
     {
         LogWarning("Размеры изображения [%u x %u] в файле JPEG [%s] слишком велики.", info.output_width,
                    info.output_height, path.CStr());

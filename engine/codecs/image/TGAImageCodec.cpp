@@ -25,36 +25,41 @@ int32_t CreateCodec(Codec** place)
     return *place ? 0 : 2;
 }
 
+// How reading run-length packets ended.
+enum class Packets
+{
+    kComplete,  // the picture is whole
+    kDataEnded, // the file ended first (the stream logged it)
+    kPastImage, // a packet would have written beyond the picture
+};
+
 // Run-length packets: a count byte, then one pixel repeated or that many
 // pixels as they are. No packet may end beyond the image.
-int32_t ReadRunLength(File& file, uint8_t* pixels, uint64_t size, uint32_t bytesPerPixel)
+Packets ReadRunLength(File& file, uint8_t* pixels, uint64_t size, uint32_t bytesPerPixel)
 {
     uint64_t produced = 0;
     while (produced < size)
     {
         uint8_t packet = 0;
         if (file.Read(&packet, 1) != 0)
-            return 1;
+            return Packets::kDataEnded;
         const uint32_t count = (packet & 0x7F) + 1u;
         const uint64_t bytes = static_cast<uint64_t>(count) * bytesPerPixel;
         if (bytes > size - produced)
-        {
-            LogWarning("Пакет RLE выходит за пределы изображения в файле TGA [%s].", file.GetPath().CStr());
-            return 1;
-        }
+            return Packets::kPastImage;
         uint8_t* out = pixels + produced;
         if (packet & 0x80)
         {
             if (file.Read(out, bytesPerPixel) != 0)
-                return 1;
+                return Packets::kDataEnded;
             for (uint32_t i = 1; i < count; ++i)
                 std::memcpy(out + i * bytesPerPixel, out, bytesPerPixel);
         }
         else if (file.Read(out, static_cast<uint32_t>(bytes)) != 0)
-            return 1;
+            return Packets::kDataEnded;
         produced += bytes;
     }
-    return 0;
+    return Packets::kComplete;
 }
 
 } // namespace
@@ -91,28 +96,28 @@ void TGAImageCodec::SwapRedBlue(uint8_t* pixels, uint64_t count, uint32_t bytesP
     }
 }
 
-int32_t TGAImageCodec::ReadPicture(File& file, Picture& picture)
+int32_t TGAImageCodec::ReadHeader(File& file, Header& header)
 {
-    const String path = file.GetPath();
-    uint8_t header[kHeaderSize];
-    if (file.Read(header, kHeaderSize) != 0)
+    uint8_t bytes[kHeaderSize];
+    if (file.Read(bytes, kHeaderSize) != 0)
     {
-        LogWarning("Невозможно прочитать заголовок файла TGA [%s].", path.CStr());
+        LogWarning("Невозможно прочитать заголовок файла TGA [%s].", file.GetPath().CStr());
         return 1;
     }
-    const uint8_t idLength = header[0];
-    const uint8_t type = header[2];
-    const uint32_t width = header[12] | (header[13] << 8);
-    const uint32_t height = header[14] | (header[15] << 8);
-    const uint8_t depth = header[16];
-    const uint8_t descriptor = header[17];
+    const uint8_t idLength = bytes[0];
+    const uint8_t depth = bytes[16];
+    header.type = bytes[2];
+    header.width = bytes[12] | (bytes[13] << 8);
+    header.height = bytes[14] | (bytes[15] << 8);
+    header.topLeft = (bytes[17] & kTopLeftOrigin) != 0;
 
     if (depth != 24 && depth != 32)
     {
-        LogWarning("Неподдерживаемая глубина цвета [%d] в файле TGA [%s].", depth, path.CStr());
+        LogWarning("Неподдерживаемая глубина цвета [%d] в файле TGA [%s].", depth, file.GetPath().CStr());
         return 1;
     }
-    const uint32_t bytesPerPixel = depth / 8u;
+    header.bytesPerPixel = depth / 8u;
+    header.format = depth == 24 ? Image::kPixel24 : Image::kPixel32;
 
     // An ID field that claims more than the file holds is left alone; the
     // pixels then fail to read.
@@ -121,46 +126,42 @@ int32_t TGAImageCodec::ReadPicture(File& file, Picture& picture)
         uint8_t skipped[256];
         file.Read(skipped, idLength);
     }
-    if (type != kTypeUncompressed && type != kTypeRunLength)
+    if (header.type != kTypeUncompressed && header.type != kTypeRunLength)
     {
-        LogWarning("Неподдерживаемый тип изображения [%d] в файле TGA [%s].", type, path.CStr());
+        LogWarning("Неподдерживаемый тип изображения [%d] в файле TGA [%s].", header.type, file.GetPath().CStr());
         return 1;
     }
+    return 0;
+}
 
-    // Sizes are input: the pixels must fit what the engine allocates and
-    // what the rest of the file can encode (128 pixels per run packet at
-    // best), so a small damaged file cannot make a large allocation.
-    const uint64_t pixelCount = static_cast<uint64_t>(width) * height;
-    const uint64_t size = pixelCount * bytesPerPixel;
+bool TGAImageCodec::Fits(File& file, const Header& header, uint64_t count)
+{
     const uint64_t remaining = file.GetRemaining();
-    const uint64_t packets = (remaining + bytesPerPixel) / (bytesPerPixel + 1); // rounded up
-    const bool fits = type == kTypeUncompressed ? size <= remaining : pixelCount <= packets * kLargestPacket;
-    if (pixelCount == 0 || size > Image::kMaxDataSize || !fits)
+    if (header.type == kTypeUncompressed)
+        return header.Size() * count <= remaining;
+    const uint64_t packets = (remaining + header.bytesPerPixel) / (header.bytesPerPixel + 1); // rounded up
+    return header.PixelCount() * count <= packets * kLargestPacket;
+}
+
+int32_t TGAImageCodec::ReadPixels(File& file, const Header& header, uint8_t* pixels)
+{
+    const uint64_t size = header.Size();
+    const Packets read = header.type == kTypeUncompressed
+                             ? (file.Read(pixels, static_cast<uint32_t>(size)) == 0 ? Packets::kComplete
+                                                                                     : Packets::kDataEnded)
+                             : ReadRunLength(file, pixels, size, header.bytesPerPixel);
+    if (read == Packets::kPastImage)
     {
-        LogWarning("Размеры изображения [%u x %u] не соответствуют файлу TGA [%s].", width, height, path.CStr());
+        LogWarning("Пакет RLE выходит за пределы изображения в файле TGA [%s].", file.GetPath().CStr());
         return 1;
     }
-
-    std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[size]);
-    if (!pixels)
+    if (read == Packets::kDataEnded)
     {
-        LogError("Недостаточно памяти для чтения файла TGA [%s].", path.CStr());
-        return 2;
-    }
-    const int32_t read = type == kTypeUncompressed ? file.Read(pixels.get(), static_cast<uint32_t>(size))
-                                                   : ReadRunLength(file, pixels.get(), size, bytesPerPixel);
-    if (read != 0)
-    {
-        LogWarning("Неожиданный конец данных в файле TGA [%s].", path.CStr());
+        LogWarning("Неожиданный конец данных в файле TGA [%s].", file.GetPath().CStr());
         return 1;
     }
-    if (!(descriptor & kTopLeftOrigin))
-        SwapRedBlue(pixels.get(), pixelCount, bytesPerPixel);
-
-    picture.width = width;
-    picture.height = height;
-    picture.format = bytesPerPixel == 3 ? Image::kPixel24 : Image::kPixel32;
-    picture.pixels = std::move(pixels);
+    if (!header.topLeft)
+        SwapRedBlue(pixels, header.PixelCount(), header.bytesPerPixel);
     return 0;
 }
 
@@ -188,8 +189,27 @@ int32_t TGAImageCodec::LoadImage(File* file, Image** place)
         return 3;
     if (file->Open(File::kRead) != 0)
         return 1;
-    Picture picture;
-    if (int32_t read = ReadPicture(*file, picture); read != 0)
+    Header header;
+    std::unique_ptr<uint8_t[]> pixels;
+    int32_t read = ReadHeader(*file, header);
+    if (read == 0 && (header.PixelCount() == 0 || header.Size() > Image::kMaxDataSize || !Fits(*file, header, 1)))
+    {
+        LogWarning("Размеры изображения [%u x %u] не соответствуют файлу TGA [%s].", header.width, header.height,
+                   file->GetPath().CStr());
+        read = 1;
+    }
+    if (read == 0)
+    {
+        pixels.reset(new (std::nothrow) uint8_t[header.Size()]);
+        if (!pixels)
+        {
+            LogError("Недостаточно памяти для чтения файла TGA [%s].", file->GetPath().CStr());
+            read = 2;
+        }
+    }
+    if (read == 0)
+        read = ReadPixels(*file, header, pixels.get());
+    if (read != 0)
     {
         file->Close();
         return read;
@@ -197,7 +217,7 @@ int32_t TGAImageCodec::LoadImage(File* file, Image** place)
     if (file->Close() != 0)
         return 1;
 
-    return Image::Deliver(place, file, picture.format, picture.width, picture.height, std::move(picture.pixels));
+    return Image::Deliver(place, file, header.format, header.width, header.height, std::move(pixels));
 }
 
 int32_t TGAImageCodec::SaveImage(File* file, Image* image)

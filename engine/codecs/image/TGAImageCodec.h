@@ -31,20 +31,35 @@ public:
     // Post-initialisation: registers the built-in module of this codec.
     static int32_t RegisterModule();
 
-    // One decoded picture, for the cube codec that reads six in a row.
-    struct Picture
+    // What one picture's header says, for the cube codec that reads six in
+    // a row and must know their size before it decodes any.
+    struct Header
     {
         uint32_t width = 0;
         uint32_t height = 0;
-        int32_t format = 0;                // Image::kPixel24 or kPixel32
-        std::unique_ptr<uint8_t[]> pixels; // width x height x bytes per pixel
+        int32_t format = 0;         // Image::kPixel24 or kPixel32
+        uint32_t bytesPerPixel = 0; // 3 or 4
+        uint8_t type = 0;           // uncompressed or run-length
+        bool topLeft = false;       // rows and bytes stay as stored
+
+        uint64_t PixelCount() const { return static_cast<uint64_t>(width) * height; }
+        uint64_t Size() const { return PixelCount() * bytesPerPixel; }
     };
 
-    // Reads one picture at the file's position (open for reading): header,
-    // ID field, pixels, byte exchange. Every size is checked against what
-    // the file still holds before anything is allocated. 0; 1 (logged);
-    // 2 out of memory.
-    static int32_t ReadPicture(File& file, Picture& picture);
+    // Reads the 18-byte header at the file's position (open for reading)
+    // and skips the ID field after it. 0; 1 a short header, another depth
+    // or another type (logged).
+    static int32_t ReadHeader(File& file, Header& header);
+
+    // Whether what is left of the file could encode count pictures of the
+    // header's size (a run packet gives 128 pixels at best), so that a
+    // small damaged file cannot make a large allocation. Logs nothing.
+    static bool Fits(File& file, const Header& header, uint64_t count);
+
+    // Reads the pixels that follow a header into pixels (header.Size()
+    // bytes) and exchanges the bytes when the origin is bottom-left. 0; 1
+    // data ended or a run packet would write past the picture (one line).
+    static int32_t ReadPixels(File& file, const Header& header, uint8_t* pixels);
 
     // The bytes SaveImage writes for one picture: the 18-byte header, then
     // the rows last to first with the first and third bytes exchanged. out

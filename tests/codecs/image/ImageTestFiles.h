@@ -9,6 +9,7 @@
 #include "engine/files/VirtualFile.h"
 #include "engine/image/Image.h"
 #include "support/Bytes.h"
+#include "support/LogCapture.h"
 
 // Helpers shared by the image codec tests: pictures are built byte by byte
 // and decoded from memory, as the archives hand them over, or from disk.
@@ -69,6 +70,17 @@ inline Bytes BmpHeader(int32_t width, int32_t height, uint16_t bitCount, uint32_
 inline Bytes Pixels(const Image& image)
 {
     return Bytes(image.GetData(), image.GetData() + image.GetDataSize());
+}
+
+// The warnings and errors of a capture, without the information lines
+// (such as the decoded file's own deletion).
+inline std::vector<std::string> Complaints(const LogCapture& log)
+{
+    std::vector<std::string> texts;
+    for (const LogCapture::Line& line : log.Lines())
+        if (line.level != kLogInfo)
+            texts.push_back(line.text);
+    return texts;
 }
 
 } // namespace imagetest

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+
+#include <jpeglib.h>
 
 #include "codecs/image/ImageTestFiles.h"
 #include "support/LogCapture.h"
+#include "support/PeakMemory.h"
 #include "support/TemporaryFolder.h"
 
 using namespace imagetest;
@@ -31,6 +35,46 @@ int MaxDifference(const Image& a, const Image& b)
     for (uint64_t i = 0; i < a.GetDataSize() && i < b.GetDataSize(); ++i)
         largest = std::max(largest, std::abs(int(a.GetData()[i]) - int(b.GetData()[i])));
     return largest;
+}
+
+// A 16 x 16 progressive greyscale file from the library itself, its frame
+// header then patched to claim side x side pixels (0: left as made).
+Bytes ProgressiveGrey(uint16_t side)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = 16;
+    info.image_height = 16;
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&info);
+    jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    uint8_t row[16];
+    for (uint8_t& sample : row)
+        sample = static_cast<uint8_t>((&sample - row) * 16);
+    while (info.next_scanline < 16)
+    {
+        JSAMPROW rows = row;
+        jpeg_write_scanlines(&info, &rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    Bytes bytes(out, out + size);
+    std::free(out);
+    for (size_t i = 0; side != 0 && i + 9 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC2) // progressive frame: height, then width, big-endian
+        {
+            bytes[i + 5] = bytes[i + 7] = static_cast<uint8_t>(side >> 8);
+            bytes[i + 6] = bytes[i + 8] = static_cast<uint8_t>(side);
+            break;
+        }
+    return bytes;
 }
 
 class JpegFile : public ::testing::Test
@@ -94,4 +138,25 @@ TEST_F(JpegFile, TruncatedOrDamagedDataFailsWithTheLibraryMessage)
     EXPECT_FALSE(Decode(codec, "junk.jpg", Bytes(100, 0x41), &result));
     EXPECT_EQ(result, 1);
     EXPECT_FALSE(log.Lines().empty());
+}
+
+TEST_F(JpegFile, AProgressiveFileBeyondTheImageLimitIsRefusedBeforeTheLibraryTakesMemory)
+{
+    // 16384 x 16384 grey is 256 MB of pixels, but a progressive decode first
+    // keeps every coefficient of the picture: twice that.
+    const Bytes huge = ProgressiveGrey(16384);
+    ASSERT_LT(huge.size(), 400u);
+    LogCapture log;
+    int32_t result = 0;
+    EXPECT_FALSE(Decode(codec, "huge.jpg", huge, &result));
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(Complaints(log),
+              std::vector<std::string>{"Размеры изображения [16384 x 16384] в файле JPEG [huge.jpg] слишком велики."});
+    EXPECT_LT(PeakGrowthMegabytes([&] { Decode(codec, "huge.jpg", huge); }), 32);
+
+    // The bound leaves an ordinary progressive file alone.
+    Ptr<Image> small = Decode(codec, "small.jpg", ProgressiveGrey(0), &result);
+    ASSERT_TRUE(small) << result;
+    EXPECT_EQ(small->GetWidth(), 16u);
+    EXPECT_NEAR(small->GetData()[15 * 16 + 15], 240, 4);
 }

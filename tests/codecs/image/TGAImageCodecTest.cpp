@@ -6,6 +6,7 @@
 #include "engine/image/VolumeImage.h"
 #include "codecs/image/ImageTestFiles.h"
 #include "support/LogCapture.h"
+#include "support/PeakMemory.h"
 #include "support/TemporaryFolder.h"
 
 using namespace imagetest;
@@ -35,27 +36,28 @@ TEST(TGAImageCodec, IdFieldIsSkippedAndOnePacketHoldsTheLongestRun)
     EXPECT_EQ(Bytes(longest->GetData() + 381, longest->GetData() + 384), (Bytes{1, 2, 3}));
 }
 
-TEST(TGAImageCodec, RefusesOtherDepthsTypesAndDamagedFilesWithALogLine)
+TEST(TGAImageCodec, RefusesOtherDepthsTypesAndDamagedFilesWithOneLogLine)
 {
     TGAImageCodec codec;
     struct Case
     {
         const char* what;
         Bytes file;
+        size_t lines; // a read past the data adds the stream's own line
     };
     const Case cases[] = {
-        {"16 bits", Join(TgaHeader(2, 1, 1, 16, 0), Bytes{1, 2})},
-        {"colour-mapped", Join(TgaHeader(1, 1, 1, 24, 0), Bytes{1, 2, 3})},
-        {"short header", Bytes(10, 0)},
-        {"no pixels", TgaHeader(2, 0, 5, 24, 0)},
+        {"16 bits", Join(TgaHeader(2, 1, 1, 16, 0), Bytes{1, 2}), 1},
+        {"colour-mapped", Join(TgaHeader(1, 1, 1, 24, 0), Bytes{1, 2, 3}), 1},
+        {"short header", Bytes(10, 0), 2},
+        {"no pixels", TgaHeader(2, 0, 5, 24, 0), 1},
         // 65535 x 65535 x 4 bytes would overflow 32 bits; the file holds 3.
-        {"size beyond the file", Join(TgaHeader(2, 65535, 65535, 32, 0), Bytes{1, 2, 3})},
-        {"pixels cut short", Join(TgaHeader(2, 2, 2, 24, 0), Bytes(11, 7))},
+        {"size beyond the file", Join(TgaHeader(2, 65535, 65535, 32, 0), Bytes{1, 2, 3}), 1},
+        {"pixels cut short", Join(TgaHeader(2, 2, 2, 24, 0), Bytes(11, 7)), 1},
         // Two run packets give at most 256 pixels, not 1000.
-        {"run length beyond the file", Join(TgaHeader(10, 1000, 1, 24, 0), Bytes{0xFF, 1, 2, 3, 0xFF, 1, 2, 3})},
-        {"packet past the image", Join(TgaHeader(10, 2, 1, 24, 0), Bytes{0x82, 1, 2, 3})},
-        {"raw packet past the image", Join(TgaHeader(10, 1, 1, 24, 0), Bytes{0x01, 1, 2, 3, 4, 5, 6})},
-        {"packet cut short", Join(TgaHeader(10, 3, 1, 24, 0), Bytes{0x02, 1, 2, 3, 4})},
+        {"run length beyond the file", Join(TgaHeader(10, 1000, 1, 24, 0), Bytes{0xFF, 1, 2, 3, 0xFF, 1, 2, 3}), 1},
+        {"packet past the image", Join(TgaHeader(10, 2, 1, 24, 0), Bytes{0x82, 1, 2, 3}), 1},
+        {"raw packet past the image", Join(TgaHeader(10, 1, 1, 24, 0), Bytes{0x01, 1, 2, 3, 4, 5, 6}), 1},
+        {"packet cut short", Join(TgaHeader(10, 3, 1, 24, 0), Bytes{0x02, 1, 2, 3, 4}), 2},
     };
     for (const Case& c : cases)
     {
@@ -64,7 +66,7 @@ TEST(TGAImageCodec, RefusesOtherDepthsTypesAndDamagedFilesWithALogLine)
         Ptr<Image> image = Decode(codec, "bad.tga", c.file, &result);
         EXPECT_EQ(result, 1) << c.what;
         EXPECT_FALSE(image) << c.what;
-        EXPECT_FALSE(log.Lines().empty()) << c.what;
+        EXPECT_EQ(Complaints(log).size(), c.lines) << c.what;
     }
 }
 
@@ -137,4 +139,33 @@ TEST(CUBEImageCodec, RefusesMismatchedMissingFacesAndAFlatTarget)
     Ptr<Image> flat = new Image();
     Image* place = flat.Get();
     EXPECT_EQ(codec.LoadImage(&file, &place), 3);
+}
+
+TEST(CUBEImageCodec, SizesBeyondTheImageLimitOrTheFileAreRefusedFromTheFirstHeaderAlone)
+{
+    // Run-length faces of 4096 x 2731 at four bytes: 437 kB of packets each,
+    // each face allowed, six together (268 MB) not.
+    Bytes face = TgaHeader(10, 4096, 2731, 32, 0);
+    const Bytes packet = {0xFF, 1, 2, 3, 4}; // 128 copies of one pixel
+    for (uint32_t pixels = 0; pixels < 4096u * 2731u; pixels += 128)
+        face.insert(face.end(), packet.begin(), packet.end());
+    Bytes six;
+    for (int i = 0; i < 6; ++i)
+        six = Join(six, face);
+    // 1024 x 1024 x 3 six times is allowed, but the file holds one face.
+    const Bytes one = Join(TgaHeader(2, 1024, 1024, 24, 0), Bytes(1024 * 1024 * 3, 9));
+    const std::pair<const Bytes*, const char*> cases[] = {
+        {&six, "Размеры изображения [4096 x 2731] в файле CUBE [sky.cube] слишком велики."},
+        {&one, "Размеры изображения [1024 x 1024] не соответствуют файлу CUBE [sky.cube]."},
+    };
+    CUBEImageCodec codec;
+    for (const auto& [file, line] : cases)
+    {
+        LogCapture log;
+        int32_t result = 0;
+        EXPECT_FALSE(Decode(codec, "sky.cube", *file, &result)) << line;
+        EXPECT_EQ(result, 1) << line;
+        EXPECT_EQ(Complaints(log), std::vector<std::string>{line});
+        EXPECT_LT(PeakGrowthMegabytes([&] { Decode(codec, "sky.cube", *file); }), 16) << line;
+    }
 }

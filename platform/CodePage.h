@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace platform
+{
+
+// The system's UTF-8 text (paths, the environment) as the engine's
+// Windows-1251 bytes, so that it reads like every other line of the log.
+// Each character the code page lacks, and each byte that is no part of a
+// well-formed UTF-8 character, becomes one "?".
+std::string Utf8ToCp1251(std::string_view text);
+
+}
