@@ -196,8 +196,10 @@ Rar20Decoder::Result Rar20Decoder::Copy(uint32_t length, uint32_t distance, int6
     {
         uint8_t* to = window.get() + writePosition;
         const uint8_t* source = window.get() + from;
+        // A copy from (almost) a whole window back writes on or just in
+        // front of its source; moving forward is what the byte loop does.
         if (distance >= length)
-            std::memcpy(to, source, length);
+            std::memmove(to, source, length);
         else
             for (uint32_t i = 0; i < length; ++i)
                 to[i] = source[i];
