@@ -15,7 +15,9 @@ namespace
 constexpr uint32_t kFlushMargin = 270;
 
 // Tables are read this far before the member ends: the next symbol may
-// switch tables for the following solid member.
+// switch tables for the following solid member. Such tables are not the
+// member's own: once its output is complete, tables that cannot be read
+// there leave the member to its CRC and the decoder to the tables it had.
 constexpr uint64_t kTrailingTableBytes = 5;
 
 } // namespace
@@ -92,7 +94,7 @@ Rar20Decoder::Result Rar20Decoder::Decode(const uint8_t* packed, uint32_t packed
     {
         uint32_t symbol = audioMode ? audioCode[currentChannel].Decode(input) : literalCode.Decode(input);
         if (symbol == (audioMode ? kAudioNewTables : kNewTables))
-            result = ReadTables();
+            ReadTables();
     }
     Flush();
     output = nullptr;
@@ -194,8 +196,10 @@ Rar20Decoder::Result Rar20Decoder::Copy(uint32_t length, uint32_t distance, int6
     {
         uint8_t* to = window.get() + writePosition;
         const uint8_t* source = window.get() + from;
+        // A copy from (almost) a whole window back writes on or just in
+        // front of its source; moving forward is what the byte loop does.
         if (distance >= length)
-            std::memcpy(to, source, length);
+            std::memmove(to, source, length);
         else
             for (uint32_t i = 0; i < length; ++i)
                 to[i] = source[i];
@@ -218,20 +222,19 @@ Rar20Decoder::Result Rar20Decoder::ReadTables()
 {
     if (input.Overrun())
         return kTruncated;
+    // Nothing changes until the whole table is read: a table that fails
+    // leaves the codes, the mode and the delta base of the last good one.
     uint32_t header = input.Peek16();
-    audioMode = (header & 0x8000) != 0;
-    if (!(header & 0x4000))
-        std::memset(oldTable, 0, sizeof(oldTable));
+    bool audio = (header & 0x8000) != 0;
+    bool keepOld = (header & 0x4000) != 0;
     input.Skip(2);
 
     uint32_t tableSize;
-    if (audioMode)
+    uint32_t audioChannels = ((header >> 12) & 3) + 1;
+    if (audio)
     {
-        channels = ((header >> 12) & 3) + 1;
-        if (currentChannel >= channels)
-            currentChannel = 0;
         input.Skip(2);
-        tableSize = kAudioSymbols * channels;
+        tableSize = kAudioSymbols * audioChannels;
     }
     else
     {
@@ -252,7 +255,7 @@ Rar20Decoder::Result Rar20Decoder::ReadTables()
         uint32_t symbol = bitLengthCode.Decode(input);
         if (symbol < 16)
         {
-            table[i] = static_cast<uint8_t>((symbol + oldTable[i]) & 15);
+            table[i] = static_cast<uint8_t>((symbol + (keepOld ? oldTable[i] : 0)) & 15);
             ++i;
         }
         else if (symbol == kRepeatPrevious)
@@ -274,8 +277,12 @@ Rar20Decoder::Result Rar20Decoder::ReadTables()
     if (input.Overrun())
         return kTruncated;
 
+    audioMode = audio;
     if (audioMode)
     {
+        channels = audioChannels;
+        if (currentChannel >= channels)
+            currentChannel = 0;
         for (uint32_t channel = 0; channel < channels; ++channel)
             audioCode[channel].Build(table + channel * kAudioSymbols, kAudioSymbols);
     }
@@ -285,6 +292,8 @@ Rar20Decoder::Result Rar20Decoder::ReadTables()
         distanceCode.Build(table + kLiteralSymbols, kDistanceSymbols);
         repeatCode.Build(table + kLiteralSymbols + kDistanceSymbols, kRepeatSymbols);
     }
+    if (!keepOld)
+        std::memset(oldTable, 0, sizeof(oldTable));
     std::memcpy(oldTable, table, tableSize);
     return kDecoded;
 }

@@ -43,7 +43,8 @@ public:
     // 0x10); otherwise everything starts afresh. destination receives the
     // output (exactly unpackedSize bytes), or is null when the output only
     // has to pass through the window for a later solid member. The output's
-    // CRC is the caller's check.
+    // CRC is the caller's check; it alone judges a member whose output is
+    // complete but whose trailing tables for the next member are cut short.
     Result Decode(const uint8_t* packed, uint32_t packedSize, uint32_t unpackedSize, bool continueSolid,
                   uint8_t* destination);
 

@@ -1,5 +1,6 @@
 // The unpack-2.0 decoder on streams built symbol by symbol: the guards
-// against streams that no packer would write. (What packers write is
+// against streams that no packer would write, and copies that reach back
+// a whole window. (What packers write is
 // decoded in RarArchiveReaderTest from real archives, and in
 // RarArchiveWriterTest from ours, which unar reads too.)
 #include "engine/codecs/rar/Rar20Decoder.h"
@@ -75,4 +76,32 @@ TEST_F(Decoder, InputThatEndsEarlyFailsInsteadOfInventingBytes)
     EXPECT_EQ(Decode(packed, 1 << 20), Rar20Decoder::kTruncated);
     EXPECT_EQ(Decode({}, 1), Rar20Decoder::kTruncated);
     EXPECT_EQ(Decode({}, 0), Rar20Decoder::kDecoded);
+}
+
+TEST_F(Decoder, CopiesFromAlmostAWindowBackReadBytesTheyOverwrite)
+{
+    // A seven-byte period fills the window exactly; then copies from
+    // nearly a window back (with the far-distance bonus of two) read the
+    // window's start just behind where they write, and one reads itself.
+    const uint32_t window = Rar20Decoder::kWindowSize;
+    StreamWriter stream;
+    stream.Tables();
+    Bytes expected;
+    auto copy = [&](uint32_t length, uint32_t distance) {
+        stream.NewCopy(length, distance);
+        length += rar20::NewDistanceBonus(distance);
+        for (uint32_t i = 0; i < length; ++i)
+            expected.push_back(expected[expected.size() - distance]);
+    };
+    expected = BytesOf("vernal!");
+    for (uint8_t byte : expected)
+        stream.Literal(byte);
+    while (expected.size() + 258 <= window)
+        copy(258, 7);
+    copy(static_cast<uint32_t>(window - expected.size()), 7);
+    copy(198, window - 1);
+    copy(198, window - 100);
+    copy(50, window);
+    ASSERT_EQ(Decode(stream.Finish(), static_cast<uint32_t>(expected.size())), Rar20Decoder::kDecoded);
+    EXPECT_TRUE(output == expected);
 }

@@ -276,3 +276,38 @@ TEST(RarArchiveReader, ABrokenSolidMemberTakesTheMembersAfterItAlong)
     EXPECT_EQ(all[0].bytes, nullptr);
     EXPECT_EQ(all[1].bytes, nullptr);
 }
+
+TEST(RarArchiveReader, TablesCutShortAfterTheLastByteLeaveTheMemberToItsCrc)
+{
+    // After its last byte the first member switches tables, and the data
+    // ends inside them (their header says multimedia mode, old table
+    // cleared). The solid member after it goes on with the LZ tables.
+    auto member = [](const char* name, rartest::StreamWriter& stream, const std::string& content) {
+        RawMember packed = Stored(name, content);
+        packed.data = stream.Finish();
+        packed.method = 0x33;
+        return packed;
+    };
+    rartest::StreamWriter first;
+    first.Tables();
+    for (char c : std::string("spring"))
+        first.Literal(static_cast<uint8_t>(c));
+    first.Symbol(rar20::kNewTables);
+    first.Bits(0b1000, 4);
+    first.Bits(0, 32);
+    rartest::StreamWriter second;
+    second.Codes();
+    for (char c : std::string("meadow"))
+        second.Literal(static_cast<uint8_t>(c));
+    RawMember after = member("second.txt", second, "meadow");
+    after.flags |= RarMemberRecord::kSolid;
+    RawMember ahead = member("first.txt", first, "spring");
+    Bytes archive = BuildArchive({ahead, after}, 0x08);
+    EXPECT_EQ(Extract(archive, "first.txt"), BytesOf("spring"));
+    EXPECT_EQ(Extract(archive, "second.txt"), BytesOf("meadow"));
+
+    ahead.crc ^= 1;
+    LogCapture capture;
+    EXPECT_FALSE(Extracts(BuildArchive({ahead}), "first.txt"));
+    EXPECT_TRUE(capture.Contains("Неверная контрольная сумма файла [first.txt] в архиве."));
+}

@@ -148,6 +148,13 @@ public:
         std::memcpy(table + rar20::kLiteralSymbols + rar20::kDistanceSymbols, repeat, sizeof(repeat));
         RarTableEncoder::Table description{false, 1, table, rar20::kLzTableSize};
         RarTableEncoder::Write(out, description, previous);
+        Codes();
+    }
+
+    // The codes of the current lengths without sending them: a solid member
+    // goes on with the tables of the one before.
+    void Codes()
+    {
         RarHuffmanEncoder::BuildCodes(literal, rar20::kLiteralSymbols, literalCodes);
         RarHuffmanEncoder::BuildCodes(distance, rar20::kDistanceSymbols, distanceCodes);
         RarHuffmanEncoder::BuildCodes(repeat, rar20::kRepeatSymbols, repeatCodes);
