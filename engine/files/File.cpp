@@ -44,11 +44,13 @@ int32_t File::Write(const void* bytes, uint32_t count)
     if (!open)
     {
         LogWarning("Запись в закрытый файл [%s].", GetPath().CStr());
+        Fail(1);
         return 1;
     }
     if (IsOpenForReading())
     {
         LogWarning("Запись в файл [%s], открытый для чтения.", GetPath().CStr());
+        Fail(1);
         return 1;
     }
     return Stream::Write(bytes, count);
@@ -59,11 +61,13 @@ int32_t File::Read(void* bytes, uint32_t count)
     if (!open)
     {
         LogWarning("Чтение из закрытого файла [%s].", GetPath().CStr());
+        Fail(1);
         return 1;
     }
     if (!IsOpenForReading())
     {
         LogWarning("Чтение из файла [%s], открытого для записи.", GetPath().CStr());
+        Fail(1);
         return 1;
     }
     return Stream::Read(bytes, count);

@@ -29,8 +29,8 @@ public:
     // detaches from the directory.
     ~File() override;
 
-    // raw bytes: only in the direction the file was opened for, else logged
-    // and 1
+    // raw bytes: only in the direction the file was opened for, else logged,
+    // 1 and the stream failed for good, so the typed calls after it fail too
     uint32_t GetSize() override;  // open to read: length; to write: bytes so far; closed: opens to measure
     int32_t Write(const void* bytes, uint32_t count) override;
     int32_t Read(void* bytes, uint32_t count) override;
@@ -56,6 +56,10 @@ public:
 
     // The text after the last "." of the name; empty without one.
     String GetExtension() const;
+
+    // Whether GetSystemPath names the content on disk; a member of a mounted
+    // archive has no path the C library or the dynamic loader could open.
+    virtual bool IsOnDisk() const { return true; }
 
     // Back pointer: the directory owns the file. Set by Directory.
     Directory* GetDirectory() const { return directory; }

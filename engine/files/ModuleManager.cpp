@@ -105,7 +105,8 @@ int32_t ModuleManager::LoadModule(const String& name, Module** place)
         return 2;
     }
     LogInfo("Загружается модуль [%s].", name.CStr());
-    if (module->Load(file->GetSystemPath()) != 0)
+    // A library inside a mounted archive is no file the loader can open.
+    if (!file->IsOnDisk() || module->Load(file->GetSystemPath()) != 0)
     {
         module = nullptr;
         LogWarning("Загрузка модуля [%s] неудачна.", name.CStr());

@@ -35,6 +35,8 @@ public:
     int32_t Open(int32_t openMode) override;
     int32_t Close() override;
 
+    bool IsOnDisk() const override { return false; }
+
     const uint8_t* GetData() const { return data; }
     uint32_t GetDataSize() const { return dataSize; }
     Module* GetOwner() const { return owner.Get(); }

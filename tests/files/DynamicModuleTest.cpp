@@ -11,6 +11,7 @@
 #include "engine/files/File.h"
 #include "engine/files/FileManager.h"
 #include "engine/files/ModuleManager.h"
+#include "engine/files/VirtualFile.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryFolder.h"
 
@@ -112,5 +113,23 @@ TEST_F(DynamicModuleTest, LibraryFoundThroughTheFileSystemIsLoadedCalledAndUnloa
     EXPECT_TRUE(capture.Contains(("Выгружается модуль [" + std::string(name.View()) + "].").c_str()));
     EXPECT_FALSE(capture.Contains("В модуле не найдена функция завершения работы"));
     EXPECT_FALSE(capture.Contains("Выгрузка модуля"));
+}
+
+TEST_F(DynamicModuleTest, ALibraryInsideAnArchiveIsNotHandedToTheLoader)
+{
+    // The member's path names the real library on disk: only the member's
+    // kind keeps the loader away from it.
+    std::filesystem::path library(VERNALIA_TEST_MODULE);
+    Directory* directory = new Directory(String(library.parent_path().string().c_str()), FileManager::GetRoot());
+    static const uint8_t content[] = {0x7F, 'E', 'L', 'F'};
+    directory->AddFile(new VirtualFile(String(library.filename().string().c_str()), content, sizeof(content)));
+    String name(library.stem().string().c_str());
+
+    LogCapture capture;
+    Module* module = nullptr;
+    EXPECT_EQ(ModuleManager::LoadModule(name, &module), 1);
+    EXPECT_EQ(module, nullptr);
+    EXPECT_TRUE(capture.Contains(("Загрузка модуля [" + std::string(name.View()) + "] неудачна.").c_str()));
+    EXPECT_EQ(ModuleManager::FindModule(name), nullptr);
 }
 #endif

@@ -58,29 +58,46 @@ TEST(File, ReopeningAnOpenFileWritesItOutFirst)
     EXPECT_EQ(ReadAll(file), "hello");
 }
 
-TEST(File, ReadingAndWritingTheWrongWayIsRefused)
+TEST(File, ReadingAndWritingTheWrongWayFailsTheStreamForGood)
 {
     TemporaryFolder folder;
     std::string path = folder.Path() + "/ways.bin";
     WriteText(path, "1234");
-    File file(String(path.c_str()));
-    LogCapture capture;
-    char byte = 0;
-
-    EXPECT_EQ(file.Read(&byte, 1), 1);
-    EXPECT_TRUE(capture.Contains(("Чтение из закрытого файла [" + path + "].").c_str()));
-    EXPECT_EQ(file.Write(&byte, 1), 1);
-    EXPECT_TRUE(capture.Contains(("Запись в закрытый файл [" + path + "].").c_str()));
-
-    ASSERT_EQ(file.Open(File::kRead), 0);
-    EXPECT_EQ(file.Write(&byte, 1), 1);
-    EXPECT_TRUE(capture.Contains(("Запись в файл [" + path + "], открытый для чтения.").c_str()));
-    ASSERT_EQ(file.Close(), 0);
-
-    ASSERT_EQ(file.Open(File::kAppend), 0);
-    EXPECT_EQ(file.Read(&byte, 1), 1);
-    EXPECT_TRUE(capture.Contains(("Чтение из файла [" + path + "], открытого для записи.").c_str()));
-    ASSERT_EQ(file.Close(), 0);
+    struct Case
+    {
+        int32_t openMode; // -1: closed
+        bool write;
+        const char* line;
+    };
+    const Case cases[] = {
+        {-1, false, "Чтение из закрытого файла [%s]."},
+        {-1, true, "Запись в закрытый файл [%s]."},
+        {File::kRead, true, "Запись в файл [%s], открытый для чтения."},
+        {File::kAppend, false, "Чтение из файла [%s], открытого для записи."},
+    };
+    for (const Case& c : cases)
+    {
+        File file(String(path.c_str()));
+        if (c.openMode >= 0)
+        {
+            ASSERT_EQ(file.Open(c.openMode), 0);
+        }
+        LogCapture capture;
+        char byte = 0;
+        EXPECT_EQ(c.write ? file.Write(&byte, 1) : file.Read(&byte, 1), 1) << c.line;
+        std::string line = c.line;
+        line.replace(line.find("%s"), 2, path);
+        EXPECT_TRUE(capture.Contains(line.c_str())) << line;
+        // Whatever direction the typed calls go, they report the failure.
+        bool flag = false;
+        String text;
+        Object* object = nullptr;
+        EXPECT_EQ(file.ReadBool(flag), 1) << c.line;
+        EXPECT_EQ(file.ReadString(text), 1) << c.line;
+        EXPECT_EQ(file.ReadLink(object), 1) << c.line;
+        EXPECT_EQ(file.WriteString(String("x")), 1) << c.line;
+        EXPECT_EQ(file.GetState(), 1) << c.line;
+    }
     EXPECT_EQ(ReadText(path), "1234");
 }
 
