@@ -33,35 +33,45 @@ Directory::Directory(const String& name, Directory* parent) : Named(name)
 
 Directory::~Directory()
 {
-    LogInfo("Удаляется директория [%s].", GetName().CStr());
+    if (!announced)
+        LogInfo("Удаляется директория [%s].", GetName().CStr());
     if (parent && parent->RemoveDirectory(this) != 0)
         LogWarning("Невозможно отсоединить директорию [%s] от корневой директории [%s].", GetName().CStr(),
                    parent->GetName().CStr());
     parent = nullptr;
 
-    // An archive decides how deep the tree is, so the tree is taken apart
-    // with a work list: every directory is emptied before it is deleted, and
-    // its destructor finds nothing left to walk.
-    std::vector<std::unique_ptr<Directory>> pending;
-    std::unique_ptr<Directory> emptied; // the directory being emptied, unless it is this one
-    Directory* current = this;
-    for (;;)
+    // The tree goes in the order a recursive walk would log it (a
+    // directory's line, its subdirectories, its files, its end line), but an
+    // archive decides how deep it is, so the walk keeps its own stack. A
+    // subdirectory is deleted only once it is empty: its destructor then has
+    // nothing left but its end line.
+    struct Frame
     {
-        for (std::unique_ptr<Directory>& child : current->directories)
+        Directory* directory;
+        uint32_t next; // the next subdirectory to take apart
+    };
+    std::vector<Frame> frames{{this, 0}};
+    while (!frames.empty())
+    {
+        Directory* at = frames.back().directory;
+        const uint32_t next = frames.back().next;
+        if (next < at->directories.Count())
         {
+            Directory* child = at->directories[next].get();
+            ++frames.back().next;
             child->parent = nullptr;
-            pending.push_back(std::move(child));
+            child->announced = true;
+            LogInfo("Удаляется директория [%s].", child->GetName().CStr());
+            frames.push_back({child, 0});
+            continue;
         }
-        current->directories.Clear();
-        for (std::unique_ptr<File>& file : current->files)
+        for (std::unique_ptr<File>& file : at->files)
             file->directory = nullptr;
-        current->files.Clear();
-        emptied.reset();
-        if (pending.empty())
-            break;
-        emptied = std::move(pending.back());
-        pending.pop_back();
-        current = emptied.get();
+        at->files.Clear();
+        at->directories.Clear();
+        frames.pop_back();
+        if (!frames.empty())
+            frames.back().directory->directories[frames.back().next - 1].reset();
     }
     LogInfo("Директория удалена [%s].", GetName().CStr());
 }

@@ -24,7 +24,8 @@ public:
     explicit Directory(const String& name = String(), Directory* parent = nullptr);
 
     // Detaches from the parent, then destroys every subdirectory and file,
-    // however deep the tree (no recursion on the call stack).
+    // logged as a recursive walk would log them, however deep the tree (no
+    // recursion on the call stack).
     ~Directory() override;
 
     Directory(const Directory&) = delete;
@@ -89,6 +90,7 @@ private:
     String basePath;              // the parent's full path, once asked for
     bool basePathKnown = false;
     Directory* parent = nullptr;  // back pointer: the parent owns this directory
+    bool announced = false;       // its parent's walk logged its first line already
     Array<std::unique_ptr<Directory>> directories{1, 1};
     Array<std::unique_ptr<File>> files{1, 1};
 };

@@ -236,19 +236,28 @@ TEST(Directory, DestroysItsTreeAndDetachesFromItsParent)
     EXPECT_TRUE(capture.Contains("Удаляется файл [Root\\loose.bin]."));
     EXPECT_TRUE(capture.Contains("Файл [loose.bin] удалён из директории [Root]."));
 
+    Directory* sibling = new Directory(String("Sibling"), child);
+    sibling->AddFile(new File(String("last.bin")));
     capture.Clear();
     delete child;
     EXPECT_EQ(root.GetDirectoryCount(), 0u);
-    EXPECT_TRUE(capture.Contains("Удаляется директория [Child]."));
-    EXPECT_TRUE(capture.Contains("Директория [Child] удалена из директории [Root]."));
-    EXPECT_TRUE(capture.Contains("Удаляется директория [Inner]."));
-    EXPECT_TRUE(capture.Contains("Директория удалена [Inner]."));
-    EXPECT_TRUE(capture.Contains("Удаляется файл [deep.bin]."));
-    EXPECT_TRUE(capture.Contains("Удаляется файл [shallow.bin]."));
-    EXPECT_TRUE(capture.Contains("Директория удалена [Child]."));
-    // Children were cut loose before they went: none of them detached itself.
-    EXPECT_FALSE(capture.Contains("удален из директории [Child]"));
-    EXPECT_FALSE(capture.Contains("Невозможно отсоединить"));
+    // Each directory's line, then its subdirectories (in their own order,
+    // newest first), then its files, then its end line; children were cut loose first, so none detached itself.
+    std::vector<std::string> lines;
+    for (const auto& line : capture.Lines())
+        lines.push_back(line.text);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Удаляется директория [Child].",
+                         "Директория [Child] удалена из директории [Root].",
+                         "Удаляется директория [Sibling].",
+                         "Удаляется файл [last.bin].",
+                         "Директория удалена [Sibling].",
+                         "Удаляется директория [Inner].",
+                         "Удаляется файл [deep.bin].",
+                         "Директория удалена [Inner].",
+                         "Удаляется файл [shallow.bin].",
+                         "Директория удалена [Child].",
+                     }));
 }
 
 TEST(Directory, ToleratesAnyNamesAndVeryDeepTrees)
