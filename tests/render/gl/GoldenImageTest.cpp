@@ -439,3 +439,66 @@ TEST_F(GoldenImageTest, CubeFacesHoldTheViewAlongTheirAxes)
         ExpectNear(AtPoint(Vector3(static_cast<float>(i - 3), 0, 10)), Stored(ColourOf(wants[i])), 1,
                    "probe " + std::to_string(i));
 }
+
+// A blended pane in front of an opaque wall, drawn by a plane and by a cube
+// controller (its +z face): the texture holds the pane over the wall by the
+// pane's alpha, and the wall around it. The main view, which sees the
+// pane's place left of the tiles showing the texture, keeps its clear
+// colour there: the pane is not drawn again with the main camera.
+TEST_F(GoldenImageTest, BlendedNodesOfARenderedTextureAreDrawnIntoIt)
+{
+    const Vector4 wall(0.2f, 0.4f, 0.8f, 1.0f), pane(0.9f, 0.5f, 0.1f, 0.6f);
+    for (bool cube : {false, true})
+    {
+        SCOPED_TRACE(cube ? "cube" : "plane");
+        Ptr<SceneNode> reflected = new SceneNode(String("reflected"));
+        reflected->GetLocalTransform().SetTranslation(Vector3(-2, 0, 0));
+        reflected->AttachChild(MakeRectangle("wall", -10, 10, 10, -10, 6, wall).Get());
+        Ptr<Triangles> glass = MakeRectangle("pane", -0.5f, 0.5f, 0.5f, -0.5f, 5, pane);
+        EffectOf(*glass)->SetBlend(true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
+        reflected->AttachChild(glass.Get());
+        Ptr<Camera> eye = new Camera(String("reflection"));
+        reflected->AttachChild(eye.Get());
+        reflected->UpdateTree(0.0);
+
+        Ptr<BaseTexture> target;
+        Ptr<RenderTargetController> controller;
+        if (cube)
+        {
+            target = new CubeTexture(String("cube"));
+            controller = new RenderCubeTextureController(String("environment"));
+        }
+        else
+        {
+            Ptr<Texture> plane = new Texture(String("plane"));
+            plane->SetImage(new Image(String("size"), Image::kPixel32, 64, 64));
+            target = plane.Get();
+            controller = new RenderTextureController(String("mirror"));
+        }
+        controller->SetCamera(eye.Get());
+        controller->AddNode(reflected.Get());
+        controller->SetContinuous(true);
+        ASSERT_EQ(target->SetController(controller.Get()), 0);
+
+        // Tiles sampling the middle of the picture and a point near its corner.
+        Ptr<SceneNode> root = new SceneNode(String("root"));
+        for (int i = 0; i < 2; ++i)
+        {
+            Ptr<Triangles> tile = MakeTexturedRectangle(target.Get(), 0.3f, 5, 0, 0, 1, 1, AddressMode::Clamp);
+            tile->GetLocalTransform().SetTranslation(Vector3(0.5f + static_cast<float>(i), 0, 0));
+            const float at = i == 0 ? 0.5f : 0.1f;
+            if (cube)
+                tile->SetTextureCoordinates(0, new Vector3Buffer(4, new Vector3[4]{{at - 0.5f, 0.5f - at, 1},
+                    {at - 0.5f, 0.5f - at, 1}, {at - 0.5f, 0.5f - at, 1}, {at - 0.5f, 0.5f - at, 1}}));
+            else
+                tile->SetTextureCoordinates(0, new Vector2Buffer(4, new Vector2[4]{{at, at}, {at, at}, {at, at}, {at, at}}));
+            root->AttachChild(tile.Get());
+        }
+        renderer->QueuePreRender(controller.Get());
+        DrawFrame(root.Get());
+        EXPECT_TRUE(controller->IsRendered());
+        ExpectNear(AtPoint(Vector3(0.5f, 0, 5)), Stored(Mix(ColourOf(pane), ColourOf(wall), pane.w)), 2, "pane");
+        ExpectNear(AtPoint(Vector3(1.5f, 0, 5)), Stored(ColourOf(wall)), 1, "wall");
+        ExpectNear(AtPoint(Vector3(-2, 0, 5)), ClearRgb(), 0, "the pane's place in the main view");
+    }
+}
