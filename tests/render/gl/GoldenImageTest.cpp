@@ -20,6 +20,7 @@
 #include "engine/render/TextureEffect.h"
 #include "engine/scene/SceneNode.h"
 #include "support/GoldenImage.h"
+#include "support/LogCapture.h"
 
 using namespace golden;
 
@@ -500,5 +501,25 @@ TEST_F(GoldenImageTest, BlendedNodesOfARenderedTextureAreDrawnIntoIt)
         ExpectNear(AtPoint(Vector3(0.5f, 0, 5)), Stored(Mix(ColourOf(pane), ColourOf(wall), pane.w)), 2, "pane");
         ExpectNear(AtPoint(Vector3(1.5f, 0, 5)), Stored(ColourOf(wall)), 1, "wall");
         ExpectNear(AtPoint(Vector3(-2, 0, 5)), ClearRgb(), 0, "the pane's place in the main view");
+    }
+}
+
+// A buffer shorter than the vertices hides a mesh only where its pass binds
+// it: a spare coordinate set and tangents leave the textured rectangle
+// drawn, a short set 0 (the one its effect binds) leaves nothing, and
+// neither says a word.
+TEST_F(GoldenImageTest, ShortBuffersHideAMeshOnlyWhenItsPassBindsThem)
+{
+    Ptr<Texture> texture = MakeTexture(kChecker);
+    for (bool bound : {false, true})
+    {
+        Ptr<Triangles> node = MakeTexturedRectangle(texture.Get(), 1, 5, 0, 0, 1, 1, AddressMode::Clamp);
+        node->SetTextureCoordinates(bound ? 0 : 1, new Vector2Buffer(2, new Vector2[2]{{0, 0}, {1, 1}}));
+        node->SetTangents(new Vector3Buffer(1, new Vector3[1]{{1, 0, 0}}));
+        LogCapture log;
+        DrawFrame(node.Get());
+        EXPECT_EQ(log.Lines().size(), 0u);
+        ExpectNear(AtPoint(PointAt(1, 5, 0, 0, 1, 1, 0.25f, 0.25f)),
+                   bound ? ClearRgb() : Stored(TexelColour(kChecker[0][0])), 0, bound ? "bound" : "spare");
     }
 }
