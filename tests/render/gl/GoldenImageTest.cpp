@@ -4,6 +4,7 @@
 // device calls are tested beside their implementation, and the traversal's
 // culling and order against a recording renderer; these tests catch the
 // pieces not fitting together (state from effects, lights, targets).
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -11,6 +12,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/Quaternion.h"
+#include "engine/files/Codec.h"
+#include "engine/files/CodecManager.h"
+#include "engine/files/File.h"
+#include "engine/files/FileManager.h"
+#include "engine/files/ModuleManager.h"
 #include "engine/render/CubeTexture.h"
 #include "engine/render/Pass.h"
 #include "engine/render/RenderCubeTextureController.h"
@@ -18,6 +24,7 @@
 #include "engine/render/RenderTextureController.h"
 #include "engine/render/Technique.h"
 #include "engine/render/TextureEffect.h"
+#include "engine/render/gl/GLFunctions.h"
 #include "engine/scene/SceneNode.h"
 #include "support/GoldenImage.h"
 #include "support/LogCapture.h"
@@ -521,5 +528,75 @@ TEST_F(GoldenImageTest, ShortBuffersHideAMeshOnlyWhenItsPassBindsThem)
         EXPECT_EQ(log.Lines().size(), 0u);
         ExpectNear(AtPoint(PointAt(1, 5, 0, 0, 1, 1, 0.25f, 0.25f)),
                    bound ? ClearRgb() : Stored(TexelColour(kChecker[0][0])), 0, bound ? "bound" : "spare");
+    }
+}
+
+// texture stages ---------------------------------------------------------------------
+
+// The shipped scene on a device with four fixed-function stages, as common
+// desktop drivers have, drawn by programs on eight image units and again
+// (loaded anew, as effects choose their technique once) by a device without
+// programs: two frames log nothing, raise no GL error and touch no unit past
+// the fourth (a combiner and a texture matrix left there stay).
+TEST_F(GoldenImageTest, ShippedSceneOnFourStagesTouchesNoOtherUnit)
+{
+    Codec* codec = nullptr;
+    for (const char* name : {"JPGImageCodec", "RAR2FileCodec", "STRSceneCodec"})
+    {
+        Module* module = nullptr;
+        ASSERT_EQ(ModuleManager::LoadModule(String(name), &module), 0) << name;
+        ASSERT_EQ(CodecManager::GetCodec(String(name), &codec), 0) << name;
+    }
+    File archive{String(VERNALIA_GENERATED_DIR "/archives/Media.rar2")};
+    ASSERT_EQ(FileManager::AttachArchive(&archive, String()), 0);
+    File* file = FileManager::FindFile(String("Main.STR"));
+    ASSERT_TRUE(file);
+    const GLFunctions& gl = renderer->GetDevice()->Functions();
+    for (bool programs : {true, false})
+    {
+        SCOPED_TRACE(programs ? "programs" : "fixed function");
+        DeviceCaps caps = renderer->GetCaps();
+        caps.simultaneousTextures = 4;
+        caps.programTextures = programs ? 8 : 0;
+        if (!programs)
+            caps.vertexShaderLevel = caps.pixelShaderLevel = ShaderLevel::None;
+        renderer->SetCapsForTest(caps);
+        Object* loaded = nullptr;
+        ASSERT_EQ(codec->LoadScene(file, &loaded), 0);
+        const Ptr<Object> scene = loaded;
+        Object* eye = scene->FindByName(String("Camera"));
+        ASSERT_TRUE(scene->IsDerived(Node::TYPE) && eye && eye->IsDerived(Camera::TYPE));
+        camera = static_cast<Camera*>(eye);
+
+        for (GLenum unit = 4; unit < 8; ++unit)
+        {
+            gl.activeTexture(GL_TEXTURE0 + unit);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+            glMatrixMode(GL_TEXTURE);
+            glLoadIdentity();
+            glScalef(3, 3, 3);
+        }
+        gl.activeTexture(GL_TEXTURE0);
+        glMatrixMode(GL_MODELVIEW);
+        while (glGetError() != GL_NO_ERROR)
+        {
+        }
+        LogCapture log;
+        for (int frame = 0; frame < 2; ++frame)
+            DrawFrame(static_cast<Node*>(scene.Get()));
+        EXPECT_EQ(log.Lines().size(), 0u) << (log.Lines().empty() ? "" : log.Lines()[0].text);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_LT(std::count(pixels.begin(), pixels.end(), uint8_t{0}), std::ssize(pixels) * 3 / 4) << "nothing drawn";
+        for (GLenum unit = 4; unit < 8; ++unit)
+        {
+            gl.activeTexture(GL_TEXTURE0 + unit);
+            GLint mode = 0;
+            GLfloat matrix[16] = {};
+            glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+            glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+            EXPECT_EQ(mode, GL_DECAL) << "unit " << unit;
+            EXPECT_EQ(matrix[0], 3.0f) << "unit " << unit;
+        }
+        gl.activeTexture(GL_TEXTURE0);
     }
 }
