@@ -32,6 +32,8 @@ int32_t RenderCubeTextureController::RenderInto(Renderer& renderer, BaseTexture&
         cubeCamera->UpdateWorldData(0.0);
         renderer.SetCamera(cubeCamera.Get());
         DrawNodes(renderer);
+        // The blended nodes belong in this face too, seen by its camera.
+        renderer.FlushTransparent();
         renderer.SetCubeRenderTarget(face, nullptr);
     }
     return 0;

@@ -25,6 +25,8 @@ int32_t RenderTextureController::RenderInto(Renderer& renderer, BaseTexture& tar
         renderer.SetCamera(camera);
     }
     DrawNodes(renderer);
+    // The blended nodes belong in the texture too, seen by this camera.
+    renderer.FlushTransparent();
     renderer.SetRenderTarget(nullptr);
     return 0;
 }

@@ -73,6 +73,10 @@ struct DeviceCaps
     // Colour streams as four floats; a device without it takes packed
     // 8-bit colours.
     bool floatColours = true;
+    // Stages a shader program may sample (the device's image units, often
+    // more than simultaneousTextures, its fixed-function stages); 0 without
+    // programs.
+    int32_t programTextures = 0;
 };
 
 // The engine's single drawing device. The frame operations live here; the

@@ -66,15 +66,11 @@ bool GeometryNode::IsDrawable() const
 {
     if (!vertices || !vertices->GetElements())
         return false;
-    const uint32_t count = vertices->GetCount();
-    bool streamsFit = true;
-    ForEachBuffer([&](Buffer* buffer) {
-        if (buffer && buffer != indices.Get() && buffer->GetCount() < count)
-            streamsFit = false;
-    });
-    if (!streamsFit)
-        return false;
-    return !indices || indices->GetIndexBound() <= count;
+    // Only the vertices and the indices are read by every draw. Which other
+    // buffers a pass binds is its effect's choice, and the device refuses a
+    // draw past any stream bound; a short buffer no pass binds (a spare
+    // coordinate set, tangents) must not hide the mesh.
+    return !indices || indices->GetIndexBound() <= vertices->GetCount();
 }
 
 int32_t GeometryNode::SetEffect(GeometryNodeEffect* newEffect)

@@ -48,10 +48,10 @@ public:
     // 0; 3 for a stage past the last.
     int32_t SetTextureCoordinates(uint32_t stage, Buffer* buffer);
 
-    // True when the device may be handed this geometry: vertices present,
-    // every other per-vertex buffer at least as long, and no index beyond
-    // the vertices. Drawing skips anything else, so a damaged file never
-    // sends the device reading past a buffer.
+    // True when the device may be handed this geometry: vertices present
+    // and no index beyond them. Drawing skips anything else; the device
+    // itself refuses a draw past any other stream a pass binds, so a
+    // damaged file never sends it reading past a buffer.
     bool IsDrawable() const;
 
     // effect ----------------------------------------------------------------

@@ -115,13 +115,12 @@ TEST(Triangles, LocalBoundComesFromTheVerticesAndSurvivesTheirAbsence)
     EXPECT_EQ(bound->GetCenter(), Vector3(4.5f, 4.5f, 4.5f));
 }
 
-TEST(Triangles, OnlyGeometryWhoseStreamsFitIsDrawable)
+// Other buffers are checked by the device against what a pass binds.
+TEST(Triangles, OnlyGeometryWhoseIndicesFitIsDrawable)
 {
     Ptr<Triangles> mesh = Quad();
-    EXPECT_TRUE(mesh->IsDrawable());
     mesh->SetNormals(MakeBuffer<Vector3Buffer>({{0, 0, 1}})); // shorter than the vertices
-    EXPECT_FALSE(mesh->IsDrawable());
-    mesh->SetNormals(nullptr);
+    EXPECT_TRUE(mesh->IsDrawable());
 
     IntBuffer* indices = mesh->GetIndices();
     EXPECT_EQ(indices->GetIndexBound(), 4u);

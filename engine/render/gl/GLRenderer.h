@@ -86,6 +86,13 @@ public:
     // before Initialize.
     GLDevice* GetDevice() const { return device.get(); }
 
+    // Texture stages as the capabilities give them, never past eight: those
+    // with fixed-function state, and those a texture may be bound to at all
+    // (programs may sample beyond the fixed-function ones). No stage past
+    // these is touched. (GLRendererTextures.cpp)
+    uint32_t FixedStages() const;
+    uint32_t TextureStages() const;
+
 private:
     // One bound vertex stream: plain pointers, valid for the draw of the
     // pass that bound them (the geometry holds the buffers).

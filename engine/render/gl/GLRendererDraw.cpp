@@ -178,7 +178,7 @@ int32_t GLRenderer::SetTextureMatrix(uint32_t stage, const Matrix4& matrix)
         return 3;
     textureTransform[stage] = matrix;
     textureMatrixForm[stage] = kTextureMatrixStale;
-    if (device)
+    if (device && stage < FixedStages())
         LoadTextureMatrix(stage, TextureMatrixForm(stage));
     return 0;
 }
@@ -232,7 +232,7 @@ void GLRenderer::LoadTextureMatrix(uint32_t stage, uint8_t form)
 
 void GLRenderer::SyncTextureMatrices()
 {
-    for (uint32_t stage = 0; stage < kTexCoordSets; ++stage)
+    for (uint32_t stage = 0; stage < FixedStages(); ++stage)
     {
         const uint8_t form = TextureMatrixForm(stage);
         if (form != textureMatrixForm[stage])
@@ -345,8 +345,9 @@ bool GLRenderer::BindFixedFunctionArrays(uint32_t vertexCount)
     else
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
+    // Coordinate sets past the fixed-function units would feed nothing.
     const GLFunctions& gl = device->Functions();
-    for (uint32_t set = 0; set < kTexCoordSets; ++set)
+    for (uint32_t set = 0; set < FixedStages(); ++set)
     {
         if (!texCoord[set].data)
             continue;
@@ -366,7 +367,7 @@ void GLRenderer::UnbindFixedFunctionArrays()
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     const GLFunctions& gl = device->Functions();
-    for (uint32_t set = 0; set < kTexCoordSets; ++set)
+    for (uint32_t set = 0; set < FixedStages(); ++set)
     {
         gl.clientActiveTexture(GL_TEXTURE0 + set);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);

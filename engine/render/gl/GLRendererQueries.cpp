@@ -288,6 +288,12 @@ void GLRenderer::DetectCapabilities()
     const bool programs = glVersion >= 20 && glslVersion >= 12;
     caps.vertexShaderLevel = programs ? ShaderLevel::Model2 : ShaderLevel::None;
     caps.pixelShaderLevel = programs ? ShaderLevel::Model2 : ShaderLevel::None;
+    // Programs sample the image units, of which drivers often have more
+    // than fixed-function units; the engine has eight stages at most.
+    GLint imageUnits = 0;
+    if (programs)
+        glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &imageUnits);
+    caps.programTextures = imageUnits < 0 ? 0 : (imageUnits > 8 ? 8 : imageUnits);
 
     GLfloat pointRange[2] = {1.0f, 1.0f};
     glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, pointRange);

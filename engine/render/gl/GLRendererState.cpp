@@ -193,8 +193,9 @@ int32_t GLRenderer::BeginPass(Pass* pass)
     // changed pass would have to drop.
     pass->ClearChanged();
     const int32_t result = ApplyStateBlock(pass->GetState());
-    // A pass starts clean: no textures on stages 0..6 and no programs, so
-    // nothing bound for an earlier pass shows through this one.
+    // A pass starts clean: no textures on stages 0..6 (those the device
+    // has) and no programs, so nothing bound for an earlier pass shows
+    // through this one.
     for (uint32_t stage = 0; stage < 7; ++stage)
         SetTexture(stage, nullptr);
     SetVertexShader(nullptr);
@@ -313,28 +314,33 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
         glDepthMask(GL_FALSE);
     }
 
-    // The eight stages, each on its own unit. Eye-linear planes need the
-    // identity model-view while they are given.
+    // The eight stages, each on its own unit; fixed-function state only on
+    // the units that have it, the sampler state on every bound texture.
+    // Eye-linear planes need the identity model-view while they are given.
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     bool normalise = false;
+    const uint32_t fixedStages = FixedStages();
     for (uint32_t index = 0; index < RenderStateBlock::kStageCount; ++index)
     {
         const RenderStateBlock::TextureStage& stage = state->stages[index];
-        gl.activeTexture(GL_TEXTURE0 + index);
-        ApplyCombine(stage);
-        float factor[4];
-        PackColour(stage.textureFactor, factor);
-        glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+        if (index < fixedStages)
+        {
+            gl.activeTexture(GL_TEXTURE0 + index);
+            ApplyCombine(stage);
+            float factor[4];
+            PackColour(stage.textureFactor, factor);
+            glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
 
-        const TexCoordGeneration generation =
-            IsKnown(stage.texCoordGeneration) ? stage.texCoordGeneration : TexCoordGeneration::None;
-        if (generation != texCoordGeneration[index])
-            textureMatrixForm[index] = kTextureMatrixStale; // the matrix GL needs depends on it
-        texCoordGeneration[index] = generation;
-        ApplyGeneration(generation);
-        normalise = normalise || ToGLGenerationMode(generation) != GL_NONE;
+            const TexCoordGeneration generation =
+                IsKnown(stage.texCoordGeneration) ? stage.texCoordGeneration : TexCoordGeneration::None;
+            if (generation != texCoordGeneration[index])
+                textureMatrixForm[index] = kTextureMatrixStale; // the matrix GL needs depends on it
+            texCoordGeneration[index] = generation;
+            ApplyGeneration(generation);
+            normalise = normalise || ToGLGenerationMode(generation) != GL_NONE;
+        }
 
         StageSampler& sampler = samplers[index];
         sampler.minFilter = stage.minFilter;
@@ -356,7 +362,7 @@ int32_t GLRenderer::ApplyStateBlock(RenderStateBlock* state)
     // The size's scale by the viewport height is set at each draw, as the
     // viewport may change in between.
     pointSpritesOn = state->pointSprites;
-    for (uint32_t index = 0; index < RenderStateBlock::kStageCount; ++index)
+    for (uint32_t index = 0; index < fixedStages; ++index)
     {
         gl.activeTexture(GL_TEXTURE0 + index);
         glTexEnvi(GL_POINT_SPRITE, GL_COORD_REPLACE, pointSpritesOn ? GL_TRUE : GL_FALSE);

@@ -152,21 +152,29 @@ void DeleteEntry(const GLFunctions& gl, const Entry& entry)
         gl.deleteRenderbuffers(1, &entry.depthBuffer);
 }
 
-// Points a unit at one texture target (or none) and switches the
-// fixed-function targets to match; the active unit is left at 0.
-void BindUnit(const GLFunctions& gl, GLTextureCache::Stage& stage, uint32_t unit, GLenum target, GLuint name,
-              uintptr_t token)
+// Points a unit at one texture target (or none); a unit with fixed-function
+// state also switches its targets to match, where any other unit (sampled
+// by programs only) would raise an error. A unit of programs only with
+// nothing bound is left alone. The active unit is left at 0.
+void BindUnit(const GLFunctions& gl, GLTextureCache::Stage& stage, uint32_t unit, bool fixedFunction, GLenum target,
+              GLuint name, uintptr_t token)
 {
+    if (!fixedFunction && !stage.target && !target)
+        return;
     gl.activeTexture(GL_TEXTURE0 + unit);
     if (stage.target && (stage.target != target || !target))
         glBindTexture(stage.target, 0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_TEXTURE_CUBE_MAP);
-    glDisable(GL_TEXTURE_3D);
+    if (fixedFunction)
+    {
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_TEXTURE_CUBE_MAP);
+        glDisable(GL_TEXTURE_3D);
+    }
     if (target)
     {
         glBindTexture(target, name);
-        glEnable(target);
+        if (fixedFunction)
+            glEnable(target);
     }
     gl.activeTexture(GL_TEXTURE0);
     stage.target = target;
@@ -274,27 +282,48 @@ void AttachColour(const GLFunctions& gl, const ColourAttachment& colour)
 
 // textures -------------------------------------------------------------------
 
+namespace
+{
+
+// A count of the capabilities as stages, 0..8.
+uint32_t StageCount(int32_t count)
+{
+    return count < 0 ? 0 : (static_cast<uint32_t>(count) > kStageCount ? kStageCount : static_cast<uint32_t>(count));
+}
+
+} // namespace
+
+uint32_t GLRenderer::FixedStages() const
+{
+    return StageCount(caps.simultaneousTextures);
+}
+
+uint32_t GLRenderer::TextureStages() const
+{
+    const uint32_t programStages = StageCount(caps.programTextures);
+    return programStages > FixedStages() ? programStages : FixedStages();
+}
+
 int32_t GLRenderer::SetTexture(uint32_t stage, BaseTexture* texture)
 {
     if (!device)
         return 0;
     GLTextureCache& cache = *textureCache;
     const GLFunctions& gl = device->Functions();
-    if (cache.textureUnits == 0)
+    // A stage the device does not have holds nothing to unbind: every pass
+    // unbinds more stages than some devices have.
+    if (stage >= TextureStages())
     {
-        GLint units = 0;
-        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-        cache.textureUnits = units > 0 ? units : 1;
-    }
-    if (stage >= kStageCount || static_cast<int>(stage) >= cache.textureUnits)
-    {
+        if (!texture)
+            return 0;
         LogWarning("Неверный номер текстурной стадии [%u].", stage);
         return 3;
     }
+    const bool fixedFunction = stage < FixedStages();
     // A target being drawn into is never sampled at the same time.
     if (!texture || cache.IsTarget(texture))
     {
-        BindUnit(gl, cache.stages[stage], stage, 0, 0, 0);
+        BindUnit(gl, cache.stages[stage], stage, fixedFunction, 0, 0, 0);
         return 0;
     }
 
@@ -309,7 +338,7 @@ int32_t GLRenderer::SetTexture(uint32_t stage, BaseTexture* texture)
         // Already reported; tried again once the owner has new pixels.
         if (!texture->IsChanged())
         {
-            BindUnit(gl, cache.stages[stage], stage, 0, 0, 0);
+            BindUnit(gl, cache.stages[stage], stage, fixedFunction, 0, 0, 0);
             return 1;
         }
         cache.Remove(token);
@@ -346,13 +375,13 @@ int32_t GLRenderer::SetTexture(uint32_t stage, BaseTexture* texture)
             entry->name = 0;
             entry->kind = GLTextureCache::kFailed;
             texture->ClearChanged();
-            BindUnit(gl, cache.stages[stage], stage, 0, 0, 0);
+            BindUnit(gl, cache.stages[stage], stage, fixedFunction, 0, 0, 0);
             return 1;
         }
     }
     // A target keeps what was drawn into it whatever its owner's flag says.
     texture->ClearChanged();
-    BindUnit(gl, cache.stages[stage], stage, entry->target, entry->name, token);
+    BindUnit(gl, cache.stages[stage], stage, fixedFunction, entry->target, entry->name, token);
     ApplySamplerState(stage);
     return 0;
 }
@@ -396,7 +425,7 @@ void GLRenderer::ReleaseTexture(BaseTexture* texture)
             if (cache.stages[stage].token == token)
             {
                 if (usable)
-                    BindUnit(device->Functions(), cache.stages[stage], stage, 0, 0, 0);
+                    BindUnit(device->Functions(), cache.stages[stage], stage, stage < FixedStages(), 0, 0, 0);
                 cache.stages[stage] = GLTextureCache::Stage();
             }
         if (usable)
@@ -419,7 +448,7 @@ void GLRenderer::ReleaseTextures(bool contextUsable)
         const GLFunctions& gl = device->Functions();
         for (uint32_t stage = 0; stage < kStageCount; ++stage)
             if (cache.stages[stage].target)
-                BindUnit(gl, cache.stages[stage], stage, 0, 0, 0);
+                BindUnit(gl, cache.stages[stage], stage, stage < FixedStages(), 0, 0, 0);
         if (!cache.targets.empty())
         {
             gl.bindFramebuffer(GL_FRAMEBUFFER, cache.targets.front().previousFramebuffer);
@@ -455,7 +484,7 @@ namespace
 // The device copy of a texture as a target of the given kind, made (again)
 // when it is missing or was made as something else. Null (logged) when the
 // driver refuses it.
-Entry* EnsureTarget(Renderer* renderer, const GLFunctions& gl, GLTextureCache& cache, BaseTexture& texture,
+Entry* EnsureTarget(GLRenderer* renderer, const GLFunctions& gl, GLTextureCache& cache, BaseTexture& texture,
                     GLTextureCache::Kind kind, int width, int height)
 {
     const GLenum target = TargetOf(texture);
@@ -472,7 +501,7 @@ Entry* EnsureTarget(Renderer* renderer, const GLFunctions& gl, GLTextureCache& c
             return entry;
         for (uint32_t stage = 0; stage < kStageCount; ++stage)
             if (cache.stages[stage].token == token)
-                BindUnit(gl, cache.stages[stage], stage, 0, 0, 0);
+                BindUnit(gl, cache.stages[stage], stage, stage < renderer->FixedStages(), 0, 0, 0);
         DeleteEntry(gl, *entry);
         cache.Remove(token);
     }
@@ -576,7 +605,7 @@ int32_t PushRenderTarget(GLRenderer& renderer, GLDevice& device, GLTextureCache&
     const uintptr_t token = reinterpret_cast<uintptr_t>(texture->GetDeviceHandle());
     for (uint32_t stage = 0; stage < kStageCount; ++stage)
         if (cache.stages[stage].token == token)
-            BindUnit(gl, cache.stages[stage], stage, 0, 0, 0);
+            BindUnit(gl, cache.stages[stage], stage, stage < renderer.FixedStages(), 0, 0, 0);
 
     cache.targets.push_back(pushed);
     if (!depthOnly)

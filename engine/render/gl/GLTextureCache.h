@@ -82,5 +82,4 @@ public:
     std::vector<TargetEntry> targets;
     int viewportWidth = 0;
     int viewportHeight = 0;
-    int textureUnits = 0; // fixed-function units of the device; 0 until asked
 };

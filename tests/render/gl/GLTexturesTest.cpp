@@ -381,6 +381,7 @@ TEST_F(GLRendererCapabilities, LinesFollowTheDriverLineInOrderWithTheirValues)
     EXPECT_EQ(caps.vertexShaderLevel, ShaderLevel::Model2);
     EXPECT_EQ(caps.pixelShaderLevel, ShaderLevel::Model2);
     EXPECT_TRUE(caps.occlusionQueries && caps.targetMipAutogen[3] && caps.compression[4] && !caps.compression[3]);
+    EXPECT_EQ(caps.programTextures, 8) << "llvmpipe's image units, as many as the engine has stages";
 }
 
 TEST_F(GLRendererQueries, CountsThePixelsOfAQuadAndNoneBehindANearerOne)

@@ -4,6 +4,7 @@
 // device calls are tested beside their implementation, and the traversal's
 // culling and order against a recording renderer; these tests catch the
 // pieces not fitting together (state from effects, lights, targets).
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -11,6 +12,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/Quaternion.h"
+#include "engine/files/Codec.h"
+#include "engine/files/CodecManager.h"
+#include "engine/files/File.h"
+#include "engine/files/FileManager.h"
+#include "engine/files/ModuleManager.h"
 #include "engine/render/CubeTexture.h"
 #include "engine/render/Pass.h"
 #include "engine/render/RenderCubeTextureController.h"
@@ -18,8 +24,10 @@
 #include "engine/render/RenderTextureController.h"
 #include "engine/render/Technique.h"
 #include "engine/render/TextureEffect.h"
+#include "engine/render/gl/GLFunctions.h"
 #include "engine/scene/SceneNode.h"
 #include "support/GoldenImage.h"
+#include "support/LogCapture.h"
 
 using namespace golden;
 
@@ -438,4 +446,140 @@ TEST_F(GoldenImageTest, CubeFacesHoldTheViewAlongTheirAxes)
     for (int i = 0; i < 7; ++i)
         ExpectNear(AtPoint(Vector3(static_cast<float>(i - 3), 0, 10)), Stored(ColourOf(wants[i])), 1,
                    "probe " + std::to_string(i));
+}
+
+// A blended pane in front of an opaque wall, drawn by a plane and by a cube
+// controller (its +z face): the texture holds the pane over the wall by the
+// pane's alpha, and the wall around it. The main view, which sees the
+// pane's place left of the tiles showing the texture, keeps its clear
+// colour there: the pane is not drawn again with the main camera.
+TEST_F(GoldenImageTest, BlendedNodesOfARenderedTextureAreDrawnIntoIt)
+{
+    const Vector4 wall(0.2f, 0.4f, 0.8f, 1.0f), pane(0.9f, 0.5f, 0.1f, 0.6f);
+    for (bool cube : {false, true})
+    {
+        SCOPED_TRACE(cube ? "cube" : "plane");
+        Ptr<SceneNode> reflected = new SceneNode(String("reflected"));
+        reflected->GetLocalTransform().SetTranslation(Vector3(-2, 0, 0));
+        reflected->AttachChild(MakeRectangle("wall", -10, 10, 10, -10, 6, wall).Get());
+        Ptr<Triangles> glass = MakeRectangle("pane", -0.5f, 0.5f, 0.5f, -0.5f, 5, pane);
+        EffectOf(*glass)->SetBlend(true, BlendFactor::SourceAlpha, BlendFactor::InverseSourceAlpha);
+        reflected->AttachChild(glass.Get());
+        Ptr<Camera> eye = new Camera(String("reflection"));
+        reflected->AttachChild(eye.Get());
+        reflected->UpdateTree(0.0);
+        Ptr<BaseTexture> target = cube ? static_cast<BaseTexture*>(new CubeTexture()) : new Texture();
+        Ptr<RenderTargetController> controller =
+            cube ? static_cast<RenderTargetController*>(new RenderCubeTextureController()) : new RenderTextureController();
+        controller->SetCamera(eye.Get());
+        controller->AddNode(reflected.Get());
+        ASSERT_EQ(target->SetController(controller.Get()), 0);
+
+        // Tiles sampling the middle of the picture and a point near its corner.
+        Ptr<SceneNode> root = new SceneNode(String("root"));
+        for (float at : {0.5f, 0.1f})
+        {
+            Ptr<Triangles> tile = MakeTexturedRectangle(target.Get(), 0.3f, 5, at, at, at, at, AddressMode::Clamp);
+            tile->GetLocalTransform().SetTranslation(Vector3(at == 0.5f ? 0.5f : 1.5f, 0, 0));
+            const Vector3 along(at - 0.5f, 0.5f - at, 1);
+            if (cube)
+                tile->SetTextureCoordinates(0, new Vector3Buffer(4, new Vector3[4]{along, along, along, along}));
+            root->AttachChild(tile.Get());
+        }
+        renderer->QueuePreRender(controller.Get());
+        DrawFrame(root.Get());
+        ExpectNear(AtPoint(Vector3(0.5f, 0, 5)), Stored(Mix(ColourOf(pane), ColourOf(wall), pane.w)), 2, "pane");
+        ExpectNear(AtPoint(Vector3(1.5f, 0, 5)), Stored(ColourOf(wall)), 1, "wall");
+        ExpectNear(AtPoint(Vector3(-2, 0, 5)), ClearRgb(), 0, "the pane's place in the main view");
+    }
+}
+
+// A buffer shorter than the vertices hides a mesh only where its pass binds
+// it: a spare coordinate set and tangents leave the textured rectangle
+// drawn, a short set 0 (the one its effect binds) leaves nothing, and
+// neither says a word.
+TEST_F(GoldenImageTest, ShortBuffersHideAMeshOnlyWhenItsPassBindsThem)
+{
+    Ptr<Texture> texture = MakeTexture(kChecker);
+    for (bool bound : {false, true})
+    {
+        Ptr<Triangles> node = MakeTexturedRectangle(texture.Get(), 1, 5, 0, 0, 1, 1, AddressMode::Clamp);
+        node->SetTextureCoordinates(bound ? 0 : 1, new Vector2Buffer(2, new Vector2[2]{{0, 0}, {1, 1}}));
+        node->SetTangents(new Vector3Buffer(1, new Vector3[1]{{1, 0, 0}}));
+        LogCapture log;
+        DrawFrame(node.Get());
+        EXPECT_EQ(log.Lines().size(), 0u);
+        ExpectNear(AtPoint(PointAt(1, 5, 0, 0, 1, 1, 0.25f, 0.25f)),
+                   bound ? ClearRgb() : Stored(TexelColour(kChecker[0][0])), 0, bound ? "bound" : "spare");
+    }
+}
+
+// texture stages ---------------------------------------------------------------------
+
+// The shipped scene on a device with four fixed-function stages, as common
+// desktop drivers have, drawn by programs on eight image units and again
+// (loaded anew, as effects choose their technique once) by a device without
+// programs: two frames log nothing, raise no GL error and touch no unit past
+// the fourth (a combiner and a texture matrix left there stay).
+TEST_F(GoldenImageTest, ShippedSceneOnFourStagesTouchesNoOtherUnit)
+{
+    Codec* codec = nullptr;
+    for (const char* name : {"JPGImageCodec", "RAR2FileCodec", "STRSceneCodec"})
+    {
+        Module* module = nullptr;
+        ASSERT_EQ(ModuleManager::LoadModule(String(name), &module), 0) << name;
+        ASSERT_EQ(CodecManager::GetCodec(String(name), &codec), 0) << name;
+    }
+    File archive{String(VERNALIA_GENERATED_DIR "/archives/Media.rar2")};
+    ASSERT_EQ(FileManager::AttachArchive(&archive, String()), 0);
+    File* file = FileManager::FindFile(String("Main.STR"));
+    ASSERT_TRUE(file);
+    const GLFunctions& gl = renderer->GetDevice()->Functions();
+    for (bool programs : {true, false})
+    {
+        SCOPED_TRACE(programs ? "programs" : "fixed function");
+        DeviceCaps caps = renderer->GetCaps();
+        caps.simultaneousTextures = 4;
+        caps.programTextures = programs ? 8 : 0;
+        if (!programs)
+            caps.vertexShaderLevel = caps.pixelShaderLevel = ShaderLevel::None;
+        renderer->SetCapsForTest(caps);
+        Object* loaded = nullptr;
+        ASSERT_EQ(codec->LoadScene(file, &loaded), 0);
+        const Ptr<Object> scene = loaded;
+        Object* eye = scene->FindByName(String("Camera"));
+        ASSERT_TRUE(scene->IsDerived(Node::TYPE) && eye && eye->IsDerived(Camera::TYPE));
+        camera = static_cast<Camera*>(eye);
+
+        for (GLenum unit = 4; unit < 8; ++unit)
+        {
+            gl.activeTexture(GL_TEXTURE0 + unit);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+            glMatrixMode(GL_TEXTURE);
+            glLoadIdentity();
+            glScalef(3, 3, 3);
+        }
+        gl.activeTexture(GL_TEXTURE0);
+        glMatrixMode(GL_MODELVIEW);
+        while (glGetError() != GL_NO_ERROR)
+        {
+        }
+        LogCapture log;
+        for (int frame = 0; frame < 2; ++frame)
+            DrawFrame(static_cast<Node*>(scene.Get()));
+        EXPECT_EQ(log.Lines().size(), 0u) << (log.Lines().empty() ? "" : log.Lines()[0].text);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_LT(std::count(pixels.begin(), pixels.end(), uint8_t{0}), std::ssize(pixels) * 3 / 4) << "nothing drawn";
+        for (GLenum unit = 4; unit < 8; ++unit)
+        {
+            gl.activeTexture(GL_TEXTURE0 + unit);
+            GLint mode = 0;
+            GLfloat matrix[16] = {};
+            glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+            glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+            EXPECT_EQ(mode, GL_DECAL) << "unit " << unit;
+            EXPECT_EQ(matrix[0], 3.0f) << "unit " << unit;
+        }
+        gl.activeTexture(GL_TEXTURE0);
+    }
 }
