@@ -294,7 +294,8 @@ TEST(RarArchiveReader, TablesCutShortAfterTheLastByteLeaveTheMemberToItsCrc)
         first.Literal(static_cast<uint8_t>(c));
     first.Symbol(rar20::kNewTables);
     first.Bits(0b1000, 4);
-    first.Bits(0, 32);
+    first.Bits(0, 16);
+    first.Bits(0, 16);
     rartest::StreamWriter second;
     second.Codes();
     for (char c : std::string("meadow"))
