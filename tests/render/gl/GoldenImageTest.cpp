@@ -145,6 +145,30 @@ INSTANTIATE_TEST_SUITE_P(FactorPairs, GoldenBlendTest,
                                            BlendCase{F::Zero, F::InverseSourceColour},
                                            BlendCase{F::InverseDestinationColour, F::One}));
 
+// A mesh without colours of its own shows the colour of the effect that
+// draws it as that colour stands at the draw: a new colour on the same
+// effect, or another colour effect after the first, shows at once.
+TEST_F(GoldenImageTest, ColourEffectsShowTheirColourAsItStandsAtEachDraw)
+{
+    Ptr<Triangles> node = MakeRectangle("plain", -1, 1, 1, -1, 5, Vector4(1, 0, 0, 1));
+    Ptr<ColorEffect> first = EffectOf(*node), second = new ColorEffect(String("second"));
+    const struct
+    {
+        ColorEffect* effect;
+        Vector4 colour;
+    } draws[] = {{first.Get(), {1, 0, 0, 1}},
+                 {first.Get(), {0, 1, 0, 1}},
+                 {second.Get(), {0, 0, 1, 1}},
+                 {first.Get(), {1, 1, 0, 1}}};
+    for (const auto& draw : draws)
+    {
+        draw.effect->SetColor(draw.colour);
+        node->SetEffect(draw.effect);
+        DrawFrame(node.Get());
+        ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(ColourOf(draw.colour)), 0, draw.effect->GetName().CStr());
+    }
+}
+
 // alpha test -------------------------------------------------------------------------
 
 // The reference passes alpha at or above it (greater or equal), with no
