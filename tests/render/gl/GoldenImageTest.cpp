@@ -145,27 +145,19 @@ INSTANTIATE_TEST_SUITE_P(FactorPairs, GoldenBlendTest,
                                            BlendCase{F::Zero, F::InverseSourceColour},
                                            BlendCase{F::InverseDestinationColour, F::One}));
 
-// A mesh without colours of its own shows the colour of the effect that
-// draws it as that colour stands at the draw: a new colour on the same
-// effect, or another colour effect after the first, shows at once.
+// A mesh without colours of its own shows the colour of the effect drawing
+// it as that colour stands at the draw, also after another effect drew it.
 TEST_F(GoldenImageTest, ColourEffectsShowTheirColourAsItStandsAtEachDraw)
 {
     Ptr<Triangles> node = MakeRectangle("plain", -1, 1, 1, -1, 5, Vector4(1, 0, 0, 1));
-    Ptr<ColorEffect> first = EffectOf(*node), second = new ColorEffect(String("second"));
-    const struct
+    const Ptr<ColorEffect> effects[2] = {EffectOf(*node), new ColorEffect(String("second"))};
+    for (const auto& [which, colour] :
+         {std::pair{0, Vector4(0, 1, 0, 1)}, {1, Vector4(0, 0, 1, 1)}, {0, Vector4(1, 1, 0, 1)}})
     {
-        ColorEffect* effect;
-        Vector4 colour;
-    } draws[] = {{first.Get(), {1, 0, 0, 1}},
-                 {first.Get(), {0, 1, 0, 1}},
-                 {second.Get(), {0, 0, 1, 1}},
-                 {first.Get(), {1, 1, 0, 1}}};
-    for (const auto& draw : draws)
-    {
-        draw.effect->SetColor(draw.colour);
-        node->SetEffect(draw.effect);
+        effects[which]->SetColor(colour);
+        node->SetEffect(effects[which].Get());
         DrawFrame(node.Get());
-        ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(ColourOf(draw.colour)), 0, draw.effect->GetName().CStr());
+        ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(ColourOf(colour)), 0, "effect " + std::to_string(which));
     }
 }
 
