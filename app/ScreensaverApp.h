@@ -8,8 +8,12 @@
 #include "engine/core/FpsCounter.h"
 #include "engine/core/FrameTimer.h"
 #include "engine/core/HashMap.h"
+#include "engine/core/Matrix4.h"
+#include "engine/core/Ptr.h"
 #include "engine/core/String.h"
 #include "engine/files/InputHandler.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/Triangles.h"
 
 namespace platform { class KeyStore; class Window; }
 
@@ -80,6 +84,10 @@ public:
     // the executable has none.
     static bool LoadMediaResource(int32_t number, std::vector<char>& bytes);
 
+    // Maps the square (0, 0)-(1, 1) onto the whole screen, (0, 0) at the
+    // bottom left: rows (2, 0, 0, 0), (0, 2, 0, 0), (0, 0, 1, 0), (-1, -1, 0, 1).
+    static Matrix4 OverlayProjection();
+
     // state, for the concrete layer and tests
     ScreensaverMode GetMode() const { return mode; }
     unsigned long GetParentWindow() const { return parentWindow; }
@@ -96,6 +104,14 @@ public:
     uint64_t GetFrameCount() const { return frameCount; }
 
 protected:
+    // Makes the overlay camera current, its view the identity and its
+    // projection the overlay one; returns the camera it replaced (held),
+    // for the caller to make current again. Null camera without visual data.
+    Ptr<Camera> UseOverlayCamera();
+    // Scales the unit quad to width x height with its bottom-left corner at
+    // (x, y), world transform included, ready to draw.
+    void PlaceOverlayQuad(float x, float y, float width, float height);
+
     String commandLine;
     Automation automation;
 
@@ -113,6 +129,10 @@ protected:
     int32_t screenHeight = 600;
     FrameTimer frameTimer;
     FpsCounter fpsCounter;
+    // The overlay slots made so far: the unit quad every screen-space
+    // picture and the fade are drawn with, and the camera that draws it.
+    Ptr<Triangles> overlayQuad;
+    Ptr<Camera> overlayCamera;
     double totalTime = 0.0;
 
     // seconds until the message window starts; F and F1 start it at once

@@ -1,7 +1,9 @@
 #include "app/VernaliaScreensaver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <new>
 #include <thread>
 
 #include "engine/core/Log.h"
@@ -147,16 +149,63 @@ int32_t VernaliaScreensaver::Render()
         scene->DrawCulled(*renderer);
         renderer->FlushTransparent();
     }
+    double alpha = 0.0;
+    if (!GetFade(alpha))
+        alpha = 0.0;
+    return DrawFade(alpha);
+}
+
+double VernaliaScreensaver::FadeAlpha(double elapsed, double fadeStart, double duration)
+{
+    const double toEnd = duration - elapsed;
+    if (toEnd <= 1.0)
+        return 1.0 - toEnd;
+    const double sinceStart = elapsed - fadeStart;
+    if (sinceStart <= 1.0)
+        return 1.0 - sinceStart;
+    return 0.0;
+}
+
+bool VernaliaScreensaver::GetFade(double& /*alpha*/) const
+{
+    return false;
+}
+
+int32_t VernaliaScreensaver::DrawFade(double alpha)
+{
+    Renderer* renderer = GetRenderer();
+    if (!renderer || !overlayCamera)
+        return 0;
+    Ptr<Camera> sceneCamera = UseOverlayCamera();
+    PlaceOverlayQuad(0.0f, 0.0f, 1.0f, 1.0f);
+    if (alpha > 0.0 && fadeEffect && overlayQuad)
+    {
+        fadeEffect->SetColor(Vector4(0.0f, 0.0f, 0.0f, static_cast<float>(std::min(alpha, 1.0))));
+        Ptr<GeometryNodeEffect> normal = overlayQuad->GetEffect();
+        overlayQuad->SetEffect(fadeEffect.Get());
+        overlayQuad->Draw(*renderer);
+        renderer->FlushTransparent();
+        overlayQuad->SetEffect(normal.Get());
+    }
+    renderer->SetCamera(sceneCamera.Get());
     return 0;
 }
 
 int32_t VernaliaScreensaver::CreateFadeEffect()
 {
+    fadeEffect = new (std::nothrow) ColorEffect();
+    if (!fadeEffect)
+    {
+        LogError("Недостаточно памяти для создания эффекта затемнения.");
+        return 2;
+    }
+    fadeEffect->SetBlendEnabled(true);
     return 0;
 }
 
 int32_t VernaliaScreensaver::ReleaseFadeEffect()
 {
+    fadeEffect = nullptr;
     return 0;
 }
 

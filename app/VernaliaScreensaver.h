@@ -1,6 +1,7 @@
 #pragma once
 #include "app/ScreensaverApp.h"
 #include "engine/core/Ptr.h"
+#include "engine/render/ColorEffect.h"
 
 class Node;
 
@@ -44,6 +45,17 @@ public:
     int32_t DeleteSceneData() override;
     int32_t CacheSceneData() override;
 
+    // The black over the frame at a moment of a camera set: above 1 while
+    // the set waits for its fadeStart (full black), falling from 1 to 0 over
+    // the second after it, 0 until the last second of the set, then rising
+    // to 1 at its end; the end wins where the two seconds meet. Never NaN:
+    // a time that is NaN counts as outside both seconds.
+    static double FadeAlpha(double elapsed, double fadeStart, double duration);
+    // Render's overlay part: the overlay camera in place of the scene's,
+    // the quad over the whole screen drawn in black of this alpha (clamped
+    // to 1; nothing at 0 or below), then the scene's camera back. 0.
+    int32_t DrawFade(double alpha);
+
     bool GetExtraDefault(Extra which) const { return extraDefault[which]; }
     bool GetExtraCurrent(Extra which) const { return extraCurrent[which]; }
     bool IsMuted() const { return muted; }
@@ -51,7 +63,12 @@ public:
     uint32_t GetScreenshotRequests() const { return screenshotRequests; }
 
 private:
+    // The fade of this frame from the show director; false (no fade) while
+    // the scene has none.
+    bool GetFade(double& alpha) const;
+
     Ptr<Node> scene; // the root loaded from Main.STR
+    Ptr<ColorEffect> fadeEffect; // black over the whole screen between camera sets
     bool muted = false;
     bool extraDefault[kExtraCount] = {true, true, true, true, true, true, true};
     bool extraCurrent[kExtraCount] = {true, true, true, true, true, true, true};

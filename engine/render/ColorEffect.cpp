@@ -72,27 +72,17 @@ int32_t ColorEffect::BindFixedFunction(Renderer& renderer, GeometryNode& geometr
     Vector3Buffer* vertices = geometry.GetVertices();
     if (!vertices || vertices->GetCount() == 0)
         return 1;
-    if (!geometry.GetColors())
+    ColorBuffer* colors = geometry.GetColors();
+    if (!colors)
     {
-        const uint32_t count = vertices->GetCount();
-        Vector4* data = new (std::nothrow) Vector4[count];
-        if (!data)
-        {
-            LogError("Недостаточно памяти для создания буффера. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-            return 2;
-        }
-        for (uint32_t i = 0; i < count; ++i)
-            data[i] = colour;
-        ColorBuffer* colors = new (std::nothrow) ColorBuffer(count, data);
+        colors = FilledBuffer(vertices->GetCount());
         if (!colors)
         {
-            delete[] data;
             LogError("Недостаточно памяти для создания буффера. ID[%d] Имя[%s]", GetID(), GetName().CStr());
             return 2;
         }
-        geometry.SetColors(colors);
     }
-    renderer.SetColorStream(geometry.GetColors());
+    renderer.SetColorStream(colors);
     renderer.SetPositionStream(vertices);
     renderer.SetIndexBuffer(geometry.GetIndices());
     renderer.SetTexture(0, nullptr);
@@ -103,6 +93,26 @@ int32_t ColorEffect::BindFixedFunction(Renderer& renderer, GeometryNode& geometr
         renderer.SetProjectionMatrix(camera->GetProjection());
     }
     return 0;
+}
+
+ColorBuffer* ColorEffect::FilledBuffer(uint32_t count)
+{
+    // Grows only: geometry sharing the effect reads its first vertices.
+    const bool grow = !filled || filled->GetCount() < count;
+    if (!grow && filledWith == colour)
+        return filled.Get();
+    if (grow)
+    {
+        filled = CreateBuffer<ColorBuffer>(count);
+        if (!filled)
+            return nullptr;
+    }
+    Vector4* data = filled->GetElements();
+    for (uint32_t i = 0; i < filled->GetCount(); ++i)
+        data[i] = colour;
+    filledWith = colour;
+    filled->MarkChanged();
+    return filled.Get();
 }
 
 int32_t ColorEffect::Save(Stream& stream)

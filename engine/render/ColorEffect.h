@@ -1,14 +1,18 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/core/Ptr.h"
 #include "engine/core/Vector4.h"
 #include "engine/render/GeometryNodeEffect.h"
+#include "engine/scene/ColorBuffer.h"
 
 class GeometryNode;
 class Renderer;
 
 // Draws geometry in one colour through the fixed-function pipeline: a
-// geometry without a colour buffer is given one filled with the colour.
+// geometry without a colour buffer of its own is drawn with one filled with
+// the colour. The effect keeps that buffer, so the geometry stays as loaded
+// and a new colour shows on the next draw, whichever effect drew before.
 class ColorEffect : public GeometryNodeEffect
 {
     QRE_DECLARE_CLASS
@@ -17,13 +21,13 @@ public:
     explicit ColorEffect(const String& name = String());
 
     const Vector4& GetColor() const { return colour; }
-    // Reaches geometry that already got its colour buffer only through a
-    // new buffer: the buffer is made once, from the colour at that time.
+    // Shows from the next draw on (a fade sets one every frame).
     void SetColor(const Vector4& value) { colour = value; }
 
     // Binds what the fixed-function pass draws with, after the renderer
     // began the pass: colour, position and index streams, no texture on
-    // stage 0, world, view and projection. 0, or 1 without vertices.
+    // stage 0, world, view and projection. 0, 1 without vertices, 2 when
+    // the filled buffer cannot be made.
     virtual int32_t BindFixedFunction(Renderer& renderer, GeometryNode& geometry);
 
     // streaming: colour
@@ -31,5 +35,12 @@ public:
     int32_t Load(Stream& stream) override;
 
 private:
+    // The filled buffer for at least this many vertices in the current
+    // colour, made or refilled only when too short or of another colour;
+    // null when out of memory.
+    ColorBuffer* FilledBuffer(uint32_t count);
+
     Vector4 colour{1.0f, 1.0f, 1.0f, 1.0f};
+    Ptr<ColorBuffer> filled; // stands in for the colours a geometry lacks
+    Vector4 filledWith;      // the colour filled holds
 };

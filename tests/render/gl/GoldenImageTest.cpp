@@ -145,6 +145,22 @@ INSTANTIATE_TEST_SUITE_P(FactorPairs, GoldenBlendTest,
                                            BlendCase{F::Zero, F::InverseSourceColour},
                                            BlendCase{F::InverseDestinationColour, F::One}));
 
+// A mesh without colours of its own shows the colour of the effect drawing
+// it as that colour stands at the draw, also after another effect drew it.
+TEST_F(GoldenImageTest, ColourEffectsShowTheirColourAsItStandsAtEachDraw)
+{
+    Ptr<Triangles> node = MakeRectangle("plain", -1, 1, 1, -1, 5, Vector4(1, 0, 0, 1));
+    const Ptr<ColorEffect> effects[2] = {EffectOf(*node), new ColorEffect(String("second"))};
+    for (const auto& [which, colour] :
+         {std::pair{0, Vector4(0, 1, 0, 1)}, {1, Vector4(0, 0, 1, 1)}, {0, Vector4(1, 1, 0, 1)}})
+    {
+        effects[which]->SetColor(colour);
+        node->SetEffect(effects[which].Get());
+        DrawFrame(node.Get());
+        ExpectNear(AtPoint(Vector3(0, 0, 5)), Stored(ColourOf(colour)), 0, "effect " + std::to_string(which));
+    }
+}
+
 // alpha test -------------------------------------------------------------------------
 
 // The reference passes alpha at or above it (greater or equal), with no
