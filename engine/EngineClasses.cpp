@@ -52,6 +52,8 @@
 #include "engine/scene/SkinController.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/StripLines.h"
+#include "engine/scene/TargetCameraController.h"
+#include "engine/scene/TargetLightController.h"
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
@@ -108,6 +110,8 @@ void RegisterEngineClasses()
     PostUpdateController::RegisterClassFunctions();
     SkinController::RegisterClassFunctions();
     CameraCulledController::RegisterClassFunctions();
+    TargetCameraController::RegisterClassFunctions();
+    TargetLightController::RegisterClassFunctions();
 
     // textures
     BaseTexture::RegisterClassFunctions();
