@@ -49,6 +49,7 @@
 #include "engine/scene/Points.h"
 #include "engine/scene/PostUpdateController.h"
 #include "engine/scene/SceneNode.h"
+#include "engine/scene/ScreensaverController.h"
 #include "engine/scene/SkinController.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/StripLines.h"
@@ -112,6 +113,7 @@ void RegisterEngineClasses()
     CameraCulledController::RegisterClassFunctions();
     TargetCameraController::RegisterClassFunctions();
     TargetLightController::RegisterClassFunctions();
+    ScreensaverController::RegisterClassFunctions();
 
     // textures
     BaseTexture::RegisterClassFunctions();
