@@ -3,6 +3,7 @@
 #include "engine/core/Ptr.h"
 
 class Node;
+class ScreensaverController;
 
 // The spring show: its scene, hotkeys and the seven settings it adds to the
 // common ones. Parts that later bring the scene, the message window and
@@ -49,9 +50,13 @@ public:
     bool IsMuted() const { return muted; }
     float GetMessageDelay() const { return messageDelay; }
     uint32_t GetScreenshotRequests() const { return screenshotRequests; }
+    // The scene's director, whose current set the fade follows; null
+    // without a scene or when the scene has none.
+    ScreensaverController* GetScreensaverController() const { return screensaverController; }
 
 private:
     Ptr<Node> scene; // the root loaded from Main.STR
+    ScreensaverController* screensaverController = nullptr; // held by the scene
     bool muted = false;
     bool extraDefault[kExtraCount] = {true, true, true, true, true, true, true};
     bool extraCurrent[kExtraCount] = {true, true, true, true, true, true, true};
