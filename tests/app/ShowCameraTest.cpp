@@ -1,10 +1,8 @@
-// Which camera the show starts with: the director's, a pinned one, or the
-// scene's own when it has no director.
+// The show's first camera: the director's, a pinned one, or the scene's own.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "app/VernaliaScreensaver.h"
@@ -22,17 +20,16 @@ TEST_F(SceneTest, TheShowTakesTheDirectorsCameraUnlessOneIsPinned)
 {
     Module* module = nullptr;
     ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec"), &module), 0);
+    const char* noDirector = "В сцене нет контроллера скринсейвера.";
     const struct
     {
-        bool director; // with one set, on the camera "shot"
+        bool director; // one set, on the camera "shot"
         std::vector<const char*> cameras;
-        const char* pinned;
-        const char* expected;
-        const char* warning; // the one warning, or null
+        const char *pinned, *expected, *warning;
     } rows[] = {
         {true, {"Camera"}, "", "shot", nullptr},
-        {false, {"first", "Camera"}, "", "Camera", "В сцене нет контроллера скринсейвера."},
-        {false, {"first", "second"}, "", "first", "В сцене нет контроллера скринсейвера."},
+        {false, {"first", "Camera"}, "", "Camera", noDirector},
+        {false, {"first", "second"}, "", "first", noDirector},
         {true, {"Camera"}, "Camera", "Camera", nullptr},
         {true, {"Camera"}, "nothing", "shot", "Камера [nothing] не найдена в сцене."},
     };
@@ -42,12 +39,11 @@ TEST_F(SceneTest, TheShowTakesTheDirectorsCameraUnlessOneIsPinned)
         Ptr<SceneNode> root = new SceneNode();
         for (const char* name : row.cameras)
             root->AttachChild(new Camera(String(name)));
+        Ptr<ScreensaverController> director = new ScreensaverController();
         if (row.director)
         {
-            Ptr<Camera> shot = new Camera(String("shot"));
-            root->AttachChild(shot.Get());
-            Ptr<ScreensaverController> director = new ScreensaverController();
-            director->AddSet(shot.Get(), 0, 1);
+            root->AttachChild(new Camera(String("shot")));
+            director->AddSet(static_cast<Camera*>(root->FindByName(String("shot"))), 0, 1);
             root->SetController(director.Get());
         }
         const std::string path = folder.Path() + "/Main.STR";
@@ -56,7 +52,7 @@ TEST_F(SceneTest, TheShowTakesTheDirectorsCameraUnlessOneIsPinned)
         const Bytes bytes = ReadBytes(path);
         std::unique_ptr<uint8_t[]> data(new uint8_t[bytes.size()]);
         std::memcpy(data.get(), bytes.data(), bytes.size());
-        auto* mount = new Directory(String("show"), FileManager::GetRoot());
+        std::unique_ptr<Directory> mount(new Directory(String("show"), FileManager::GetRoot()));
         mount->AddFile(new VirtualFile(String("Main.STR"), std::move(data), static_cast<uint32_t>(bytes.size())));
 
         Automation automation;
@@ -73,10 +69,7 @@ TEST_F(SceneTest, TheShowTakesTheDirectorsCameraUnlessOneIsPinned)
                 warnings.push_back(line.text);
         EXPECT_EQ(warnings, row.warning ? std::vector<std::string>{row.warning} : std::vector<std::string>{});
         ASSERT_EQ(app.GetScreensaverController() != nullptr, row.director);
-        if (row.director)
-        {
-            EXPECT_EQ(app.GetScreensaverController()->IsSwitchingCameras(), std::strcmp(row.expected, "shot") == 0);
-        }
-        delete mount;
+        const bool switching = std::strcmp(row.expected, "shot") == 0;
+        EXPECT_TRUE(!row.director || app.GetScreensaverController()->IsSwitchingCameras() == switching);
     }
 }
