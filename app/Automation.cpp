@@ -194,6 +194,14 @@ Automation Automation::FromEnvironment()
         else
             Ignore("VERNALIA_SIZE", value);
     }
+
+    if (const char* value = std::getenv("VERNALIA_CAMERA"))
+    {
+        if (*value)
+            automation.cameraName = value;
+        else
+            Ignore("VERNALIA_CAMERA", value);
+    }
     return automation;
 }
 

@@ -22,6 +22,8 @@ class Renderer;
 //   VERNALIA_CAPTURE_EVERY=N  saves frames N, 2N, 3N, ... instead
 //   VERNALIA_SIZE=WxH         the desktop a run without a display pretends
 //                             to have (1024x768 otherwise)
+//   VERNALIA_CAMERA=NAME      the scene's camera of that name stays current;
+//                             the director still chooses and logs its sets
 // Malformed values are logged and ignored.
 struct Automation
 {
@@ -36,6 +38,7 @@ struct Automation
     int64_t captureEvery = 0;   // 0: the last frame only
     int32_t desktopWidth = 0;   // 0: the renderer's own pretend desktop
     int32_t desktopHeight = 0;
+    std::string cameraName;     // empty: the director's sets choose the camera
 
     // Reads the variables; call after the log is open so mistakes are seen.
     static Automation FromEnvironment();

@@ -14,6 +14,7 @@
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/ScreensaverController.h"
 #include "platform/KeyStore.h"
 
 namespace
@@ -24,6 +25,21 @@ constexpr const char* kExtraKeys[] = {"ShowInformation", "ShowNews", "ShowQuotes
                                       "Shadows", "Bloom", "Widescreen"};
 constexpr const char* kExtraLogNames[] = {"Show Information", "Show News", "Show Quotes", "Fur",
                                           "Shadows", "Bloom", "Widescreen"};
+
+// The first object of the class in root's tree, or null.
+Object* FindFirst(Node& root, const RTTI& type)
+{
+    Array<Object*> found;
+    root.CollectByType(type, found);
+    return found.IsEmpty() ? nullptr : found[0];
+}
+
+// The scene's camera of that name, or null.
+Camera* FindCamera(Node& root, const char* name)
+{
+    Object* found = root.FindByName(String(name));
+    return found && found->IsDerived(Camera::TYPE) ? static_cast<Camera*>(found) : nullptr;
+}
 
 } // namespace
 
@@ -166,9 +182,16 @@ double VernaliaScreensaver::FadeAlpha(double elapsed, double fadeStart, double d
     return 0.0;
 }
 
-bool VernaliaScreensaver::GetFade(double& /*alpha*/) const
+bool VernaliaScreensaver::GetFade(double& alpha) const
 {
-    return false;
+    // A run pinned to one camera shows it throughout: nothing to cut.
+    if (!screensaverController || !screensaverController->IsSwitchingCameras())
+        return false;
+    const ScreensaverController::FadeTimes times = screensaverController->GetFadeTimes();
+    if (!times.current)
+        return false;
+    alpha = FadeAlpha(times.elapsed, times.fadeStart, times.duration);
+    return true;
 }
 
 int32_t VernaliaScreensaver::DrawFade(double alpha)
@@ -233,16 +256,42 @@ int32_t VernaliaScreensaver::CreateSceneData()
     }
     scene = static_cast<Node*>(root);
 
-    // The camera switching of the show takes the cameras over once it
-    // exists; until then the scene's camera named "Camera" shows it.
-    Object* camera = scene->FindByName(String("Camera"));
-    if (camera && camera->IsDerived(Camera::TYPE) && GetRenderer())
-        GetRenderer()->SetCamera(static_cast<Camera*>(camera));
+    // The director has made its first set's camera current while it
+    // loaded. Without one the scene's camera named "Camera" shows the
+    // scene, else its first camera.
+    Renderer* renderer = GetRenderer();
+    screensaverController = static_cast<ScreensaverController*>(FindFirst(*scene, ScreensaverController::TYPE));
+    if (!screensaverController)
+    {
+        LogWarning("В сцене нет контроллера скринсейвера.");
+        Camera* camera = FindCamera(*scene, "Camera");
+        if (!camera)
+            camera = static_cast<Camera*>(FindFirst(*scene, Camera::TYPE));
+        if (camera && renderer)
+            renderer->SetCamera(camera);
+    }
+
+    // A run pinned to one camera: the director goes on choosing (and
+    // logging) its sets, but the camera stays.
+    const std::string& pinned = GetAutomation().cameraName;
+    if (!pinned.empty())
+    {
+        if (Camera* camera = FindCamera(*scene, pinned.c_str()))
+        {
+            if (screensaverController)
+                screensaverController->SetSwitchingCameras(false);
+            if (renderer)
+                renderer->SetCamera(camera);
+        }
+        else
+            LogWarning("Камера [%s] не найдена в сцене.", pinned.c_str());
+    }
     return 0;
 }
 
 int32_t VernaliaScreensaver::DeleteSceneData()
 {
+    screensaverController = nullptr;
     scene = nullptr;
     return 0;
 }

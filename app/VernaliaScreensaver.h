@@ -4,6 +4,7 @@
 #include "engine/render/ColorEffect.h"
 
 class Node;
+class ScreensaverController;
 
 // The spring show: its scene, hotkeys and the seven settings it adds to the
 // common ones. Parts that later bring the scene, the message window and
@@ -61,14 +62,19 @@ public:
     bool IsMuted() const { return muted; }
     float GetMessageDelay() const { return messageDelay; }
     uint32_t GetScreenshotRequests() const { return screenshotRequests; }
+    // The scene's director, whose current set the fade follows; null
+    // without a scene or when the scene has none.
+    ScreensaverController* GetScreensaverController() const { return screensaverController; }
 
 private:
-    // The fade of this frame from the show director; false (no fade) while
-    // the scene has none.
+    // The fade of this frame from the show director's current set; false
+    // (no fade) while the scene has none, no set is chosen or the run is
+    // pinned to one camera.
     bool GetFade(double& alpha) const;
 
     Ptr<Node> scene; // the root loaded from Main.STR
     Ptr<ColorEffect> fadeEffect; // black over the whole screen between camera sets
+    ScreensaverController* screensaverController = nullptr; // held by the scene
     bool muted = false;
     bool extraDefault[kExtraCount] = {true, true, true, true, true, true, true};
     bool extraCurrent[kExtraCount] = {true, true, true, true, true, true, true};

@@ -49,9 +49,12 @@
 #include "engine/scene/Points.h"
 #include "engine/scene/PostUpdateController.h"
 #include "engine/scene/SceneNode.h"
+#include "engine/scene/ScreensaverController.h"
 #include "engine/scene/SkinController.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/StripLines.h"
+#include "engine/scene/TargetCameraController.h"
+#include "engine/scene/TargetLightController.h"
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
@@ -108,6 +111,9 @@ void RegisterEngineClasses()
     PostUpdateController::RegisterClassFunctions();
     SkinController::RegisterClassFunctions();
     CameraCulledController::RegisterClassFunctions();
+    TargetCameraController::RegisterClassFunctions();
+    TargetLightController::RegisterClassFunctions();
+    ScreensaverController::RegisterClassFunctions();
 
     // textures
     BaseTexture::RegisterClassFunctions();

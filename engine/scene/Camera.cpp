@@ -7,6 +7,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
 #include "engine/render/Renderer.h"
+#include "engine/scene/LookAt.h"
 
 QRE_IMPLEMENT_CLASS(Camera, Node)
 
@@ -62,6 +63,11 @@ Vector3 Camera::GetForward() const
 Vector3 Camera::GetPosition() const
 {
     return worldTransform.IsIdentity() ? Vector3() : worldTransform.translation;
+}
+
+void Camera::LookAt(const Vector3& direction)
+{
+    AimTransform(localTransform, direction);
 }
 
 void Camera::UpdateMatrices()

@@ -59,6 +59,11 @@ public:
     Vector3 GetForward() const;
     Vector3 GetPosition() const;
 
+    // Turns the local rotation to look along direction (see AimTransform):
+    // right, up and forward become the columns of its matrix. A direction
+    // without length keeps the rotation.
+    void LookAt(const Vector3& direction);
+
     // lens ------------------------------------------------------------------
 
     // Vertical, in radians.

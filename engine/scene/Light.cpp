@@ -5,6 +5,7 @@
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
+#include "engine/scene/LookAt.h"
 
 QRE_IMPLEMENT_CLASS(Light, Node)
 
@@ -19,6 +20,11 @@ Vector3 Light::GetDirection() const
         return Vector3(0.0f, 0.0f, 1.0f);
     const Matrix4 m = worldTransform.rotation.ToMatrix3();
     return Vector3(m.m[0][2], m.m[1][2], m.m[2][2]);
+}
+
+void Light::LookAt(const Vector3& direction)
+{
+    AimTransform(localTransform, direction);
 }
 
 int32_t Light::Save(Stream& stream)

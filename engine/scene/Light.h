@@ -57,6 +57,10 @@ public:
     Vector3 GetPosition() const;
     Vector3 GetDirection() const;
 
+    // Turns the local rotation to shine along direction, as a camera looks
+    // (see AimTransform). A direction without length keeps the rotation.
+    void LookAt(const Vector3& direction);
+
     // streaming: type, the three colours, the attenuation coefficients and
     // switch, falloff, angle
     int32_t Save(Stream& stream) override;

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/Controller.h"
+#include "engine/scene/NodeLink.h"
+
+// Aims its light (the controlled object) at a node every frame: a spot
+// that follows a subject. The subject is a weak link, so a light may shine
+// at its own ancestor without the two holding each other.
+class TargetLightController : public Controller
+{
+    QRE_DECLARE_CLASS
+
+public:
+    explicit TargetLightController(const String& name = String()) : Controller(name) {}
+
+    // While active, with a Light to drive and a subject that still lives:
+    // the light's world transform is computed here (and left alone by its
+    // own update), it looks at the subject's world position, and its world
+    // rotation is the local one. Anything else changes nothing.
+    int32_t Update(double time) override;
+
+    // The node looked at; null when none was given or it is gone.
+    Node* GetTargetNode() const { return targetNode.Get(); }
+    void SetTargetNode(Node* node) { targetNode = NodeLink(node); }
+
+    // streaming: the subject (a link)
+    int32_t Save(Stream& stream) override;
+    int32_t Load(Stream& stream) override;
+
+private:
+    NodeLink targetNode;
+};
