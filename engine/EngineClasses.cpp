@@ -35,6 +35,8 @@
 #include "engine/render/PixelShader.h"
 #include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLRenderer.h"
+#include "engine/scene/Animation.h"
+#include "engine/scene/BoolAnimation.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CameraCulledController.h"
 #include "engine/scene/ColorBuffer.h"
@@ -46,6 +48,8 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/Lines.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/NodeAnimation.h"
+#include "engine/scene/PathAnimation.h"
 #include "engine/scene/Points.h"
 #include "engine/scene/PostUpdateController.h"
 #include "engine/scene/SceneNode.h"
@@ -108,6 +112,11 @@ void RegisterEngineClasses()
     PostUpdateController::RegisterClassFunctions();
     SkinController::RegisterClassFunctions();
     CameraCulledController::RegisterClassFunctions();
+    // animations
+    Animation::RegisterClassFunctions();
+    NodeAnimation::RegisterClassFunctions();
+    PathAnimation::RegisterClassFunctions();
+    BoolAnimation::RegisterClassFunctions();
 
     // textures
     BaseTexture::RegisterClassFunctions();
