@@ -36,6 +36,7 @@
 #include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLRenderer.h"
 #include "engine/scene/Animation.h"
+#include "engine/scene/AnimationController.h"
 #include "engine/scene/BoolAnimation.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CameraCulledController.h"
@@ -117,6 +118,7 @@ void RegisterEngineClasses()
     NodeAnimation::RegisterClassFunctions();
     PathAnimation::RegisterClassFunctions();
     BoolAnimation::RegisterClassFunctions();
+    AnimationController::RegisterClassFunctions();
 
     // textures
     BaseTexture::RegisterClassFunctions();
