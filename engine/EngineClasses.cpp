@@ -50,10 +50,13 @@
 #include "engine/scene/Lines.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/NodeAnimation.h"
+#include "engine/scene/NodeAnimationController.h"
 #include "engine/scene/PathAnimation.h"
+#include "engine/scene/PathAnimationController.h"
 #include "engine/scene/Points.h"
 #include "engine/scene/PostUpdateController.h"
 #include "engine/scene/SceneNode.h"
+#include "engine/scene/SkeletonAnimationController.h"
 #include "engine/scene/SkinController.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/StripLines.h"
@@ -119,6 +122,9 @@ void RegisterEngineClasses()
     PathAnimation::RegisterClassFunctions();
     BoolAnimation::RegisterClassFunctions();
     AnimationController::RegisterClassFunctions();
+    NodeAnimationController::RegisterClassFunctions();
+    PathAnimationController::RegisterClassFunctions();
+    SkeletonAnimationController::RegisterClassFunctions();
 
     // textures
     BaseTexture::RegisterClassFunctions();
