@@ -58,6 +58,7 @@ TEST(TrackFrame, LocalTimeOfAnySizeLandsInTheUnitRangeByMode)
         {Frame(0.25, 0.75, loop, 1, -1e-20), 0.25, 0, 1},     // just below 0 wraps to 1: 0 for stage 0
         {Frame(0.25, 0.75, once, 3), 0.5, 0, 1},              // 1.5: outside, clamped
         {Frame(0.25, 0.75, once, 1, -0.25), 0.25, 0, 0},      // -0.5
+        {Frame(0.25, 0.75, once), 0.75, 0, 1},                // 1: past the end for stage 0 only
         {Frame(0.25, 0.75, once, 1, 0.125), 0.25, 0.25, 0.25},
         {Frame(0, 0.5, pingPong, 1, 0.125), 0.5, 0.75, 0.75}, // 1.25: second pass runs back
         {Frame(0, 0.5, pingPong, 1, 0.125), 1, 0.25, 0.25},   // 2.25
@@ -180,6 +181,8 @@ TEST_F(AnimationControllerTest, ThePhaseKeepsOnlyTheFractionAndABadPeriodNeverAd
     EXPECT_EQ(controller->GetPhase(), 0.375);
     EXPECT_EQ(controller->GetStage(0).index0, 1u);
     EXPECT_EQ(controller->GetStage(0).fraction, 0.5);
+    controller->Update(1.25); // to 1 exactly, which is 0
+    EXPECT_EQ(controller->GetPhase(), 0.0);
     controller->Update(1e300);
     EXPECT_GE(controller->GetPhase(), 0.0);
     EXPECT_LT(controller->GetPhase(), 1.0);

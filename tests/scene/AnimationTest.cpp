@@ -155,7 +155,7 @@ TEST_F(AnimationTest, KeyCountsBeyondTheFileAndTimesThatAreNotFiniteAreRefused)
     // bytes for the count load.
     LogCapture capture;
     Record record("QRE.NodeAnimation", 3);
-    for (double time : {0.5, 0.25, 0.125})
+    for (double time : {0.5, 0.25, 0.75})
         WriteNodeKey(record.stream, time, 1);
     Ptr<Object> loaded = Deserialize(record.Get());
     ASSERT_TRUE(loaded);
