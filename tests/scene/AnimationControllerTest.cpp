@@ -2,16 +2,13 @@
 // the period guard, and the controller's record.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <limits>
 #include <vector>
 
-#include "engine/core/ClassRegistry.h"
 #include "engine/scene/AnimationController.h"
 #include "engine/scene/BoolAnimation.h"
 #include "engine/scene/NodeAnimation.h"
 #include "scene/SceneTestSupport.h"
-#include "support/LogCapture.h"
 
 namespace
 {
@@ -226,6 +223,15 @@ TEST_F(AnimationControllerTest, StagesAreMadeOnDemandChosenByNameAndEmptiedByRes
     controller->SetStageWeight(1, std::numeric_limits<float>::quiet_NaN());
     EXPECT_EQ(controller->GetStage(1).weight, 0.0f);
 
+    // An animation that holds the controller would keep both alive.
+    Ptr<BoolAnimation> holder = KeysAt({0});
+    ASSERT_EQ(holder->SetController(controller.Get()), 0);
+    EXPECT_EQ(controller->AddAnimation(holder.Get()), 3);
+    EXPECT_EQ(controller->AddFrame(holder.Get(), 0, 1), 3);
+    controller->SetStage(holder.Get(), 0, 1);
+    EXPECT_EQ(controller->GetStage(0).animation.Get(), nullptr);
+    holder->RemoveControllers();
+
     controller->SetPhase(0.5);
     controller->Reset();
     EXPECT_EQ(controller->GetPhase(), 0.0);
@@ -235,73 +241,4 @@ TEST_F(AnimationControllerTest, StagesAreMadeOnDemandChosenByNameAndEmptiedByRes
         EXPECT_EQ(controller->GetStage(i).animation.Get(), nullptr);
         EXPECT_EQ(controller->GetStage(i).weight, 1.0f);
     }
-}
-
-TEST_F(AnimationControllerTest, RecordsThatLieAreRefusedAndABadPeriodWarnsOnce)
-{
-    // The controller's own part after the Object and Controller parts.
-    auto record = [](int32_t animations, int32_t frames, const std::function<void(Stream&)>& rest) {
-        Stream stream(0, 256);
-        stream.WriteString(String("track"));
-        stream.WriteInt32(0);
-        stream.WriteBool(true);
-        stream.WriteInt32(animations);
-        stream.WriteInt32(frames);
-        rest(stream);
-        return WrittenBytes(stream);
-    };
-    auto frame = [](Stream& stream, double start, double speed) {
-        stream.WriteInt32(-1);
-        stream.WriteInt32(1);
-        for (double value : {start, 1.0, speed, 0.0})
-            stream.WriteDouble(value);
-    };
-    const struct
-    {
-        Bytes bytes;
-        const char* message;
-    } cases[] = {
-        {record(0x40000000, 0, [](Stream&) {}), "Невозможно загрузить количество анимаций."},
-        {record(-2, 0, [](Stream&) {}), "Невозможно загрузить количество анимаций."},
-        // Two frames, one byte short: refused before anything is made.
-        {record(0, 2,
-                [&](Stream& s) {
-                    frame(s, 0, 1);
-                    for (int i = 0; i < 40 - 1; ++i)
-                        s.WriteInt8(0);
-                }),
-         "Невозможно загрузить количество фреймов анимаций."},
-        {record(0, 1, [&](Stream& s) { frame(s, kNaN, 1), s.WriteDouble(1); }),
-         "Невозможно загрузить фрейм анимаций."},
-        {record(0, 1, [&](Stream& s) { frame(s, 0, -kInfinity), s.WriteDouble(1); }),
-         "Невозможно загрузить данные стадии блендинга анимации."},
-        {record(0, 1, [&](Stream& s) { frame(s, 0, 1), s.WriteInt32(0); }), "Невозможно загрузить период трэка."},
-    };
-    for (const auto& c : cases)
-    {
-        LogCapture capture;
-        ByteStream stream(c.bytes);
-        EXPECT_NE(Ptr<AnimationController>(new AnimationController())->Load(stream), 0) << c.message;
-        EXPECT_TRUE(capture.Contains(c.message)) << c.message;
-    }
-
-    for (double period : {0.0, -2.0, kNaN, kInfinity})
-    {
-        LogCapture capture;
-        ByteStream stream(record(0, 1, [&](Stream& s) { frame(s, 0, 1), s.WriteDouble(period); }));
-        Ptr<AnimationController> controller = new AnimationController();
-        EXPECT_EQ(controller->Load(stream), 0);
-        EXPECT_FALSE(controller->HasUsablePeriod());
-        EXPECT_EQ(capture.Count("Неверный период трэка"), 1u) << period;
-    }
-
-    // An animation that holds the controller would keep both alive.
-    Ptr<AnimationController> controller = new AnimationController();
-    Ptr<BoolAnimation> holder = KeysAt({0});
-    ASSERT_EQ(holder->SetController(controller.Get()), 0);
-    EXPECT_EQ(controller->AddAnimation(holder.Get()), 3);
-    EXPECT_EQ(controller->AddFrame(holder.Get(), 0, 1), 3);
-    controller->SetStage(holder.Get(), 0, 1);
-    EXPECT_EQ(controller->GetStageCount(), 0u);
-    holder->RemoveControllers();
 }

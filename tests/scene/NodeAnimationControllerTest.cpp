@@ -1,12 +1,8 @@
-// The controllers that apply the track: node poses, paths and skeletons,
-// and their records.
+// The controllers that apply the track: node poses, paths and skeletons.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
-#include <limits>
 
-#include "engine/core/ClassRegistry.h"
 #include "engine/scene/BoolAnimation.h"
 #include "engine/scene/NodeAnimation.h"
 #include "engine/scene/NodeAnimationController.h"
@@ -15,7 +11,6 @@
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SkeletonAnimationController.h"
 #include "scene/SceneTestSupport.h"
-#include "support/LogCapture.h"
 
 namespace
 {
@@ -196,115 +191,4 @@ TEST_F(AnimatedNodeTest, BoneControllersStayInactiveAndRunOnlyThroughTheirSkelet
     EXPECT_EQ(skeleton->AddBoneController(outer.Get()), 3);
     EXPECT_EQ(skeleton->AddBoneController(nullptr), 3);
     EXPECT_EQ(skeleton->GetBoneControllerCount(), 2u);
-}
-
-TEST_F(AnimatedNodeTest, EveryControllerComesBackByteForByteUnderItsDescribedName)
-{
-    Ptr<NodeAnimation> walk = new NodeAnimation(String("walk"));
-    walk->AddKey(NodeAnimationKey(0.5, Vector3(1, 2, 3), Quaternion(0, 0.6f, 0, 0.8f), Vector3(1, 2, 1)));
-    Ptr<PathAnimation> fly = new PathAnimation(String("fly"));
-    fly->AddKey(PathAnimationKey(0.25, Vector3(1, 2, 3), Vector3(4, 5, 6), Vector3(7, 8, 9)));
-    Ptr<NodeAnimationController> node = new NodeAnimationController(String("node"));
-    node->AddAnimation(walk.Get());
-    node->AddAnimation(walk.Get());
-    node->AddFrame(walk.Get(), 0.125, 0.75, TrackFrame::kOnce, 2, 0.25);
-    node->AddFrame(nullptr, 0, 1, 9, -1, 0.5);
-    node->SetPeriod(12.5);
-    Ptr<PathAnimationController> path = new PathAnimationController(String("path"));
-    path->AddFrame(fly.Get(), 0, 1);
-    path->SetRotationAxis(Vector3(0, 0, -1));
-    path->SetPeriod(3);
-    Ptr<SkeletonAnimationController> skeleton = new SkeletonAnimationController(String("skeleton"));
-    skeleton->AddBoneController(node.Get());
-    skeleton->AddBoneController(path.Get());
-    skeleton->AddBoneController(node.Get());
-    skeleton->SetPeriod(0.5);
-
-    for (AnimationController* controller : {static_cast<AnimationController*>(node.Get()),
-                                            static_cast<AnimationController*>(path.Get()),
-                                            static_cast<AnimationController*>(skeleton.Get())})
-    {
-        const char* type = controller->GetRtti().GetName().CStr();
-        EXPECT_EQ(controller->GetRtti().GetBase(), &AnimationController::TYPE) << type;
-        const Bytes saved = CanonicalLinks(Serialize(controller));
-        ASSERT_FALSE(saved.empty()) << type;
-        Ptr<Object> loaded = Deserialize(Serialize(controller));
-        ASSERT_TRUE(loaded && loaded->IsExactly(controller->GetRtti())) << type;
-        EXPECT_EQ(CanonicalLinks(Serialize(loaded.Get())), saved) << type;
-    }
-    Object* made = nullptr;
-    EXPECT_EQ(FindClassFactory(String("QRE.AnimationController"))(&made), 1);
-
-    // The stage's own record, for tools: link and weight.
-    BlendStage stage;
-    stage.animation = walk.Get();
-    stage.weight = 0.375f;
-    Stream first(0, 64);
-    stage.Save(first);
-    ByteStream in(WrittenBytes(first));
-    BlendStage loaded;
-    ASSERT_EQ(loaded.Load(in), 0);
-    Stream second(0, 64);
-    loaded.Save(second);
-    Bytes a = WrittenBytes(first), b = WrittenBytes(second);
-    Poke32(a, 0, 0), Poke32(b, 0, 0); // the IDs of two different objects
-    EXPECT_EQ(a, b);
-}
-
-TEST_F(AnimatedNodeTest, BoneCountsAxesAndCyclesThatLieFailTheLoad)
-{
-    // A controller record up to its own fields: link, type, name, no
-    // controllers, active, no animations, no frames, a period.
-    auto begin = [](Stream& s, int32_t id, const char* type, int32_t animations = 0) {
-        s.WriteInt32(id);
-        s.WriteString(String(type));
-        s.WriteString(String());
-        s.WriteInt32(0);
-        s.WriteBool(true);
-        s.WriteInt32(animations);
-    };
-    auto end = [](Stream& s) {
-        s.WriteInt32(0);
-        s.WriteDouble(1);
-    };
-    const struct
-    {
-        std::function<void(Stream&)> write;
-        const char* message;
-    } cases[] = {
-        {[&](Stream& s) { begin(s, 100, "QRE.SkeletonAnimationController"), end(s), s.WriteInt32(1 << 29); },
-         "Невозможно загрузить количество контроллеров анимации костей."},
-        {[&](Stream& s) { begin(s, 100, "QRE.SkeletonAnimationController"), end(s), s.WriteInt32(-1); },
-         "Невозможно загрузить количество контроллеров анимации костей."},
-        // Itself as its bone.
-        {[&](Stream& s) {
-             begin(s, 100, "QRE.SkeletonAnimationController"), end(s);
-             s.WriteInt32(1), s.WriteInt32(100);
-         },
-         "Невозможно загрузить контроллер анимации костей."},
-        // Itself through another skeleton.
-        {[&](Stream& s) {
-             begin(s, 100, "QRE.SkeletonAnimationController"), end(s), s.WriteInt32(1);
-             begin(s, 101, "QRE.SkeletonAnimationController"), end(s), s.WriteInt32(1), s.WriteInt32(100);
-         },
-         "Невозможно загрузить контроллер анимации костей."},
-        // An animation that holds its own controller.
-        {[&](Stream& s) {
-             begin(s, 100, "QRE.NodeAnimationController", 1);
-             s.WriteInt32(101), s.WriteString(String("QRE.NodeAnimation")), s.WriteString(String());
-             s.WriteInt32(1), s.WriteInt32(100), s.WriteInt32(0);
-             end(s);
-         },
-         "Невозможно загрузить анимацию."},
-        {[&](Stream& s) { begin(s, 100, "QRE.PathAnimationController"), end(s), s.WriteVector3(Vector3(0, NAN, 0)); },
-         "Невозможно загрузить ось вращения."},
-    };
-    for (const auto& c : cases)
-    {
-        LogCapture capture;
-        Stream stream(0, 256);
-        c.write(stream);
-        EXPECT_FALSE(Deserialize(WrittenBytes(stream))) << c.message;
-        EXPECT_TRUE(capture.Contains(c.message)) << c.message;
-    }
 }
