@@ -1,5 +1,5 @@
 // The animation track: local times, key lookup, stage choice and weights,
-// the period guard, and the controller's record.
+// the period guard and the stage operations.
 #include <gtest/gtest.h>
 
 #include <limits>
