@@ -35,7 +35,11 @@
 #include "engine/render/PixelShader.h"
 #include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLRenderer.h"
+#include "engine/scene/Animation.h"
+#include "engine/scene/AnimationController.h"
+#include "engine/scene/BoolAnimation.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/CameraActivateAnimationController.h"
 #include "engine/scene/CameraCulledController.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/core/Controller.h"
@@ -46,10 +50,15 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/Lines.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/NodeAnimation.h"
+#include "engine/scene/NodeAnimationController.h"
+#include "engine/scene/PathAnimation.h"
+#include "engine/scene/PathAnimationController.h"
 #include "engine/scene/Points.h"
 #include "engine/scene/PostUpdateController.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/ScreensaverController.h"
+#include "engine/scene/SkeletonAnimationController.h"
 #include "engine/scene/SkinController.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/StripLines.h"
@@ -114,6 +123,16 @@ void RegisterEngineClasses()
     TargetCameraController::RegisterClassFunctions();
     TargetLightController::RegisterClassFunctions();
     ScreensaverController::RegisterClassFunctions();
+    // animations
+    Animation::RegisterClassFunctions();
+    NodeAnimation::RegisterClassFunctions();
+    PathAnimation::RegisterClassFunctions();
+    BoolAnimation::RegisterClassFunctions();
+    AnimationController::RegisterClassFunctions();
+    NodeAnimationController::RegisterClassFunctions();
+    PathAnimationController::RegisterClassFunctions();
+    SkeletonAnimationController::RegisterClassFunctions();
+    CameraActivateAnimationController::RegisterClassFunctions();
 
     // textures
     BaseTexture::RegisterClassFunctions();
