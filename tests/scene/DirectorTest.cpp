@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "engine/scene/AnimationController.h"
+#include "engine/scene/BoolAnimation.h"
+#include "engine/scene/CameraActivateAnimationController.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
+#include "engine/scene/NodeAnimationController.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/ScreensaverController.h"
 #include "engine/scene/TargetCameraController.h"
@@ -21,9 +24,10 @@ namespace
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// A concrete track (the base class is abstract by name in a file).
 AnimationController* AttachTrack(Object& object, double period)
 {
-    Ptr<AnimationController> track = new AnimationController();
+    Ptr<AnimationController> track = new NodeAnimationController();
     track->SetPeriod(period);
     object.SetController(track.Get());
     return track.Get();
@@ -211,6 +215,64 @@ TEST_F(SceneTest, ACutCarriesTheRemainderIntoTheNewSetsTracks)
     EXPECT_DOUBLE_EQ(subjectTrack->GetPhase(), 0.25 / 2.0);
 }
 
+TEST_F(SceneTest, ActivationRunsAShotWhileItsCameraIsCurrentAndParksItAfter)
+{
+    // The motion is attached first, so the activation runs before it.
+    Ptr<SceneNode> root = new SceneNode();
+    Ptr<Camera> camera = new Camera();
+    root->AttachChild(camera.Get());
+    AnimationController* motion = AttachTrack(*camera, 4.0);
+    Ptr<CameraActivateAnimationController> activation = new CameraActivateAnimationController();
+    Ptr<BoolAnimation> lamp = new BoolAnimation();
+    lamp->AddKey(BoolAnimationKey(0.0, true));
+    lamp->AddKey(BoolAnimationKey(0.5, false));
+    activation->AddAnimation(lamp.Get());
+    activation->AddFrame(lamp.Get(), 0, 1);
+    activation->SetPeriod(1.0);
+    Ptr<AnimationController> switchedTrack = new AnimationController();
+    switchedTrack->SetPeriod(1.0);
+    Ptr<Controller> switchedPlain = new Controller();
+    ASSERT_EQ(activation->SetCameraControllers(motion, nullptr), 0);
+    ASSERT_EQ(activation->AddSwitchedController(switchedTrack.Get()), 0);
+    ASSERT_EQ(activation->AddSwitchedController(switchedPlain.Get()), 0);
+    EXPECT_EQ(activation->AddSwitchedController(activation.Get()), 3);
+    camera->SetController(activation.Get());
+
+    // The switches read the motion's phase before it moves: on at 0 and
+    // 0.25, off from 0.5 (bool key at index0, no blending).
+    Recorder().SetCamera(camera.Get());
+    const struct
+    {
+        double step, motionPhase;
+        bool on;
+    } frames[] = {{1.0, 0.25, true}, {1.0, 0.5, true}, {1.0, 0.75, false}};
+    for (const auto& frame : frames)
+    {
+        root->UpdateTree(frame.step);
+        EXPECT_TRUE(motion->IsActive());
+        EXPECT_DOUBLE_EQ(motion->GetPhase(), frame.motionPhase);
+        EXPECT_EQ(switchedTrack->IsActive(), frame.on) << frame.motionPhase;
+        EXPECT_EQ(switchedPlain->IsActive(), frame.on) << frame.motionPhase;
+    }
+
+    // Another camera takes over: the motion stops at the start of its track
+    // and the switched track rests at its start, switched off.
+    switchedTrack->SetActive(true);
+    switchedTrack->SetPhase(0.7);
+    Ptr<Camera> other = new Camera();
+    Recorder().SetCamera(other.Get());
+    root->UpdateTree(1.0);
+    EXPECT_FALSE(motion->IsActive());
+    EXPECT_EQ(motion->GetPhase(), 0.0);
+    EXPECT_EQ(switchedTrack->GetPhase(), 0.0);
+    EXPECT_FALSE(switchedTrack->IsActive());
+    EXPECT_FALSE(switchedPlain->IsActive());
+    // Parked once: the next frame without the camera leaves them alone.
+    switchedTrack->SetPhase(0.3);
+    root->UpdateTree(1.0);
+    EXPECT_EQ(switchedTrack->GetPhase(), 0.3);
+}
+
 TEST_F(SceneTest, DirectorAndLookAtRecordsComeBackAsTheyWentAndLiesAreRefused)
 {
     Ptr<SceneNode> root = new SceneNode(String("root"));
@@ -223,6 +285,10 @@ TEST_F(SceneTest, DirectorAndLookAtRecordsComeBackAsTheyWentAndLiesAreRefused)
     lookLight->SetTargetNode(root.Get());
     lookLight->SetActive(false);
     light->SetController(lookLight.Get());
+    Ptr<CameraActivateAnimationController> activation = new CameraActivateAnimationController();
+    activation->SetCameraControllers(AttachTrack(*camera, 9.0), AttachTrack(*light, 3.0));
+    activation->AddSwitchedController(lookLight.Get());
+    camera->SetController(activation.Get());
     Ptr<ScreensaverController> director = new ScreensaverController();
     director->AddSet(camera.Get(), 0.5, 12.0);
     director->AddSet(nullptr, 1.5, 7.0);
