@@ -7,7 +7,6 @@
 #include "engine/image/Image.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DLEffect.h"
-#include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/SkinController.h"
@@ -16,6 +15,7 @@
 #include "engine/scene/Vector4Buffer.h"
 #include "tools/scenebuild/Meshes.h"
 #include "tools/scenebuild/Pictures.h"
+#include "tools/scenebuild/Shots.h"
 
 namespace
 {
@@ -137,13 +137,6 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
 
     Ptr<SceneNode> root = new SceneNode(String("Root"), 8, 4);
 
-    // Up and back from the middle, tipped down a little towards it.
-    Ptr<Camera> camera = new Camera(String("Camera"));
-    camera->GetLocalTransform().SetTranslation(Vector3(0, 4, -14));
-    camera->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(1, 0, 0), 0.25f));
-    camera->SetFarDistance(500.0f);
-    root->AttachChild(camera.Get());
-
     // Low, warm morning sun shining along the light's forward axis: tipped
     // about 25 degrees down and turned across the meadow, with a cool sky
     // ambient. The lit effects take their light by this name.
@@ -182,5 +175,6 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
     }
 
     root->AttachChild(MakeSkeleton(ribbonTexture.Get(), sun.Get()).Get());
+    AddShots(*root);
     return root;
 }
