@@ -286,7 +286,9 @@ TEST_F(SceneTest, DirectorAndLookAtRecordsComeBackAsTheyWentAndLiesAreRefused)
     lookLight->SetActive(false);
     light->SetController(lookLight.Get());
     Ptr<CameraActivateAnimationController> activation = new CameraActivateAnimationController();
-    activation->SetCameraControllers(AttachTrack(*camera, 9.0), AttachTrack(*light, 3.0));
+    // The set's stored length is its camera track's: choosing the set at
+    // load takes the track's.
+    activation->SetCameraControllers(AttachTrack(*camera, 12.0), AttachTrack(*light, 3.0));
     activation->AddSwitchedController(lookLight.Get());
     camera->SetController(activation.Get());
     Ptr<ScreensaverController> director = new ScreensaverController();

@@ -125,9 +125,9 @@ TEST(QreTool, DumpsTheBuiltSceneFromItsArchiveAndFromBesideItsPictures)
     std::string out, errors;
     ASSERT_EQ(RunDump("--archive '" + generated + "/archives/Media.rar2' Main.STR", out, errors), 0) << errors;
     EXPECT_EQ(errors, "");
-    for (const char* line : {"\n  8 QRE.Camera \"Camera\"\n", "\n    20 QRE.Texture1DLEffect \"Ground\"\n",
+    for (const char* line : {"\n    87 QRE.Camera \"Camera\"\n", "\n    18 QRE.Texture1DLEffect \"Ground\"\n",
                              "\n      3 QRE.Texture \"meadow.jpg\"\n        0 QRE.Image \"meadow.jpg\"\n",
-                             "\n          2 QRE.Image \"ribbon.jpg\"\n"})
+                             "\n                    2 QRE.Image \"ribbon.jpg\"\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line;
     EXPECT_EQ(out.rfind("6 QRE.SceneNode \"Root\"\n", 0), 0u);
 
@@ -158,7 +158,7 @@ TEST(QreTool, DumpsThatFailSayWhyOnStderrAndExitWithOne)
         {bad, "RTTI[QRE.Unknown] ID[5]"},
         {folder.Path() + "/absent.STR", "qre: " + folder.Path() + "/absent.STR is neither a file nor in the archives"},
         {"--archive " + folder.Path() + "/absent.rar2 " + bad, "qre: " + folder.Path() + "/absent.rar2 does not mount"},
-        {lone, "qre: " + lone + " does not load (missing picture meadow.jpg)\n"},
+        {lone, "qre: " + lone + " does not load (missing picture brick.jpg)\n"},
     };
     for (const auto& c : cases)
     {
