@@ -21,6 +21,7 @@
 #include "engine/render/Effect.h"
 #include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/GeometryNodeEffectPass.h"
+#include "engine/render/HardwareLightPass.h"
 #include "engine/render/NormalmapTextureController.h"
 #include "engine/render/Pass.h"
 #include "engine/render/RenderCubeTextureController.h"
@@ -33,6 +34,7 @@
 #include "engine/render/Shader.h"
 #include "engine/render/VertexShader.h"
 #include "engine/render/PixelShader.h"
+#include "engine/render/ProgramPass.h"
 #include "engine/render/VolumeTexture.h"
 #include "engine/render/gl/GLRenderer.h"
 #include "engine/scene/Animation.h"
@@ -148,6 +150,8 @@ void RegisterEngineClasses()
     RenderStateBlock::RegisterClassFunctions();
     Pass::RegisterClassFunctions();
     GeometryNodeEffectPass::RegisterClassFunctions();
+    ProgramPass::RegisterClassFunctions();
+    HardwareLightPass::RegisterClassFunctions();
     Effect::RegisterClassFunctions();
     GeometryNodeEffect::RegisterClassFunctions();
     SceneNodeEffect::RegisterClassFunctions();

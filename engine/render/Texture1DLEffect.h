@@ -1,15 +1,11 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/render/FamilyMember.h"
 #include "engine/render/LightSlot.h"
 #include "engine/render/TextureEffect.h"
 
-class GeometryNode;
 class Light;
-class Pass;
-class Renderer;
-class RenderStateBlock;
-class Shader;
 class Technique;
 
 // A textured geometry lit by one directional light (Blinn-Phong with the
@@ -18,7 +14,7 @@ class Technique;
 // per vertex (vertex programs 1.1, plain or wind, with fixed-function
 // texturing) or with one fixed-function hardware light. Fog and wind follow
 // the effect's settings in every program.
-class Texture1DLEffect : public TextureEffect
+class Texture1DLEffect : public TextureEffect, public FamilyMember
 {
     QRE_DECLARE_CLASS
 
@@ -43,19 +39,8 @@ public:
     // PassCount or when the device runs none.
     Lighting GetLighting() const;
 
-    // The fixed-function technique's bindings: the texture pass's plus the
-    // normals and the light (pushed, so the geometry pops it after the
-    // draw); no programs.
-    int32_t BindFixedFunction(Renderer& renderer, GeometryNode& geometry) override;
-
-    // What a program pass binds after the renderer began it: streams, the
-    // texture, the programs and their constants, the material taken from
-    // the pass's state. A pixel program makes it the per-pixel layout, none
-    // the per-vertex one; skinned takes the skin controller's buffers and
-    // bones. 0, or 1 (pass skipped) without vertices or, when skinned,
-    // without bone matrices.
-    int32_t BindPrograms(Renderer& renderer, GeometryNode& geometry, const RenderStateBlock& material,
-                         Shader* vertexProgram, Shader* pixelProgram, bool skinned);
+    // The texture on stage 0 from its coordinate set, the light.
+    void NameBindings(MemberBindings& bindings) const override;
 
     bool Holds(const Object* other) const override;
 

@@ -8,7 +8,7 @@
 
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLShaderProgram.h"
-#include "engine/render/Texture1DLPrograms.h"
+#include "engine/render/EffectPrograms.h"
 #include "engine/render/gl/ShaderAssembler.h"
 
 namespace
@@ -32,30 +32,28 @@ void Translate(benchmark::State& state, const char* text)
     state.counters["glsl_bytes"] = state.iterations() ? static_cast<double>(bytes) / state.iterations() : 0;
 }
 
-BENCHMARK_CAPTURE(Translate, VertexLit, Texture1DLPrograms::kVertexLit);
-BENCHMARK_CAPTURE(Translate, VertexLitWind, Texture1DLPrograms::kVertexLitWind);
-BENCHMARK_CAPTURE(Translate, PixelLitSkinnedVertex, Texture1DLPrograms::kPixelLitSkinnedVertex);
-BENCHMARK_CAPTURE(Translate, PixelLitPixel, Texture1DLPrograms::kPixelLitPixel);
+BENCHMARK_CAPTURE(Translate, VertexLit, EffectPrograms::Get(EffectPrograms::Id::LitVertex11).text);
+BENCHMARK_CAPTURE(Translate, VertexLitWind, EffectPrograms::Get(EffectPrograms::Id::LitVertex11Wind).text);
+BENCHMARK_CAPTURE(Translate, PixelLitSkinnedVertex, EffectPrograms::Get(EffectPrograms::Id::LitVertex20Skinned).text);
+BENCHMARK_CAPTURE(Translate, PixelLitPixel, EffectPrograms::Get(EffectPrograms::Id::LitPixel20).text);
 
 // Every program the engine's effects carry, each translated once, as a
 // start-up that meets them all in its first frames does.
 void TranslateEnginePrograms(benchmark::State& state)
 {
-    using namespace Texture1DLPrograms;
-    const char* const programs[] = {kVertexLit,          kVertexLitWind,         kPixelLitVertex,
-                                    kPixelLitWindVertex, kPixelLitSkinnedVertex, kPixelLitPixel};
+    const auto programs = EffectPrograms::All();
     for (auto _ : state)
-        for (const char* text : programs)
+        for (const EffectPrograms::Program& program : programs)
         {
             ShaderTranslation translation;
-            if (ShaderAssembler::Assemble(text, translation) != 0)
+            if (ShaderAssembler::Assemble(program.text, translation) != 0)
             {
                 state.SkipWithError("an engine program is refused");
                 return;
             }
             benchmark::DoNotOptimize(translation.source.data());
         }
-    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(sizeof programs / sizeof programs[0]));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(programs.size()));
 }
 BENCHMARK(TranslateEnginePrograms);
 
@@ -87,9 +85,9 @@ void CompileAndLink(benchmark::State& state, const char* vertexText, const char*
         benchmark::DoNotOptimize(program->Handle());
     }
 }
-BENCHMARK_CAPTURE(CompileAndLink, VertexLit, Texture1DLPrograms::kVertexLit, nullptr)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(CompileAndLink, PixelLitSkinned, Texture1DLPrograms::kPixelLitSkinnedVertex,
-                  Texture1DLPrograms::kPixelLitPixel)
+BENCHMARK_CAPTURE(CompileAndLink, VertexLit, EffectPrograms::Get(EffectPrograms::Id::LitVertex11).text, nullptr)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CompileAndLink, PixelLitSkinned, EffectPrograms::Get(EffectPrograms::Id::LitVertex20Skinned).text,
+                  EffectPrograms::Get(EffectPrograms::Id::LitPixel20).text)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,8 +1,16 @@
-#include "engine/render/Texture1DLPrograms.h"
+#pragma once
 
-// The vertex programs are put together from shared pieces (adjacent string
-// literals, so each program is still one constant text). Every piece reads
-// the displaced or blended position from r5.
+// The pieces the effect family's shader programs are put together from, as
+// adjacent string literals, so each program is still one constant text (see
+// EffectPrograms.cpp, the only place that includes this). A piece names the
+// registers it reads and writes; the constant registers come from the
+// caller where they differ between programs, so that the ConstantLayout
+// row of each program stays the one place its registers are written down.
+//
+// Conventions every piece keeps: the displaced or blended position is in
+// r5 (w = 1) when the transform, lighting and fog pieces run; r0-r4 and r6
+// are scratch; the sway constants (QRE_SWAY_CONSTANTS) take c20-c23 in the
+// programs that have room for them.
 
 // Constants of the sway and of the fog in the programs that have room for
 // them (the skinned palette covers c8 up to c207): the sway's coefficients,
@@ -103,84 +111,3 @@
     "mul r1.xyz, v1.x, c[a0.x + 8]\n"                    \
     "mad r1.xyz, v1.y, c[a0.x + 9], r1\n"                \
     "mad r1.xyz, v1.z, c[a0.x + 10], r1\n"
-
-namespace Texture1DLPrograms
-{
-
-const char* const kVertexLit = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_VERTEX_LIT_INPUTS QRE_REST_POSITION QRE_TRANSFORM
-    QRE_VERTEX_LIGHTING QRE_FOG("c18", "c23.w") "mov oT0, v7\n";
-
-const char* const kVertexLitWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_VERTEX_LIT_INPUTS QRE_WIND_SWAY("c19")
-    QRE_TRANSFORM QRE_VERTEX_LIGHTING QRE_FOG("c18", "c23.w") "mov oT0, v7\n";
-
-// The pixel-lit vertex programs hand the normal and the vector to the eye to
-// the pixel program.
-const char* const kPixelLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PIXEL_LIT_INPUTS QRE_REST_POSITION QRE_TRANSFORM
-    "mov oT1.xyz, v1\n"
-    "add oT2.xyz, c8, -r5\n" QRE_FOG("c9", "c23.w") "mov oT0, v2\n";
-
-const char* const kPixelLitWindVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PIXEL_LIT_INPUTS QRE_WIND_SWAY("c10")
-    QRE_TRANSFORM
-    "mov oT1.xyz, v1\n"
-    "add oT2.xyz, c8, -r5\n" QRE_FOG("c9", "c23.w") "mov oT0, v2\n";
-
-// Blends up to four bones of the palette from c8 (four rows a bone, the
-// index truncated); the result is in world space.
-const char* const kPixelLitSkinnedVertex = "vs_2_0\n"
-                                           "def c210, 4, 1.442695, 0, 1\n" QRE_PIXEL_LIT_INPUTS
-                                           "dcl_blendweight v3\n"
-                                           "dcl_blendindices v4\n"
-                                           "frc r9, v4\n"
-                                           "add r9, v4, -r9\n"
-                                           "mul r9, r9, c210.x\n" QRE_BONE("x")
-                                           "mul r2, r0, v3.x\n"
-                                           "mul r3.xyz, r1, v3.x\n" QRE_BONE("y")
-                                           "mad r2, r0, v3.y, r2\n"
-                                           "mad r3.xyz, r1, v3.y, r3\n" QRE_BONE("z")
-                                           "mad r2, r0, v3.z, r2\n"
-                                           "mad r3.xyz, r1, v3.z, r3\n" QRE_BONE("w")
-                                           "mad r2, r0, v3.w, r2\n"
-                                           "mad r3.xyz, r1, v3.w, r3\n"
-                                           "mov r5, r2\n" QRE_TRANSFORM
-                                           "mov oT1.xyz, r3\n"
-                                           "add oT2.xyz, c208, -r5\n" QRE_FOG("c209", "c210.y") "mov oT0, v2\n";
-
-const char* const kPixelLitPixel = R"(ps_2_0
-; texture x (ambient + diffuse N.L) + specular (N.H)^power + emissive, with
-; the alpha of texture x material diffuse.
-def c10, 0, 1, 0, 0
-dcl t0.xy
-dcl t1.xyz
-dcl t2.xyz
-dcl_2d s0
-texld r0, t0, s0
-nrm r1.xyz, t1                  ; normal
-nrm r2.xyz, t2                  ; to the eye
-add r3.xyz, r2, c2
-nrm r4.xyz, r3                  ; half vector
-dp3_sat r5.x, r1, c2            ; N.L
-dp3_sat r5.y, r1, r4            ; N.H
-pow r5.z, r5.y, c4.x
-cmp r5.z, -r5.x, c10.x, r5.z    ; no highlight where the light does not reach
-mul r6, c5, c6
-mul r7, c7, c8
-mad r6, r7, r5.x, r6
-mul r6, r6, r0
-mul r7, c1, c0
-mad r6, r7, r5.z, r6
-add r6, r6, c9
-mul r6.w, c7.w, r0.w
-mov oC0, r6
-)";
-
-} // namespace Texture1DLPrograms
-
-#undef QRE_SWAY_CONSTANTS
-#undef QRE_REST_POSITION
-#undef QRE_WIND_SWAY
-#undef QRE_TRANSFORM
-#undef QRE_FOG
-#undef QRE_VERTEX_LIGHTING
-#undef QRE_VERTEX_LIT_INPUTS
-#undef QRE_PIXEL_LIT_INPUTS
-#undef QRE_BONE

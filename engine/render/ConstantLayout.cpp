@@ -1,0 +1,64 @@
+#include "engine/render/ConstantLayout.h"
+
+namespace ConstantLayout
+{
+
+namespace
+{
+
+using enum Quantity;
+
+// Texture1DLEffect's programs.
+constexpr Entry kLitVertex11[] = {
+    {Transform, 0, 0},         {ViewTransform, 0, 4},    {MaterialAmbient, 0, 8},  {MaterialDiffuse, 0, 9},
+    {MaterialSpecular, 0, 10}, {MaterialEmissive, 0, 11}, {MaterialPower, 0, 12},  {LightAmbient, 0, 13},
+    {LightDiffuse, 0, 14},     {LightSpecular, 0, 15},   {LightDirection, 0, 16},  {CameraPosition, 0, 17},
+    {Fog, 0, 18},
+};
+constexpr Entry kLitVertex11Wind[] = {
+    {Transform, 0, 0},         {ViewTransform, 0, 4},    {MaterialAmbient, 0, 8},  {MaterialDiffuse, 0, 9},
+    {MaterialSpecular, 0, 10}, {MaterialEmissive, 0, 11}, {MaterialPower, 0, 12},  {LightAmbient, 0, 13},
+    {LightDiffuse, 0, 14},     {LightSpecular, 0, 15},   {LightDirection, 0, 16},  {CameraPosition, 0, 17},
+    {Fog, 0, 18},              {Wind, 0, 19},
+};
+constexpr Entry kLitVertex20[] = {{Transform, 0, 0}, {ViewTransform, 0, 4}, {CameraPosition, 0, 8}, {Fog, 0, 9}};
+constexpr Entry kLitVertex20Wind[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {CameraPosition, 0, 8}, {Fog, 0, 9}, {Wind, 0, 10}};
+constexpr Entry kLitVertex20Skinned[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {BonePalette, 0, 8}, {CameraPosition, 0, 208}, {Fog, 0, 209}};
+constexpr Entry kLitPixel20[] = {
+    {LightSpecular, 0, 0},   {MaterialSpecular, 0, 1}, {LightDirection, 0, 2}, {MaterialPower, 0, 4},
+    {MaterialAmbient, 0, 5}, {LightAmbient, 0, 6},     {MaterialDiffuse, 0, 7}, {LightDiffuse, 0, 8},
+    {MaterialEmissive, 0, 9},
+};
+
+// Indexed by program Id.
+constexpr std::span<const Entry> kRows[] = {
+    kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
+};
+static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
+              "one row per program");
+
+} // namespace
+
+std::span<const Entry> Row(EffectPrograms::Id program)
+{
+    const uint32_t index = static_cast<uint32_t>(program);
+    return index < static_cast<uint32_t>(EffectPrograms::Id::Count) ? kRows[index] : std::span<const Entry>();
+}
+
+uint32_t Width(Quantity quantity)
+{
+    switch (quantity)
+    {
+    case Transform:
+    case ViewTransform:
+        return 4;
+    case BonePalette:
+        return 4 * EffectPrograms::kMaxBones;
+    default:
+        return 1;
+    }
+}
+
+} // namespace ConstantLayout

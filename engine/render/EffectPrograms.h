@@ -1,0 +1,58 @@
+#pragma once
+#include <cstdint>
+#include <span>
+
+// Every shader program of the effect family, as assembly texts the renderer
+// assembles on first use, each put together from the pieces of
+// ProgramPieces.h. A program is named by an Id; its constant registers are
+// the ConstantLayout row of that Id, so a pass never writes a register
+// number. Programs that more than one member runs are one constant here,
+// listed once.
+//
+// Vertex inputs: v0 position; 1.1 programs read the normal from v3 and the
+// first coordinate set from v7, 2.0 programs the normal from v1 and the
+// coordinate sets from v2 on; skinned programs add blend weights and blend
+// indices. Fog factor 1 / e^((density z)^exponent) with z the view depth;
+// the wind sway moves x and z with the height y (amplitude A, speed s,
+// time t): x += A sin(0.5077 x + s t - 0.421 z) y,
+// z += A sin(1.31415 s t + 0.3 y - 0.6 z) y.
+namespace EffectPrograms
+{
+// The programs, in the order All() lists them.
+enum class Id : uint32_t
+{
+    // One directional light per vertex (vs 1.1, fixed-function pixels):
+    // oD0 ambient + diffuse, oD1 specular + emissive, oT0, oFog.
+    LitVertex11 = 0,
+    LitVertex11Wind,
+    // One directional light per pixel: the vertex programs (vs 2.0) write
+    // oT0 coordinates, oT1 normal, oT2 vector to the eye and oFog; the
+    // skinned one blends up to four bones of the palette into world space.
+    LitVertex20,
+    LitVertex20Wind,
+    LitVertex20Skinned,
+    // texture x (ambient + diffuse N.L) + specular (N.H)^power + emissive,
+    // alpha texture x material diffuse; s0 the texture.
+    LitPixel20,
+    Count
+};
+
+// One program: its Id, the name its shader object carries, its kind and its
+// text (beginning with the version line).
+struct Program
+{
+    Id id;
+    const char* name;
+    bool pixel;
+    const char* text;
+};
+
+// Every program, one entry per Id in Id order.
+std::span<const Program> All();
+
+// The program of an Id; Count and beyond give the first.
+const Program& Get(Id id);
+
+// Bones the skinned programs' palette holds (four registers a bone).
+constexpr uint32_t kMaxBones = 50;
+} // namespace EffectPrograms

@@ -1,0 +1,64 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/render/DrawConstants.h"
+
+class BaseTexture;
+class Light;
+
+// What a member of the effect family draws with, named afresh at each
+// application so that a changed link is seen on the next draw: the stage
+// textures, the coordinate sets, whether the tangents follow them, the
+// lightmap of the fixed-function pass and the lights. Plain pointers: the
+// member holds everything named.
+struct MemberBindings
+{
+    // Stages and coordinate indices a pass binds.
+    static constexpr uint32_t kMaxStages = 8;
+
+    // The texture of the next stage; ignored past kMaxStages.
+    void AddTexture(BaseTexture* texture)
+    {
+        if (textureCount < kMaxStages)
+            textures[textureCount++] = texture;
+    }
+    // The geometry's coordinate set of the next coordinate index; ignored
+    // past kMaxStages (less one when the tangents follow).
+    void AddSet(uint32_t set)
+    {
+        if (setCount < kMaxStages)
+            sets[setCount++] = set;
+    }
+    // The next light (null lights with nothing); ignored past the programs'
+    // kMaxLights.
+    void AddLight(Light* light)
+    {
+        if (lightCount < DrawConstants::kMaxLights)
+            lights[lightCount++] = light;
+    }
+
+    BaseTexture* textures[kMaxStages] = {};
+    uint32_t textureCount = 0;
+    uint32_t sets[kMaxStages] = {};
+    uint32_t setCount = 0;
+    // The geometry's tangents as the coordinate index after the sets.
+    bool tangent = false;
+    // The fixed-function pass's stage 1 (modulating), with its set; null for
+    // none.
+    BaseTexture* lightmap = nullptr;
+    uint32_t lightmapSet = 0;
+    Light* lights[DrawConstants::kMaxLights] = {};
+    uint32_t lightCount = 0;
+};
+
+// The one thing a member implements for the family's passes: naming its
+// bindings. The passes do the rest.
+class FamilyMember
+{
+public:
+    virtual void NameBindings(MemberBindings& bindings) const = 0;
+
+protected:
+    // Never deleted through this interface: the member is an Object.
+    ~FamilyMember() = default;
+};

@@ -1,0 +1,65 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/core/Ptr.h"
+#include "engine/render/EffectPrograms.h"
+#include "engine/render/GeometryNodeEffectPass.h"
+
+class FamilyMember;
+class PixelShader;
+class VertexShader;
+
+// The programs of one pass: the three vertex variants and the pixel
+// program. Id::Count marks a variant the pass does not have (no skinned
+// variant: a skinned mesh stays skinned on the CPU; no pixel program:
+// fixed-function pixels).
+struct ProgramSet
+{
+    EffectPrograms::Id plain = EffectPrograms::Id::Count;
+    EffectPrograms::Id wind = EffectPrograms::Id::Count;
+    EffectPrograms::Id skinned = EffectPrograms::Id::Count;
+    EffectPrograms::Id pixel = EffectPrograms::Id::Count;
+};
+
+// A pass that draws with programs. It holds every variant it may need and
+// picks one at each Apply from the effect's current skin link and wind
+// setting (a program chosen when the pass is built would go stale after a
+// change). Apply binds the index, position and normal streams (the skin's
+// rest pose when skinned), the member's coordinate sets from index 0 with
+// the tangents after them, its textures from stage 0, the programs, and
+// uploads each program's ConstantLayout row from the draw's DrawConstants.
+class ProgramPass : public GeometryNodeEffectPass
+{
+    QRE_DECLARE_CLASS
+
+public:
+    // effect and member: the same object, the owner of the technique that
+    // holds the pass (back pointers).
+    explicit ProgramPass(GeometryNodeEffect* effect = nullptr, const FamilyMember* member = nullptr,
+                         const ProgramSet& programs = ProgramSet());
+    ~ProgramPass() override;
+
+    // A pass with every program it names made; null (after a line) when out
+    // of memory.
+    static ProgramPass* Make(GeometryNodeEffect* effect, const FamilyMember* member, const ProgramSet& programs);
+
+    // Whether the variant drawn now is the skinned one: the pass has it and
+    // the effect links a skin controller.
+    bool IsSkinning() const;
+
+    // 0 to draw; 1 (the draw skipped) without a renderer, geometry, camera
+    // or vertices, with a skin that has no bone matrices, or when the
+    // member asks for tangents the geometry lacks.
+    int32_t Apply() override;
+
+private:
+    // Whether every named program was made.
+    bool Complete() const;
+
+    const FamilyMember* member; // back pointer
+    ProgramSet programs;
+    Ptr<VertexShader> plain;
+    Ptr<VertexShader> wind;
+    Ptr<VertexShader> skinned;
+    Ptr<PixelShader> pixel;
+};
