@@ -42,5 +42,11 @@ int32_t LightSlot::Load(Stream& stream, const Object& owner)
         LogError("Невозможно загрузить источник света. ID[%d] Имя[%s]", owner.GetID(), owner.GetName().CStr());
         return 1;
     }
-    return Set(owner, link && link->IsDerived(Light::TYPE) ? static_cast<Light*>(link) : nullptr) == 0 ? 0 : 1;
+    if (link && !link->IsDerived(Light::TYPE))
+    {
+        LogWarning("Ссылка на источник света указывает на объект другого класса. ID[%d] Имя[%s]", owner.GetID(),
+                   owner.GetName().CStr());
+        link = nullptr;
+    }
+    return Set(owner, static_cast<Light*>(link)) == 0 ? 0 : 1;
 }

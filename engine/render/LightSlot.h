@@ -24,7 +24,7 @@ public:
     bool Holds(const Object* other) const;
 
     // The link; the owner names the object in the failure line. Another
-    // class in the light's place loads as no light.
+    // class in the light's place loads as no light, after a warning.
     int32_t Save(Stream& stream, const Object& owner);
     int32_t Load(Stream& stream, const Object& owner);
 
