@@ -23,7 +23,7 @@ struct MemberBindings
             textures[textureCount++] = texture;
     }
     // The geometry's coordinate set of the next coordinate index; ignored
-    // past kMaxStages (less one when the tangents follow).
+    // past kMaxStages (a pass with tangents after eight sets refuses).
     void AddSet(uint32_t set)
     {
         if (setCount < kMaxStages)

@@ -94,7 +94,7 @@ int32_t ProgramPass::Apply()
             tangents = skin->GetRestTangents();
     }
     VertexShader* vertex = skin ? skinned.Get() : (effect->GetWindEnabled() && wind ? wind.Get() : plain.Get());
-    if (!vertex || !positions || positions->GetCount() == 0 || (bindings.tangent && !tangents))
+    if (!vertex || !positions || positions->GetCount() == 0 || (bindings.tangent && (!tangents || bindings.setCount >= MemberBindings::kMaxStages)))
         return 1;
     DrawConstants constants;
     if (constants.Compute(renderer->GetCamera(), *geometry, *effect, *GetState(),

@@ -49,7 +49,7 @@ public:
 
     // 0 to draw; 1 (the draw skipped) without a renderer, geometry, camera
     // or vertices, with a skin that has no bone matrices, or when the
-    // member asks for tangents the geometry lacks.
+    // member asks for tangents the geometry lacks or has no index left for.
     int32_t Apply() override;
 
 private:
