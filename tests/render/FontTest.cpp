@@ -13,6 +13,8 @@
 #include "engine/render/Texture.h"
 #include "engine/render/TextureFont.h"
 #include "engine/render/TextureFont2.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/IntBuffer.h"
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
@@ -259,6 +261,31 @@ TEST_F(FontRecordTest, RecordsRoundTripAndRefuseDamage)
     *(at + 9) = '-';
     for (const Bytes* damaged : {&capacity, &metric, &text})
         EXPECT_FALSE(Deserialize(*damaged));
+}
+
+// DrawText formats into maxChars bytes at most, draws only the quads laid
+// out, through the font camera, and gives the scene its camera back.
+TEST_F(FontRecordTest, DrawTextCutsAtMaxCharsAndRestoresTheCamera)
+{
+    Ptr<MSFont> font = MakeFont(4);
+    Ptr<Camera> scene = new Camera(String("scene"));
+    GetRenderer()->SetCamera(scene.Get());
+    const std::string text(300, 'A');
+    ASSERT_EQ(font->DrawText(0.0f, 0.0f, 0.0f, "%s%d", text.c_str(), 7), 0);
+    EXPECT_EQ(font->GetSprite()->GetOwner()->GetIndices()->GetCount(), 24u);
+    EXPECT_EQ(GetRenderer()->GetCamera(), scene.Get());
+    ASSERT_EQ(font->DrawText(0.0f, 0.0f, 0.0f, "A%cA", 'C'), 0);
+    EXPECT_EQ(font->GetSprite()->GetOwner()->GetIndices()->GetCount(), 12u);
+
+    // The grid font's cells: code = row x 16 + column, row 0 at the top.
+    Ptr<TextureFont> grid = new TextureFont(String("grid"));
+    ASSERT_EQ(grid->SetTexture(new Texture(String("cells"))), 0);
+    ASSERT_EQ(grid->LayoutText(0.0f, 0.0f, 0.0f, "A \xFF", 3), 2u);
+    const Vector2* t = grid->GetTextureCoordinates()->GetElements();
+    EXPECT_EQ(t[0], Vector2(1 / 16.0f, 4 / 16.0f));
+    EXPECT_EQ(t[2], Vector2(2 / 16.0f, 5 / 16.0f));
+    EXPECT_EQ(t[6], Vector2(1.0f, 1.0f));
+    EXPECT_EQ(grid->GetPositions()->GetElements()[4].x, 2.0f * TextureFont::kCellSize * grid->GetCharScale());
 }
 
 class FontPixelTest : public HeadlessRendererTest
