@@ -114,7 +114,9 @@ uint32_t MSFont::LayoutText(float x, float y, float z, const char* text, uint32_
 Ptr<Triangles> MSFont::BuildTextNode(const char* text, float maxWidth, float maxHeight, float lineScale,
                                      float charScale)
 {
-    if (!loaded || !text)
+    // The scales and limits reach the vertices: nothing not finite.
+    if (!loaded || !text || !std::isfinite(maxWidth) || !std::isfinite(maxHeight) || !std::isfinite(lineScale) ||
+        !std::isfinite(charScale))
         return Ptr<Triangles>();
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
     const auto length = static_cast<uint32_t>(std::strlen(text));

@@ -51,7 +51,8 @@ public:
     // of the first line and y up, drawn by a SpriteEffect of its own with
     // this font's texture and colour. Lines break at blanks to stay within
     // maxWidth (a longer word is split); line feeds are kept. Null when the
-    // lines do not fit maxHeight (or out of memory, logged).
+    // lines do not fit maxHeight, for a value that is not finite, and out
+    // of memory (logged).
     Ptr<Triangles> BuildTextNode(const char* text, float maxWidth, float maxHeight, float lineScale,
                                  float charScale);
 

@@ -21,6 +21,7 @@
 #include "scene/SceneTestSupport.h"
 #include "support/Bytes.h"
 #include "support/HeadlessRenderer.h"
+#include "support/LogCapture.h"
 
 namespace
 {
@@ -92,6 +93,20 @@ TEST(FontParameters, RefusesDamageAndKeepsWhatMayBeNegative)
         {
             EXPECT_EQ(read.ascent, 7.0f) << "a refused file changes nothing: " << c.text;
         }
+    }
+    // The font names a refused file; a file that cannot be opened too.
+    {
+        LogCapture log;
+        Ptr<MSFont> font = new MSFont(String("times"));
+        const std::string damaged = WithLine(2, "height = -1");
+        EXPECT_EQ(font->SetParameters(damaged.data(), static_cast<uint32_t>(damaged.size())), 1);
+        EXPECT_TRUE(log.Contains("Создание шрифта [times] неудачно: не загружен файл параметров."));
+        EXPECT_FALSE(font->IsLoaded());
+        EXPECT_EQ(font->LoadParameters(String("/nonexistent/times.txt")), 1);
+        EXPECT_TRUE(log.Contains("Создание шрифта [times] неудачно: невозможно открыть файл параметров."));
+        Ptr<TextureFont2> second = new TextureFont2(String("second"));
+        EXPECT_EQ(second->SetParameters(String(damaged.c_str()), String("times.txt")), 1);
+        EXPECT_TRUE(log.Contains("Создание шрифта [second] неудачно: не загружен файл параметров [times.txt]."));
     }
     // Cut off before numChars; the integer form reads "%d" values.
     FontParameters read;
@@ -196,6 +211,7 @@ TEST(MSFontLayout, TextNodesBreakAtBlanksAndRefuseWhatDoesNotFit)
         {"AAAAAA", 13.0f, 22.0f, {4, 2}},
         {"A\n\nA", 100.0f, 32.0f, {1, 0, 1}},
         {std::string(300, 'A'), 1000.0f, 12.0f, {300}},
+        {"A", NAN, 12.0f, {}},
     };
     for (const Case& c : cases)
     {
