@@ -19,17 +19,22 @@
 #include "engine/render/CompositeTexture.h"
 #include "engine/render/CubeTexture.h"
 #include "engine/render/Effect.h"
+#include "engine/render/Font.h"
 #include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/GeometryNodeEffectPass.h"
 #include "engine/render/HardwareLightPass.h"
+#include "engine/render/MSFont.h"
 #include "engine/render/NormalmapTextureController.h"
 #include "engine/render/Pass.h"
 #include "engine/render/RenderCubeTextureController.h"
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/RenderTextureController.h"
 #include "engine/render/SceneNodeEffect.h"
+#include "engine/render/SpriteEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/render/TextureEffect.h"
+#include "engine/render/TextureFont.h"
+#include "engine/render/TextureFont2.h"
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/render/Shader.h"
 #include "engine/render/VertexShader.h"
@@ -86,10 +91,12 @@ void RegisterEngineClasses()
     AddInitializeFunction(&InputManager::Initialize);
     AddInitializeFunction(&ModuleManager::Initialize);
     AddInitializeFunction(&CodecManager::Initialize);
+    AddInitializeFunction(&FontManager::Initialize);
     AddTerminateFunction(&FileManager::Terminate);
     AddTerminateFunction(&InputManager::Terminate);
     AddTerminateFunction(&ModuleManager::Terminate);
     AddTerminateFunction(&CodecManager::Terminate);
+    AddTerminateFunction(&FontManager::Terminate);
 
     // classes, each before the classes that use it
     Controller::RegisterClassFunctions();
@@ -162,6 +169,13 @@ void RegisterEngineClasses()
     VertexShader::RegisterClassFunctions();
     PixelShader::RegisterClassFunctions();
     Texture1DLEffect::RegisterClassFunctions();
+    SpriteEffect::RegisterClassFunctions();
+
+    // fonts
+    Font::RegisterClassFunctions();
+    TextureFont2::RegisterClassFunctions();
+    TextureFont::RegisterClassFunctions();
+    MSFont::RegisterClassFunctions();
 
     // built-in modules, registered after every class factory exists: the
     // renderer, the image codecs, the scene codec, the archive codec
