@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
 #include "engine/render/ConstantLayout.h"
 #include "engine/render/EffectPrograms.h"
+#include "engine/render/LightList.h"
 #include "engine/render/LightSlot.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DLEffect.h"
@@ -102,6 +104,64 @@ TEST_F(LightSlotTest, ALinkOfAnotherClassLoadsAsNoLightWithAWarning)
         for (const LogCapture::Line& line : log.Lines())
             loud += line.level >= kLogWarning ? 1 : 0;
         EXPECT_EQ(loud, c.warnings);
+    }
+}
+
+// A list loads its lights in order and saves the same bytes back; another
+// class in a light's place is an empty place after a warning; a count the
+// bytes left cannot hold fails before anything is allocated, keeping the
+// list as it was, as does a record cut inside a link.
+TEST_F(LightSlotTest, ALightListLoadsItsCountOfLinksOrRefusesACountTheBytesCannotHold)
+{
+    Ptr<Light> lights[2] = {new Light(String("one")), new Light(String("two"))};
+    Ptr<Texture> texture = new Texture(String("not a light"));
+    Ptr<Texture1DLEffect> owner = new Texture1DLEffect(String("owner"));
+    struct Case
+    {
+        const char* name;
+        uint32_t count;
+        std::vector<Object*> links;
+        int32_t result;
+        std::vector<bool> present; // after the load (the old list when it fails)
+        const char* line;
+    };
+    const Case cases[] = {
+        {"two lights", 2, {lights[0].Get(), lights[1].Get()}, 0, {true, true}, nullptr},
+        {"none", 0, {}, 0, {}, nullptr},
+        {"a texture", 2, {texture.Get(), lights[1].Get()}, 0, {false, true}, "объект другого класса"},
+        {"count past the end", 0x40000000u, {lights[0].Get()}, 1, {true}, "Невозможно загрузить количество объектов."},
+        {"one short", 2, {lights[0].Get()}, 1, {true}, "Невозможно загрузить объект [1]."},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Stream out(0, 256);
+        ASSERT_EQ(out.WriteUInt32(c.count), 0);
+        for (Object* link : c.links)
+            ASSERT_EQ(out.WriteLink(link), 0);
+        ByteStream in(WrittenBytes(out));
+        LightList list;
+        ASSERT_EQ(list.Add(*owner, lights[1].Get()), 0);
+        LogCapture log;
+        EXPECT_EQ(list.Load(in, *owner), c.result);
+        ASSERT_EQ(list.GetCount(), c.present.size());
+        for (uint32_t i = 0; i < list.GetCount(); ++i)
+            EXPECT_EQ(list.Get(i) != nullptr, c.present[i]) << i;
+        size_t loud = 0;
+        for (const LogCapture::Line& line : log.Lines())
+            loud += line.level >= kLogWarning ? 1 : 0;
+        EXPECT_EQ(loud > 0, c.line != nullptr);
+        EXPECT_TRUE(!c.line || log.Contains(c.line)) << c.line;
+        if (c.result != 0)
+            continue;
+        // Saved again: the count and the links, the empty place as a null.
+        Stream again(0, 256);
+        ASSERT_EQ(list.Save(again), 0);
+        Stream want(0, 256);
+        ASSERT_EQ(want.WriteUInt32(c.count), 0);
+        for (uint32_t i = 0; i < list.GetCount(); ++i)
+            ASSERT_EQ(want.WriteLink(list.Get(i)), 0);
+        EXPECT_EQ(WrittenBytes(again), WrittenBytes(want));
     }
 }
 
