@@ -36,6 +36,8 @@
 #include "engine/render/TextureFont.h"
 #include "engine/render/TextureFont2.h"
 #include "engine/render/Texture1DLEffect.h"
+#include "engine/render/LightmapTexture1DLEffect.h"
+#include "engine/render/LightmapTextureEffect.h"
 #include "engine/render/Shader.h"
 #include "engine/render/VertexShader.h"
 #include "engine/render/PixelShader.h"
@@ -164,11 +166,13 @@ void RegisterEngineClasses()
     SceneNodeEffect::RegisterClassFunctions();
     ColorEffect::RegisterClassFunctions();
     TextureEffect::RegisterClassFunctions();
+    LightmapTextureEffect::RegisterClassFunctions();
     // shader programs and the lit shader effects
     Shader::RegisterClassFunctions();
     VertexShader::RegisterClassFunctions();
     PixelShader::RegisterClassFunctions();
     Texture1DLEffect::RegisterClassFunctions();
+    LightmapTexture1DLEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

@@ -35,6 +35,9 @@ constexpr Entry kLitPixel20[] = {
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
+    // LightmapTexture1DLEffect's: the lightmap adds a coordinate set and a
+    // sampler, no register.
+    kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitPixel20,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

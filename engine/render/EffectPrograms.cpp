@@ -71,6 +71,28 @@ mul r6.w, c7.w, r0.w
 mov oC0, r6
 )";
 
+// LightmapTexture1DLEffect: the same lighting, the texture times the
+// lightmap of the second coordinate set.
+constexpr const char* kLightmapVertexLit = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_VERTEX_LIT_INPUTS QRE_LIGHTMAP_INPUT_11
+    QRE_REST_POSITION QRE_TRANSFORM QRE_VERTEX_LIGHTING QRE_FOG("c18", "c23.w") "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
+
+constexpr const char* kLightmapVertexLitWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_VERTEX_LIT_INPUTS
+    QRE_LIGHTMAP_INPUT_11 QRE_WIND_SWAY("c19") QRE_TRANSFORM QRE_VERTEX_LIGHTING QRE_FOG("c18", "c23.w")
+    "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
+
+constexpr const char* kLightmapPixelLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PIXEL_LIT_INPUTS
+    QRE_LIGHTMAP_INPUT_20 QRE_REST_POSITION QRE_TRANSFORM
+    "mov oT1.xyz, v1\n"
+    "add oT2.xyz, c8, -r5\n" QRE_FOG("c9", "c23.w") "mov oT0, v2\n" QRE_LIGHTMAP_PASS_20;
+
+constexpr const char* kLightmapPixelLitWindVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PIXEL_LIT_INPUTS
+    QRE_LIGHTMAP_INPUT_20 QRE_WIND_SWAY("c10") QRE_TRANSFORM
+    "mov oT1.xyz, v1\n"
+    "add oT2.xyz, c8, -r5\n" QRE_FOG("c9", "c23.w") "mov oT0, v2\n" QRE_LIGHTMAP_PASS_20;
+
+constexpr const char* kLightmapPixelLitPixel = "ps_2_0\n" QRE_PIXEL_LIT_DECLARATIONS
+    QRE_LIGHTMAP_SAMPLER("t3", "s1") QRE_TEXTURE_SAMPLE QRE_LIGHTMAP_MULTIPLY("t3", "s1") QRE_PIXEL_LIGHTING;
+
 } // namespace
 
 namespace EffectPrograms
@@ -88,6 +110,11 @@ constexpr Program kPrograms[] = {
     {LitVertex20Wind, "Texture1DL.PixelLitWind", false, kPixelLitWindVertex},
     {LitVertex20Skinned, "Texture1DL.PixelLitSkinned", false, kPixelLitSkinnedVertex},
     {LitPixel20, "Texture1DL.Pixel", true, kPixelLitPixel},
+    {LightmapLitVertex11, "LightmapTexture1DL.VertexLit", false, kLightmapVertexLit},
+    {LightmapLitVertex11Wind, "LightmapTexture1DL.VertexLitWind", false, kLightmapVertexLitWind},
+    {LightmapLitVertex20, "LightmapTexture1DL.PixelLit", false, kLightmapPixelLitVertex},
+    {LightmapLitVertex20Wind, "LightmapTexture1DL.PixelLitWind", false, kLightmapPixelLitWindVertex},
+    {LightmapLitPixel20, "LightmapTexture1DL.Pixel", true, kLightmapPixelLitPixel},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -115,3 +142,12 @@ const Program& Get(Id id)
 #undef QRE_VERTEX_LIT_INPUTS
 #undef QRE_PIXEL_LIT_INPUTS
 #undef QRE_BONE
+#undef QRE_LIGHTMAP_INPUT_11
+#undef QRE_LIGHTMAP_PASS_11
+#undef QRE_LIGHTMAP_INPUT_20
+#undef QRE_LIGHTMAP_PASS_20
+#undef QRE_LIGHTMAP_MULTIPLY
+#undef QRE_PIXEL_LIGHTING
+#undef QRE_PIXEL_LIT_DECLARATIONS
+#undef QRE_TEXTURE_SAMPLE
+#undef QRE_LIGHTMAP_SAMPLER

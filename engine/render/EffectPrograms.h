@@ -34,6 +34,13 @@ enum class Id : uint32_t
     // texture x (ambient + diffuse N.L) + specular (N.H)^power + emissive,
     // alpha texture x material diffuse; s0 the texture.
     LitPixel20,
+    // The same with the texture times the lightmap of the second coordinate
+    // set (1.1: oT1 for fixed-function stage 1; 2.0: oT3, sampler 1).
+    LightmapLitVertex11,
+    LightmapLitVertex11Wind,
+    LightmapLitVertex20,
+    LightmapLitVertex20Wind,
+    LightmapLitPixel20,
     Count
 };
 

@@ -95,6 +95,14 @@
     "mul r6, c10, c15\n"                                                    \
     "mad oD1, r6, r3.z, c11\n"
 
+// The second coordinate set (the lightmap's) of the 1.1 and 2.0 programs,
+// passed on as the next coordinate output: 1.1 reads it from v8 into oT1,
+// 2.0 from v3 into oT3 (after the normal and the eye vector).
+#define QRE_LIGHTMAP_INPUT_11 "dcl_texcoord1 v8\n"
+#define QRE_LIGHTMAP_PASS_11 "mov oT1, v8\n"
+#define QRE_LIGHTMAP_INPUT_20 "dcl_texcoord1 v3\n"
+#define QRE_LIGHTMAP_PASS_20 "mov oT3, v3\n"
+
 #define QRE_VERTEX_LIT_INPUTS "dcl_position v0\ndcl_normal v3\ndcl_texcoord v7\n"
 #define QRE_PIXEL_LIT_INPUTS "dcl_position v0\ndcl_normal v1\ndcl_texcoord v2\n"
 
@@ -111,3 +119,49 @@
     "mul r1.xyz, v1.x, c[a0.x + 8]\n"                    \
     "mad r1.xyz, v1.y, c[a0.x + 9], r1\n"                \
     "mad r1.xyz, v1.z, c[a0.x + 10], r1\n"
+
+// Per pixel, after the texture colour is in r0: r0 (colour only) times the
+// lightmap sampled at coordinate T from sampler S, so the lightmap darkens
+// what the light reflects off the texture but not the highlight.
+// T and S are declared by QRE_LIGHTMAP_SAMPLER (declarations come first).
+#define QRE_LIGHTMAP_SAMPLER(T, S) "dcl " T ".xy\ndcl_2d " S "\n"
+#define QRE_LIGHTMAP_MULTIPLY(T, S)          \
+    "texld r8, " T ", " S "\n"                \
+    "mul r0.xyz, r0, r8\n"
+
+// Blinn-Phong per pixel for the light in the pixel row's registers (c0 light
+// specular, c1 material specular, c2 direction, c4.x power, c5 material
+// ambient, c6 light ambient, c7 material diffuse, c8 light diffuse, c9
+// emissive, c10 the constants) on the colour in r0, with the normal in t1
+// and the vector to the eye in t2: colour x (ambient + diffuse N.L) +
+// specular (N.H)^power + emissive, alpha colour x material diffuse.
+#define QRE_PIXEL_LIGHTING                                                         \
+    "nrm r1.xyz, t1\n"                                                              \
+    "nrm r2.xyz, t2\n"                                                              \
+    "add r3.xyz, r2, c2\n"                                                          \
+    "nrm r4.xyz, r3\n"                  /* half vector */                            \
+    "dp3_sat r5.x, r1, c2\n"            /* N.L */                                    \
+    "dp3_sat r5.y, r1, r4\n"            /* N.H */                                    \
+    "pow r5.z, r5.y, c4.x\n"                                                        \
+    "cmp r5.z, -r5.x, c10.x, r5.z\n"    /* no highlight where the light is not */    \
+    "mul r6, c5, c6\n"                                                              \
+    "mul r7, c7, c8\n"                                                              \
+    "mad r6, r7, r5.x, r6\n"                                                        \
+    "mul r6, r6, r0\n"                                                              \
+    "mul r7, c1, c0\n"                                                              \
+    "mad r6, r7, r5.z, r6\n"                                                        \
+    "add r6, r6, c9\n"                                                              \
+    "mul r6.w, c7.w, r0.w\n"                                                        \
+    "mov oC0, r6\n"
+
+// The pixel programs' declarations: the constants, the coordinates, the
+// normal and the eye vector, the texture's sampler.
+#define QRE_PIXEL_LIT_DECLARATIONS \
+    "def c10, 0, 1, 0, 0\n"        \
+    "dcl t0.xy\n"                  \
+    "dcl t1.xyz\n"                 \
+    "dcl t2.xyz\n"                 \
+    "dcl_2d s0\n"
+
+// The texture colour into r0.
+#define QRE_TEXTURE_SAMPLE "texld r0, t0, s0\n"
