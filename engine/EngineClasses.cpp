@@ -38,6 +38,7 @@
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/LightmapTextureEffect.h"
+#include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/Shader.h"
 #include "engine/render/VertexShader.h"
 #include "engine/render/PixelShader.h"
@@ -173,6 +174,7 @@ void RegisterEngineClasses()
     PixelShader::RegisterClassFunctions();
     Texture1DLEffect::RegisterClassFunctions();
     LightmapTexture1DLEffect::RegisterClassFunctions();
+    Texture1DL1PLEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

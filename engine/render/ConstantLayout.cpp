@@ -32,12 +32,36 @@ constexpr Entry kLitPixel20[] = {
     {MaterialEmissive, 0, 9},
 };
 
+// Texture1DL1PLEffect's: Texture1DLEffect's rows, the point light (light 1)
+// after the sway constants (c20-c23) and the pixel constants (c10).
+constexpr Entry kTwoLightVertex11[] = {
+    {Transform, 0, 0},         {ViewTransform, 0, 4},    {MaterialAmbient, 0, 8},  {MaterialDiffuse, 0, 9},
+    {MaterialSpecular, 0, 10}, {MaterialEmissive, 0, 11}, {MaterialPower, 0, 12},  {LightAmbient, 0, 13},
+    {LightDiffuse, 0, 14},     {LightSpecular, 0, 15},   {LightDirection, 0, 16},  {CameraPosition, 0, 17},
+    {Fog, 0, 18},              {LightAmbient, 1, 24},    {LightDiffuse, 1, 25},    {LightSpecular, 1, 26},
+    {LightPosition, 1, 27},    {LightAttenuation, 1, 28},
+};
+constexpr Entry kTwoLightVertex11Wind[] = {
+    {Transform, 0, 0},         {ViewTransform, 0, 4},    {MaterialAmbient, 0, 8},  {MaterialDiffuse, 0, 9},
+    {MaterialSpecular, 0, 10}, {MaterialEmissive, 0, 11}, {MaterialPower, 0, 12},  {LightAmbient, 0, 13},
+    {LightDiffuse, 0, 14},     {LightSpecular, 0, 15},   {LightDirection, 0, 16},  {CameraPosition, 0, 17},
+    {Fog, 0, 18},              {Wind, 0, 19},            {LightAmbient, 1, 24},    {LightDiffuse, 1, 25},
+    {LightSpecular, 1, 26},    {LightPosition, 1, 27},   {LightAttenuation, 1, 28},
+};
+constexpr Entry kTwoLightPixel20[] = {
+    {LightSpecular, 0, 0},    {MaterialSpecular, 0, 1}, {LightDirection, 0, 2},  {MaterialPower, 0, 4},
+    {MaterialAmbient, 0, 5},  {LightAmbient, 0, 6},     {MaterialDiffuse, 0, 7}, {LightDiffuse, 0, 8},
+    {MaterialEmissive, 0, 9}, {LightSpecular, 1, 11},   {LightPosition, 1, 12},  {LightAmbient, 1, 13},
+    {LightDiffuse, 1, 14},    {LightAttenuation, 1, 15},
+};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
     // LightmapTexture1DLEffect's: the lightmap adds a coordinate set and a
     // sampler, no register.
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitPixel20,
+    kTwoLightVertex11, kTwoLightVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kTwoLightPixel20,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

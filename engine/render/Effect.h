@@ -52,6 +52,11 @@ public:
     int32_t AddTechnique(std::unique_ptr<Technique> technique);
     uint32_t GetTechniqueCount() const { return techniques.Count(); }
     Technique* GetActiveTechnique() const { return active; }
+    // Technique index in preference order; null past the end.
+    Technique* GetTechnique(uint32_t index) const
+    {
+        return index < techniques.Count() ? techniques[index].get() : nullptr;
+    }
 
     bool Holds(const Object* other) const override;
 

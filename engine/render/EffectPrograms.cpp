@@ -24,24 +24,27 @@ constexpr const char* kPixelLitWindVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PI
 
 // Blends up to four bones of the palette from c8 (four rows a bone, the
 // index truncated); the result is in world space.
-constexpr const char* kPixelLitSkinnedVertex = "vs_2_0\n"
-                                           "def c210, 4, 1.442695, 0, 1\n" QRE_PIXEL_LIT_INPUTS
-                                           "dcl_blendweight v3\n"
-                                           "dcl_blendindices v4\n"
-                                           "frc r9, v4\n"
-                                           "add r9, v4, -r9\n"
-                                           "mul r9, r9, c210.x\n" QRE_BONE("x")
-                                           "mul r2, r0, v3.x\n"
-                                           "mul r3.xyz, r1, v3.x\n" QRE_BONE("y")
-                                           "mad r2, r0, v3.y, r2\n"
-                                           "mad r3.xyz, r1, v3.y, r3\n" QRE_BONE("z")
-                                           "mad r2, r0, v3.z, r2\n"
-                                           "mad r3.xyz, r1, v3.z, r3\n" QRE_BONE("w")
-                                           "mad r2, r0, v3.w, r2\n"
-                                           "mad r3.xyz, r1, v3.w, r3\n"
-                                           "mov r5, r2\n" QRE_TRANSFORM
-                                           "mov oT1.xyz, r3\n"
-                                           "add oT2.xyz, c208, -r5\n" QRE_FOG("c209", "c210.y") "mov oT0, v2\n";
+#define QRE_SKINNED_LIT_VERTEX                            \
+    "vs_2_0\n"                                            \
+    "def c210, 4, 1.442695, 0, 1\n" QRE_PIXEL_LIT_INPUTS  \
+    "dcl_blendweight v3\n"                                \
+    "dcl_blendindices v4\n"                               \
+    "frc r9, v4\n"                                        \
+    "add r9, v4, -r9\n"                                   \
+    "mul r9, r9, c210.x\n" QRE_BONE("x")                  \
+    "mul r2, r0, v3.x\n"                                  \
+    "mul r3.xyz, r1, v3.x\n" QRE_BONE("y")                \
+    "mad r2, r0, v3.y, r2\n"                              \
+    "mad r3.xyz, r1, v3.y, r3\n" QRE_BONE("z")            \
+    "mad r2, r0, v3.z, r2\n"                              \
+    "mad r3.xyz, r1, v3.z, r3\n" QRE_BONE("w")            \
+    "mad r2, r0, v3.w, r2\n"                              \
+    "mad r3.xyz, r1, v3.w, r3\n"                          \
+    "mov r5, r2\n" QRE_TRANSFORM                          \
+    "mov oT1.xyz, r3\n"                                   \
+    "add oT2.xyz, c208, -r5\n" QRE_FOG("c209", "c210.y") "mov oT0, v2\n"
+
+constexpr const char* kPixelLitSkinnedVertex = QRE_SKINNED_LIT_VERTEX;
 
 constexpr const char* kPixelLitPixel = R"(ps_2_0
 ; texture x (ambient + diffuse N.L) + specular (N.H)^power + emissive, with
@@ -93,6 +96,49 @@ constexpr const char* kLightmapPixelLitWindVertex = "vs_2_0\n" QRE_SWAY_CONSTANT
 constexpr const char* kLightmapPixelLitPixel = "ps_2_0\n" QRE_PIXEL_LIT_DECLARATIONS
     QRE_LIGHTMAP_SAMPLER("t3", "s1") QRE_TEXTURE_SAMPLE QRE_LIGHTMAP_MULTIPLY("t3", "s1") QRE_PIXEL_LIGHTING;
 
+// Texture1DL1PLEffect: the directional light of Texture1DLEffect's rows
+// and a point light with attenuation, summed.
+#define QRE_TWO_LIGHTS_11                                                         \
+    "def c29, 0, 0, 0, 1\n"                                                       \
+    "mov r4, c29.x\n"                                                             \
+    "mov r7, c29.x\n" QRE_LIGHT_TERMS_11("c16", "c17") QRE_ADD_LIGHT_11("c13", "c14", "c15", "c29.w") \
+    QRE_POINT_ATTENUATION("c27", "c28", "r5") QRE_LIGHT_TERMS_11("r8", "c17")                        \
+    QRE_ADD_LIGHT_11("c24", "c25", "c26", "r9.w")                                                     \
+    "mov r4.w, c9.w\n"                                                            \
+    "mov oD0, r4\n"                                                               \
+    "add oD1, r7, c11\n"
+
+constexpr const char* kTwoLightVertexLit = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_VERTEX_LIT_INPUTS QRE_REST_POSITION
+    QRE_TRANSFORM QRE_TWO_LIGHTS_11 QRE_FOG("c18", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kTwoLightVertexLitWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_VERTEX_LIT_INPUTS
+    QRE_WIND_SWAY("c19") QRE_TRANSFORM QRE_TWO_LIGHTS_11 QRE_FOG("c18", "c23.w") "mov oT0, v7\n";
+
+// The per-pixel ones add the point (object space, or world when skinned)
+// as oT3 for the point light's way and distance.
+constexpr const char* kTwoLightPixelLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PIXEL_LIT_INPUTS
+    QRE_REST_POSITION QRE_TRANSFORM
+    "mov oT1.xyz, v1\n"
+    "add oT2.xyz, c8, -r5\n" QRE_FOG("c9", "c23.w") "mov oT0, v2\n"
+    "mov oT3.xyz, r5\n";
+
+constexpr const char* kTwoLightPixelLitWindVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PIXEL_LIT_INPUTS
+    QRE_WIND_SWAY("c10") QRE_TRANSFORM
+    "mov oT1.xyz, v1\n"
+    "add oT2.xyz, c8, -r5\n" QRE_FOG("c9", "c23.w") "mov oT0, v2\n"
+    "mov oT3.xyz, r5\n";
+
+constexpr const char* kTwoLightPixelLitSkinnedVertex = QRE_SKINNED_LIT_VERTEX "mov oT3.xyz, r5\n";
+
+constexpr const char* kTwoLightPixelLitPixel = "ps_2_0\n" QRE_PIXEL_LIT_DECLARATIONS
+    "dcl t3.xyz\n" QRE_TEXTURE_SAMPLE
+    "nrm r1.xyz, t1\n"
+    "nrm r2.xyz, t2\n"
+    "mov r6, c10.x\n"
+    "mov r7, c10.x\n" QRE_PIXEL_LIGHT_TERMS("c2", "c6", "c8", "c0", "c10.y")
+    QRE_POINT_ATTENUATION("c12", "c15", "t3") QRE_PIXEL_LIGHT_TERMS("r8", "c13", "c14", "c11", "r9.w")
+    QRE_PIXEL_LIGHTS_OUT;
+
 } // namespace
 
 namespace EffectPrograms
@@ -115,6 +161,12 @@ constexpr Program kPrograms[] = {
     {LightmapLitVertex20, "LightmapTexture1DL.PixelLit", false, kLightmapPixelLitVertex},
     {LightmapLitVertex20Wind, "LightmapTexture1DL.PixelLitWind", false, kLightmapPixelLitWindVertex},
     {LightmapLitPixel20, "LightmapTexture1DL.Pixel", true, kLightmapPixelLitPixel},
+    {TwoLightVertex11, "Texture1DL1PL.VertexLit", false, kTwoLightVertexLit},
+    {TwoLightVertex11Wind, "Texture1DL1PL.VertexLitWind", false, kTwoLightVertexLitWind},
+    {TwoLightVertex20, "Texture1DL1PL.PixelLit", false, kTwoLightPixelLitVertex},
+    {TwoLightVertex20Wind, "Texture1DL1PL.PixelLitWind", false, kTwoLightPixelLitWindVertex},
+    {TwoLightVertex20Skinned, "Texture1DL1PL.PixelLitSkinned", false, kTwoLightPixelLitSkinnedVertex},
+    {TwoLightPixel20, "Texture1DL1PL.Pixel", true, kTwoLightPixelLitPixel},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -151,3 +203,10 @@ const Program& Get(Id id)
 #undef QRE_PIXEL_LIT_DECLARATIONS
 #undef QRE_TEXTURE_SAMPLE
 #undef QRE_LIGHTMAP_SAMPLER
+#undef QRE_LIGHT_TERMS_11
+#undef QRE_ADD_LIGHT_11
+#undef QRE_POINT_ATTENUATION
+#undef QRE_PIXEL_LIGHT_TERMS
+#undef QRE_PIXEL_LIGHTS_OUT
+#undef QRE_SKINNED_LIT_VERTEX
+#undef QRE_TWO_LIGHTS_11

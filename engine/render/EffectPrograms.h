@@ -41,6 +41,15 @@ enum class Id : uint32_t
     LightmapLitVertex20,
     LightmapLitVertex20Wind,
     LightmapLitPixel20,
+    // A directional and a point light (attenuated), summed: 1.1 as
+    // LitVertex11; 2.0 as LitVertex20 with the point as oT3 for the pixel
+    // program's way to the point light.
+    TwoLightVertex11,
+    TwoLightVertex11Wind,
+    TwoLightVertex20,
+    TwoLightVertex20Wind,
+    TwoLightVertex20Skinned,
+    TwoLightPixel20,
     Count
 };
 

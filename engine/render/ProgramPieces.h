@@ -73,20 +73,26 @@
     "mul r6.w, r6.z, -" L "\n"                  \
     "exp oFog, r6.w\n"
 
-// Blinn-Phong per vertex: oD0 ambient + diffuse N.L (alpha the material's),
-// oD1 specular (N.H)^power + emissive.
-#define QRE_VERTEX_LIGHTING                                                  \
-    "dp3 r1.x, v3, c16\n"                /* N.L */                          \
-    "add r2.xyz, c17, -r5\n"             /* to the eye */                   \
+// The terms of Blinn-Phong per vertex for a light towards L (a unit vector,
+// the object's space) seen from the eye at E: r3 = lit(N.L, N.H, power),
+// y max(N.L, 0), z (N.H)^power or 0 where N.L is not above 0.
+#define QRE_LIGHT_TERMS_11(L, E)                                             \
+    "dp3 r1.x, v3, " L "\n"              /* N.L */                          \
+    "add r2.xyz, " E ", -r5\n"           /* to the eye */                   \
     "dp3 r2.w, r2, r2\n"                                                    \
     "rsq r2.w, r2.w\n"                                                      \
-    "mad r2.xyz, r2, r2.w, c16\n"                                           \
+    "mad r2.xyz, r2, r2.w, " L "\n"                                         \
     "dp3 r2.w, r2, r2\n"                                                    \
     "rsq r2.w, r2.w\n"                                                      \
     "mul r2.xyz, r2, r2.w\n"             /* half vector */                  \
     "dp3 r1.y, v3, r2\n"                 /* N.H */                          \
     "mov r1.w, c12.x\n"                                                     \
-    "lit r3, r1\n"                       /* y max(N.L, 0), z (N.H)^p or 0 */ \
+    "lit r3, r1\n"
+
+// Blinn-Phong per vertex: oD0 ambient + diffuse N.L (alpha the material's),
+// oD1 specular (N.H)^power + emissive.
+#define QRE_VERTEX_LIGHTING                                                  \
+    QRE_LIGHT_TERMS_11("c16", "c17")                                        \
     "mul r4, c8, c13\n"                                                     \
     "mul r6, c9, c14\n"                                                     \
     "mad r4, r6, r3.y, r4\n"                                                \
@@ -94,6 +100,32 @@
     "mov oD0, r4\n"                                                         \
     "mul r6, c10, c15\n"                                                    \
     "mad oD1, r6, r3.z, c11\n"
+
+// One light's share from the terms in r3, scaled by its attenuation ATT:
+// (M ambient LA + M diffuse LD N.L) added to r4, M specular LS (N.H)^power
+// to r7 (the sums start at zero; the emissive is added once, after).
+#define QRE_ADD_LIGHT_11(LA, LD, LS, ATT)    \
+    "mul r6, c8, " LA "\n"                   \
+    "mul r10, c9, " LD "\n"                  \
+    "mad r6, r10, r3.y, r6\n"                \
+    "mad r4, r6, " ATT ", r4\n"              \
+    "mul r6, c10, " LS "\n"                  \
+    "mul r6, r6, r3.z\n"                     \
+    "mad r7, r6, " ATT ", r7\n"
+
+// A point light at P with attenuation (constant, linear, quadratic) in A,
+// seen from the point AT (vertex or pixel programs): r8.xyz the unit vector
+// towards it, r8.w the squared distance d^2, r9.w the attenuation
+// 1 / (constant + linear d + quadratic d^2).
+#define QRE_POINT_ATTENUATION(P, A, AT)              \
+    "add r8.xyz, " P ", -" AT "\n"                   \
+    "dp3 r8.w, r8, r8\n"                             \
+    "rsq r9.x, r8.w\n"                               \
+    "mul r8.xyz, r8, r9.x\n"                         \
+    "mul r9.y, r8.w, r9.x\n"           /* d */       \
+    "mad r9.z, " A ".y, r9.y, " A ".x\n"             \
+    "mad r9.z, " A ".z, r8.w, r9.z\n"                \
+    "rcp r9.w, r9.z\n"
 
 // The second coordinate set (the lightmap's) of the 1.1 and 2.0 programs,
 // passed on as the next coordinate output: 1.1 reads it from v8 into oT1,
@@ -152,6 +184,34 @@
     "mad r6, r7, r5.z, r6\n"                                                        \
     "add r6, r6, c9\n"                                                              \
     "mul r6.w, c7.w, r0.w\n"                                                        \
+    "mov oC0, r6\n"
+
+// Blinn-Phong per pixel for one of several lights, towards L (unit) with
+// colours LA, LD, LS and attenuation ATT, the normal in r1 and the way to
+// the eye in r2 (both unit): (M ambient LA + M diffuse LD N.L) ATT added to
+// r6, M specular LS (N.H)^power ATT to r7 (material registers as above).
+#define QRE_PIXEL_LIGHT_TERMS(L, LA, LD, LS, ATT)                         \
+    "add r3.xyz, r2, " L "\n"                                             \
+    "nrm r4.xyz, r3\n"                 /* half vector */                   \
+    "dp3_sat r5.x, r1, " L "\n"        /* N.L */                           \
+    "dp3_sat r5.y, r1, r4\n"           /* N.H */                           \
+    "pow r5.z, r5.y, c4.x\n"                                              \
+    "cmp r5.z, -r5.x, c10.x, r5.z\n"                                      \
+    "mul r3, c5, " LA "\n"                                                \
+    "mul r4, c7, " LD "\n"                                                \
+    "mad r3, r4, r5.x, r3\n"                                              \
+    "mad r6, r3, " ATT ", r6\n"                                           \
+    "mul r4, c1, " LS "\n"                                                \
+    "mul r4, r4, r5.z\n"                                                  \
+    "mad r7, r4, " ATT ", r7\n"
+
+// The sums of QRE_PIXEL_LIGHT_TERMS on the colour in r0: colour x r6 + r7
+// + emissive, alpha colour x material diffuse.
+#define QRE_PIXEL_LIGHTS_OUT      \
+    "mul r6, r6, r0\n"            \
+    "add r6, r6, r7\n"            \
+    "add r6, r6, c9\n"            \
+    "mul r6.w, c7.w, r0.w\n"      \
     "mov oC0, r6\n"
 
 // The pixel programs' declarations: the constants, the coordinates, the

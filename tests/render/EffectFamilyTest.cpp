@@ -11,6 +11,10 @@
 #include "engine/render/EffectPrograms.h"
 #include "engine/render/LightList.h"
 #include "engine/render/LightSlot.h"
+#include "engine/render/LightmapTexture1DLEffect.h"
+#include "engine/render/Renderer.h"
+#include "engine/render/Technique.h"
+#include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/render/gl/ShaderAssembler.h"
@@ -163,6 +167,143 @@ TEST_F(LightSlotTest, ALightListLoadsItsCountOfLinksOrRefusesACountTheBytesCanno
             ASSERT_EQ(want.WriteLink(list.Get(i)), 0);
         EXPECT_EQ(WrittenBytes(again), WrittenBytes(want));
     }
+}
+
+// The members: how each is made with its links, and which of its
+// techniques (by index) each device level pair chooses.
+struct MemberRow
+{
+    const char* name;
+    // The member with texture and lightmap (where it has one) and the two
+    // lights (the second where it has two).
+    Ptr<GeometryNodeEffect> (*make)(Texture* texture, Texture* lightmap, Light* first, Light* second);
+    // Technique index at levels (1, 1), (0, 0) and (4, 4).
+    uint32_t chosen[3];
+};
+
+Ptr<GeometryNodeEffect> MakeLightmapped(Texture* texture, Texture* lightmap, Light*, Light*)
+{
+    Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect(String("lightmapped"));
+    effect->SetTexture(texture);
+    effect->SetLightmap(lightmap);
+    effect->SetLightmapSet(3);
+    return effect;
+}
+
+Ptr<GeometryNodeEffect> MakeLightmapped1DL(Texture* texture, Texture* lightmap, Light* first, Light*)
+{
+    Ptr<LightmapTexture1DLEffect> effect = new LightmapTexture1DLEffect(String("lightmapped lit"));
+    effect->SetTexture(texture);
+    effect->SetLightmap(lightmap);
+    effect->SetLight(first);
+    return effect;
+}
+
+Ptr<GeometryNodeEffect> MakeTwoLight(Texture* texture, Texture*, Light* first, Light* second)
+{
+    Ptr<Texture1DL1PLEffect> effect = new Texture1DL1PLEffect(String("two lights"));
+    effect->SetTexture(texture);
+    effect->SetDirectionalLight(first);
+    effect->SetPointLight(second);
+    return effect;
+}
+
+const MemberRow kMembers[] = {
+    {"LightmapTextureEffect", MakeLightmapped, {0, 0, 0}},
+    {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
+    {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
+};
+
+class EffectFamilyTest : public SceneTest
+{
+protected:
+    Ptr<Texture> texture = new Texture(String("texture"));
+    Ptr<Texture> lightmap = new Texture(String("lightmap"));
+    Ptr<Light> sun = new Light(String("sun"));
+    Ptr<Light> lamp = new Light(String("lamp"));
+};
+
+// The first PassCount takes the first technique the levels allow; each
+// technique draws in one pass.
+TEST_F(EffectFamilyTest, EachMemberChoosesItsTechniqueByTheDeviceLevels)
+{
+    const ShaderLevel levels[3][2] = {{ShaderLevel::Model2, ShaderLevel::Model2},
+                                      {ShaderLevel::Model1, ShaderLevel::Model1},
+                                      {ShaderLevel::None, ShaderLevel::None}};
+    for (const MemberRow& row : kMembers)
+        for (uint32_t level = 0; level < 3; ++level)
+        {
+            SCOPED_TRACE(std::string(row.name) + " at level row " + std::to_string(level));
+            DeviceCaps caps = GetRenderer()->GetCaps();
+            caps.vertexShaderLevel = levels[level][0];
+            caps.pixelShaderLevel = levels[level][1];
+            caps.simultaneousTextures = 4;
+            caps.maxLights = 8;
+            GetRenderer()->SetCapsForTest(caps);
+            Ptr<GeometryNodeEffect> effect = row.make(texture.Get(), lightmap.Get(), sun.Get(), lamp.Get());
+            EXPECT_EQ(effect->PassCount(), 1u);
+            ASSERT_NE(effect->GetActiveTechnique(), nullptr);
+            EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(row.chosen[level]));
+        }
+}
+
+// Saved, loaded and saved again, each member gives the same bytes (its
+// fields, its links and what they hold) and loads as its own class.
+TEST_F(EffectFamilyTest, EachMemberSavesTheBytesItLoadedFrom)
+{
+    lamp->SetLightType(Light::kPoint);
+    lamp->SetAttenuation(1.0f, 0.5f, 0.25f, true);
+    for (const MemberRow& row : kMembers)
+    {
+        SCOPED_TRACE(row.name);
+        Ptr<GeometryNodeEffect> effect = row.make(texture.Get(), lightmap.Get(), sun.Get(), lamp.Get());
+        effect->SetMaterial(Vector4(0.1f, 0.2f, 0.3f, 0.4f), Vector4(0.5f, 0.6f, 0.7f, 0.8f),
+                            Vector4(0.9f, 1.0f, 0.0f, 1.0f), Vector4(0.25f, 0.0f, 0.5f, 1.0f), 7.0f);
+        const Bytes saved = CanonicalLinks(Serialize(effect.Get()));
+        Ptr<Object> loaded = Deserialize(Serialize(effect.Get()));
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(&loaded->GetRtti(), &effect->GetRtti());
+        EXPECT_EQ(CanonicalLinks(Serialize(loaded.Get())), saved);
+    }
+}
+
+// A lightmap link of another class loads as no lightmap after a warning;
+// a coordinate set past 7 loads as 7; a lightmap holding the effect is
+// refused, logged, keeping the one before.
+TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectRefused)
+{
+    struct Case
+    {
+        Object* link;
+        uint32_t set;
+        bool kept;
+        uint32_t loadedSet;
+        size_t warnings;
+    };
+    const Case cases[] = {{lightmap.Get(), 2, true, 2, 0}, {sun.Get(), 9, false, 7, 1}, {nullptr, 7, false, 7, 0}};
+    for (const Case& c : cases)
+    {
+        Ptr<LightmapTextureEffect> written = new LightmapTextureEffect(String("written"));
+        Stream out(0, 1024);
+        ASSERT_EQ(written->TextureEffect::Save(out), 0);
+        ASSERT_EQ(out.WriteLink(c.link), 0);
+        ASSERT_EQ(out.WriteUInt32(c.set), 0);
+        ByteStream in(WrittenBytes(out));
+        Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect(String("read"));
+        LogCapture log;
+        ASSERT_EQ(effect->Load(in), 0);
+        EXPECT_EQ(effect->GetLightmap() != nullptr, c.kept);
+        EXPECT_EQ(effect->GetLightmapSet(), c.loadedSet);
+        EXPECT_EQ(log.Count("Ссылка на текстуру указывает на объект другого класса."), c.warnings);
+    }
+    Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect(String("lightmapped"));
+    ASSERT_EQ(effect->SetLightmap(lightmap.Get()), 0);
+    Ptr<Texture> holder = new Texture(String("holder"));
+    ASSERT_EQ(holder->SetController(new HoldingController(effect.Get())), 0);
+    LogCapture log;
+    EXPECT_EQ(effect->SetLightmap(holder.Get()), 3);
+    EXPECT_TRUE(log.Contains("Текстура уже содержит этот эффект."));
+    EXPECT_EQ(effect->GetLightmap(), lightmap.Get());
 }
 
 } // namespace
