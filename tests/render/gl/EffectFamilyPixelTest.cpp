@@ -1,0 +1,173 @@
+// The family's members drawn by the OpenGL renderer (headless), each in
+// each of its techniques, against the colours worked out from the lighting
+// formulas (support/FamilyReference.h): the lightmap's multiply, and a
+// point light at two distances summed with the directional one.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/core/Quaternion.h"
+#include "engine/render/LightmapTexture1DLEffect.h"
+#include "engine/render/Texture1DL1PLEffect.h"
+#include "support/FamilyReference.h"
+
+using namespace golden;
+
+namespace
+{
+
+// The members the suite draws.
+enum class Member
+{
+    Lightmapped,     // LightmapTextureEffect, unlit
+    Lightmapped1DL,  // LightmapTexture1DLEffect
+    TwoLight,        // Texture1DL1PLEffect
+};
+
+// One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
+// function; unlit members have only the last).
+struct PixelCase
+{
+    const char* name;
+    Member member;
+    int technique;
+};
+
+// Named in failures by its name.
+void PrintTo(const PixelCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EffectFamilyPixelTest : public GoldenImageRig, public ::testing::WithParamInterface<PixelCase>
+{
+protected:
+    // The device levels that choose the technique.
+    void Levels(int technique)
+    {
+        const ShaderLevel levels[3][2] = {{ShaderLevel::Model2, ShaderLevel::Model2},
+                                          {ShaderLevel::Model1, ShaderLevel::None},
+                                          {ShaderLevel::None, ShaderLevel::None}};
+        DeviceCaps caps = renderer->GetCaps();
+        caps.vertexShaderLevel = levels[technique][0];
+        caps.pixelShaderLevel = levels[technique][1];
+        caps.simultaneousTextures = 8;
+        caps.maxLights = 8;
+        renderer->SetCapsForTest(caps);
+    }
+
+    // A 2 x 2 texture of one colour.
+    static Ptr<Texture> Plain(const uint8_t (&texel)[4])
+    {
+        const uint8_t texels[2][2][4] = {{{texel[0], texel[1], texel[2], 255}, {texel[0], texel[1], texel[2], 255}},
+                                         {{texel[0], texel[1], texel[2], 255}, {texel[0], texel[1], texel[2], 255}}};
+        return MakeTexture(texels);
+    }
+
+    Lighting lighting;
+};
+
+TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
+{
+    if (!Opened())
+        GTEST_SKIP();
+    const PixelCase& c = GetParam();
+    const bool lightmapped = c.member != Member::TwoLight;
+    const uint8_t texel[4] = {200, 150, 100, 255}, lightmapTexel[4] = {128, 230, 64, 255};
+    const Colour surface = lightmapped ? TexelColour(texel) * TexelColour(lightmapTexel) : TexelColour(texel);
+    lighting.specular = Vector4(0.3f, 0.3f, 0.3f, 1.0f);
+    lighting.power = 8.0f;
+    lighting.lightDiffuse = Vector4(0.4f, 0.35f, 0.3f, 1.0f);
+    lighting.lightSpecular = Vector4(0.5f, 0.4f, 0.3f, 1.0f);
+    // The directional light shines along +z: towards it is -z.
+    Ptr<Light> sun = lighting.MakeLight(Light::kFixedDirectional);
+    ReferenceLight lights[2] = {{false, Vector3(0, 0, -1), Vector3(1, 0, 0), lighting.lightAmbient,
+                                 lighting.lightDiffuse, lighting.lightSpecular},
+                                {true, Vector3(), Vector3(0.5f, 0.3f, 0.1f), Vector4(0.1f, 0.05f, 0.0f, 1.0f),
+                                 Vector4(0.5f, 0.5f, 0.6f, 1.0f), Vector4(0.6f, 0.6f, 0.6f, 1.0f)}};
+    Ptr<Light> lamp = new Light(String("lamp"));
+    lamp->SetLightType(Light::kPoint);
+    lamp->SetAmbient(lights[1].ambient);
+    lamp->SetDiffuse(lights[1].diffuse);
+    lamp->SetSpecular(lights[1].specular);
+    lamp->SetAttenuation(lights[1].attenuation.x, lights[1].attenuation.y, lights[1].attenuation.z, true);
+
+    // Turned and moved, so the lights and the eye really go to object space.
+    const Transform world(Vector3(0.1f, -0.1f, 7.0f), Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.3f),
+                          Vector3(1, 1, 1));
+    const Vector3 corner0(-1, 1, 0), corner2(1, -1, 0), eye = camera->GetPosition();
+    const Vector3 normal = world.ApplyToVector(Vector3(0, 0, -1)).Normalized();
+    // The lamp in front of the quad at two distances (only the two-light
+    // member has it).
+    const std::vector<float> distances = c.member == Member::TwoLight ? std::vector<float>{1.2f, 3.5f}
+                                                                      : std::vector<float>{0.0f};
+    for (float distance : distances)
+    {
+        SCOPED_TRACE("lamp at " + std::to_string(distance));
+        lights[1].at = world.ApplyToPoint(Vector3(0.2f, 0.3f, -distance));
+        lamp->GetWorldTransform() = Transform(lights[1].at, Quaternion(), Vector3(1, 1, 1));
+
+        Ptr<Triangles> quad = MakeRectangle("quad", -1, 1, 1, -1, 0, Vector4(1, 1, 1, 1));
+        quad->SetTextureCoordinates(2, quad->GetTextureCoordinates(0));
+        quad->SetLocalTransform(world);
+        quad->GetWorldTransform() = world;
+        Ptr<GeometryNodeEffect> effect;
+        if (c.member == Member::TwoLight)
+        {
+            Ptr<Texture1DL1PLEffect> two = new Texture1DL1PLEffect(String("two"));
+            two->SetTexture(Plain(texel).Get());
+            two->SetDirectionalLight(sun.Get());
+            two->SetPointLight(lamp.Get());
+            effect = two;
+        }
+        else
+        {
+            Ptr<LightmapTextureEffect> mapped = c.member == Member::Lightmapped
+                                                    ? new LightmapTextureEffect(String("mapped"))
+                                                    : new LightmapTexture1DLEffect(String("mapped lit"));
+            mapped->SetTexture(Plain(texel).Get());
+            mapped->SetLightmap(Plain(lightmapTexel).Get());
+            mapped->SetLightmapSet(2);
+            if (c.member == Member::Lightmapped1DL)
+                static_cast<LightmapTexture1DLEffect&>(*mapped).SetLight(sun.Get());
+            effect = mapped;
+        }
+        effect->SetCullEnabled(false);
+        Levels(c.technique);
+        ASSERT_EQ(effect->PassCount(), 1u);
+        const uint32_t index = c.member == Member::Lightmapped ? 0u : static_cast<uint32_t>(c.technique);
+        ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(index));
+        lighting.Put(*effect);
+        quad->SetEffect(effect.Get());
+        Frame(Vector4(0, 0, 0, 1), [&] { quad->Draw(*renderer); });
+
+        const std::span<const ReferenceLight> lit(lights, c.member == Member::TwoLight ? 2 : 1);
+        const LightSums sums0 = SumLights(lighting, lit, world.ApplyToPoint(corner0), normal, eye);
+        const LightSums sums2 = SumLights(lighting, lit, world.ApplyToPoint(corner2), normal, eye);
+        for (float s : {0.2f, 0.5f, 0.8f})
+        {
+            const Vector3 p = world.ApplyToPoint(corner0 + (corner2 - corner0) * s);
+            const LightSums sums = c.technique == 0 ? SumLights(lighting, lit, p, normal, eye)
+                                                    : LightSums::Along(sums0, sums2, s);
+            // Unlit, the effect's colour (white) times the texture.
+            const Colour want =
+                c.member == Member::Lightmapped ? surface : LitColour(lighting, sums, surface, c.technique == 2);
+            ExpectNear(AtPoint(p), Stored(want), 3, std::string(c.name) + " at " + std::to_string(s));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Members, EffectFamilyPixelTest,
+    ::testing::Values(PixelCase{"LightmapTextureEffect", Member::Lightmapped, 2},
+                      PixelCase{"LightmapTexture1DLPixelLit", Member::Lightmapped1DL, 0},
+                      PixelCase{"LightmapTexture1DLVertexLit", Member::Lightmapped1DL, 1},
+                      PixelCase{"LightmapTexture1DLFixedFunction", Member::Lightmapped1DL, 2},
+                      PixelCase{"Texture1DL1PLPixelLit", Member::TwoLight, 0},
+                      PixelCase{"Texture1DL1PLVertexLit", Member::TwoLight, 1},
+                      PixelCase{"Texture1DL1PLFixedFunction", Member::TwoLight, 2}),
+    [](const ::testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
+
+} // namespace
