@@ -2,6 +2,8 @@
 #include "engine/render/gl/GLRenderer.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -18,6 +20,41 @@
 
 namespace
 {
+
+// A shader level as VERNALIA_SHADER_LEVELS spells it: the digit of its
+// value (0, 1, 2 or 4).
+bool ParseShaderLevel(char digit, ShaderLevel& level)
+{
+    switch (digit)
+    {
+    case '0': level = ShaderLevel::Model1; return true;
+    case '1': level = ShaderLevel::Model2; return true;
+    case '2': level = ShaderLevel::Model3; return true;
+    case '4': level = ShaderLevel::None; return true;
+    default: return false;
+    }
+}
+
+// VERNALIA_SHADER_LEVELS=V,P replaces the detected vertex and pixel levels,
+// so a run can show the techniques another device would choose; a malformed
+// value is logged and the detected levels stay.
+void OverrideShaderLevels(DeviceCaps& caps)
+{
+    const char* value = std::getenv("VERNALIA_SHADER_LEVELS");
+    if (!value)
+        return;
+    ShaderLevel vertex = ShaderLevel::None, pixel = ShaderLevel::None;
+    if (std::strlen(value) == 3 && value[1] == ',' && ParseShaderLevel(value[0], vertex) &&
+        ParseShaderLevel(value[2], pixel))
+    {
+        caps.vertexShaderLevel = vertex;
+        caps.pixelShaderLevel = pixel;
+        return;
+    }
+    LogWarning("Переменная окружения %s имеет неверное значение [%s] и не учитывается.", "VERNALIA_SHADER_LEVELS",
+               value);
+}
+
 
 const char* TrueFalse(bool value)
 {
@@ -344,6 +381,8 @@ void GLRenderer::DetectCapabilities()
     caps.compression[2] = s3tc;
     caps.compression[3] = false;
     caps.compression[4] = s3tc;
+
+    OverrideShaderLevels(caps);
 
     LogInfo("Simultaneous Textures [%d]", caps.simultaneousTextures);
     LogInfo("Max Active Lights [%d]", caps.maxLights);

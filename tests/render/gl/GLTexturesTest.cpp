@@ -17,6 +17,7 @@
 #include "engine/render/gl/GLFunctions.h"
 #include "render/gl/GLRendererRig.h"
 #include "support/LogCapture.h"
+#include "support/ScopedEnvironment.h"
 
 namespace
 {
@@ -352,6 +353,38 @@ TEST_F(GLTexturesTest, TargetStackRestoresFramebufferViewportAndBias)
 
 // Right after the driver line, one line per capability in a fixed order,
 // as llvmpipe answers them: programs never beyond 2.0, DXT2 and DXT4 never.
+// VERNALIA_SHADER_LEVELS=V,P replaces the detected levels, and the lines
+// show the replacement; anything else is logged and the detected 1, 1 stay.
+TEST_F(GLRendererCapabilities, ShaderLevelsFromTheEnvironmentReplaceTheDetectedOnes)
+{
+    struct Case
+    {
+        const char* value;
+        ShaderLevel vertex, pixel;
+        bool warned;
+    };
+    using enum ShaderLevel;
+    const Case cases[] = {{"0,4", Model1, None, false}, {"2,0", Model3, Model1, false},
+                          {"1,3", Model2, Model2, true},  {"4,4,4", Model2, Model2, true},
+                          {"4;4", Model2, Model2, true},  {"", Model2, Model2, true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string("value [") + c.value + "]");
+        ScopedEnvironment levels("VERNALIA_SHADER_LEVELS", c.value);
+        if (&c != cases)
+            TearDown(); // the renderer of the case before
+        LogCapture log;
+        OpenRenderer("levels");
+        if (!Opened())
+            return;
+        EXPECT_EQ(renderer->GetCaps().vertexShaderLevel, c.vertex);
+        EXPECT_EQ(renderer->GetCaps().pixelShaderLevel, c.pixel);
+        EXPECT_TRUE(log.Contains(("VERTEX SHADER " + std::to_string(ToInt(c.vertex))).c_str()));
+        EXPECT_TRUE(log.Contains(("PIXEL SHADER " + std::to_string(ToInt(c.pixel))).c_str()));
+        EXPECT_EQ(log.Count("VERNALIA_SHADER_LEVELS"), c.warned ? 1u : 0u);
+    }
+}
+
 TEST_F(GLRendererCapabilities, LinesFollowTheDriverLineInOrderWithTheirValues)
 {
     LogCapture log;
