@@ -1,5 +1,6 @@
 #include "tools/bake/Typeface.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <ft2build.h>
@@ -45,6 +46,41 @@ int32_t Typeface::Descender() const
     return face ? static_cast<int32_t>((-face->size->metrics.descender + 32) >> 6) : 0;
 }
 
+namespace
+{
+
+// Narrows the bitmap to its ink: FreeType may leave blank columns and rows
+// at its edges, and the font's B width must be the ink's. A blank glyph
+// ends up 0 x 0.
+void Trim(GlyphBitmap& glyph)
+{
+    uint32_t left = glyph.width;
+    uint32_t right = 0;
+    uint32_t top = glyph.rows;
+    uint32_t bottom = 0;
+    for (uint32_t y = 0; y < glyph.rows; ++y)
+        for (uint32_t x = 0; x < glyph.width; ++x)
+            if (glyph.At(x, y) != 0)
+            {
+                left = std::min(left, x);
+                right = std::max(right, x + 1);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y + 1);
+            }
+    if (left >= right)
+    {
+        glyph.width = glyph.rows = 0;
+        return;
+    }
+    glyph.coverage += static_cast<int64_t>(top) * glyph.pitch + left;
+    glyph.left += static_cast<int32_t>(left);
+    glyph.top -= static_cast<int32_t>(top);
+    glyph.width = right - left;
+    glyph.rows = bottom - top;
+}
+
+} // namespace
+
 int32_t Typeface::Render(uint32_t codePoint, GlyphBitmap& out)
 {
     if (!face)
@@ -64,5 +100,6 @@ int32_t Typeface::Render(uint32_t codePoint, GlyphBitmap& out)
     out.pitch = slot->bitmap.pitch;
     out.advance = static_cast<int32_t>((slot->advance.x + 32) >> 6);
     out.coverage = slot->bitmap.buffer;
+    Trim(out);
     return 0;
 }

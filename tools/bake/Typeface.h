@@ -39,8 +39,8 @@ public:
     int32_t LinePitch() const;
     // The font's descender below the baseline, whole pixels (positive).
     int32_t Descender() const;
-    // Renders the Unicode code point. 0; 1 when the font has no glyph for it
-    // or FreeType fails.
+    // Renders the Unicode code point, the bitmap trimmed to its ink. 0; 1
+    // when the font has no glyph for it or FreeType fails.
     int32_t Render(uint32_t codePoint, GlyphBitmap& out);
 
 private:
