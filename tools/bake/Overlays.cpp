@@ -183,8 +183,8 @@ Colour Landscape(float x, float y)
         Colour sky = Mix(Colour{0.30f, 0.52f, 0.84f}, Colour{0.72f, 0.83f, 0.95f}, Smoothstep(0.0f, 0.75f, t));
         sky = Mix(sky, Colour{1.0f, 0.86f, 0.72f}, Smoothstep(0.55f, 1.0f, t));
         // The sun low on the right, and its glow.
-        const float dx = x - w * 0.74f;
-        const float dy = y - h * 0.52f;
+        const float dx = x - w * 0.84f;
+        const float dy = y - h * 0.565f;
         const float distance = std::sqrt(dx * dx + dy * dy);
         sky = Mix(sky, Colour{1.0f, 0.93f, 0.78f}, 0.75f * std::exp(-distance * distance / (2.0f * 110.0f * 110.0f)));
         sky = Mix(sky, Colour{1.0f, 0.99f, 0.94f}, Cover(distance - 26.0f));
@@ -227,7 +227,7 @@ int32_t BakeCard(Typeface& typeface, const char* folder)
     if (canvas.Create(kCardWidth, kCardHeight) != 0 || title.Create(kCardWidth, kCardHeight) != 0)
         return 2;
     if (typeface.SetPixelSize(132) != 0 || SetText(typeface, "Vernalia", kCardWidth * 0.5f, 236, title) != 0 ||
-        typeface.SetPixelSize(38) != 0 || SetText(typeface, "3D Screensaver", kCardWidth * 0.5f, 296, title) != 0)
+        typeface.SetPixelSize(38) != 0 || SetText(typeface, "Spring comes to the meadow", kCardWidth * 0.5f, 296, title) != 0)
     {
         std::fprintf(stderr, "bake: the title cannot be set in the font\n");
         return 1;
