@@ -31,6 +31,7 @@ uint32_t CodePoint(uint32_t code)
     return 0;
 }
 
+// The glyph picture's width; its height is the power of two the shelves need.
 constexpr uint32_t kPictureWidth = 1024;
 constexpr uint32_t kLargestSize = 64; // pixels per em tried first
 

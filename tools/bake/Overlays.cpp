@@ -15,8 +15,10 @@
 namespace
 {
 
+// For the ornament's angles.
 constexpr float kPi = 3.14159265f;
 
+// Linear red, green, blue, 0..1 each; stored as bytes only at the end.
 struct Colour
 {
     float r = 0.0f;
@@ -24,11 +26,13 @@ struct Colour
     float b = 0.0f;
 };
 
+// a at t = 0, b at t = 1.
 Colour Mix(const Colour& a, const Colour& b, float t)
 {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
+// 0 below edge0, 1 above edge1, a smooth ramp between: soft transitions.
 float Smoothstep(float edge0, float edge1, float x)
 {
     const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
@@ -70,6 +74,7 @@ struct Pixel
     }
 };
 
+// Writes the accumulated pixel as rounded bytes.
 void Store(Canvas& canvas, uint32_t x, uint32_t y, const Pixel& pixel)
 {
     uint8_t* out = canvas.At(x, y);
@@ -160,6 +165,7 @@ int32_t SetText(Typeface& typeface, const char* text, float centre, int32_t base
     return 0;
 }
 
+// The output file name in the folder.
 std::string PathIn(const char* folder, const char* name)
 {
     return std::string(folder) + "/" + name;
@@ -167,9 +173,11 @@ std::string PathIn(const char* folder, const char* name)
 
 // The title card --------------------------------------------------------------------------
 
+// The card's size: 4:3, stretched over the whole screen by the overlay.
 constexpr uint32_t kCardWidth = 800;
 constexpr uint32_t kCardHeight = 600;
 
+// The card's background at pixel (x, y), row 0 at the top.
 Colour Landscape(float x, float y)
 {
     const float w = static_cast<float>(kCardWidth);
@@ -219,6 +227,7 @@ Colour Landscape(float x, float y)
     return grass;
 }
 
+// loader.jpg: the landscape with the title and a soft shadow under it.
 int32_t BakeCard(Typeface& typeface, const char* folder)
 {
     Canvas canvas;
@@ -251,6 +260,7 @@ int32_t BakeCard(Typeface& typeface, const char* folder)
 
 // The corners ------------------------------------------------------------------------------
 
+// The corner pictures are drawn at their own pixel size on any screen.
 constexpr uint32_t kCornerSide = 128;
 
 // The ornament at (x, y) pixels from the corner it hugs, symmetric about
@@ -323,6 +333,7 @@ Pixel Ornament(float x, float y)
     return pixel;
 }
 
+// The four corner pictures: one ornament mirrored into each corner.
 int32_t BakeCorners(const char* folder)
 {
     // Each picture's corner, as the column and row the ornament hugs.
@@ -357,6 +368,7 @@ int32_t BakeCorners(const char* folder)
 
 // The clock's characters -------------------------------------------------------------------
 
+// A clock picture: powers of two, 1:2 like the clock's character box.
 constexpr uint32_t kDigitWidth = 64;
 constexpr uint32_t kDigitHeight = 128;
 constexpr uint32_t kDigitSize = 110;   // pixels per em
@@ -368,6 +380,7 @@ constexpr uint32_t kDigitMargin = 7;   // columns kept clear for the halo
 // their shape on the screens between.
 constexpr float kCondense = 0.64f;
 
+// One clock picture: the character's glyph, narrowed, softened, on its halo.
 int32_t BakeDigit(Typeface& typeface, char character, const char* path)
 {
     GlyphBitmap glyph;
@@ -427,6 +440,7 @@ int32_t BakeDigit(Typeface& typeface, char character, const char* path)
     return canvas.SaveTarga(path);
 }
 
+// The fifteen clock pictures under the names the overlay loads.
 int32_t BakeDigits(Typeface& typeface, const char* folder)
 {
     const struct
