@@ -14,6 +14,8 @@
 #include "engine/files/Codec.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"
+#include "engine/files/InputEvent.h"
+#include "engine/files/InputManager.h"
 #include "engine/render/Renderer.h"
 
 namespace
@@ -202,7 +204,61 @@ Automation Automation::FromEnvironment()
         else
             Ignore("VERNALIA_CAMERA", value);
     }
+
+    if (const char* value = std::getenv("VERNALIA_KEYS"))
+    {
+        // Each entry stands alone: a malformed one is logged and skipped.
+        std::string_view rest(value);
+        while (!rest.empty())
+        {
+            const size_t comma = rest.find(',');
+            const std::string entry(rest.substr(0, comma));
+            rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+            const size_t at = entry.find('@');
+            long long frame = 0;
+            const int32_t key = at == std::string::npos ? -1 : ParseKeyName(std::string_view(entry).substr(0, at));
+            if (key >= 0 && ParseInteger(entry.c_str() + at + 1, 1, INT64_MAX, frame))
+                automation.keys.push_back({key, static_cast<uint64_t>(frame)});
+            else
+                Ignore("VERNALIA_KEYS", entry.c_str());
+        }
+    }
     return automation;
+}
+
+int32_t ParseKeyName(std::string_view name)
+{
+    if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z')
+        return EngineKey::Letter(name[0]);
+    if (name.size() == 1 && name[0] >= '0' && name[0] <= '9')
+        return EngineKey::kDigit0 + (name[0] - '0');
+    if (name == "Escape")
+        return EngineKey::kEscape;
+    if (name == "Space")
+        return EngineKey::kSpace;
+    if (name.size() >= 2 && name.size() <= 3 && name[0] == 'F' && name[1] >= '1' && name[1] <= '9' &&
+        name.find_first_not_of("0123456789", 1) == std::string_view::npos)
+    {
+        const int number = name.size() == 2 ? name[1] - '0' : (name[1] - '0') * 10 + (name[2] - '0');
+        if (number <= 12)
+            return EngineKey::Function(number);
+    }
+    return -1;
+}
+
+void Automation::PressKeys(uint64_t frame) const
+{
+    for (const KeyPress& press : keys)
+        if (press.frame == frame)
+            InputManager::AddInputEvent(InputEvent{InputEvent::kKeyboard, InputEvent::kPress, press.key, 0});
+}
+
+void Automation::AfterLoadingScreen(Renderer* renderer) const
+{
+    std::string path;
+    if (capturePattern.empty() || captureEvery <= 0 || !ExpandCapturePattern(capturePattern, 0, path))
+        return;
+    SaveScreenCapture(renderer, path);
 }
 
 void Automation::AfterFrame(Renderer* renderer, uint64_t frame) const

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class Renderer;
 
@@ -24,6 +26,11 @@ class Renderer;
 //                             to have (1024x768 otherwise)
 //   VERNALIA_CAMERA=NAME      the scene's camera of that name stays current;
 //                             the director still chooses and logs its sets
+//   VERNALIA_KEYS=KEY@FRAME[,KEY@FRAME...]
+//                             presses KEY (A-Z, 0-9, F1-F12, Escape, Space)
+//                             before the input of frame FRAME (from 1) is
+//                             processed; with EVERY the loading screen is
+//                             saved too, as frame 0
 // Malformed values are logged and ignored.
 struct Automation
 {
@@ -39,6 +46,13 @@ struct Automation
     int32_t desktopWidth = 0;   // 0: the renderer's own pretend desktop
     int32_t desktopHeight = 0;
     std::string cameraName;     // empty: the director's sets choose the camera
+    // A key pressed before a frame's input, in the order given.
+    struct KeyPress
+    {
+        int32_t key;    // engine key code
+        uint64_t frame; // from 1
+    };
+    std::vector<KeyPress> keys;
 
     // Reads the variables; call after the log is open so mistakes are seen.
     static Automation FromEnvironment();
@@ -49,7 +63,15 @@ struct Automation
     // settings ask for; a failed save is logged and the show goes on.
     void AfterFrame(Renderer* renderer, uint64_t frame) const;
     void AfterShow(Renderer* renderer, uint64_t framesDrawn) const;
+    // The loading screen, as frame 0, when frames are saved every N.
+    void AfterLoadingScreen(Renderer* renderer) const;
+
+    // Queues the presses of this frame (from 1) for the input step.
+    void PressKeys(uint64_t frame) const;
 };
+
+// The engine key of a name VERNALIA_KEYS takes, or -1.
+int32_t ParseKeyName(std::string_view name);
 
 // The file name of a frame: every "%d" of pattern replaced by the number,
 // every "%0Nd" (N from 1 to 9) by the number zero-padded to N digits, and

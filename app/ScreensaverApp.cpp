@@ -14,9 +14,6 @@
 #include "engine/files/InputManager.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/render/Renderer.h"
-#include "engine/scene/IntBuffer.h"
-#include "engine/scene/Vector2Buffer.h"
-#include "engine/scene/Vector3Buffer.h"
 #include "platform/Window.h"
 
 namespace
@@ -32,35 +29,6 @@ const char* kDefaultTitle = "3D SCREENSAVER";
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-// The unit quad: two triangles over (0, 0)-(1, 1) with the top of a picture
-// at y = 1, its bound and world data made. Null (logged) when out of memory.
-Ptr<Triangles> MakeUnitQuad()
-{
-    constexpr Vector3 kCorners[6] = {{0, 0, 0}, {1, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}};
-    constexpr Vector2 kCoordinates[6] = {{0, 1}, {1, 0}, {1, 1}, {0, 1}, {0, 0}, {1, 0}};
-    Ptr<Triangles> quad = new (std::nothrow) Triangles();
-    Ptr<Vector3Buffer> corners = CreateBuffer<Vector3Buffer>(6);
-    Ptr<Vector2Buffer> coordinates = CreateBuffer<Vector2Buffer>(6);
-    Ptr<IntBuffer> indices = CreateBuffer<IntBuffer>(6);
-    if (!quad || !corners || !coordinates || !indices)
-    {
-        LogError("Недостаточно памяти для создания данных визуализации.");
-        return nullptr;
-    }
-    for (uint32_t i = 0; i < 6; ++i)
-    {
-        (*corners)[i] = kCorners[i];
-        (*coordinates)[i] = kCoordinates[i];
-        (*indices)[i] = static_cast<int32_t>(i);
-    }
-    quad->SetVertices(corners.Get());
-    quad->SetTextureCoordinates(0, coordinates.Get());
-    quad->SetIndices(indices.Get());
-    quad->UpdateModelBound();
-    quad->UpdateTree(0.0);
-    return quad;
 }
 
 } // namespace
@@ -432,6 +400,7 @@ int32_t ScreensaverApp::RunShow()
     frameTimer.Start();
     while (running)
     {
+        automation.PressKeys(frameCount + 1);
         if (InputManager::ProcessInput() != 0)
         {
             LogError("Неудачна обработка ввода.");
@@ -490,69 +459,6 @@ void ScreensaverApp::OnInputEvent(const InputEvent& event)
     if (event.device == InputEvent::kSystem && event.action == InputEvent::kClose && event.code == 0)
         running = false;
     OnKey(event);
-}
-
-int32_t ScreensaverApp::CreateVisualData()
-{
-    overlayQuad = MakeUnitQuad();
-    if (!overlayQuad)
-        return 2;
-    overlayCamera = new (std::nothrow) Camera();
-    if (!overlayCamera)
-    {
-        LogError("Недостаточно памяти для создания данных визуализации.");
-        return 2;
-    }
-    return CreateFadeEffect();
-}
-
-Matrix4 ScreensaverApp::OverlayProjection()
-{
-    return Matrix4(2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1, 0, -1, -1, 0, 1);
-}
-
-Ptr<Camera> ScreensaverApp::UseOverlayCamera()
-{
-    Renderer* renderer = GetRenderer();
-    if (!renderer || !overlayCamera)
-        return nullptr;
-    Ptr<Camera> replaced = renderer->GetCamera();
-    overlayCamera->SetView(Matrix4::Identity());
-    overlayCamera->SetProjection(OverlayProjection());
-    overlayCamera->SetViewProjection(OverlayProjection());
-    renderer->SetCamera(overlayCamera.Get());
-    return replaced;
-}
-
-void ScreensaverApp::PlaceOverlayQuad(float x, float y, float width, float height)
-{
-    if (!overlayQuad)
-        return;
-    Transform& local = overlayQuad->GetLocalTransform();
-    local.SetScale(Vector3(width, height, 1.0f));
-    local.SetTranslation(Vector3(x, y, 0.0f));
-    overlayQuad->UpdateWorldTransform();
-}
-
-int32_t ScreensaverApp::ShowLoadingScreen()
-{
-    return 0;
-}
-
-void ScreensaverApp::DrawOverlays()
-{
-}
-
-int32_t ScreensaverApp::DeleteVisualData()
-{
-    if (ReleaseFadeEffect() != 0)
-    {
-        LogError("Невозможно удалить данные визуализации дочернего сейвера.");
-        return 1;
-    }
-    overlayQuad = nullptr;
-    overlayCamera = nullptr;
-    return 0;
 }
 
 int32_t ScreensaverApp::Shutdown()

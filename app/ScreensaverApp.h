@@ -12,6 +12,8 @@
 #include "engine/core/Ptr.h"
 #include "engine/core/String.h"
 #include "engine/files/InputHandler.h"
+#include "engine/render/Texture.h"
+#include "engine/render/TextureEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Triangles.h"
 
@@ -72,6 +74,14 @@ public:
     int32_t CreateVisualData();
     int32_t ShowLoadingScreen();
     void DrawOverlays();
+    // Draws text with the digit pictures, one character of w x h after the
+    // other from (x, y), its bottom-left corner; a blank advances half a
+    // character, a character without a picture repeats the last one.
+    void DrawDigits(const char* text, float x, float y, float w, float h);
+    // F12: the back buffer as "<pictures>/<AppName> ScreenShot<n>.jpg", n
+    // the first number whose name is free. 0 saved; 1 nothing saved (logged
+    // unless there was no picture to take).
+    int32_t TakeScreenshot();
     int32_t DeleteVisualData();
     int32_t DestroyWindows();
     int32_t TerminateSystems();
@@ -87,6 +97,25 @@ public:
     // Maps the square (0, 0)-(1, 1) onto the whole screen, (0, 0) at the
     // bottom left: rows (2, 0, 0, 0), (0, 2, 0, 0), (0, 0, 1, 0), (-1, -1, 0, 1).
     static Matrix4 OverlayProjection();
+    // The overlay pictures in slot order, after the quad, effect and camera.
+    enum OverlayPicture
+    {
+        kLoadingPicture,
+        kCornerPictures,                      // bottom left, bottom right, top left, top right
+        kDigitPictures = kCornerPictures + 4, // "0" to "9"
+        kSignPictures = kDigitPictures + 10,  // ".", ":", "a", "p", "m"
+        kOverlayPictureCount = kSignPictures + 5,
+    };
+
+    // The clock overlay's text for a local time, and the x of its left edge
+    // that right-aligns it: "13:07:30", or "1:07:30 pm " in 12-hour form.
+    static std::string ClockText(int32_t hour, int32_t minute, int32_t second, bool hour24, float& x);
+    // The frame-rate overlay's text: the rate rounded up.
+    static std::string FrameRateText(float rate);
+    // Creates "<folder>/<base> ScreenShot<n>.jpg" for the first n with no
+    // such file, exclusively, so a file made meanwhile is never taken over;
+    // path receives the name. 0; 1 (logged) when the folder refuses files.
+    static int32_t ReserveScreenshotName(const std::string& folder, const std::string& base, std::string& path);
 
     // state, for the concrete layer and tests
     ScreensaverMode GetMode() const { return mode; }
@@ -129,10 +158,13 @@ protected:
     int32_t screenHeight = 600;
     FrameTimer frameTimer;
     FpsCounter fpsCounter;
-    // The overlay slots made so far: the unit quad every screen-space
-    // picture and the fade are drawn with, and the camera that draws it.
+    // The overlay slots: the unit quad every screen-space picture and the
+    // fade are drawn with, its textured effect, the camera that draws it,
+    // and the pictures.
     Ptr<Triangles> overlayQuad;
+    Ptr<TextureEffect> overlayEffect;
     Ptr<Camera> overlayCamera;
+    Ptr<Texture> overlayPictures[kOverlayPictureCount];
     double totalTime = 0.0;
 
     // seconds until the message window starts; F and F1 start it at once

@@ -5,13 +5,16 @@
 #include <cstdlib>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "engine/core/Log.h"
 #include "engine/files/Codec.h"
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"
 #include "engine/files/FileManager.h"
+#include "engine/image/Image.h"
 #include "engine/render/Renderer.h"
+#include "engine/render/Texture.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/ScreensaverController.h"
@@ -80,7 +83,7 @@ void VernaliaScreensaver::OnKey(const InputEvent& event)
         messageDelay = -1.0f;
         break;
     case EngineKey::Function(12):
-        ++screenshotRequests;
+        TakeScreenshot();
         break;
     default:
         StopRunning();
@@ -299,6 +302,35 @@ int32_t VernaliaScreensaver::DeleteSceneData()
 int32_t VernaliaScreensaver::CacheSceneData()
 {
     LogInfo("Кеширование...");
+    // Every texture of the scene onto the device before the first frame, so
+    // the loading screen stays up until they are: first those whose pixels
+    // come from elsewhere (sized images), then the others no controller
+    // changes. Each once, in the order the scene holds them.
+    Renderer* renderer = GetRenderer();
+    Array<Object*> found;
+    if (scene)
+        scene->CollectByType(Texture::TYPE, found);
+    std::vector<Texture*> textures;
+    for (uint32_t i = 0; i < found.Count(); ++i)
+    {
+        Texture* texture = static_cast<Texture*>(found[i]);
+        if (std::find(textures.begin(), textures.end(), texture) == textures.end())
+            textures.push_back(texture);
+    }
+    for (int pass = 0; pass < 2 && renderer; ++pass)
+    {
+        for (Texture* texture : textures)
+        {
+            const Image* image = texture->GetImage();
+            const bool sized = image && image->GetFormat() == Image::kPixelSized;
+            if (pass == 0 ? !sized : sized || texture->GetControllerCount() != 0)
+                continue;
+            renderer->SetTexture(0, texture);
+            LogInfo("%s", texture->GetName().CStr());
+        }
+    }
+    if (renderer)
+        renderer->SetTexture(0, nullptr);
     LogInfo("Кеширование закончено.");
     // A pause after loading, so the show starts after the screen settles;
     // unattended runs have nothing to wait for.

@@ -61,7 +61,6 @@ public:
     bool GetExtraCurrent(Extra which) const { return extraCurrent[which]; }
     bool IsMuted() const { return muted; }
     float GetMessageDelay() const { return messageDelay; }
-    uint32_t GetScreenshotRequests() const { return screenshotRequests; }
     // The scene's director, whose current set the fade follows; null
     // without a scene or when the scene has none.
     ScreensaverController* GetScreensaverController() const { return screensaverController; }
@@ -78,5 +77,4 @@ private:
     bool muted = false;
     bool extraDefault[kExtraCount] = {true, true, true, true, true, true, true};
     bool extraCurrent[kExtraCount] = {true, true, true, true, true, true, true};
-    uint32_t screenshotRequests = 0; // F12 presses; the screenshot itself comes with the overlays
 };

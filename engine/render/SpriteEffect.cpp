@@ -130,6 +130,13 @@ int32_t SpriteEffect::BindSprites(Renderer& renderer, GeometryNode& geometry)
     return 0;
 }
 
+void SpriteEffect::CollectByType(const RTTI& type, Array<Object*>& found)
+{
+    GeometryNodeEffect::CollectByType(type, found);
+    if (texture)
+        texture->CollectByType(type, found);
+}
+
 bool SpriteEffect::Holds(const Object* other) const
 {
     if (GeometryNodeEffect::Holds(other))

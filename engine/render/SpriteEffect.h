@@ -39,6 +39,8 @@ public:
     int32_t BindSprites(Renderer& renderer, GeometryNode& geometry);
 
     bool Holds(const Object* other) const override;
+    // The search reaches the texture, so a scene's textures can be found.
+    void CollectByType(const RTTI& type, Array<Object*>& found) override;
 
     // streaming: texture link
     int32_t Save(Stream& stream) override;

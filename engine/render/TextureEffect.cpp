@@ -31,6 +31,13 @@ int32_t TextureEffect::BindFixedFunction(Renderer& renderer, GeometryNode& geome
     return 0;
 }
 
+void TextureEffect::CollectByType(const RTTI& type, Array<Object*>& found)
+{
+    ColorEffect::CollectByType(type, found);
+    if (texture)
+        texture->CollectByType(type, found);
+}
+
 bool TextureEffect::Holds(const Object* other) const
 {
     if (ColorEffect::Holds(other))

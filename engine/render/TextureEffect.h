@@ -28,6 +28,8 @@ public:
     int32_t BindFixedFunction(Renderer& renderer, GeometryNode& geometry) override;
 
     bool Holds(const Object* other) const override;
+    // The search reaches the texture, so a scene's textures can be found.
+    void CollectByType(const RTTI& type, Array<Object*>& found) override;
 
     // streaming: texture link, coordinate set
     int32_t Save(Stream& stream) override;
