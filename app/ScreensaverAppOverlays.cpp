@@ -163,6 +163,8 @@ int32_t ScreensaverApp::ShowLoadingScreen()
         LogError("Неудачно начало рендеринга.");
         return 1;
     }
+    // The frame has begun: the projection goes to the device now.
+    UseOverlayCamera();
     overlayEffect->SetTexture(overlayPictures[kLoadingPicture].Get());
     overlayEffect->SetColor(Vector4(1.0f, 1.0f, 1.0f, 1.0f));
     overlayEffect->SetBlendEnabled(true);

@@ -189,6 +189,16 @@ TEST_F(OverlayShow, DigitsLandInTheirCornersTheLoadingScreenIsFrameZeroAndF12Sav
     ASSERT_NE(loading, std::string::npos) << log;
     EXPECT_LT(loading, log.find("Кеширование..."));
     EXPECT_LT(log.find("LoadingTexture Loaded"), loading);
+    // The title card covers the green clear: sky at the top middle, meadow
+    // at the bottom middle (blue, green, red bytes).
+    const Picture card(ReadText(folder.Path() + "/shown/f0.tga"));
+    ASSERT_EQ(card.pixels.size(), 320u * 200u * 3u);
+    const auto pixel = [&](uint32_t x, uint32_t y, int channel) {
+        return static_cast<uint8_t>(card.pixels[(y * 320 + x) * 3 + static_cast<uint32_t>(channel)]);
+    };
+    EXPECT_GT(pixel(160, 4, 0), pixel(160, 4, 1)) << "sky";
+    EXPECT_GT(pixel(160, 196, 1), pixel(160, 196, 0) + 40) << "meadow";
+    EXPECT_LT(pixel(160, 196, 1), 230) << "not the clear";
 
     // The press before frame 2 saved frame 1 in the pictures folder, once per run.
     const std::string shot = folder.Path() + "/Pictures/Vernalia 3D Screensaver ScreenShot1.jpg";
