@@ -74,7 +74,7 @@ void MessageTextNode(benchmark::State& state)
     const std::string text = Text(300);
     for (auto _ : state)
     {
-        Ptr<Triangles> node = shipped.font->BuildTextNode(text.c_str(), 260.0f, 1000.0f, 1.0f, 0.9f);
+        Ptr<Triangles> node = shipped.font->BuildTextNode(text.c_str(), 1200.0f, 100000.0f, 1.0f, 0.9f);
         if (!node)
         {
             state.SkipWithError("the text does not fit");
