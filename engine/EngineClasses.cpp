@@ -52,9 +52,12 @@
 #include "engine/scene/CameraActivateAnimationController.h"
 #include "engine/scene/CameraCulledController.h"
 #include "engine/scene/ColorBuffer.h"
+#include "engine/scene/Emitter.h"
 #include "engine/core/Controller.h"
 #include "engine/scene/FPCamera.h"
+#include "engine/scene/Flare.h"
 #include "engine/scene/FloatBuffer.h"
+#include "engine/scene/Foliage.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Light.h"
@@ -62,19 +65,25 @@
 #include "engine/scene/Node.h"
 #include "engine/scene/NodeAnimation.h"
 #include "engine/scene/NodeAnimationController.h"
+#include "engine/scene/ParticleSystem.h"
 #include "engine/scene/PathAnimation.h"
 #include "engine/scene/PathAnimationController.h"
+#include "engine/scene/PointEmitter.h"
 #include "engine/scene/Points.h"
+#include "engine/scene/PositionEmitter.h"
 #include "engine/scene/PostUpdateController.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/ScreensaverController.h"
 #include "engine/scene/SkeletonAnimationController.h"
 #include "engine/scene/SkinController.h"
 #include "engine/scene/SphereBoundingVolume.h"
+#include "engine/scene/SphereVolumeEmitter.h"
+#include "engine/scene/SpriteParticleSystem.h"
 #include "engine/scene/StripLines.h"
 #include "engine/scene/TargetCameraController.h"
 #include "engine/scene/TargetLightController.h"
 #include "engine/scene/Triangles.h"
+#include "engine/scene/TrianglesEmitter.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
@@ -145,6 +154,16 @@ void RegisterEngineClasses()
     PathAnimationController::RegisterClassFunctions();
     SkeletonAnimationController::RegisterClassFunctions();
     CameraActivateAnimationController::RegisterClassFunctions();
+    // particles
+    Emitter::RegisterClassFunctions();
+    PointEmitter::RegisterClassFunctions();
+    SphereVolumeEmitter::RegisterClassFunctions();
+    TrianglesEmitter::RegisterClassFunctions();
+    PositionEmitter::RegisterClassFunctions();
+    ParticleSystem::RegisterClassFunctions();
+    SpriteParticleSystem::RegisterClassFunctions();
+    Foliage::RegisterClassFunctions();
+    Flare::RegisterClassFunctions();
 
     // textures
     BaseTexture::RegisterClassFunctions();

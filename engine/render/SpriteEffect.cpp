@@ -10,6 +10,7 @@
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/Technique.h"
+#include "engine/render/VertexShader.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/Vector3Buffer.h"
@@ -18,7 +19,31 @@ QRE_IMPLEMENT_CLASS(SpriteEffect, GeometryNodeEffect)
 
 namespace
 {
-// The one pass: the effect's settings, but depth is written only when
+// True when geometry draws points and the device makes sprites of them.
+bool DrawsPointSprites(const Renderer& renderer, const GeometryNode& geometry)
+{
+    return geometry.GetPrimitiveType() == PrimitiveType::PointList && renderer.GetCaps().pointSprites;
+}
+
+// A point sprite's size from its point-size value: value x viewport height
+// / depth pixels across, as the device's own sprites are scaled. The
+// position goes through the view x projection in c0-c3 (the world is the
+// identity), c4.x is the viewport height.
+const char* const kPointSizeProgram = "vs_1_1\n"
+                                      "dcl_position v0\n"
+                                      "dcl_color v1\n"
+                                      "dcl_psize v2\n"
+                                      "mul r0, v0.x, c0\n"
+                                      "mad r0, v0.y, c1, r0\n"
+                                      "mad r0, v0.z, c2, r0\n"
+                                      "add r0, r0, c3\n"
+                                      "mov oPos, r0\n"
+                                      "mov oD0, v1\n"
+                                      "rcp r1.x, r0.w\n"
+                                      "mul r1.x, r1.x, v2.x\n"
+                                      "mul oPts, r1.x, c4.x\n";
+
+// The quad pass: the effect's settings, but depth is written only when
 // nothing is blended.
 class SpritePass : public GeometryNodeEffectPass
 {
@@ -36,13 +61,41 @@ public:
     {
         Renderer* renderer = GetRenderer();
         GeometryNode* geometry = renderer ? renderer->GetGeometry() : nullptr;
-        if (!renderer || !geometry)
+        if (!renderer || !geometry || DrawsPointSprites(*renderer, *geometry))
             return 1;
         return sprite->BindSprites(*renderer, *geometry);
     }
 
-private:
+protected:
     SpriteEffect* sprite; // back pointer, as the base's
+};
+
+// The pass for points where the device has sprites: each point a textured
+// square, sized by its point-size stream (through a small vertex program
+// where the device runs them; without one the device's own size).
+class SpritePointPass : public SpritePass
+{
+public:
+    explicit SpritePointPass(SpriteEffect* effect) : SpritePass(effect) {}
+
+    void MarkChanged() override
+    {
+        SpritePass::MarkChanged();
+        if (RenderStateBlock* state = GetState())
+            state->pointSprites = true;
+    }
+
+    int32_t Apply() override
+    {
+        Renderer* renderer = GetRenderer();
+        GeometryNode* geometry = renderer ? renderer->GetGeometry() : nullptr;
+        if (!renderer || !geometry || !DrawsPointSprites(*renderer, *geometry))
+            return 1;
+        const int32_t bound = sprite->BindSprites(*renderer, *geometry);
+        if (bound != 0)
+            return bound;
+        return sprite->BindPointSizes(*renderer);
+    }
 };
 
 // Every device runs it: no shaders.
@@ -56,10 +109,13 @@ public:
         if (GetPassCount() == 0)
         {
             Ptr<SpritePass> pass = new (std::nothrow) SpritePass(effect);
-            if (!pass || !pass->GetState())
+            Ptr<SpritePass> points = new (std::nothrow) SpritePointPass(effect);
+            if (!pass || !pass->GetState() || !points || !points->GetState())
                 return false;
             pass->MarkChanged();
+            points->MarkChanged();
             AddPass(pass.Get());
+            AddPass(points.Get());
         }
         return true;
     }
@@ -135,6 +191,32 @@ void SpriteEffect::CollectByType(const RTTI& type, Array<Object*>& found)
     GeometryNodeEffect::CollectByType(type, found);
     if (texture)
         texture->CollectByType(type, found);
+}
+
+int32_t SpriteEffect::BindPointSizes(Renderer& renderer)
+{
+    if (renderer.GetCaps().vertexShaderLevel == ShaderLevel::None)
+        return 0;
+    if (!pointSizer)
+    {
+        pointSizer = new (std::nothrow) VertexShader(String(), String(kPointSizeProgram));
+        if (!pointSizer)
+        {
+            LogError("Недостаточно памяти для шейдера. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+            return 2;
+        }
+    }
+    Camera* camera = renderer.GetCamera();
+    const Matrix4 viewProjection = camera ? camera->GetViewProjection() : Matrix4::Identity();
+    float constants[20];
+    for (uint32_t row = 0; row < 4; ++row)
+        for (uint32_t column = 0; column < 4; ++column)
+            constants[row * 4 + column] = viewProjection.m[row][column];
+    constants[16] = static_cast<float>(renderer.GetHeight());
+    constants[17] = constants[18] = constants[19] = 0.0f;
+    renderer.SetVertexShader(pointSizer.Get());
+    renderer.SetVertexShaderConstants(0, constants, 5);
+    return 0;
 }
 
 bool SpriteEffect::Holds(const Object* other) const

@@ -5,6 +5,7 @@
 #include "engine/core/Vector4.h"
 #include "engine/render/BaseTexture.h"
 #include "engine/render/GeometryNodeEffect.h"
+#include "engine/render/VertexShader.h"
 #include "engine/scene/ColorBuffer.h"
 
 class GeometryNode;
@@ -38,6 +39,12 @@ public:
     // made.
     int32_t BindSprites(Renderer& renderer, GeometryNode& geometry);
 
+    // After BindSprites, for points drawn as sprites: where the device runs
+    // vertex programs, one that sizes each sprite from the point-size
+    // stream (value x viewport height / depth pixels, as the device scales
+    // its own). 0, 2 when the program cannot be made.
+    int32_t BindPointSizes(Renderer& renderer);
+
     bool Holds(const Object* other) const override;
     // The search reaches the texture, so a scene's textures can be found.
     void CollectByType(const RTTI& type, Array<Object*>& found) override;
@@ -51,4 +58,5 @@ private:
     Vector4 colour{1.0f, 1.0f, 1.0f, 1.0f};
     Ptr<ColorBuffer> filled; // the colour for geometry without colours
     Vector4 filledWith;      // the colour filled holds
+    Ptr<VertexShader> pointSizer; // made on the first sprite of points
 };
