@@ -159,3 +159,47 @@ inline void UseNullSoundUnlessChosen()
 }
 
 } // namespace sound_test
+
+namespace sound_test
+{
+
+// An OpenAL Soft configuration that records everything played into
+// wavePath, as 16-bit stereo at 44.1 kHz without any processing of its own.
+inline std::string RecordingConfig(const std::string& wavePath)
+{
+    return "[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n"
+           "hrtf = false\nstereo-encoding = panpot\noutput-limiter = false\ndither = false\n"
+           "[wave]\nfile = " +
+           wavePath + "\n";
+}
+
+// The largest magnitude of each channel (0..1) of a recorded 16-bit WAV;
+// empty when the file is no such WAV.
+inline std::vector<double> ChannelPeaks(const Bytes& wav)
+{
+    uint32_t channels = 0, bits = 0;
+    for (size_t at = 12; at + 8 <= wav.size();)
+    {
+        const uint32_t length = Peek32(wav, at + 4);
+        if (std::memcmp(&wav[at], "fmt ", 4) == 0 && length >= 16)
+        {
+            channels = wav[at + 10];
+            bits = wav[at + 22];
+        }
+        else if (std::memcmp(&wav[at], "data", 4) == 0 && channels > 0 && bits == 16)
+        {
+            std::vector<double> peaks(channels, 0.0);
+            const size_t end = std::min(wav.size(), at + 8 + static_cast<size_t>(length));
+            for (size_t i = at + 8, n = 0; i + 1 < end; i += 2, ++n)
+            {
+                const int16_t sample = static_cast<int16_t>(wav[i] | wav[i + 1] << 8);
+                peaks[n % channels] = std::max(peaks[n % channels], std::abs(sample) / 32768.0);
+            }
+            return peaks;
+        }
+        at += 8 + static_cast<size_t>(length);
+    }
+    return {};
+}
+
+} // namespace sound_test
