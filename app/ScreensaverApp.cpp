@@ -15,6 +15,7 @@
 #include "engine/files/ModuleManager.h"
 #include "engine/render/Renderer.h"
 #include "platform/Window.h"
+#include "sound/SoundManager.h"
 
 namespace
 {
@@ -190,6 +191,8 @@ int32_t ScreensaverApp::Create()
     if (mode == kModeShow || mode == kModeShowT)
     {
         renderer->SetBrightness(current.gamma);
+        // A negative setting reaches SetVolume as a large value: full volume.
+        SoundManager::SetVolume(current.music || current.sfx ? static_cast<uint32_t>(current.volume) : 0u);
         if (CreateVisualData() != 0)
         {
             LogError("Невозможно создать данные визуализации.");
@@ -345,6 +348,11 @@ int32_t ScreensaverApp::CreateWindows()
         LogError("Невозможно создать окно выбранного режима.");
         return 1;
     }
+    // The sound device again, now for the show's window (the library needs
+    // no window of ours), and the show's roll-off.
+    SoundManager::StartDevice(0);
+    SoundManager::Calls().Set3DFactors(1.0f, 10.0f, 1.0f);
+    SoundManager::Calls().Apply3D();
     renderer->SetCursorVisible(false);
     return 0;
 }

@@ -19,6 +19,9 @@
 #include "engine/scene/Node.h"
 #include "engine/scene/ScreensaverController.h"
 #include "platform/KeyStore.h"
+#include "sound/SoundManager.h"
+#include "sound/SoundNode.h"
+#include "sound/SoundNode2.h"
 
 namespace
 {
@@ -42,6 +45,29 @@ Camera* FindCamera(Node& root, const char* name)
 {
     Object* found = root.FindByName(String(name));
     return found && found->IsDerived(Camera::TYPE) ? static_cast<Camera*>(found) : nullptr;
+}
+
+// With effects off, every sound but "Music" is silenced: volume 0 on its
+// channels, and a SoundNode also stops and stays stopped.
+void SilenceEffects(Node& root)
+{
+    const String music("Music");
+    Array<Object*> found;
+    root.CollectByType(SoundNode::TYPE, found);
+    for (Object* object : found)
+    {
+        SoundNode& node = *static_cast<SoundNode*>(object);
+        if (node.GetName() == music)
+            continue;
+        node.SetVolume(0);
+        node.SetActive(false);
+        SoundManager::Calls().ChannelStop(node.GetChannel());
+    }
+    found = Array<Object*>();
+    root.CollectByType(SoundNode2::TYPE, found);
+    for (Object* object : found)
+        if (object->GetName() != music)
+            static_cast<SoundNode2*>(object)->SetVolume(0);
 }
 
 } // namespace
@@ -72,6 +98,7 @@ void VernaliaScreensaver::OnKey(const InputEvent& event)
         break;
     case EngineKey::Letter('M'):
         muted = !muted;
+        SoundManager::SetVolume(muted ? 0u : static_cast<uint32_t>(GetCurrent().volume));
         break;
     case EngineKey::Letter('N'):
         extraCurrent[kShowNews] = !extraCurrent[kShowNews];
@@ -258,6 +285,8 @@ int32_t VernaliaScreensaver::CreateSceneData()
         return 1;
     }
     scene = static_cast<Node*>(root);
+    if (!GetCurrent().sfx)
+        SilenceEffects(*scene);
 
     // The director has made its first set's camera current while it
     // loaded. Without one the scene's camera named "Camera" shows the
@@ -289,6 +318,10 @@ int32_t VernaliaScreensaver::CreateSceneData()
         else
             LogWarning("Камера [%s] не найдена в сцене.", pinned.c_str());
     }
+
+    Object* music = scene->FindByName(String("Music"));
+    if (music && music->IsDerived(SoundNode::TYPE) && !GetCurrent().music)
+        static_cast<SoundNode*>(music)->SetVolume(0);
     return 0;
 }
 

@@ -120,8 +120,9 @@ function(vernalia_archive_rules)
     endforeach()
 
     add_custom_command(OUTPUT ${output}
-      COMMAND qre pack ${options} ${added} ${output} ${base} ${members}
-      DEPENDS ${depends}
+      # The engine's start-up opens a sound device: the null one at build time.
+      COMMAND ${CMAKE_COMMAND} -E env ALSOFT_DRIVERS=null $<TARGET_FILE:qre> pack ${options} ${added} ${output} ${base} ${members}
+      DEPENDS ${depends} qre
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
       COMMENT "Packing ${archive_name}"
       VERBATIM)

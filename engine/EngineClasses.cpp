@@ -88,6 +88,11 @@
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
 #include "engine/scene/WindowPlane.h"
+#include "sound/SoundManager.h"
+#include "sound/SoundNode.h"
+#include "sound/SoundNode2.h"
+#include "sound/SoundNodeAnimation.h"
+#include "sound/SoundNodeAnimationController.h"
 
 void RegisterEngineClasses()
 {
@@ -104,11 +109,13 @@ void RegisterEngineClasses()
     AddInitializeFunction(&ModuleManager::Initialize);
     AddInitializeFunction(&CodecManager::Initialize);
     AddInitializeFunction(&FontManager::Initialize);
+    AddInitializeFunction(&SoundManager::Initialize);
     AddTerminateFunction(&FileManager::Terminate);
     AddTerminateFunction(&InputManager::Terminate);
     AddTerminateFunction(&ModuleManager::Terminate);
     AddTerminateFunction(&CodecManager::Terminate);
     AddTerminateFunction(&FontManager::Terminate);
+    AddTerminateFunction(&SoundManager::Terminate);
 
     // classes, each before the classes that use it
     Controller::RegisterClassFunctions();
@@ -201,6 +208,12 @@ void RegisterEngineClasses()
     TextureFont2::RegisterClassFunctions();
     TextureFont::RegisterClassFunctions();
     MSFont::RegisterClassFunctions();
+
+    // sound
+    SoundNode::RegisterClassFunctions();
+    SoundNode2::RegisterClassFunctions();
+    SoundNodeAnimation::RegisterClassFunctions();
+    SoundNodeAnimationController::RegisterClassFunctions();
 
     // built-in modules, registered after every class factory exists: the
     // renderer, the image codecs, the scene codec, the archive codec

@@ -21,6 +21,8 @@ bool headlessRendering = false;
 // The desktop a renderer without a display pretends to have.
 int32_t headlessDesktopWidth = 1024;
 int32_t headlessDesktopHeight = 768;
+// Turns the sound listener each frame; null while no sound manager runs.
+Renderer::ListenerHook listenerHook = nullptr;
 
 struct Size
 {
@@ -173,7 +175,14 @@ int32_t Renderer::BeginFrame()
     preRender = Array<Ptr<PostUpdateController>>(4, 4);
     for (const Ptr<PostUpdateController>& controller : queued)
         controller->PostUpdate();
+    if (listenerHook)
+        listenerHook(camera->GetForward(), camera->GetUp());
     return 0;
+}
+
+void Renderer::SetListenerHook(ListenerHook hook)
+{
+    listenerHook = hook;
 }
 
 int32_t Renderer::EndFrame()

@@ -122,9 +122,15 @@ public:
     // camera can be made. Makes a default camera current when there is
     // none, brings the camera's world transform and matrices up to date
     // (time 0), resets its culling planes, begins the scene, then runs the
-    // PostUpdate of every queued pre-render controller in queue order and
-    // empties the queue.
+    // PostUpdate of every queued pre-render controller in queue order,
+    // empties the queue and turns the sound listener with the camera.
     int32_t BeginFrame();
+
+    // What BeginFrame tells the 3D sound listener: the current camera's world
+    // front and up vectors. The sound manager installs it (null removes it),
+    // so the renderer never depends on the sound code.
+    using ListenerHook = void (*)(const Vector3& front, const Vector3& up);
+    static void SetListenerHook(ListenerHook hook);
 
     // Draws the transparent queue, lets the current geometry go and
     // presents the frame.
