@@ -56,6 +56,7 @@
 #include "engine/core/Controller.h"
 #include "engine/scene/FPCamera.h"
 #include "engine/scene/Flare.h"
+#include "engine/scene/Grass.h"
 #include "engine/scene/FloatBuffer.h"
 #include "engine/scene/Foliage.h"
 #include "engine/scene/GeometryNode.h"
@@ -142,6 +143,7 @@ void RegisterEngineClasses()
     StripLines::RegisterClassFunctions();
     Triangles::RegisterClassFunctions();
     WindowPlane::RegisterClassFunctions();
+    Grass::RegisterClassFunctions();
     Camera::RegisterClassFunctions();
     FPCamera::RegisterClassFunctions();
     Light::RegisterClassFunctions();
