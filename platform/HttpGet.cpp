@@ -10,7 +10,6 @@ namespace
 // The library's global state: set up once, torn down once no download runs.
 std::mutex globalLock;
 bool started = false;
-bool stopped = false;
 int running = 0;
 
 struct Transfer
@@ -56,7 +55,6 @@ void HttpStartup()
 void HttpShutdown()
 {
     std::lock_guard<std::mutex> guard(globalLock);
-    stopped = true;
     if (started && running == 0)
     {
         curl_global_cleanup();
@@ -71,7 +69,7 @@ int32_t HttpGet(const std::string& url, const char* agent, const HttpLimits& lim
     body.clear();
     {
         std::lock_guard<std::mutex> guard(globalLock);
-        if (!started || stopped)
+        if (!started)
         {
             reason = "the HTTP library is not running";
             return 1;

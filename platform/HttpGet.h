@@ -22,9 +22,9 @@ struct HttpLimits
 // The one-time set-up of the HTTP library; call on the main thread before
 // any download starts. Later calls change nothing.
 void HttpStartup();
-// Its tear-down, at the end of the process. When a download is still
-// running (a worker that outlived its wait) it is skipped; downloads after
-// it fail at once.
+// Its tear-down, at the end of the show. When a download is still running
+// (a worker that outlived its wait) it is skipped; downloads after it fail
+// at once until HttpStartup runs again.
 void HttpShutdown();
 
 // GETs an http or https address afresh (no cached copy, no proxy,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/EngineClasses.h"
+#include "info/LearnSystem.h"
 #include "engine/core/EngineStartup.h"
 #include "tools/qre/ArchiveCommands.h"
 #include "tools/qre/ImageCommand.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
         return Usage();
 
     RegisterEngineClasses();
+    RegisterInfoClasses();
     if (InitializeEngine() != 0)
     {
         std::fprintf(stderr, "qre: the engine does not start\n");
