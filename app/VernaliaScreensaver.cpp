@@ -39,13 +39,15 @@ constexpr const char* kQuotesPath = "/rss/quotes.rss";
 constexpr const char* kFooter = "  Help - F1             Next - F  ";
 
 // A texture of the picture of that name from the mounted archives; null when
-// it is missing (the image says why) or out of memory.
+// it is missing (the window then draws without it) or out of memory.
 Ptr<Texture> LoadTexture(const char* name)
 {
     File* file = FileManager::FindFile(String(name));
+    if (!file)
+        return nullptr;
     Ptr<Texture> texture = new (std::nothrow) Texture(String(name));
     Ptr<Image> image = new (std::nothrow) Image(file, String(name));
-    if (!file || !texture || !image)
+    if (!texture || !image)
         return nullptr;
     texture->SetImage(image.Get());
     return texture;

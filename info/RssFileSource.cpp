@@ -13,7 +13,8 @@ RssFileSource::RssFileSource(const String& name, const String& fileName) : Messa
     File* file = FileManager::FindFile(fileName);
     if (!file || file->Open(File::kRead) != 0)
     {
-        LogWarning("Невозможно открыть файл сообщений [%s].", fileName.CStr());
+        // Not a fault of the show: the group simply has nothing to say.
+        LogInfo("Невозможно открыть файл сообщений [%s].", fileName.CStr());
         return;
     }
     Read(reinterpret_cast<const char*>(file->GetBuffer()), file->GetSize(), fileName.CStr());
