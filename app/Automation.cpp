@@ -223,6 +223,14 @@ Automation Automation::FromEnvironment()
                 Ignore("VERNALIA_KEYS", entry.c_str());
         }
     }
+    if (const char* value = std::getenv("VERNALIA_FEED_SERVER"))
+    {
+        // Checked where it is used, like the settings' value it replaces.
+        if (*value)
+            automation.feedServer = value;
+        else
+            Ignore("VERNALIA_FEED_SERVER", value);
+    }
     return automation;
 }
 

@@ -31,6 +31,8 @@ class Renderer;
 //                             before the input of frame FRAME (from 1) is
 //                             processed; with EVERY the loading screen is
 //                             saved too, as frame 0
+//   VERNALIA_FEED_SERVER=URL  the feeds' server ("http(s)://host[:port]")
+//                             instead of the settings' one
 // Malformed values are logged and ignored.
 struct Automation
 {
@@ -53,6 +55,7 @@ struct Automation
         uint64_t frame; // from 1
     };
     std::vector<KeyPress> keys;
+    std::string feedServer; // empty: the settings' feed server
 
     // Reads the variables; call after the log is open so mistakes are seen.
     static Automation FromEnvironment();

@@ -13,11 +13,15 @@
 #include "engine/files/File.h"
 #include "engine/files/FileManager.h"
 #include "engine/image/Image.h"
+#include "engine/render/MSFont.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/Texture.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/ScreensaverController.h"
+#include "info/InternetRssSource.h"
+#include "info/RssFileSource.h"
+#include "platform/HttpGet.h"
 #include "platform/KeyStore.h"
 #include "sound/SoundManager.h"
 #include "sound/SoundNode.h"
@@ -31,6 +35,26 @@ constexpr const char* kExtraKeys[] = {"ShowInformation", "ShowNews", "ShowQuotes
                                       "Shadows", "Bloom", "Widescreen"};
 constexpr const char* kExtraLogNames[] = {"Show Information", "Show News", "Show Quotes", "Fur",
                                           "Shadows", "Bloom", "Widescreen"};
+
+// The feeds' paths on the feed server.
+constexpr const char* kNewsPath = "/rss/bbcnews.rss";
+constexpr const char* kQuotesPath = "/rss/quotes.rss";
+constexpr const char* kFooter = "  Help - F1             Next - F  ";
+
+// A texture of the picture of that name from the mounted archives; null when
+// it is missing (the window then draws without it) or out of memory.
+Ptr<Texture> LoadTexture(const char* name)
+{
+    File* file = FileManager::FindFile(String(name));
+    if (!file)
+        return nullptr;
+    Ptr<Texture> texture = new (std::nothrow) Texture(String(name));
+    Ptr<Image> image = new (std::nothrow) Image(file, String(name));
+    if (!texture || !image)
+        return nullptr;
+    texture->SetImage(image.Get());
+    return texture;
+}
 
 // The first object of the class in root's tree, or null.
 Object* FindFirst(Node& root, const RTTI& type)
@@ -92,22 +116,35 @@ void VernaliaScreensaver::OnKey(const InputEvent& event)
     {
     case EngineKey::Letter('F'):
         messageDelay = -1.0f;
+        if (messageWindow)
+            messageWindow->Skip();
         break;
     case EngineKey::Letter('I'):
         extraCurrent[kShowInformation] = !extraCurrent[kShowInformation];
+        if (messageWindow)
+            messageWindow->SetGroupEnabled(String(kFactsGroup), extraCurrent[kShowInformation]);
+        ShowHelp(false);
         break;
     case EngineKey::Letter('M'):
         muted = !muted;
         SoundManager::SetVolume(muted ? 0u : static_cast<uint32_t>(GetCurrent().volume));
+        ShowHelp(false);
         break;
     case EngineKey::Letter('N'):
         extraCurrent[kShowNews] = !extraCurrent[kShowNews];
+        if (messageWindow)
+            messageWindow->SetGroupEnabled(String(kNewsGroup), extraCurrent[kShowNews]);
+        ShowHelp(false);
         break;
     case EngineKey::Letter('Q'):
         extraCurrent[kShowQuotes] = !extraCurrent[kShowQuotes];
+        if (messageWindow)
+            messageWindow->SetGroupEnabled(String(kQuotesGroup), extraCurrent[kShowQuotes]);
+        ShowHelp(false);
         break;
     case EngineKey::Function(1):
         messageDelay = -1.0f;
+        ShowHelp(true);
         break;
     case EngineKey::Function(12):
         TakeScreenshot();
@@ -134,6 +171,11 @@ int32_t VernaliaScreensaver::LogExtraSettings()
 
 int32_t VernaliaScreensaver::ParseExtraDefault(const String& key, const String& value)
 {
+    if (key == "feed_server_url")
+    {
+        feedServer = value;
+        return 0;
+    }
     for (int i = 0; i < kExtraCount; ++i)
     {
         if (key == kExtraKeys[i])
@@ -177,6 +219,9 @@ int32_t VernaliaScreensaver::LoadExtraLocalData()
 
 int32_t VernaliaScreensaver::TerminateExtra()
 {
+    // The feeds are gone with the scene data; a worker still stuck in a
+    // download keeps the library up.
+    platform::HttpShutdown();
     return 0;
 }
 
@@ -184,6 +229,18 @@ int32_t VernaliaScreensaver::Update(double seconds)
 {
     if (scene)
         scene->UpdateTree(seconds, true);
+    if (messageWindow)
+    {
+        // Idle for the first seconds of the show, unless F or F1 came.
+        if (messageDelay < 0.0f)
+            messageWindow->Update(static_cast<float>(seconds));
+        else
+        {
+            messageDelay -= static_cast<float>(seconds);
+            if (messageDelay < 0.0f)
+                messageWindow->Update(static_cast<float>(seconds));
+        }
+    }
     return 0;
 }
 
@@ -198,7 +255,89 @@ int32_t VernaliaScreensaver::Render()
     double alpha = 0.0;
     if (!GetFade(alpha))
         alpha = 0.0;
-    return DrawFade(alpha);
+    const int32_t result = DrawFade(alpha);
+    if (result == 0 && messageWindow && messageDelay < 0.0f && renderer && overlayCamera)
+        messageWindow->Draw(*renderer, *overlayCamera);
+    return result;
+}
+
+void VernaliaScreensaver::ShowHelp(bool force)
+{
+    if (!messageWindow || (!force && !(messageWindow->GetMessage().title == "Help")))
+        return;
+    const auto state = [this](const char* group) {
+        return std::string(messageWindow->IsGroupEnabled(String(group)) ? "on" : "off");
+    };
+    const std::string text = std::string("Press the Hotkey to enable the following options:\n") +
+                             "I - Interesting facts about Vernalia [" + state(kFactsGroup) + "]\n" +
+                             "Q - Quotes" + std::string(25, ' ') + std::string(5, '\xB6') + "[" +
+                             state(kQuotesGroup) + "]\n" + "N - BBC News" + std::string(20, ' ') + "[" +
+                             state(kNewsGroup) + "]\n" + "M - Mute" + std::string(27, ' ') + "[" +
+                             (muted ? "on" : "off") + "]\n" + "F12 - Print Screenshot\n";
+    messageWindow->ShowText(String("Help"), String(std::string_view(text)));
+}
+
+int32_t VernaliaScreensaver::CreateMessageWindow()
+{
+    Ptr<MSFont> font = new (std::nothrow) MSFont();
+    if (!font)
+    {
+        LogError("Недостаточно памяти для создания окна сообщений.");
+        return 2;
+    }
+    font->SetMaxChars(100);
+    // A missing font leaves the window without texts (logged); the show goes on.
+    font->LoadParameters(String("times.txt"));
+    if (Ptr<Texture> glyphs = LoadTexture("times.tga"))
+        font->SetTexture(glyphs.Get());
+    font->SetLineScale(0.2f);
+    font->SetCharScale(0.2f);
+    font->SetTabAdvance(0.0f);
+    font->SetColour(Vector4(0.875f, 0.937f, 1.0f, 1.0f));
+    font->SetTabAdvance(0.005f);
+
+    Ptr<Texture> background = LoadTexture("Window.tga");
+    messageWindow = new (std::nothrow) MessageWindow(font.Get(), background.Get());
+    if (!messageWindow || !messageWindow->GetPanel())
+    {
+        messageWindow = nullptr;
+        LogError("Недостаточно памяти для создания окна сообщений.");
+        return 2;
+    }
+    if (Renderer* renderer = GetRenderer())
+        messageWindow->SetScreenSize(renderer->GetWidth(), renderer->GetHeight());
+
+    // The feeds' server: the environment's, else the settings'; a value
+    // that is more than a scheme, a host and a port leaves the feeds empty.
+    std::string server = GetAutomation().feedServer.empty() ? std::string(feedServer.CStr())
+                                                             : GetAutomation().feedServer;
+    if (!IsFeedServerAddress(server))
+    {
+        LogWarning("Неверный адрес сервера лент [%s]: ленты не загружаются.", server.c_str());
+        server.clear();
+    }
+    else if (server.back() == '/')
+        server.pop_back();
+    const auto feed = [&](const char* path) { return server.empty() ? String() : String((server + path).c_str()); };
+    Ptr<MessageSource> sources[] = {
+        new (std::nothrow) RssFileSource(String(kFactsGroup), String("import.rss")),
+        new (std::nothrow) InternetRssSource(String(kNewsGroup), feed(kNewsPath)),
+        new (std::nothrow) InternetRssSource(String(kQuotesGroup), feed(kQuotesPath)),
+    };
+    for (const Ptr<MessageSource>& source : sources)
+    {
+        if (!source)
+        {
+            LogError("Недостаточно памяти для создания окна сообщений.");
+            return 2;
+        }
+        messageWindow->AddSource(source.Get());
+    }
+    messageWindow->SetFooter(String(kFooter));
+    messageWindow->SetGroupEnabled(String(kFactsGroup), extraCurrent[kShowInformation]);
+    messageWindow->SetGroupEnabled(String(kNewsGroup), extraCurrent[kShowNews]);
+    messageWindow->SetGroupEnabled(String(kQuotesGroup), extraCurrent[kShowQuotes]);
+    return 0;
 }
 
 double VernaliaScreensaver::FadeAlpha(double elapsed, double fadeStart, double duration)
@@ -322,13 +461,14 @@ int32_t VernaliaScreensaver::CreateSceneData()
     Object* music = scene->FindByName(String("Music"));
     if (music && music->IsDerived(SoundNode::TYPE) && !GetCurrent().music)
         static_cast<SoundNode*>(music)->SetVolume(0);
-    return 0;
+    return CreateMessageWindow() == 0 ? 0 : 1;
 }
 
 int32_t VernaliaScreensaver::DeleteSceneData()
 {
     screensaverController = nullptr;
     scene = nullptr;
+    messageWindow = nullptr;
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "app/ScreensaverApp.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/ColorEffect.h"
+#include "info/MessageWindow.h"
 
 class Node;
 class ScreensaverController;
@@ -60,6 +61,21 @@ public:
     bool GetExtraDefault(Extra which) const { return extraDefault[which]; }
     bool GetExtraCurrent(Extra which) const { return extraCurrent[which]; }
     bool IsMuted() const { return muted; }
+    MessageWindow* GetMessageWindow() const { return messageWindow.Get(); }
+    const String& GetFeedServer() const { return feedServer; }
+
+    // The message groups, by the names the hotkeys and the help use.
+    static constexpr const char* kFactsGroup = "Interesting facts about Vernalia";
+    static constexpr const char* kNewsGroup = "BBC News";
+    static constexpr const char* kQuotesGroup = "Quotes";
+
+    // The message window with its font, its three groups in order (the
+    // facts file, the news and the quotes feeds on the feed server), the
+    // footer, and each group on by its setting. 0; 2 out of memory.
+    int32_t CreateMessageWindow();
+    // The hotkey help in the message window, shown at once fully; without
+    // force only while the help is showing (to refresh its states).
+    void ShowHelp(bool force);
     float GetMessageDelay() const { return messageDelay; }
     // The scene's director, whose current set the fade follows; null
     // without a scene or when the scene has none.
@@ -77,4 +93,7 @@ private:
     bool muted = false;
     bool extraDefault[kExtraCount] = {true, true, true, true, true, true, true};
     bool extraCurrent[kExtraCount] = {true, true, true, true, true, true, true};
+    Ptr<MessageWindow> messageWindow; // the facts, news and quotes, and the help
+    // The feeds' server: the defaults table's "feed_server_url", else ours.
+    String feedServer{"http://feeds.vernalia.brightfold.example"};
 };

@@ -7,6 +7,7 @@
 #include "app/Automation.h"
 #include "app/VernaliaScreensaver.h"
 #include "engine/EngineClasses.h"
+#include "info/LearnSystem.h"
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
 #include "engine/render/Renderer.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv)
     // closed window, so shutdown and the log stay complete.
     platform::InstallTerminationHandlers();
     RegisterEngineClasses();
+    RegisterInfoClasses();
 
     std::string logPath;
     Log* log = OpenLog(logPath);

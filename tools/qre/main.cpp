@@ -2,14 +2,17 @@
 //   qre dump [--archive PATH]... FILE.STR   print a scene file's object graph
 //   qre pack / list / extract   make and read archives (ArchiveCommands.h)
 //   qre image FILE [-o RAW]     decode a picture (ImageCommand.h)
+//   qre feed FILE               what a feed source would queue (FeedCommand.h)
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/EngineClasses.h"
+#include "info/LearnSystem.h"
 #include "engine/core/EngineStartup.h"
 #include "tools/qre/ArchiveCommands.h"
+#include "tools/qre/FeedCommand.h"
 #include "tools/qre/ImageCommand.h"
 #include "tools/qre/SceneDump.h"
 #include "tools/qre/TextConversion.h"
@@ -24,7 +27,8 @@ int Usage()
                          "OUT.rar2 BASEDIR [FILES...]\n"
                          "       qre list ARCHIVE\n"
                          "       qre extract ARCHIVE NAME -o FILE\n"
-                         "       qre image FILE [-o RAW]\n");
+                         "       qre image FILE [-o RAW]\n"
+                         "       qre feed FILE\n");
     return 2;
 }
 
@@ -59,6 +63,7 @@ int main(int argc, char** argv)
         return Usage();
 
     RegisterEngineClasses();
+    RegisterInfoClasses();
     if (InitializeEngine() != 0)
     {
         std::fprintf(stderr, "qre: the engine does not start\n");
@@ -74,6 +79,8 @@ int main(int argc, char** argv)
         result = RunListCommand(argc - 1, argv + 1);
     else if (std::strcmp(argv[1], "extract") == 0)
         result = RunExtractCommand(argc - 1, argv + 1);
+    else if (std::strcmp(argv[1], "feed") == 0)
+        result = RunFeedCommand(argc - 1, argv + 1);
     else if (std::strcmp(argv[1], "image") == 0)
         result = RunImageCommand(argc - 1, argv + 1);
     else

@@ -1,0 +1,82 @@
+// `qre feed`: what a feed would queue, as UTF-8 lines and a count, and the
+// reason when nothing would be; the shipped facts file read the same way,
+// each fact fitting the message panel.
+#include <cstdlib>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "info/MessageWindow.h"
+#include "info/RssFileSource.h"
+#include "info/RssReader.h"
+#include "info/TestFont.h"
+#include "support/Bytes.h"
+#include "support/TemporaryFolder.h"
+
+namespace
+{
+
+struct Outcome
+{
+    int code;
+    std::string out, err;
+};
+
+Outcome Feed(const TemporaryFolder& folder, const std::string& document)
+{
+    const std::string file = folder.Path() + "/feed.rss";
+    WriteText(file, document);
+    const std::string command = std::string("'") + QRE_BINARY + "' feed '" + file + "' >'" + folder.Path() +
+                                "/out' 2>'" + folder.Path() + "/err'";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(folder.Path() + "/out"),
+            ReadText(folder.Path() + "/err")};
+}
+
+} // namespace
+
+TEST(FeedCommand, PrintsWhatWouldBeQueuedOrWhyNothing)
+{
+    TemporaryFolder folder;
+    const struct
+    {
+        std::string document;
+        int code;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"windows-1251\"?><rss><channel><item><description>\x93One\x94 &lt;br&gt;"
+         "two</description></item><item><description>" + std::string(301, 'x') + "</description></item></channel></rss>",
+         0, "\xE2\x80\x9COne\xE2\x80\x9D \\ntwo\n1 items\n", ""},
+        {"<rss><channel><item><title>t</title></item></channel></rss>", 1, "0 items\n", "no item within the limits"},
+        {"<html><body/></html>", 1, "", "not RSS"},
+        {"<rss><item/></rss>", 1, "", "no \"channel\""},
+        {"<rss><channel>&</channel></rss>", 1, "", "not well-formed"},
+    };
+    for (const auto& c : cases)
+    {
+        const Outcome outcome = Feed(folder, c.document);
+        EXPECT_EQ(outcome.code, c.code) << c.document;
+        EXPECT_EQ(outcome.out, c.out) << c.document;
+        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << outcome.err;
+    }
+}
+
+TEST(FeedCommand, TheShippedFactsAreTenAndEachFitsThePanel)
+{
+    const std::string facts = ReadText(VERNALIA_SOURCE_DIR "/content/Ms/import.rss");
+    std::vector<std::string> texts;
+    std::string reason;
+    ASSERT_EQ(rss::ReadDescriptions(facts.data(), facts.size(), texts, reason), 0) << reason;
+    ASSERT_EQ(texts.size(), 10u);
+    Ptr<MSFont> font = MakeTestFont();
+    MessageWindow window(font.Get(), nullptr);
+    window.SetFooter(String("  Help - F1             Next - F  "));
+    for (const std::string& text : texts)
+    {
+        std::string queued;
+        EXPECT_TRUE(rss::ConvertFeedItem(text, queued)) << text;
+        window.ShowText(String("Interesting facts about Vernalia"), String(rss::ConvertFactText(text).c_str()));
+        EXPECT_TRUE(window.GetBodyText()) << text;
+    }
+}
