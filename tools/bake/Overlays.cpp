@@ -467,6 +467,44 @@ int32_t BakeDigits(Typeface& typeface, const char* folder)
 
 } // namespace
 
+// The message panel ------------------------------------------------------------------------
+
+// Stretched as nine pieces whose corners are a quarter of the picture each.
+constexpr uint32_t kPanelSide = 128;
+
+// The message window's background: dark, translucent sage with a faint
+// grain, so the light text reads over any sky, inside a rounded light rim
+// that fades out towards the picture's edge. Red equals blue throughout.
+Pixel PanelAt(float x, float y)
+{
+    const float half = kPanelSide * 0.5f;
+    const float corner = 22.0f;
+    // Signed distance to a rounded square 6 pixels inside the edge.
+    const float qx = std::fabs(x - half) - (half - 6.0f - corner);
+    const float qy = std::fabs(y - half) - (half - 6.0f - corner);
+    const float outside = std::sqrt(std::max(qx, 0.0f) * std::max(qx, 0.0f) + std::max(qy, 0.0f) * std::max(qy, 0.0f));
+    const float distance = outside + std::min(std::max(qx, qy), 0.0f) - corner;
+    const float grain = 0.03f * Noise(x, y, 5.0f, 11) + 0.02f * Noise(x, y, 17.0f, 12);
+    Pixel pixel;
+    // A soft shadow beyond the rim, the body, then the rim itself.
+    pixel.Over(Colour{0.0f, 0.0f, 0.0f}, 0.35f * (1.0f - Smoothstep(0.0f, 5.0f, distance)));
+    const Colour body{0.13f + grain, 0.19f + grain, 0.13f + grain};
+    pixel.Over(Mix(body, Colour{0.20f, 0.27f, 0.20f}, Smoothstep(-18.0f, -2.0f, distance)), 0.74f * Cover(distance));
+    pixel.Over(Colour{0.78f, 0.88f, 0.78f}, 0.85f * Cover(std::fabs(distance + 3.0f) - 0.7f));
+    return pixel;
+}
+
+int32_t BakePanel(const char* path)
+{
+    Canvas canvas;
+    if (canvas.Create(kPanelSide, kPanelSide) != 0)
+        return 2;
+    for (uint32_t y = 0; y < kPanelSide; ++y)
+        for (uint32_t x = 0; x < kPanelSide; ++x)
+            Store(canvas, x, y, PanelAt(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f));
+    return canvas.SaveTarga(path);
+}
+
 int32_t BakeOverlays(Typeface& typeface, const char* folder)
 {
     int32_t result = BakeCard(typeface, folder);
@@ -474,5 +512,7 @@ int32_t BakeOverlays(Typeface& typeface, const char* folder)
         result = BakeCorners(folder);
     if (result == 0)
         result = BakeDigits(typeface, folder);
+    if (result == 0)
+        result = BakePanel(PathIn(folder, "Window.tga").c_str());
     return result;
 }
