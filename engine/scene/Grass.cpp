@@ -260,7 +260,7 @@ int32_t Grass::Generate()
         Vector2 t[3];
         corners(triangle, t);
         const uint64_t k = CellsPerEdge(t, resolution);
-        cells += k * k;
+        cells += k > kMaxCellsPerEdge ? kMaxCells + 1 : k * k;
     }
     uint64_t tufts = 0;
     if (cells <= kMaxCells)
