@@ -147,3 +147,80 @@ Ptr<Triangles> MakeTube(const char* name, float radius, float length, uint32_t s
     }
     return tube;
 }
+
+Ptr<Triangles> MakeSphere(const char* name, float radius, uint32_t slices, uint32_t stacks)
+{
+    std::vector<Vector3> positions;
+    std::vector<Vector2> coordinates;
+    std::vector<int32_t> indices;
+    const int32_t row = static_cast<int32_t>(slices + 1);
+    for (uint32_t j = 0; j <= stacks; ++j)
+    {
+        const float polar = kPi * static_cast<float>(j) / static_cast<float>(stacks);
+        for (uint32_t i = 0; i <= slices; ++i)
+        {
+            const float around = 2.0f * kPi * static_cast<float>(i) / static_cast<float>(slices);
+            positions.emplace_back(radius * std::sin(polar) * std::cos(around), radius * std::cos(polar),
+                                   radius * std::sin(polar) * std::sin(around));
+            coordinates.emplace_back(static_cast<float>(i) / static_cast<float>(slices),
+                                     static_cast<float>(j) / static_cast<float>(stacks));
+        }
+    }
+    for (int32_t j = 0; j < static_cast<int32_t>(stacks); ++j)
+        for (int32_t i = 0; i < static_cast<int32_t>(slices); ++i)
+            Quad(indices, j * row + i, j * row + i + 1, (j + 1) * row + i + 1, (j + 1) * row + i);
+    return Finish(name, positions, coordinates, indices);
+}
+
+Ptr<Triangles> MakeGrassTuft(const char* name)
+{
+    std::vector<Vector3> positions;
+    std::vector<Vector2> coordinates, weights;
+    std::vector<int32_t> indices;
+    constexpr float kHalfWidth = 0.05f, kLean = 0.12f;
+    for (int blade = 0; blade < 3; ++blade)
+    {
+        const float turn = kPi / 3.0f * static_cast<float>(blade);
+        const Vector3 across(std::cos(turn), 0.0f, std::sin(turn));
+        const Vector3 out(-across.z, 0.0f, across.x);
+        const int32_t first = static_cast<int32_t>(positions.size());
+        // Root left, root right, tip right, tip left (narrower at the tip).
+        positions.push_back(across * -kHalfWidth);
+        positions.push_back(across * kHalfWidth);
+        positions.push_back(across * (kHalfWidth * 0.3f) + out * kLean + Vector3(0, 1, 0));
+        positions.push_back(across * (-kHalfWidth * 0.3f) + out * kLean + Vector3(0, 1, 0));
+        coordinates.insert(coordinates.end(), {{0, 1}, {1, 1}, {1, 0}, {0, 0}});
+        weights.insert(weights.end(), {{0, 0}, {0, 0}, {1, 0}, {1, 0}});
+        Quad(indices, first, first + 1, first + 2, first + 3);
+    }
+    Ptr<Triangles> tuft = Finish(name, positions, coordinates, indices);
+    auto* sway = new Vector2Buffer(static_cast<uint32_t>(weights.size()), new Vector2[weights.size()]);
+    std::copy(weights.begin(), weights.end(), sway->GetElements());
+    tuft->SetTextureCoordinates(1, sway);
+    // Blades stand up: lit like the ground they grow from.
+    for (uint32_t i = 0; i < tuft->GetNormals()->GetCount(); ++i)
+        (*tuft->GetNormals())[i] = Vector3(0, 1, 0);
+    return tuft;
+}
+
+Ptr<Triangles> MakeGrassPatch(const char* name, float width, float depth, uint32_t cells)
+{
+    std::vector<Vector3> positions;
+    std::vector<Vector2> coordinates;
+    std::vector<int32_t> indices;
+    const int32_t row = static_cast<int32_t>(cells + 1);
+    for (uint32_t z = 0; z <= cells; ++z)
+    {
+        for (uint32_t x = 0; x <= cells; ++x)
+        {
+            const float u = static_cast<float>(x) / static_cast<float>(cells);
+            const float v = static_cast<float>(z) / static_cast<float>(cells);
+            positions.emplace_back(width * (u - 0.5f), 0.0f, depth * (v - 0.5f));
+            coordinates.emplace_back(u, v);
+        }
+    }
+    for (int32_t z = 0; z < static_cast<int32_t>(cells); ++z)
+        for (int32_t x = 0; x < static_cast<int32_t>(cells); ++x)
+            Quad(indices, z * row + x, (z + 1) * row + x, (z + 1) * row + x + 1, z * row + x + 1);
+    return Finish(name, positions, coordinates, indices);
+}

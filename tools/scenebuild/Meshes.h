@@ -25,3 +25,18 @@ Ptr<Triangles> MakeBox(const char* name, const Vector3& halfExtents, float span)
 // u = 0). Vertex i of ring r is number r * (sides + 1) + i; u runs round
 // the tube, v along it.
 Ptr<Triangles> MakeTube(const char* name, float radius, float length, uint32_t sides, uint32_t rings);
+
+// A globe of radius about the origin: slices around y, stacks from pole to
+// pole; the texture wraps once around and once from top to bottom.
+Ptr<Triangles> MakeSphere(const char* name, float radius, uint32_t slices, uint32_t stacks);
+
+// One grass tuft: three blades crossed at 60 degrees, rooted at the origin
+// and 1 high, leaning slightly outward. Set 0 runs u across a blade and v
+// from the tip (0) to the root (1); set 1 has u 0 at the root and 1 at the
+// tip, the weight a swaying effect bends by. Draw it without culling.
+Ptr<Triangles> MakeGrassTuft(const char* name);
+
+// A flat patch width x depth in the xz plane, centred on the origin, normals
+// up, whose texture coordinates run once from 0 to 1 over the whole patch:
+// the ground grass is scattered over.
+Ptr<Triangles> MakeGrassPatch(const char* name, float width, float depth, uint32_t cells);

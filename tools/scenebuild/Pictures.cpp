@@ -182,3 +182,92 @@ Ptr<Image> MakeRibbonPicture(const char* fileName, uint32_t size)
         return colour + Vector3(grain, grain, grain);
     });
 }
+
+Ptr<Image> MakeSpritePicture(const char* fileName, uint32_t size, SpriteShape shape)
+{
+    if (size < 16 || (size & (size - 1)) != 0)
+        return nullptr;
+    Ptr<Image> image = new Image(String(fileName), Image::kPixel32, size, size);
+    uint8_t* pixels = image->GetData();
+    if (!pixels)
+        return nullptr;
+    image->SetFileName(String(fileName));
+    const float step = 2.0f / static_cast<float>(size);
+    for (uint32_t y = 0; y < size; ++y)
+    {
+        for (uint32_t x = 0; x < size; ++x)
+        {
+            // -1..1 across the picture.
+            const float px = (static_cast<float>(x) + 0.5f) * step - 1.0f;
+            const float py = (static_cast<float>(y) + 0.5f) * step - 1.0f;
+            const float r = std::sqrt(px * px + py * py);
+            float alpha = 0.0f;
+            float shade = 1.0f;
+            switch (shape)
+            {
+            case SpriteShape::SoftDot:
+                alpha = (1.0f - Smoothstep(0.0f, 1.0f, r)) * (1.0f - Smoothstep(0.0f, 1.0f, r));
+                break;
+            case SpriteShape::Petal:
+            {
+                // Wider at the top, pointed at the bottom.
+                const float width = 0.55f + 0.25f * py;
+                const float d = std::sqrt((px / width) * (px / width) + py * py);
+                alpha = 1.0f - Smoothstep(0.8f, 0.95f, d);
+                shade = 0.8f + 0.2f * (1.0f - d);
+                break;
+            }
+            case SpriteShape::Blossom:
+            {
+                const float angle = std::atan2(py, px);
+                const float edge = 0.55f + 0.4f * std::fabs(std::cos(angle * 2.5f));
+                alpha = 1.0f - Smoothstep(edge - 0.08f, edge, r);
+                shade = r < 0.22f ? 0.55f : 0.8f + 0.2f * Smoothstep(0.22f, edge, r);
+                break;
+            }
+            }
+            const auto level = static_cast<uint8_t>(std::lround(std::clamp(shade, 0.0f, 1.0f) * 255.0f));
+            uint8_t* texel = pixels + (static_cast<size_t>(y) * size + x) * 4;
+            texel[0] = texel[1] = texel[2] = level;
+            texel[3] = static_cast<uint8_t>(std::lround(std::clamp(alpha, 0.0f, 1.0f) * 255.0f));
+        }
+    }
+    return image;
+}
+
+Ptr<Image> MakeBlossomPicture(const char* fileName, uint32_t size)
+{
+    const Vector3 leaf(0.30f, 0.52f, 0.24f);
+    const Vector3 pink(0.98f, 0.80f, 0.86f);
+    const Vector3 deep(0.90f, 0.55f, 0.68f);
+    return Paint(fileName, size, [&](float u, float v) {
+        const float clusters = Fractal(u, v, 8, 3, 41);
+        const float flowers = TiledNoise(u, v, 48, 42);
+        const float bloom = Smoothstep(-0.1f, 0.25f, clusters + 0.35f * flowers);
+        const Vector3 petals = Mix(deep, pink, 0.5f + 0.5f * TiledNoise(u, v, 96, 43));
+        return Mix(leaf * (0.8f + 0.3f * flowers), petals, bloom);
+    });
+}
+
+Ptr<Image> MakeBladesPicture(const char* fileName, uint32_t size)
+{
+    const Vector3 root(0.16f, 0.30f, 0.10f);
+    const Vector3 tip(0.58f, 0.80f, 0.34f);
+    return Paint(fileName, size, [&](float u, float v) {
+        const float streak = TiledNoise(u, v, 64, 4, 51);
+        return Mix(root, tip, std::clamp(1.0f - v + 0.12f * streak, 0.0f, 1.0f));
+    });
+}
+
+Ptr<Image> MakeGrassMapPicture(const char* fileName, uint32_t size)
+{
+    return Paint(fileName, size, [&](float u, float v) {
+        // A footpath winding along v.
+        const float path = 0.5f + 0.18f * std::sin(v * 6.2831855f) + 0.05f * TiledNoise(u, v, 4, 61);
+        const float fromPath = std::fabs(u - path);
+        const float density = Smoothstep(0.04f, 0.16f, fromPath) * (0.75f + 0.25f * Fractal(u, v, 8, 2, 62));
+        const float height = 0.55f + 0.45f * Smoothstep(0.05f, 0.3f, fromPath);
+        const float brightness = 0.8f + 0.2f * Fractal(u, v, 4, 2, 63);
+        return Vector3(density, height, brightness);
+    });
+}

@@ -16,6 +16,7 @@
 #include "tools/scenebuild/Meshes.h"
 #include "tools/scenebuild/Pictures.h"
 #include "tools/scenebuild/Shots.h"
+#include "tools/scenebuild/SpringLife.h"
 
 namespace
 {
@@ -24,33 +25,6 @@ constexpr uint32_t kPictureSize = 256;
 // Metres of wall one brick picture covers: four courses of half a metre,
 // toy-block bricks that read well from the show's distances.
 constexpr float kBrickSpan = 2.0f;
-
-// A texture of a generated picture, named after it; null without one (it
-// could not be made), which leaves the materials untextured.
-Ptr<Texture> TextureOf(Image* picture)
-{
-    if (!picture)
-        return nullptr;
-    Ptr<Texture> texture = new Texture(picture->GetName());
-    texture->SetImage(picture);
-    return texture;
-}
-
-// A textured material lit by the sun: the tint as the diffuse and ambient
-// colour (white shows the texture as painted), a faint highlight, repeating
-// and filtered through the whole mip chain. Returns the effect so a skinned
-// mesh can hand it its skin.
-Texture1DLEffect* Dress(GeometryNode& mesh, Texture* texture, const Vector4& tint, Light* sun)
-{
-    Ptr<Texture1DLEffect> effect = new Texture1DLEffect(String(mesh.GetName().CStr()));
-    effect->SetColor(tint);
-    effect->SetTexture(texture);
-    effect->SetLight(sun);
-    effect->SetMaterial(tint, tint, Vector4(0.25f, 0.25f, 0.25f, 1.0f), Vector4(0.0f, 0.0f, 0.0f, 1.0f), 24.0f);
-    effect->SetSampler(0, AddressMode::Wrap, TextureFilter::LinearMipLinear, TextureFilter::Linear);
-    mesh.SetEffect(effect.Get());
-    return effect.Get();
-}
 
 constexpr float kTubeLength = 4.0f;
 
@@ -122,6 +96,33 @@ Ptr<SceneNode> MakeSkeleton(Texture* ribbon, Light* sun)
 
 } // namespace
 
+// A texture of a generated picture, named after it; null without one (it
+// could not be made), which leaves the materials untextured.
+Ptr<Texture> TextureOf(Image* picture)
+{
+    if (!picture)
+        return nullptr;
+    Ptr<Texture> texture = new Texture(picture->GetName());
+    texture->SetImage(picture);
+    return texture;
+}
+
+// A textured material lit by the sun: the tint as the diffuse and ambient
+// colour (white shows the texture as painted), a faint highlight, repeating
+// and filtered through the whole mip chain. Returns the effect so a skinned
+// mesh can hand it its skin.
+Texture1DLEffect* Dress(GeometryNode& mesh, Texture* texture, const Vector4& tint, Light* sun)
+{
+    Ptr<Texture1DLEffect> effect = new Texture1DLEffect(String(mesh.GetName().CStr()));
+    effect->SetColor(tint);
+    effect->SetTexture(texture);
+    effect->SetLight(sun);
+    effect->SetMaterial(tint, tint, Vector4(0.25f, 0.25f, 0.25f, 1.0f), Vector4(0.0f, 0.0f, 0.0f, 1.0f), 24.0f);
+    effect->SetSampler(0, AddressMode::Wrap, TextureFilter::LinearMipLinear, TextureFilter::Linear);
+    mesh.SetEffect(effect.Get());
+    return effect.Get();
+}
+
 Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
 {
     Ptr<Image> meadow = MakeMeadowPicture("meadow.jpg", kPictureSize);
@@ -175,6 +176,7 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
     }
 
     root->AttachChild(MakeSkeleton(ribbonTexture.Get(), sun.Get()).Get());
+    AddSpringLife(*root, sun.Get(), pictures);
     AddShots(*root);
     return root;
 }

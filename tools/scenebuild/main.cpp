@@ -75,8 +75,11 @@ int Build(const char* path)
     // The pictures first: a scene file without them would load untextured.
     // Codecs join the table on their first request, and a picture is saved
     // through whichever its file name's extension selects.
-    Codec* jpeg = nullptr;
-    CodecManager::GetCodec(String("JPGImageCodec"), &jpeg);
+    for (const char* name : {"JPGImageCodec", "TGAImageCodec"})
+    {
+        Codec* codec = nullptr;
+        CodecManager::GetCodec(String(name), &codec);
+    }
     const std::string folder = FolderOf(path);
     for (const Ptr<Image>& picture : pictures)
     {
