@@ -55,6 +55,11 @@ constexpr Entry kTwoLightPixel20[] = {
     {LightDiffuse, 1, 14},    {LightAttenuation, 1, 15},
 };
 
+// LightmapTextureEffect's (unlit).
+constexpr Entry kUnlitVertex11[] = {{Transform, 0, 0}, {ViewTransform, 0, 4}, {Colour, 0, 8}, {Fog, 0, 9}};
+constexpr Entry kUnlitVertex11Wind[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {Colour, 0, 8}, {Fog, 0, 9}, {Wind, 0, 10}};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
@@ -62,6 +67,7 @@ constexpr std::span<const Entry> kRows[] = {
     // sampler, no register.
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitPixel20,
     kTwoLightVertex11, kTwoLightVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kTwoLightPixel20,
+    kUnlitVertex11, kUnlitVertex11Wind,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

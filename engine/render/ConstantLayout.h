@@ -31,6 +31,7 @@ enum class Quantity : uint8_t
     Fog,               // (density, exponent, wind amplitude, wind speed)
     Wind,              // (amplitude, speed, time, 0)
     BonePalette,       // four rows a bone, as many bones as the skin has (at most kMaxBones)
+    Colour,            // the unlit members' colour (ColorEffect's; white for other effects)
     Count
 };
 

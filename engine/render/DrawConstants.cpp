@@ -1,5 +1,6 @@
 #include "engine/render/DrawConstants.h"
 
+#include "engine/render/ColorEffect.h"
 #include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/Renderer.h"
@@ -46,6 +47,9 @@ int32_t DrawConstants::Compute(const Camera* camera, const GeometryNode& geometr
     power = {{material.power, 0.0f, 0.0f, 0.0f}};
     fog = {{effect.GetFogDensity(), effect.GetFogExponent(), effect.GetWindAmplitude(), effect.GetWindSpeed()}};
     wind = {{effect.GetWindAmplitude(), effect.GetWindSpeed(), effect.GetTime(), 0.0f}};
+    const Vector4 tint = effect.IsDerived(ColorEffect::TYPE) ? static_cast<const ColorEffect&>(effect).GetColor()
+                                                             : Vector4(1.0f, 1.0f, 1.0f, 1.0f);
+    colour = {{tint.x, tint.y, tint.z, tint.w}};
 
     for (uint32_t i = 0; i < kMaxLights; ++i)
     {
@@ -105,6 +109,7 @@ void DrawConstants::Upload(Renderer& renderer, bool pixel, std::span<const Const
         case CameraPosition: data = eye.v; break;
         case Fog: data = fog.v; break;
         case Wind: data = wind.v; break;
+        case Colour: data = colour.v; break;
         case BonePalette:
             data = bones ? &bones[0].m[0][0] : nullptr;
             count = boneCount * 4;

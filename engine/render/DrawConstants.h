@@ -53,7 +53,7 @@ private:
     Matrix4 viewTransform;
     Register materialAmbient{}, materialDiffuse{}, materialSpecular{}, materialEmissive{}, power{};
     LightValues lights[kMaxLights]{};
-    Register eye{}, fog{}, wind{};
+    Register eye{}, fog{}, wind{}, colour{};
     const Matrix4* bones = nullptr; // the skin's, valid while the draw lasts
     uint32_t boneCount = 0;
 };

@@ -139,6 +139,14 @@ constexpr const char* kTwoLightPixelLitPixel = "ps_2_0\n" QRE_PIXEL_LIT_DECLARAT
     QRE_POINT_ATTENUATION("c12", "c15", "t3") QRE_PIXEL_LIGHT_TERMS("r8", "c13", "c14", "c11", "r9.w")
     QRE_PIXEL_LIGHTS_OUT;
 
+// LightmapTextureEffect: colour x texture x lightmap on the fixed-function
+// stages 0 and 1.
+constexpr const char* kLightmapVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_LIGHTMAP_INPUT_11
+    QRE_REST_POSITION QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
+
+constexpr const char* kLightmapVertexWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_LIGHTMAP_INPUT_11
+    QRE_WIND_SWAY("c10") QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
+
 } // namespace
 
 namespace EffectPrograms
@@ -167,6 +175,8 @@ constexpr Program kPrograms[] = {
     {TwoLightVertex20Wind, "Texture1DL1PL.PixelLitWind", false, kTwoLightPixelLitWindVertex},
     {TwoLightVertex20Skinned, "Texture1DL1PL.PixelLitSkinned", false, kTwoLightPixelLitSkinnedVertex},
     {TwoLightPixel20, "Texture1DL1PL.Pixel", true, kTwoLightPixelLitPixel},
+    {LightmapVertex11, "LightmapTexture.Vertex", false, kLightmapVertex},
+    {LightmapVertex11Wind, "LightmapTexture.VertexWind", false, kLightmapVertexWind},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -210,3 +220,4 @@ const Program& Get(Id id)
 #undef QRE_PIXEL_LIGHTS_OUT
 #undef QRE_SKINNED_LIT_VERTEX
 #undef QRE_TWO_LIGHTS_11
+#undef QRE_UNLIT_INPUTS

@@ -50,6 +50,10 @@ enum class Id : uint32_t
     TwoLightVertex20Wind,
     TwoLightVertex20Skinned,
     TwoLightPixel20,
+    // Unlit (vs 1.1, fixed-function pixels): oD0 the effect's colour, oT0
+    // and oT1 the texture's and the lightmap's coordinates, oFog.
+    LightmapVertex11,
+    LightmapVertex11Wind,
     Count
 };
 

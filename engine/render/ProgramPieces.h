@@ -135,6 +135,9 @@
 #define QRE_LIGHTMAP_INPUT_20 "dcl_texcoord1 v3\n"
 #define QRE_LIGHTMAP_PASS_20 "mov oT3, v3\n"
 
+// The unlit programs' inputs: position and the first coordinate set.
+#define QRE_UNLIT_INPUTS "dcl_position v0\ndcl_texcoord v7\n"
+
 #define QRE_VERTEX_LIT_INPUTS "dcl_position v0\ndcl_normal v3\ndcl_texcoord v7\n"
 #define QRE_PIXEL_LIT_INPUTS "dcl_position v0\ndcl_normal v1\ndcl_texcoord v2\n"
 

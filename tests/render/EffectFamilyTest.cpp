@@ -209,7 +209,7 @@ Ptr<GeometryNodeEffect> MakeTwoLight(Texture* texture, Texture*, Light* first, L
 }
 
 const MemberRow kMembers[] = {
-    {"LightmapTextureEffect", MakeLightmapped, {0, 0, 0}},
+    {"LightmapTextureEffect", MakeLightmapped, {0, 0, 1}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
 };

@@ -27,7 +27,7 @@ enum class Member
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
-// function; unlit members have only the last).
+// function; unlit members have only the last two).
 struct PixelCase
 {
     const char* name;
@@ -67,6 +67,8 @@ protected:
     }
 
     Lighting lighting;
+    // The unlit members' colour.
+    static inline const Vector4 kColour{0.9f, 0.7f, 1.0f, 1.0f};
 };
 
 TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
@@ -130,6 +132,7 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
             mapped->SetTexture(Plain(texel).Get());
             mapped->SetLightmap(Plain(lightmapTexel).Get());
             mapped->SetLightmapSet(2);
+            mapped->SetColor(kColour);
             if (c.member == Member::Lightmapped1DL)
                 static_cast<LightmapTexture1DLEffect&>(*mapped).SetLight(sun.Get());
             effect = mapped;
@@ -137,7 +140,7 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
         effect->SetCullEnabled(false);
         Levels(c.technique);
         ASSERT_EQ(effect->PassCount(), 1u);
-        const uint32_t index = c.member == Member::Lightmapped ? 0u : static_cast<uint32_t>(c.technique);
+        const uint32_t index = static_cast<uint32_t>(c.member == Member::Lightmapped ? c.technique - 1 : c.technique);
         ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(index));
         lighting.Put(*effect);
         quad->SetEffect(effect.Get());
@@ -151,9 +154,9 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
             const Vector3 p = world.ApplyToPoint(corner0 + (corner2 - corner0) * s);
             const LightSums sums = c.technique == 0 ? SumLights(lighting, lit, p, normal, eye)
                                                     : LightSums::Along(sums0, sums2, s);
-            // Unlit, the effect's colour (white) times the texture.
-            const Colour want =
-                c.member == Member::Lightmapped ? surface : LitColour(lighting, sums, surface, c.technique == 2);
+            // Unlit, the effect's colour times the texture.
+            const Colour want = c.member == Member::Lightmapped ? surface * ColourOf(kColour)
+                                                                : LitColour(lighting, sums, surface, c.technique == 2);
             ExpectNear(AtPoint(p), Stored(want), 3, std::string(c.name) + " at " + std::to_string(s));
         }
     }
@@ -161,7 +164,8 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
 
 INSTANTIATE_TEST_SUITE_P(
     Members, EffectFamilyPixelTest,
-    ::testing::Values(PixelCase{"LightmapTextureEffect", Member::Lightmapped, 2},
+    ::testing::Values(PixelCase{"LightmapTextureVertex", Member::Lightmapped, 1},
+                      PixelCase{"LightmapTextureFixedFunction", Member::Lightmapped, 2},
                       PixelCase{"LightmapTexture1DLPixelLit", Member::Lightmapped1DL, 0},
                       PixelCase{"LightmapTexture1DLVertexLit", Member::Lightmapped1DL, 1},
                       PixelCase{"LightmapTexture1DLFixedFunction", Member::Lightmapped1DL, 2},
