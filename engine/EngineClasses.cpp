@@ -38,6 +38,8 @@
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/LightmapTextureEffect.h"
+#include "engine/render/GrassEffect.h"
+#include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/Shader.h"
 #include "engine/render/VertexShader.h"
@@ -168,6 +170,8 @@ void RegisterEngineClasses()
     ColorEffect::RegisterClassFunctions();
     TextureEffect::RegisterClassFunctions();
     LightmapTextureEffect::RegisterClassFunctions();
+    GrassEffect::RegisterClassFunctions();
+    LightmapGrassEffect::RegisterClassFunctions();
     // shader programs and the lit shader effects
     Shader::RegisterClassFunctions();
     VertexShader::RegisterClassFunctions();

@@ -68,6 +68,8 @@ constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitPixel20,
     kTwoLightVertex11, kTwoLightVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kTwoLightPixel20,
     kUnlitVertex11, kUnlitVertex11Wind,
+    // The grass programs: the unlit wind row, the sway always on.
+    kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

@@ -147,6 +147,26 @@ constexpr const char* kLightmapVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_
 constexpr const char* kLightmapVertexWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_LIGHTMAP_INPUT_11
     QRE_WIND_SWAY("c10") QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
 
+// GrassEffect: the texture's set in v7, the sway weight's in v8; the vertex
+// colour in v5 where the geometry has one.
+#define QRE_GRASS_INPUTS QRE_UNLIT_INPUTS "dcl_texcoord1 v8\n"
+constexpr const char* kGrassVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_GRASS_INPUTS QRE_WIND_SWAY_BY("c10", "v8.x")
+    QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kGrassVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_GRASS_INPUTS "dcl_color v5\n"
+    QRE_WIND_SWAY_BY("c10", "v8.x") QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+// LightmapGrassEffect: the lightmap's set in v8 (on to oT1), the sway
+// weight's in v9.
+#define QRE_LIGHTMAP_GRASS_INPUTS QRE_UNLIT_INPUTS QRE_LIGHTMAP_INPUT_11 "dcl_texcoord2 v9\n"
+constexpr const char* kLightmapGrassVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_LIGHTMAP_GRASS_INPUTS
+    QRE_WIND_SWAY_BY("c10", "v9.x") QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n"
+    QRE_LIGHTMAP_PASS_11;
+
+constexpr const char* kLightmapGrassVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_LIGHTMAP_GRASS_INPUTS
+    "dcl_color v5\n" QRE_WIND_SWAY_BY("c10", "v9.x") QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w")
+    "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
+
 } // namespace
 
 namespace EffectPrograms
@@ -177,6 +197,10 @@ constexpr Program kPrograms[] = {
     {TwoLightPixel20, "Texture1DL1PL.Pixel", true, kTwoLightPixelLitPixel},
     {LightmapVertex11, "LightmapTexture.Vertex", false, kLightmapVertex},
     {LightmapVertex11Wind, "LightmapTexture.VertexWind", false, kLightmapVertexWind},
+    {GrassVertex11, "Grass.Vertex", false, kGrassVertex},
+    {GrassVertex11Coloured, "Grass.VertexColoured", false, kGrassVertexColoured},
+    {LightmapGrassVertex11, "LightmapGrass.Vertex", false, kLightmapGrassVertex},
+    {LightmapGrassVertex11Coloured, "LightmapGrass.VertexColoured", false, kLightmapGrassVertexColoured},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -198,6 +222,9 @@ const Program& Get(Id id)
 #undef QRE_SWAY_CONSTANTS
 #undef QRE_REST_POSITION
 #undef QRE_WIND_SWAY
+#undef QRE_WIND_SWAY_BY
+#undef QRE_GRASS_INPUTS
+#undef QRE_LIGHTMAP_GRASS_INPUTS
 #undef QRE_TRANSFORM
 #undef QRE_FOG
 #undef QRE_VERTEX_LIGHTING

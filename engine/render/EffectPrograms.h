@@ -54,6 +54,14 @@ enum class Id : uint32_t
     // and oT1 the texture's and the lightmap's coordinates, oFog.
     LightmapVertex11,
     LightmapVertex11Wind,
+    // Grass (vs 1.1, unlit, always swaying): the sway weighted by the u of
+    // a coordinate set (0 at the root, 1 at the tip) in place of the
+    // height; oD0 the effect's colour or (Coloured) the vertex colour, oT0
+    // the texture's coordinates (and oT1 the lightmap's), oFog.
+    GrassVertex11,
+    GrassVertex11Coloured,
+    LightmapGrassVertex11,
+    LightmapGrassVertex11Coloured,
     Count
 };
 

@@ -25,10 +25,11 @@
 #define QRE_REST_POSITION "mov r5, v0\n"
 
 // The wind sway with (amplitude, speed, time) in register W: x and z move by
-// A sin(angle) y. The angles are brought into -pi..pi through the fraction
-// of angle / 2pi + 1/2, then an odd polynomial to the 11th power keeps the
-// sine's error below 5e-4 over that range.
-#define QRE_WIND_SWAY(W)                                                  \
+// A sin(angle) H, H the weight (the height y, or a grass blade's 0 at the
+// root to 1 at the tip). The angles are brought into -pi..pi through the
+// fraction of angle / 2pi + 1/2, then an odd polynomial to the 11th power
+// keeps the sine's error below 5e-4 over that range.
+#define QRE_WIND_SWAY_BY(W, H)                                            \
     "mul r0.x, " W ".y, " W ".z\n"       /* s t */                       \
     "mul r1.x, v0.x, c20.x\n"                                            \
     "add r1.x, r1.x, r0.x\n"                                             \
@@ -47,10 +48,13 @@
     "mad r4.xy, r4, r3, c23.z\n"                                         \
     "mul r4.xy, r4, r2\n"                /* the two sines */             \
     "mul r4.xy, r4, " W ".x\n"                                           \
-    "mul r4.xy, r4, v0.y\n"              /* grows with the height */     \
+    "mul r4.xy, r4, " H "\n"             /* grows with the weight */     \
     "mov r5, v0\n"                                                       \
     "add r5.x, v0.x, r4.x\n"                                             \
     "add r5.z, v0.z, r4.y\n"
+
+// The sway that grows with the height y.
+#define QRE_WIND_SWAY(W) QRE_WIND_SWAY_BY(W, "v0.y")
 
 // Clip position from the matrix in c0-c3.
 #define QRE_TRANSFORM                  \

@@ -9,8 +9,10 @@
 #include "engine/core/Stream.h"
 #include "engine/render/ConstantLayout.h"
 #include "engine/render/EffectPrograms.h"
+#include "engine/render/GrassEffect.h"
 #include "engine/render/LightList.h"
 #include "engine/render/LightSlot.h"
+#include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/Technique.h"
@@ -208,8 +210,27 @@ Ptr<GeometryNodeEffect> MakeTwoLight(Texture* texture, Texture*, Light* first, L
     return effect;
 }
 
+Ptr<GeometryNodeEffect> MakeGrass(Texture* texture, Texture*, Light*, Light*)
+{
+    Ptr<GrassEffect> effect = new GrassEffect(String("grass"));
+    effect->SetTexture(texture);
+    effect->SetSwaySet(5);
+    return effect;
+}
+
+Ptr<GeometryNodeEffect> MakeLightmapGrass(Texture* texture, Texture* lightmap, Light*, Light*)
+{
+    Ptr<LightmapGrassEffect> effect = new LightmapGrassEffect(String("lightmapped grass"));
+    effect->SetTexture(texture);
+    effect->SetLightmap(lightmap);
+    effect->SetLightmapSet(2);
+    return effect;
+}
+
 const MemberRow kMembers[] = {
     {"LightmapTextureEffect", MakeLightmapped, {0, 0, 1}},
+    {"GrassEffect", MakeGrass, {0, 0, 1}},
+    {"LightmapGrassEffect", MakeLightmapGrass, {0, 0, 1}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
 };
@@ -268,7 +289,7 @@ TEST_F(EffectFamilyTest, EachMemberSavesTheBytesItLoadedFrom)
 }
 
 // A lightmap link of another class loads as no lightmap after a warning;
-// a coordinate set past 7 loads as 7; a lightmap holding the effect is
+// a coordinate set past 7 loads as 7 (the grass's below 0 as 0); a lightmap holding the effect is
 // refused, logged, keeping the one before.
 TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectRefused)
 {
@@ -295,6 +316,19 @@ TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectR
         EXPECT_EQ(effect->GetLightmap() != nullptr, c.kept);
         EXPECT_EQ(effect->GetLightmapSet(), c.loadedSet);
         EXPECT_EQ(log.Count("Ссылка на текстуру указывает на объект другого класса."), c.warnings);
+    }
+    // The grass's sway set, an int32, is brought into 0..7 the same way.
+    const int32_t sets[3][2] = {{-3, 0}, {4, 4}, {12, 7}};
+    for (const auto& [set, loaded] : sets)
+    {
+        Ptr<GrassEffect> written = new GrassEffect(String("written"));
+        Stream out(0, 1024);
+        ASSERT_EQ(written->TextureEffect::Save(out), 0);
+        ASSERT_EQ(out.WriteInt32(set), 0);
+        ByteStream in(WrittenBytes(out));
+        Ptr<GrassEffect> grass = new GrassEffect(String("read"));
+        ASSERT_EQ(grass->Load(in), 0);
+        EXPECT_EQ(grass->GetSwaySet(), loaded);
     }
     Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect(String("lightmapped"));
     ASSERT_EQ(effect->SetLightmap(lightmap.Get()), 0);
