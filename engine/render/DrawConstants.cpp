@@ -1,5 +1,7 @@
 #include "engine/render/DrawConstants.h"
 
+#include <cmath>
+
 #include "engine/render/ColorEffect.h"
 #include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/RenderStateBlock.h"
@@ -70,9 +72,8 @@ int32_t DrawConstants::Compute(const Camera* camera, const GeometryNode& geometr
             towards = source->GetLightType() == Light::kFixedDirectional ? Vector3(0.0f, 0.0f, -1.0f)
                                                                           : -source->GetDirection();
             at = source->GetPosition();
-            if (source->IsAttenuated())
-                out.attenuation = {{source->GetConstantAttenuation(), source->GetLinearAttenuation(),
-                                    source->GetQuadraticAttenuation(), 1.0f}};
+            const Vector3 attenuation = Attenuation(*source);
+            out.attenuation = {{attenuation.x, attenuation.y, attenuation.z, 1.0f}};
         }
         Vector3 direction = inverse.TransformVector(towards);
         direction.Normalize();
@@ -81,6 +82,18 @@ int32_t DrawConstants::Compute(const Camera* camera, const GeometryNode& geometr
         out.position = {{position.x, position.y, position.z, 1.0f}};
     }
     return 0;
+}
+
+Vector3 DrawConstants::Attenuation(const Light& light)
+{
+    if (!light.IsAttenuated())
+        return Vector3(1.0f, 0.0f, 0.0f);
+    const auto usable = [](float value) { return std::isfinite(value) && value > 0.0f ? value : 0.0f; };
+    const Vector3 kept(usable(light.GetConstantAttenuation()), usable(light.GetLinearAttenuation()),
+                       usable(light.GetQuadraticAttenuation()));
+    if (kept.x == 0.0f && kept.y == 0.0f && kept.z == 0.0f)
+        return Vector3(1.0f, 0.0f, 0.0f);
+    return Vector3(kept.x > kMinimumConstant ? kept.x : kMinimumConstant, kept.y, kept.z);
 }
 
 void DrawConstants::Upload(Renderer& renderer, bool pixel, std::span<const ConstantLayout::Entry> row) const

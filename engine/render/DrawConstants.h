@@ -34,6 +34,14 @@ public:
     int32_t Compute(const Camera* camera, const GeometryNode& geometry, const GeometryNodeEffect& effect,
                     const RenderStateBlock& material, std::span<Light* const> lights, const SkinController* skin);
 
+    // The (constant, linear, quadratic) attenuation a light is drawn with,
+    // by programs and fixed function alike: (1, 0, 0) when switched off or
+    // all zero; a negative or non-finite coefficient counts as 0 and the
+    // constant as at least kMinimumConstant, so 1 / (c + l d + q d^2) always
+    // has a positive denominator.
+    static Vector3 Attenuation(const Light& light);
+    static constexpr float kMinimumConstant = 1e-6f;
+
     // Uploads a row to the vertex (pixel false) or pixel constants.
     void Upload(Renderer& renderer, bool pixel, std::span<const ConstantLayout::Entry> row) const;
 

@@ -2,12 +2,14 @@
 // the light slot's links.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <vector>
 
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
 #include "engine/render/ConstantLayout.h"
+#include "engine/render/DrawConstants.h"
 #include "engine/render/EffectPrograms.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightList.h"
@@ -74,6 +76,35 @@ TEST(EffectProgramsTest, EveryProgramAssemblesAndReadsOnlyItsRowOrItsDefinitions
             }
     }
     EXPECT_TRUE(ConstantLayout::Row(EffectPrograms::Id::Count).empty());
+}
+
+// The attenuation programs and fixed function draw with: switched off or
+// all zero as none, a negative or non-finite coefficient as 0, the
+// constant never below the floor, so no denominator reaches zero.
+TEST(DrawConstantsTest, AnAttenuationAlwaysHasAPositiveDenominator)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const float floor = DrawConstants::kMinimumConstant;
+    struct Case
+    {
+        float c, l, q;
+        bool on;
+        Vector3 want;
+    };
+    const Case cases[] = {
+        {2.0f, 0.5f, 0.25f, true, {2.0f, 0.5f, 0.25f}}, {2.0f, 0.5f, 0.25f, false, {1.0f, 0.0f, 0.0f}},
+        {0.0f, 0.0f, 0.0f, true, {1.0f, 0.0f, 0.0f}},   {-1.0f, nan, -3.0f, true, {1.0f, 0.0f, 0.0f}},
+        {0.0f, 0.0f, 1.0f, true, {floor, 0.0f, 1.0f}},  {inf, -2.0f, 0.5f, true, {floor, 0.0f, 0.5f}},
+    };
+    for (const Case& c : cases)
+    {
+        Ptr<Light> light = new Light(String("lamp"));
+        light->SetAttenuation(c.c, c.l, c.q, c.on);
+        const Vector3 got = DrawConstants::Attenuation(*light);
+        EXPECT_EQ(got.x, c.want.x) << c.c << " " << c.l << " " << c.q;
+        EXPECT_EQ(got.y, c.want.y) << c.c << " " << c.l << " " << c.q;
+        EXPECT_EQ(got.z, c.want.z) << c.c << " " << c.l << " " << c.q;
+    }
 }
 
 // A light link loads as the light; another class in its place as none,

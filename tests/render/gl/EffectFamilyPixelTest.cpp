@@ -163,14 +163,13 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     Ptr<Light> sun = lighting.MakeLight(Light::kFixedDirectional);
     ReferenceLight lights[2] = {{false, Vector3(0, 0, -1), Vector3(1, 0, 0), lighting.lightAmbient,
                                  lighting.lightDiffuse, lighting.lightSpecular},
-                                {true, Vector3(), Vector3(0.5f, 0.3f, 0.1f), Vector4(0.1f, 0.05f, 0.0f, 1.0f),
+                                {true, Vector3(), Vector3(), Vector4(0.1f, 0.05f, 0.0f, 1.0f),
                                  Vector4(0.5f, 0.5f, 0.6f, 1.0f), Vector4(0.6f, 0.6f, 0.6f, 1.0f)}};
     Ptr<Light> lamp = new Light(String("lamp"));
     lamp->SetLightType(Light::kPoint);
     lamp->SetAmbient(lights[1].ambient);
     lamp->SetDiffuse(lights[1].diffuse);
     lamp->SetSpecular(lights[1].specular);
-    lamp->SetAttenuation(lights[1].attenuation.x, lights[1].attenuation.y, lights[1].attenuation.z, true);
 
     // Turned and moved, so the lights and the eye really go to object space.
     const Transform world(Vector3(0.1f, -0.1f, 7.0f), Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.3f),
@@ -178,12 +177,24 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     const Vector3 corner0(-1, 1, 0), corner2(1, -1, 0), eye = camera->GetPosition();
     const Vector3 normal = world.ApplyToVector(Vector3(0, 0, -1)).Normalized();
     // The lamp in front of the quad at two distances (only the two-light
-    // member has it).
-    const std::vector<float> distances = c.member == Member::TwoLight ? std::vector<float>{1.2f, 3.5f}
-                                                                      : std::vector<float>{0.0f};
-    for (float distance : distances)
+    // member has it), then with an attenuation of zeros, drawn as none.
+    struct Lamp
     {
+        float distance;
+        Vector3 given, drawn;
+    };
+    const Vector3 attenuation(0.5f, 0.3f, 0.1f);
+    const std::vector<Lamp> lamps = c.member == Member::TwoLight
+                                        ? std::vector<Lamp>{{1.2f, attenuation, attenuation},
+                                                            {3.5f, attenuation, attenuation},
+                                                            {2.0f, Vector3(0, 0, 0), Vector3(1, 0, 0)}}
+                                        : std::vector<Lamp>{{0.0f, attenuation, attenuation}};
+    for (const Lamp& place : lamps)
+    {
+        const float distance = place.distance;
         SCOPED_TRACE("lamp at " + std::to_string(distance));
+        lamp->SetAttenuation(place.given.x, place.given.y, place.given.z, true);
+        lights[1].attenuation = place.drawn;
         lights[1].at = world.ApplyToPoint(Vector3(0.2f, 0.3f, -distance));
         lamp->GetWorldTransform() = Transform(lights[1].at, Quaternion(), Vector3(1, 1, 1));
 
