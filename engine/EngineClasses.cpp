@@ -40,6 +40,10 @@
 #include "engine/render/LightmapTextureEffect.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTextureEffect.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
+#include "engine/render/ParallaxTextureEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/Shader.h"
 #include "engine/render/VertexShader.h"
@@ -172,6 +176,8 @@ void RegisterEngineClasses()
     LightmapTextureEffect::RegisterClassFunctions();
     GrassEffect::RegisterClassFunctions();
     LightmapGrassEffect::RegisterClassFunctions();
+    NormalmapTextureEffect::RegisterClassFunctions();
+    ParallaxTextureEffect::RegisterClassFunctions();
     // shader programs and the lit shader effects
     Shader::RegisterClassFunctions();
     VertexShader::RegisterClassFunctions();
@@ -179,6 +185,8 @@ void RegisterEngineClasses()
     Texture1DLEffect::RegisterClassFunctions();
     LightmapTexture1DLEffect::RegisterClassFunctions();
     Texture1DL1PLEffect::RegisterClassFunctions();
+    NormalmapTexture1DLEffect::RegisterClassFunctions();
+    ParallaxTexture1DLEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

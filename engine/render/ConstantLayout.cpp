@@ -60,6 +60,18 @@ constexpr Entry kUnlitVertex11[] = {{Transform, 0, 0}, {ViewTransform, 0, 4}, {C
 constexpr Entry kUnlitVertex11Wind[] = {
     {Transform, 0, 0}, {ViewTransform, 0, 4}, {Colour, 0, 8}, {Fog, 0, 9}, {Wind, 0, 10}};
 
+// The normal-map members': the way to the light after the wind, the
+// parallax after the pixel program's constants (c16).
+constexpr Entry kNormalVertex20[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {CameraPosition, 0, 8}, {Fog, 0, 9}, {LightDirection, 0, 11}};
+constexpr Entry kNormalVertex20Wind[] = {{Transform, 0, 0}, {ViewTransform, 0, 4}, {CameraPosition, 0, 8},
+                                         {Fog, 0, 9},       {Wind, 0, 10},          {LightDirection, 0, 11}};
+constexpr Entry kParallaxPixel20[] = {
+    {LightSpecular, 0, 0},   {MaterialSpecular, 0, 1}, {LightDirection, 0, 2},  {MaterialPower, 0, 4},
+    {MaterialAmbient, 0, 5}, {LightAmbient, 0, 6},     {MaterialDiffuse, 0, 7}, {LightDiffuse, 0, 8},
+    {MaterialEmissive, 0, 9}, {Parallax, 0, 17},
+};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
@@ -70,6 +82,7 @@ constexpr std::span<const Entry> kRows[] = {
     kUnlitVertex11, kUnlitVertex11Wind,
     // The grass programs: the unlit wind row, the sway always on.
     kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind,
+    kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

@@ -32,6 +32,7 @@ enum class Quantity : uint8_t
     Wind,              // (amplitude, speed, time, 0)
     BonePalette,       // four rows a bone, as many bones as the skin has (at most kMaxBones)
     Colour,            // the unlit members' colour (ColorEffect's; white for other effects)
+    Parallax,          // (scale, bias, 0, 0) of the parallax members
     Count
 };
 

@@ -123,6 +123,7 @@ void DrawConstants::Upload(Renderer& renderer, bool pixel, std::span<const Const
         case Fog: data = fog.v; break;
         case Wind: data = wind.v; break;
         case Colour: data = colour.v; break;
+        case Parallax: data = parallax.v; break;
         case BonePalette:
             data = bones ? &bones[0].m[0][0] : nullptr;
             count = boneCount * 4;

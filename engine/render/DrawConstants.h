@@ -42,6 +42,9 @@ public:
     static Vector3 Attenuation(const Light& light);
     static constexpr float kMinimumConstant = 1e-6f;
 
+    // The parallax members' (scale, bias); zero until set.
+    void SetParallax(float scale, float bias) { parallax = {{scale, bias, 0.0f, 0.0f}}; }
+
     // Uploads a row to the vertex (pixel false) or pixel constants.
     void Upload(Renderer& renderer, bool pixel, std::span<const ConstantLayout::Entry> row) const;
 
@@ -61,7 +64,7 @@ private:
     Matrix4 viewTransform;
     Register materialAmbient{}, materialDiffuse{}, materialSpecular{}, materialEmissive{}, power{};
     LightValues lights[kMaxLights]{};
-    Register eye{}, fog{}, wind{}, colour{};
+    Register eye{}, fog{}, wind{}, colour{}, parallax{};
     const Matrix4* bones = nullptr; // the skin's, valid while the draw lasts
     uint32_t boneCount = 0;
 };

@@ -167,6 +167,39 @@ constexpr const char* kLightmapGrassVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTAN
     "dcl_color v5\n" QRE_WIND_SWAY_BY("c10", "v9.x") QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w")
     "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
 
+// NormalmapTexture1DLEffect and ParallaxTexture1DLEffect: the ways to the
+// light and to the eye into tangent space, the per-vertex factor.
+#define QRE_NORMAL_LIT_VERTEX_BODY                                   \
+    QRE_TRANSFORM QRE_FOG("c9", "c23.w") "mov oT0, v2\n"              \
+    "mov oT1, v3\n" QRE_TANGENT_BASIS("v4", "v1") QRE_TO_TANGENT("oT2", "c11", "v1") \
+    "add r9.xyz, c8, -r5\n" QRE_TO_TANGENT("oT3", "r9", "v1") QRE_VERTEX_FACTOR("oT4.x", "c11", "v1", "c24")
+
+constexpr const char* kNormalLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n" QRE_NORMALMAP_INPUTS
+    QRE_REST_POSITION QRE_NORMAL_LIT_VERTEX_BODY;
+
+constexpr const char* kNormalLitVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMALMAP_INPUTS QRE_WIND_SWAY("c10") QRE_NORMAL_LIT_VERTEX_BODY;
+
+#define QRE_NORMAL_LIT_PIXEL_DECLARATIONS                                                   \
+    "ps_2_0\n"                                                                              \
+    "def c10, 0, 1, 0, 0\n"                                                                 \
+    "def c16, 2, -1, 1, -1\n"                                                               \
+    "dcl t0.xy\ndcl t1.xy\ndcl t2.xyz\ndcl t3.xyz\ndcl t4.xy\ndcl_2d s0\ndcl_2d s1\n"
+
+#define QRE_NORMAL_LIT_PIXEL_LIGHTING                                                          \
+    QRE_NORMAL_FETCH("r1", "c16") "nrm r9.xyz, t2\n"                                           \
+    "mov r6, c10.x\n"                                                                          \
+    "mov r7, c10.x\n" QRE_PIXEL_MAPPED_LIGHT_TERMS("r9", "c6", "c8", "c0", "c10.y", "t4.x")   \
+    QRE_PIXEL_LIGHTS_OUT
+
+constexpr const char* kNormalLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "texld r0, t0, s0\n"
+    "texld r1, t1, s1\n"
+    "nrm r2.xyz, t3\n" QRE_NORMAL_LIT_PIXEL_LIGHTING;
+
+constexpr const char* kParallaxLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "texld r1, t1, s0\n"
+    "nrm r2.xyz, t3\n" QRE_PARALLAX_SHIFT("t0", "t1", "r1", "c17", "c16") "texld r0, r8, s1\n"
+    "texld r1, r10, s0\n" QRE_NORMAL_LIT_PIXEL_LIGHTING;
+
 } // namespace
 
 namespace EffectPrograms
@@ -201,6 +234,10 @@ constexpr Program kPrograms[] = {
     {GrassVertex11Coloured, "Grass.VertexColoured", false, kGrassVertexColoured},
     {LightmapGrassVertex11, "LightmapGrass.Vertex", false, kLightmapGrassVertex},
     {LightmapGrassVertex11Coloured, "LightmapGrass.VertexColoured", false, kLightmapGrassVertexColoured},
+    {NormalLitVertex20, "NormalmapTexture1DL.PixelLit", false, kNormalLitVertex},
+    {NormalLitVertex20Wind, "NormalmapTexture1DL.PixelLitWind", false, kNormalLitVertexWind},
+    {NormalLitPixel20, "NormalmapTexture1DL.Pixel", true, kNormalLitPixel},
+    {ParallaxLitPixel20, "ParallaxTexture1DL.Pixel", true, kParallaxLitPixel},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -248,3 +285,13 @@ const Program& Get(Id id)
 #undef QRE_SKINNED_LIT_VERTEX
 #undef QRE_TWO_LIGHTS_11
 #undef QRE_UNLIT_INPUTS
+#undef QRE_NORMALMAP_INPUTS
+#undef QRE_TANGENT_BASIS
+#undef QRE_TO_TANGENT
+#undef QRE_VERTEX_FACTOR
+#undef QRE_NORMAL_FETCH
+#undef QRE_PARALLAX_SHIFT
+#undef QRE_PIXEL_MAPPED_LIGHT_TERMS
+#undef QRE_NORMAL_LIT_VERTEX_BODY
+#undef QRE_NORMAL_LIT_PIXEL_DECLARATIONS
+#undef QRE_NORMAL_LIT_PIXEL_LIGHTING

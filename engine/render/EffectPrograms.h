@@ -62,6 +62,19 @@ enum class Id : uint32_t
     GrassVertex11Coloured,
     LightmapGrassVertex11,
     LightmapGrassVertex11Coloured,
+    // One directional light per pixel on a normal map: the vertex programs
+    // (vs 2.0) write oT0 the texture's and oT1 the normal map's coordinates,
+    // oT2 the way to the light and oT3 to the eye in tangent space (x the
+    // tangent, y tangent x normal, z the normal), oT4.x the per-vertex
+    // factor saturate(4 N.L), oFog; the pixel programs light the normal
+    // 2 (rgb - 0.5) of the map, the factor on diffuse and specular: texture
+    // s0, normal map s1; the parallax one shifts both coordinates by
+    // (height x scale - bias) x (E.x, -E.y) first, normal map (height in
+    // alpha) s0, texture s1.
+    NormalLitVertex20,
+    NormalLitVertex20Wind,
+    NormalLitPixel20,
+    ParallaxLitPixel20,
     Count
 };
 

@@ -78,11 +78,18 @@ int32_t ProgramPass::Apply()
     if (!renderer || !geometry || !GetState() || !effect || !member)
         return 1;
     MemberBindings bindings;
+    bindings.mapped = static_cast<bool>(pixel);
     member->NameBindings(bindings);
 
     SkinController* skin = IsSkinning() ? effect->GetSkinController() : nullptr;
     Vector3Buffer* positions = geometry->GetVertices();
     Vector3Buffer* normals = geometry->GetNormals();
+    if (bindings.tangent && !geometry->GetTangents() && !triedTangents)
+    {
+        // Made once from the normal map's coordinates where the geometry can.
+        triedTangents = true;
+        geometry->GenerateTangents(bindings.tangentSet);
+    }
     Vector3Buffer* tangents = geometry->GetTangents();
     if (skin)
     {
@@ -125,6 +132,7 @@ int32_t ProgramPass::Apply()
                                         : vertex == coloured.Get() ? programs.coloured
                                         : vertex == wind.Get()     ? programs.wind
                                                                    : programs.plain;
+    constants.SetParallax(bindings.parallaxScale, bindings.parallaxBias);
     constants.Upload(*renderer, false, ConstantLayout::Row(vertexId));
     if (pixel)
         constants.Upload(*renderer, true, ConstantLayout::Row(programs.pixel));

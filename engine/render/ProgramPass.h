@@ -66,4 +66,5 @@ private:
     Ptr<VertexShader> skinned;
     Ptr<PixelShader> pixel;
     Ptr<VertexShader> coloured;
+    bool triedTangents = false; // tangents are generated at most once
 };

@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <set>
+#include <type_traits>
 #include <vector>
 
 #include "engine/core/Log.h"
@@ -15,6 +16,8 @@
 #include "engine/render/LightList.h"
 #include "engine/render/LightSlot.h"
 #include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/Technique.h"
@@ -258,10 +261,29 @@ Ptr<GeometryNodeEffect> MakeLightmapGrass(Texture* texture, Texture* lightmap, L
     return effect;
 }
 
+// The normal-map members: the lightmap texture stands in as the normal map.
+template <class Member>
+Ptr<GeometryNodeEffect> MakeMapped(Texture* texture, Texture* normalmap, Light* first, Light*)
+{
+    Ptr<Member> effect = new Member(String("mapped"));
+    effect->SetTexture(texture);
+    effect->SetNormalmap(normalmap);
+    effect->SetNormalmapSet(6);
+    if constexpr (std::is_base_of_v<ParallaxTextureEffect, Member>)
+        effect->SetParallax(0.04f, -0.02f);
+    if constexpr (requires { effect->SetLight(first); })
+        effect->SetLight(first);
+    return effect;
+}
+
 const MemberRow kMembers[] = {
     {"LightmapTextureEffect", MakeLightmapped, {0, 0, 1}},
     {"GrassEffect", MakeGrass, {0, 0, 1}},
     {"LightmapGrassEffect", MakeLightmapGrass, {0, 0, 1}},
+    {"NormalmapTextureEffect", MakeMapped<NormalmapTextureEffect>, {0, 0, 0}},
+    {"ParallaxTextureEffect", MakeMapped<ParallaxTextureEffect>, {0, 0, 0}},
+    {"NormalmapTexture1DLEffect", MakeMapped<NormalmapTexture1DLEffect>, {0, 1, 2}},
+    {"ParallaxTexture1DLEffect", MakeMapped<ParallaxTexture1DLEffect>, {0, 1, 2}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
 };
@@ -320,7 +342,8 @@ TEST_F(EffectFamilyTest, EachMemberSavesTheBytesItLoadedFrom)
 }
 
 // A lightmap link of another class loads as no lightmap after a warning;
-// a coordinate set past 7 loads as 7 (the grass's below 0 as 0); a lightmap holding the effect is
+// a coordinate set past 7 loads as 7 (the grass's below 0 as 0); a
+// parallax scale or bias that is not finite as 0; a lightmap holding the effect is
 // refused, logged, keeping the one before.
 TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectRefused)
 {
@@ -360,6 +383,23 @@ TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectR
         Ptr<GrassEffect> grass = new GrassEffect(String("read"));
         ASSERT_EQ(grass->Load(in), 0);
         EXPECT_EQ(grass->GetSwaySet(), loaded);
+    }
+    // A parallax scale or bias that is not finite loads as 0.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float parallax[3][4] = {{0.5f, -0.25f, 0.5f, -0.25f}, {nan, 0.1f, 0.0f, 0.1f},
+                                  {0.2f, -std::numeric_limits<float>::infinity(), 0.2f, 0.0f}};
+    for (const auto& [scale, bias, loadedScale, loadedBias] : parallax)
+    {
+        Ptr<ParallaxTextureEffect> written = new ParallaxTextureEffect(String("written"));
+        Stream out(0, 1024);
+        ASSERT_EQ(written->NormalmapTextureEffect::Save(out), 0);
+        ASSERT_EQ(out.WriteFloat(scale), 0);
+        ASSERT_EQ(out.WriteFloat(bias), 0);
+        ByteStream in(WrittenBytes(out));
+        Ptr<ParallaxTextureEffect> read = new ParallaxTextureEffect(String("read"));
+        ASSERT_EQ(read->Load(in), 0);
+        EXPECT_EQ(read->GetParallaxScale(), loadedScale);
+        EXPECT_EQ(read->GetParallaxBias(), loadedBias);
     }
     Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect(String("lightmapped"));
     ASSERT_EQ(effect->SetLightmap(lightmap.Get()), 0);

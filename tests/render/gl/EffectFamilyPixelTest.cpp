@@ -2,7 +2,8 @@
 // each of its techniques, against the colours worked out from the lighting
 // formulas (support/FamilyReference.h): the lightmap's multiply, a point
 // light at two distances summed with the directional one, and grass whose
-// root stays still while its tip sways.
+// root stays still while its tip sways, a tilted normal map with the
+// per-vertex factor at grazing light, and the parallax shift of an edge.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -12,6 +13,8 @@
 #include "engine/core/Quaternion.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "support/FamilyReference.h"
@@ -29,6 +32,8 @@ enum class Member
     TwoLight,        // Texture1DL1PLEffect
     Grass,           // GrassEffect, the effect's colour
     LightmapGrass,   // LightmapGrassEffect, vertex colours
+    Normalmapped1DL, // NormalmapTexture1DLEffect
+    Parallax1DL,     // ParallaxTexture1DLEffect
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
@@ -140,6 +145,108 @@ protected:
                    3, name + " still corner");
     }
 
+    // A normal-mapped quad turned away from the eye, lit by a directional
+    // light from the front, then (normal map only) from the side at grazing
+    // incidence (vertex N.L 0.1, the factor 0.4). Per pixel the normal map
+    // tilts the normal; the parallax member's left-red, right-blue texture
+    // (nearest filtering) shows its edge where u + (height x scale - bias)
+    // x E.x = 1/2 along the diagonal, E the unit tangent-space eye vector.
+    // Per vertex and fixed function the surface is flat and nothing shifts.
+    void ExpectMapped(const PixelCase& c)
+    {
+        const bool parallax = c.member == Member::Parallax1DL;
+        const uint8_t tilted[4] = {190, 100, 200, 255}, flat[4] = {128, 128, 255, 255};
+        const uint8_t red[4] = {200, 40, 40, 255}, blue[4] = {40, 60, 200, 255};
+        const uint8_t(&mapTexel)[4] = parallax ? flat : tilted;
+        const float scale = 0.6f, bias = 0.1f; // the height 1: a shift of 0.5 E.x
+        lighting.specular = Vector4(0.3f, 0.3f, 0.3f, 1.0f);
+        lighting.power = 8.0f;
+        lighting.lightSpecular = Vector4(0.5f, 0.4f, 0.3f, 1.0f);
+        const Transform world(Vector3(0.1f, -0.1f, 7.0f), Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.3f),
+                              Vector3(1, 1, 1));
+        const Vector3 corner0(-1, 1, 0), corner2(1, -1, 0), eye = camera->GetPosition();
+        const Vector3 normal = world.ApplyToVector(Vector3(0, 0, -1)).Normalized();
+        const Vector3 tangent = world.ApplyToVector(Vector3(1, 0, 0)).Normalized();
+        const Vector3 mapped = MappedNormal(mapTexel, tangent, normal);
+        // Towards the light: the front, then 0.1 off the surface's plane.
+        std::vector<Vector3> ways{Vector3(0, 0, -1)};
+        if (!parallax)
+            ways.push_back((normal * 0.1f + tangent * std::sqrt(1.0f - 0.01f)).Normalized());
+        for (const Vector3& towards : ways)
+        {
+            SCOPED_TRACE("towards the light " + std::to_string(towards.x) + ", " + std::to_string(towards.z));
+            Ptr<Light> sun = lighting.MakeLight(Light::kDirectional);
+            // The light shines along its forward axis: turned about y to -towards.
+            sun->GetWorldTransform() = Transform(
+                Vector3(), Quaternion::FromAxisAngle(Vector3(0, 1, 0), std::atan2(-towards.x, -towards.z)),
+                Vector3(1, 1, 1));
+            ASSERT_NEAR((sun->GetDirection() + towards).Length(), 0.0f, 1e-4f);
+            const ReferenceLight light{false, towards, Vector3(1, 0, 0), lighting.lightAmbient, lighting.lightDiffuse,
+                                       lighting.lightSpecular};
+
+            Ptr<Triangles> quad = MakeRectangle("quad", -1, 1, 1, -1, 0, Vector4(1, 1, 1, 1));
+            quad->SetTextureCoordinates(4, quad->GetTextureCoordinates(0));
+            quad->SetLocalTransform(world);
+            quad->GetWorldTransform() = world;
+            const uint8_t twoColours[2][2][4] = {{{red[0], red[1], red[2], 255}, {blue[0], blue[1], blue[2], 255}},
+                                                 {{red[0], red[1], red[2], 255}, {blue[0], blue[1], blue[2], 255}}};
+            Ptr<NormalmapTextureEffect> effect;
+            if (parallax)
+            {
+                Ptr<ParallaxTexture1DLEffect> lit = new ParallaxTexture1DLEffect(String("parallax"));
+                lit->SetLight(sun.Get());
+                lit->SetParallax(scale, bias);
+                effect = lit;
+            }
+            else
+            {
+                Ptr<NormalmapTexture1DLEffect> lit = new NormalmapTexture1DLEffect(String("mapped"));
+                lit->SetLight(sun.Get());
+                effect = lit;
+            }
+            effect->SetTexture(parallax ? MakeTexture(twoColours).Get() : Plain(red).Get());
+            effect->SetNormalmap(Plain(mapTexel).Get());
+            effect->SetNormalmapSet(4);
+            for (uint32_t stage = 0; stage < 2; ++stage)
+                effect->SetSampler(stage, AddressMode::Clamp, TextureFilter::Nearest, TextureFilter::Nearest);
+            effect->SetCullEnabled(false);
+            Levels(c.technique);
+            ASSERT_EQ(effect->PassCount(), 1u);
+            ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(static_cast<uint32_t>(c.technique)));
+            lighting.Put(*effect);
+            quad->SetEffect(effect.Get());
+            Frame(Vector4(0, 0, 0, 1), [&] { quad->Draw(*renderer); });
+
+            const bool perPixel = c.technique == 0;
+            const std::span<const ReferenceLight> lit(&light, 1);
+            const auto point = [&](float s) { return world.ApplyToPoint(corner0 + (corner2 - corner0) * s); };
+            const auto expected = [&](float s, const uint8_t* texel) {
+                const LightSums sums =
+                    perPixel ? SumLights(lighting, lit, point(s), mapped, eye, &normal)
+                             : LightSums::Along(SumLights(lighting, lit, point(0), normal, eye),
+                                                SumLights(lighting, lit, point(1), normal, eye), s);
+                return Stored(LitColour(lighting, sums, TexelColour(texel), c.technique == 2));
+            };
+            if (!parallax)
+            {
+                for (float s : {0.2f, 0.5f, 0.8f})
+                    ExpectNear(AtPoint(point(s)), expected(s, red), 3, std::string(c.name) + " at " + std::to_string(s));
+                continue;
+            }
+            // The edge along the diagonal (u = v = s): u + shift(s) = 1/2.
+            float edge = 0.5f;
+            if (perPixel)
+                for (int i = 0; i < 20; ++i)
+                {
+                    const Vector3 e = (eye - point(edge)).Normalized();
+                    edge = 0.5f - (1.0f * scale - bias) * e.Dot(tangent);
+                }
+            ASSERT_GT(std::fabs(edge - 0.5f), perPixel ? 0.08f : -1.0f);
+            ExpectNear(AtPoint(point(edge - 0.04f)), expected(edge - 0.04f, red), 3, std::string(c.name) + " left");
+            ExpectNear(AtPoint(point(edge + 0.04f)), expected(edge + 0.04f, blue), 3, std::string(c.name) + " right");
+        }
+    }
+
     Lighting lighting;
     // The unlit members' colour.
     static inline const Vector4 kColour{0.9f, 0.7f, 1.0f, 1.0f};
@@ -152,6 +259,8 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     const PixelCase& c = GetParam();
     if (c.member == Member::Grass || c.member == Member::LightmapGrass)
         return ExpectGrass(c);
+    if (c.member == Member::Normalmapped1DL || c.member == Member::Parallax1DL)
+        return ExpectMapped(c);
     const bool lightmapped = c.member != Member::TwoLight;
     const uint8_t texel[4] = {200, 150, 100, 255}, lightmapTexel[4] = {128, 230, 64, 255};
     const Colour surface = lightmapped ? TexelColour(texel) * TexelColour(lightmapTexel) : TexelColour(texel);
@@ -261,7 +370,13 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{"Texture1DL1PLFixedFunction", Member::TwoLight, 2},
                       PixelCase{"GrassSway", Member::Grass, 1}, PixelCase{"GrassFixedFunction", Member::Grass, 2},
                       PixelCase{"LightmapGrassSway", Member::LightmapGrass, 1},
-                      PixelCase{"LightmapGrassFixedFunction", Member::LightmapGrass, 2}),
+                      PixelCase{"LightmapGrassFixedFunction", Member::LightmapGrass, 2},
+                      PixelCase{"NormalmapTexture1DLPixelLit", Member::Normalmapped1DL, 0},
+                      PixelCase{"NormalmapTexture1DLVertexLit", Member::Normalmapped1DL, 1},
+                      PixelCase{"NormalmapTexture1DLFixedFunction", Member::Normalmapped1DL, 2},
+                      PixelCase{"ParallaxTexture1DLPixelLit", Member::Parallax1DL, 0},
+                      PixelCase{"ParallaxTexture1DLVertexLit", Member::Parallax1DL, 1},
+                      PixelCase{"ParallaxTexture1DLFixedFunction", Member::Parallax1DL, 2}),
     [](const ::testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
 
 } // namespace
