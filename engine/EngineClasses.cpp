@@ -40,7 +40,11 @@
 #include "engine/render/LightmapTextureEffect.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/render/NormalmapLightmapTextureEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/ParallaxLightmapTexture1DLEffect.h"
+#include "engine/render/ParallaxLightmapTextureEffect.h"
 #include "engine/render/NormalmapTextureEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/ParallaxTextureEffect.h"
@@ -178,6 +182,8 @@ void RegisterEngineClasses()
     LightmapGrassEffect::RegisterClassFunctions();
     NormalmapTextureEffect::RegisterClassFunctions();
     ParallaxTextureEffect::RegisterClassFunctions();
+    NormalmapLightmapTextureEffect::RegisterClassFunctions();
+    ParallaxLightmapTextureEffect::RegisterClassFunctions();
     // shader programs and the lit shader effects
     Shader::RegisterClassFunctions();
     VertexShader::RegisterClassFunctions();
@@ -187,6 +193,8 @@ void RegisterEngineClasses()
     Texture1DL1PLEffect::RegisterClassFunctions();
     NormalmapTexture1DLEffect::RegisterClassFunctions();
     ParallaxTexture1DLEffect::RegisterClassFunctions();
+    NormalmapLightmapTexture1DLEffect::RegisterClassFunctions();
+    ParallaxLightmapTexture1DLEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

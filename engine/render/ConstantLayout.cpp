@@ -83,6 +83,7 @@ constexpr std::span<const Entry> kRows[] = {
     // The grass programs: the unlit wind row, the sway always on.
     kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind,
     kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
+    kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

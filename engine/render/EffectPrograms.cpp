@@ -200,6 +200,29 @@ constexpr const char* kParallaxLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "tex
     "nrm r2.xyz, t3\n" QRE_PARALLAX_SHIFT("t0", "t1", "r1", "c17", "c16") "texld r0, r8, s1\n"
     "texld r1, r10, s0\n" QRE_NORMAL_LIT_PIXEL_LIGHTING;
 
+// NormalmapLightmapTexture1DLEffect and ParallaxLightmapTexture1DLEffect.
+#define QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY                                            \
+    QRE_TRANSFORM QRE_FOG("c9", "c23.w") "mov oT0, v2\n"                                \
+    "mov oT1, v4\n"                                                                     \
+    "mov oT5, v3\n" QRE_TANGENT_BASIS("v5", "v1") QRE_TO_TANGENT("oT2", "c11", "v1")    \
+    "add r9.xyz, c8, -r5\n" QRE_TO_TANGENT("oT3", "r9", "v1") QRE_VERTEX_FACTOR("oT4.x", "c11", "v1", "c24")
+#define QRE_NORMAL_LIGHTMAP_INPUTS QRE_PIXEL_LIT_INPUTS "dcl_texcoord1 v3\ndcl_texcoord2 v4\ndcl_texcoord3 v5\n"
+
+constexpr const char* kNormalLightmapLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMAL_LIGHTMAP_INPUTS QRE_REST_POSITION QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY;
+
+constexpr const char* kNormalLightmapLitVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMAL_LIGHTMAP_INPUTS QRE_WIND_SWAY("c10") QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY;
+
+constexpr const char* kNormalLightmapLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "dcl t5.xy\ndcl_2d s2\n"
+    "texld r0, t0, s0\n"
+    "texld r1, t1, s2\n" QRE_LIGHTMAP_MULTIPLY("t5", "s1") "nrm r2.xyz, t3\n" QRE_NORMAL_LIT_PIXEL_LIGHTING;
+
+constexpr const char* kParallaxLightmapLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "dcl t5.xy\ndcl_2d s2\n"
+    "texld r1, t1, s0\n"
+    "nrm r2.xyz, t3\n" QRE_PARALLAX_SHIFT("t0", "t1", "r1", "c17", "c16") "texld r0, r8, s1\n"
+    "texld r1, r10, s0\n" QRE_LIGHTMAP_MULTIPLY("t5", "s2") QRE_NORMAL_LIT_PIXEL_LIGHTING;
+
 } // namespace
 
 namespace EffectPrograms
@@ -238,6 +261,10 @@ constexpr Program kPrograms[] = {
     {NormalLitVertex20Wind, "NormalmapTexture1DL.PixelLitWind", false, kNormalLitVertexWind},
     {NormalLitPixel20, "NormalmapTexture1DL.Pixel", true, kNormalLitPixel},
     {ParallaxLitPixel20, "ParallaxTexture1DL.Pixel", true, kParallaxLitPixel},
+    {NormalLightmapLitVertex20, "NormalmapLightmapTexture1DL.PixelLit", false, kNormalLightmapLitVertex},
+    {NormalLightmapLitVertex20Wind, "NormalmapLightmapTexture1DL.PixelLitWind", false, kNormalLightmapLitVertexWind},
+    {NormalLightmapLitPixel20, "NormalmapLightmapTexture1DL.Pixel", true, kNormalLightmapLitPixel},
+    {ParallaxLightmapLitPixel20, "ParallaxLightmapTexture1DL.Pixel", true, kParallaxLightmapLitPixel},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -295,3 +322,5 @@ const Program& Get(Id id)
 #undef QRE_NORMAL_LIT_VERTEX_BODY
 #undef QRE_NORMAL_LIT_PIXEL_DECLARATIONS
 #undef QRE_NORMAL_LIT_PIXEL_LIGHTING
+#undef QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY
+#undef QRE_NORMAL_LIGHTMAP_INPUTS

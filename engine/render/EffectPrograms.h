@@ -75,6 +75,16 @@ enum class Id : uint32_t
     NormalLitVertex20Wind,
     NormalLitPixel20,
     ParallaxLitPixel20,
+    // The same with a lightmap: the vertex programs read the texture's,
+    // the lightmap's and the normal map's coordinates and the tangent
+    // (four sets) and add oT5 the lightmap's coordinates; the pixel
+    // programs multiply the texture by the lightmap (never shifted): s0
+    // texture, s1 lightmap, s2 normal map; parallax s0 normal map, s1
+    // texture, s2 lightmap.
+    NormalLightmapLitVertex20,
+    NormalLightmapLitVertex20Wind,
+    NormalLightmapLitPixel20,
+    ParallaxLightmapLitPixel20,
     Count
 };
 

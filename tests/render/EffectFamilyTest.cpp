@@ -16,7 +16,9 @@
 #include "engine/render/LightList.h"
 #include "engine/render/LightSlot.h"
 #include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Renderer.h"
@@ -269,8 +271,10 @@ Ptr<GeometryNodeEffect> MakeMapped(Texture* texture, Texture* normalmap, Light* 
     effect->SetTexture(texture);
     effect->SetNormalmap(normalmap);
     effect->SetNormalmapSet(6);
-    if constexpr (std::is_base_of_v<ParallaxTextureEffect, Member>)
+    if constexpr (requires { effect->SetParallax(0.04f, -0.02f); })
         effect->SetParallax(0.04f, -0.02f);
+    if constexpr (std::is_base_of_v<LightmapTextureEffect, Member>)
+        effect->SetLightmap(normalmap);
     if constexpr (requires { effect->SetLight(first); })
         effect->SetLight(first);
     return effect;
@@ -284,6 +288,10 @@ const MemberRow kMembers[] = {
     {"ParallaxTextureEffect", MakeMapped<ParallaxTextureEffect>, {0, 0, 0}},
     {"NormalmapTexture1DLEffect", MakeMapped<NormalmapTexture1DLEffect>, {0, 1, 2}},
     {"ParallaxTexture1DLEffect", MakeMapped<ParallaxTexture1DLEffect>, {0, 1, 2}},
+    {"NormalmapLightmapTextureEffect", MakeMapped<NormalmapLightmapTextureEffect>, {0, 0, 1}},
+    {"ParallaxLightmapTextureEffect", MakeMapped<ParallaxLightmapTextureEffect>, {0, 0, 1}},
+    {"NormalmapLightmapTexture1DLEffect", MakeMapped<NormalmapLightmapTexture1DLEffect>, {0, 1, 2}},
+    {"ParallaxLightmapTexture1DLEffect", MakeMapped<ParallaxLightmapTexture1DLEffect>, {0, 1, 2}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
 };

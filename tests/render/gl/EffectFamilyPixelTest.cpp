@@ -13,7 +13,9 @@
 #include "engine/core/Quaternion.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
@@ -34,6 +36,8 @@ enum class Member
     LightmapGrass,   // LightmapGrassEffect, vertex colours
     Normalmapped1DL, // NormalmapTexture1DLEffect
     Parallax1DL,     // ParallaxTexture1DLEffect
+    NormalmapLightmapped1DL, // NormalmapLightmapTexture1DLEffect
+    ParallaxLightmapped1DL,  // ParallaxLightmapTexture1DLEffect
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
@@ -152,9 +156,13 @@ protected:
     // (nearest filtering) shows its edge where u + (height x scale - bias)
     // x E.x = 1/2 along the diagonal, E the unit tangent-space eye vector.
     // Per vertex and fixed function the surface is flat and nothing shifts.
+    // The lightmapped members multiply the texture by the lightmap.
     void ExpectMapped(const PixelCase& c)
     {
-        const bool parallax = c.member == Member::Parallax1DL;
+        const bool parallax = c.member == Member::Parallax1DL || c.member == Member::ParallaxLightmapped1DL;
+        const bool lightmapped =
+            c.member == Member::NormalmapLightmapped1DL || c.member == Member::ParallaxLightmapped1DL;
+        const uint8_t lightmapTexel[4] = {128, 230, 180, 255};
         const uint8_t tilted[4] = {190, 100, 200, 255}, flat[4] = {128, 128, 255, 255};
         const uint8_t red[4] = {200, 40, 40, 255}, blue[4] = {40, 60, 200, 255};
         const uint8_t(&mapTexel)[4] = parallax ? flat : tilted;
@@ -190,24 +198,30 @@ protected:
             quad->GetWorldTransform() = world;
             const uint8_t twoColours[2][2][4] = {{{red[0], red[1], red[2], 255}, {blue[0], blue[1], blue[2], 255}},
                                                  {{red[0], red[1], red[2], 255}, {blue[0], blue[1], blue[2], 255}}};
-            Ptr<NormalmapTextureEffect> effect;
-            if (parallax)
-            {
-                Ptr<ParallaxTexture1DLEffect> lit = new ParallaxTexture1DLEffect(String("parallax"));
+            const auto configured = [&](auto* lit) {
+                Ptr<TextureEffect> held(lit);
                 lit->SetLight(sun.Get());
-                lit->SetParallax(scale, bias);
-                effect = lit;
-            }
-            else
-            {
-                Ptr<NormalmapTexture1DLEffect> lit = new NormalmapTexture1DLEffect(String("mapped"));
-                lit->SetLight(sun.Get());
-                effect = lit;
-            }
-            effect->SetTexture(parallax ? MakeTexture(twoColours).Get() : Plain(red).Get());
-            effect->SetNormalmap(Plain(mapTexel).Get());
-            effect->SetNormalmapSet(4);
-            for (uint32_t stage = 0; stage < 2; ++stage)
+                lit->SetTexture(parallax ? MakeTexture(twoColours).Get() : Plain(red).Get());
+                lit->SetNormalmap(Plain(mapTexel).Get());
+                lit->SetNormalmapSet(4);
+                if constexpr (requires { lit->SetParallax(scale, bias); })
+                    lit->SetParallax(scale, bias);
+                if constexpr (requires { lit->SetLightmapSet(2); })
+                {
+                    lit->SetLightmap(Plain(lightmapTexel).Get());
+                    lit->SetLightmapSet(2);
+                    quad->SetTextureCoordinates(2, quad->GetTextureCoordinates(0));
+                }
+                return held;
+            };
+            Ptr<TextureEffect> effect =
+                c.member == Member::Parallax1DL ? configured(new ParallaxTexture1DLEffect(String("parallax")))
+                : c.member == Member::Normalmapped1DL
+                    ? configured(new NormalmapTexture1DLEffect(String("mapped")))
+                : c.member == Member::ParallaxLightmapped1DL
+                    ? configured(new ParallaxLightmapTexture1DLEffect(String("parallax lightmapped")))
+                    : configured(new NormalmapLightmapTexture1DLEffect(String("mapped lightmapped")));
+            for (uint32_t stage = 0; stage < 3; ++stage)
                 effect->SetSampler(stage, AddressMode::Clamp, TextureFilter::Nearest, TextureFilter::Nearest);
             effect->SetCullEnabled(false);
             Levels(c.technique);
@@ -225,7 +239,8 @@ protected:
                     perPixel ? SumLights(lighting, lit, point(s), mapped, eye, &normal)
                              : LightSums::Along(SumLights(lighting, lit, point(0), normal, eye),
                                                 SumLights(lighting, lit, point(1), normal, eye), s);
-                return Stored(LitColour(lighting, sums, TexelColour(texel), c.technique == 2));
+                const Colour surface = lightmapped ? TexelColour(texel) * TexelColour(lightmapTexel) : TexelColour(texel);
+                return Stored(LitColour(lighting, sums, surface, c.technique == 2));
             };
             if (!parallax)
             {
@@ -259,7 +274,7 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     const PixelCase& c = GetParam();
     if (c.member == Member::Grass || c.member == Member::LightmapGrass)
         return ExpectGrass(c);
-    if (c.member == Member::Normalmapped1DL || c.member == Member::Parallax1DL)
+    if (c.member >= Member::Normalmapped1DL)
         return ExpectMapped(c);
     const bool lightmapped = c.member != Member::TwoLight;
     const uint8_t texel[4] = {200, 150, 100, 255}, lightmapTexel[4] = {128, 230, 64, 255};
@@ -376,7 +391,13 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{"NormalmapTexture1DLFixedFunction", Member::Normalmapped1DL, 2},
                       PixelCase{"ParallaxTexture1DLPixelLit", Member::Parallax1DL, 0},
                       PixelCase{"ParallaxTexture1DLVertexLit", Member::Parallax1DL, 1},
-                      PixelCase{"ParallaxTexture1DLFixedFunction", Member::Parallax1DL, 2}),
+                      PixelCase{"ParallaxTexture1DLFixedFunction", Member::Parallax1DL, 2},
+                      PixelCase{"NormalmapLightmapTexture1DLPixelLit", Member::NormalmapLightmapped1DL, 0},
+                      PixelCase{"NormalmapLightmapTexture1DLVertexLit", Member::NormalmapLightmapped1DL, 1},
+                      PixelCase{"NormalmapLightmapTexture1DLFixedFunction", Member::NormalmapLightmapped1DL, 2},
+                      PixelCase{"ParallaxLightmapTexture1DLPixelLit", Member::ParallaxLightmapped1DL, 0},
+                      PixelCase{"ParallaxLightmapTexture1DLVertexLit", Member::ParallaxLightmapped1DL, 1},
+                      PixelCase{"ParallaxLightmapTexture1DLFixedFunction", Member::ParallaxLightmapped1DL, 2}),
     [](const ::testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
 
 } // namespace
