@@ -42,6 +42,7 @@
 #include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/render/NormalmapLightmapTextureEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/render/ParallaxLightmapTextureEffect.h"
@@ -195,6 +196,7 @@ void RegisterEngineClasses()
     ParallaxTexture1DLEffect::RegisterClassFunctions();
     NormalmapLightmapTexture1DLEffect::RegisterClassFunctions();
     ParallaxLightmapTexture1DLEffect::RegisterClassFunctions();
+    NormalmapTexture1DL1PLEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

@@ -66,6 +66,11 @@ constexpr Entry kNormalVertex20[] = {
     {Transform, 0, 0}, {ViewTransform, 0, 4}, {CameraPosition, 0, 8}, {Fog, 0, 9}, {LightDirection, 0, 11}};
 constexpr Entry kNormalVertex20Wind[] = {{Transform, 0, 0}, {ViewTransform, 0, 4}, {CameraPosition, 0, 8},
                                          {Fog, 0, 9},       {Wind, 0, 10},          {LightDirection, 0, 11}};
+constexpr Entry kNormalTwoLightVertex20[] = {{Transform, 0, 0},      {ViewTransform, 0, 4},  {CameraPosition, 0, 8},
+                                             {Fog, 0, 9},            {LightDirection, 0, 11}, {LightPosition, 1, 12}};
+constexpr Entry kNormalTwoLightVertex20Wind[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4},   {CameraPosition, 0, 8},
+    {Fog, 0, 9},       {Wind, 0, 10},           {LightDirection, 0, 11}, {LightPosition, 1, 12}};
 constexpr Entry kParallaxPixel20[] = {
     {LightSpecular, 0, 0},   {MaterialSpecular, 0, 1}, {LightDirection, 0, 2},  {MaterialPower, 0, 4},
     {MaterialAmbient, 0, 5}, {LightAmbient, 0, 6},     {MaterialDiffuse, 0, 7}, {LightDiffuse, 0, 8},
@@ -84,6 +89,7 @@ constexpr std::span<const Entry> kRows[] = {
     kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind,
     kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
     kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
+    kNormalTwoLightVertex20, kNormalTwoLightVertex20Wind, kTwoLightPixel20,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

@@ -223,6 +223,26 @@ constexpr const char* kParallaxLightmapLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATI
     "nrm r2.xyz, t3\n" QRE_PARALLAX_SHIFT("t0", "t1", "r1", "c17", "c16") "texld r0, r8, s1\n"
     "texld r1, r10, s0\n" QRE_LIGHTMAP_MULTIPLY("t5", "s2") QRE_NORMAL_LIT_PIXEL_LIGHTING;
 
+// NormalmapTexture1DL1PLEffect: the point light's way and factor added.
+#define QRE_POINT_TO_TANGENT                                            \
+    "add r10.xyz, c12, -r5\n" QRE_TO_TANGENT("oT5", "r10", "v1")          \
+    "nrm r11.xyz, r10\n" QRE_VERTEX_FACTOR("oT4.y", "r11", "v1", "c24")
+
+constexpr const char* kNormalTwoLightVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMALMAP_INPUTS QRE_REST_POSITION QRE_NORMAL_LIT_VERTEX_BODY QRE_POINT_TO_TANGENT;
+
+constexpr const char* kNormalTwoLightVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMALMAP_INPUTS QRE_WIND_SWAY("c10") QRE_NORMAL_LIT_VERTEX_BODY QRE_POINT_TO_TANGENT;
+
+constexpr const char* kNormalTwoLightPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "dcl t5.xyz\n"
+    "texld r0, t0, s0\n"
+    "texld r1, t1, s1\n"
+    "nrm r2.xyz, t3\n" QRE_NORMAL_FETCH("r1", "c16") "nrm r9.xyz, t2\n"
+    "mov r6, c10.x\n"
+    "mov r7, c10.x\n" QRE_PIXEL_MAPPED_LIGHT_TERMS("r9", "c6", "c8", "c0", "c10.y", "t4.x")
+    "mov r8.xyz, t5\n" QRE_ATTENUATION_ALONG("c15") QRE_PIXEL_MAPPED_LIGHT_TERMS("r8", "c13", "c14", "c11", "r9.w", "t4.y")
+    QRE_PIXEL_LIGHTS_OUT;
+
 } // namespace
 
 namespace EffectPrograms
@@ -265,6 +285,9 @@ constexpr Program kPrograms[] = {
     {NormalLightmapLitVertex20Wind, "NormalmapLightmapTexture1DL.PixelLitWind", false, kNormalLightmapLitVertexWind},
     {NormalLightmapLitPixel20, "NormalmapLightmapTexture1DL.Pixel", true, kNormalLightmapLitPixel},
     {ParallaxLightmapLitPixel20, "ParallaxLightmapTexture1DL.Pixel", true, kParallaxLightmapLitPixel},
+    {NormalTwoLightVertex20, "NormalmapTexture1DL1PL.PixelLit", false, kNormalTwoLightVertex},
+    {NormalTwoLightVertex20Wind, "NormalmapTexture1DL1PL.PixelLitWind", false, kNormalTwoLightVertexWind},
+    {NormalTwoLightPixel20, "NormalmapTexture1DL1PL.Pixel", true, kNormalTwoLightPixel},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -324,3 +347,5 @@ const Program& Get(Id id)
 #undef QRE_NORMAL_LIT_PIXEL_LIGHTING
 #undef QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY
 #undef QRE_NORMAL_LIGHTMAP_INPUTS
+#undef QRE_POINT_TO_TANGENT
+#undef QRE_ATTENUATION_ALONG

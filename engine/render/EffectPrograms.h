@@ -85,6 +85,13 @@ enum class Id : uint32_t
     NormalLightmapLitVertex20Wind,
     NormalLightmapLitPixel20,
     ParallaxLightmapLitPixel20,
+    // A directional and a point light on a normal map: as NormalLitVertex20
+    // with oT5 the way to the point light in tangent space (its length the
+    // distance) and oT4.y its per-vertex factor; the pixel program sums the
+    // two, the point's attenuated.
+    NormalTwoLightVertex20,
+    NormalTwoLightVertex20Wind,
+    NormalTwoLightPixel20,
     Count
 };
 

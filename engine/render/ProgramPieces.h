@@ -295,3 +295,15 @@
     "mul r4, c1, " LS "\n"                                  \
     "mul r4, r4, r5.z\n"                                    \
     "mad r7, r4, " ATT ", r7\n"
+
+// The attenuation of a point light along the vector r8.xyz towards it
+// (tangent space, its length the distance), with (constant, linear,
+// quadratic) in A: r8.xyz made unit, r9.w = 1 / (c + l d + q d^2).
+#define QRE_ATTENUATION_ALONG(A)                \
+    "dp3 r8.w, r8, r8\n"                        \
+    "rsq r9.x, r8.w\n"                          \
+    "mul r8.xyz, r8, r9.x\n"                    \
+    "mul r9.y, r8.w, r9.x\n"                    \
+    "mad r9.z, " A ".y, r9.y, " A ".x\n"        \
+    "mad r9.z, " A ".z, r8.w, r9.z\n"           \
+    "rcp r9.w, r9.z\n"

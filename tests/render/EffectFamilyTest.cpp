@@ -17,6 +17,7 @@
 #include "engine/render/LightSlot.h"
 #include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
@@ -265,7 +266,7 @@ Ptr<GeometryNodeEffect> MakeLightmapGrass(Texture* texture, Texture* lightmap, L
 
 // The normal-map members: the lightmap texture stands in as the normal map.
 template <class Member>
-Ptr<GeometryNodeEffect> MakeMapped(Texture* texture, Texture* normalmap, Light* first, Light*)
+Ptr<GeometryNodeEffect> MakeMapped(Texture* texture, Texture* normalmap, Light* first, Light* second)
 {
     Ptr<Member> effect = new Member(String("mapped"));
     effect->SetTexture(texture);
@@ -277,6 +278,11 @@ Ptr<GeometryNodeEffect> MakeMapped(Texture* texture, Texture* normalmap, Light* 
         effect->SetLightmap(normalmap);
     if constexpr (requires { effect->SetLight(first); })
         effect->SetLight(first);
+    if constexpr (requires { effect->SetPointLight(second); })
+    {
+        effect->SetDirectionalLight(first);
+        effect->SetPointLight(second);
+    }
     return effect;
 }
 
@@ -292,6 +298,7 @@ const MemberRow kMembers[] = {
     {"ParallaxLightmapTextureEffect", MakeMapped<ParallaxLightmapTextureEffect>, {0, 0, 1}},
     {"NormalmapLightmapTexture1DLEffect", MakeMapped<NormalmapLightmapTexture1DLEffect>, {0, 1, 2}},
     {"ParallaxLightmapTexture1DLEffect", MakeMapped<ParallaxLightmapTexture1DLEffect>, {0, 1, 2}},
+    {"NormalmapTexture1DL1PLEffect", MakeMapped<NormalmapTexture1DL1PLEffect>, {0, 1, 2}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
 };

@@ -14,6 +14,7 @@
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
@@ -38,6 +39,7 @@ enum class Member
     Parallax1DL,     // ParallaxTexture1DLEffect
     NormalmapLightmapped1DL, // NormalmapLightmapTexture1DLEffect
     ParallaxLightmapped1DL,  // ParallaxLightmapTexture1DLEffect
+    Normalmapped1DL1PL,      // NormalmapTexture1DL1PLEffect, a lamp in front as well
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
@@ -189,8 +191,19 @@ protected:
                 Vector3(), Quaternion::FromAxisAngle(Vector3(0, 1, 0), std::atan2(-towards.x, -towards.z)),
                 Vector3(1, 1, 1));
             ASSERT_NEAR((sun->GetDirection() + towards).Length(), 0.0f, 1e-4f);
-            const ReferenceLight light{false, towards, Vector3(1, 0, 0), lighting.lightAmbient, lighting.lightDiffuse,
-                                       lighting.lightSpecular};
+            // The lamp close in front: its per-vertex factor is 1 at every
+            // corner, and dim enough that no lit vertex colour saturates.
+            const ReferenceLight lights[2] = {
+                {false, towards, Vector3(1, 0, 0), lighting.lightAmbient, lighting.lightDiffuse, lighting.lightSpecular},
+                {true, world.ApplyToPoint(Vector3(0.2f, 0.3f, -1.5f)), Vector3(0.5f, 0.3f, 0.1f),
+                 Vector4(0.05f, 0.05f, 0.0f, 1.0f), Vector4(0.25f, 0.3f, 0.35f, 1.0f), Vector4(0.6f, 0.6f, 0.6f, 1.0f)}};
+            Ptr<Light> lamp = new Light(String("lamp"));
+            lamp->SetLightType(Light::kPoint);
+            lamp->SetAmbient(lights[1].ambient);
+            lamp->SetDiffuse(lights[1].diffuse);
+            lamp->SetSpecular(lights[1].specular);
+            lamp->SetAttenuation(0.5f, 0.3f, 0.1f, true);
+            lamp->GetWorldTransform() = Transform(lights[1].at, Quaternion(), Vector3(1, 1, 1));
 
             Ptr<Triangles> quad = MakeRectangle("quad", -1, 1, 1, -1, 0, Vector4(1, 1, 1, 1));
             quad->SetTextureCoordinates(4, quad->GetTextureCoordinates(0));
@@ -200,7 +213,13 @@ protected:
                                                  {{red[0], red[1], red[2], 255}, {blue[0], blue[1], blue[2], 255}}};
             const auto configured = [&](auto* lit) {
                 Ptr<TextureEffect> held(lit);
-                lit->SetLight(sun.Get());
+                if constexpr (requires { lit->SetLight(sun.Get()); })
+                    lit->SetLight(sun.Get());
+                else
+                {
+                    lit->SetDirectionalLight(sun.Get());
+                    lit->SetPointLight(lamp.Get());
+                }
                 lit->SetTexture(parallax ? MakeTexture(twoColours).Get() : Plain(red).Get());
                 lit->SetNormalmap(Plain(mapTexel).Get());
                 lit->SetNormalmapSet(4);
@@ -218,6 +237,8 @@ protected:
                 c.member == Member::Parallax1DL ? configured(new ParallaxTexture1DLEffect(String("parallax")))
                 : c.member == Member::Normalmapped1DL
                     ? configured(new NormalmapTexture1DLEffect(String("mapped")))
+                : c.member == Member::Normalmapped1DL1PL
+                    ? configured(new NormalmapTexture1DL1PLEffect(String("mapped two lights")))
                 : c.member == Member::ParallaxLightmapped1DL
                     ? configured(new ParallaxLightmapTexture1DLEffect(String("parallax lightmapped")))
                     : configured(new NormalmapLightmapTexture1DLEffect(String("mapped lightmapped")));
@@ -232,7 +253,7 @@ protected:
             Frame(Vector4(0, 0, 0, 1), [&] { quad->Draw(*renderer); });
 
             const bool perPixel = c.technique == 0;
-            const std::span<const ReferenceLight> lit(&light, 1);
+            const std::span<const ReferenceLight> lit(lights, c.member == Member::Normalmapped1DL1PL ? 2 : 1);
             const auto point = [&](float s) { return world.ApplyToPoint(corner0 + (corner2 - corner0) * s); };
             const auto expected = [&](float s, const uint8_t* texel) {
                 const LightSums sums =
@@ -397,7 +418,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{"NormalmapLightmapTexture1DLFixedFunction", Member::NormalmapLightmapped1DL, 2},
                       PixelCase{"ParallaxLightmapTexture1DLPixelLit", Member::ParallaxLightmapped1DL, 0},
                       PixelCase{"ParallaxLightmapTexture1DLVertexLit", Member::ParallaxLightmapped1DL, 1},
-                      PixelCase{"ParallaxLightmapTexture1DLFixedFunction", Member::ParallaxLightmapped1DL, 2}),
+                      PixelCase{"ParallaxLightmapTexture1DLFixedFunction", Member::ParallaxLightmapped1DL, 2},
+                      PixelCase{"NormalmapTexture1DL1PLPixelLit", Member::Normalmapped1DL1PL, 0},
+                      PixelCase{"NormalmapTexture1DL1PLVertexLit", Member::Normalmapped1DL1PL, 1},
+                      PixelCase{"NormalmapTexture1DL1PLFixedFunction", Member::Normalmapped1DL1PL, 2}),
     [](const ::testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
 
 } // namespace
