@@ -50,6 +50,8 @@
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/ParallaxTextureEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
+#include "engine/render/TextureLightingEffect.h"
+#include "engine/render/TexturePixelLightingEffect.h"
 #include "engine/render/Shader.h"
 #include "engine/render/VertexShader.h"
 #include "engine/render/PixelShader.h"
@@ -185,6 +187,7 @@ void RegisterEngineClasses()
     ParallaxTextureEffect::RegisterClassFunctions();
     NormalmapLightmapTextureEffect::RegisterClassFunctions();
     ParallaxLightmapTextureEffect::RegisterClassFunctions();
+    TextureLightingEffect::RegisterClassFunctions();
     // shader programs and the lit shader effects
     Shader::RegisterClassFunctions();
     VertexShader::RegisterClassFunctions();
@@ -197,6 +200,7 @@ void RegisterEngineClasses()
     NormalmapLightmapTexture1DLEffect::RegisterClassFunctions();
     ParallaxLightmapTexture1DLEffect::RegisterClassFunctions();
     NormalmapTexture1DL1PLEffect::RegisterClassFunctions();
+    TexturePixelLightingEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

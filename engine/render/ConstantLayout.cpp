@@ -77,6 +77,18 @@ constexpr Entry kParallaxPixel20[] = {
     {MaterialEmissive, 0, 9}, {Parallax, 0, 17},
 };
 
+// The list members' pixel program: the material of kLitPixel20, then five
+// registers a light (specular, vector, ambient, diffuse, attenuation).
+constexpr Entry kListPixel20[] = {
+    {MaterialSpecular, 0, 1},      {MaterialPower, 0, 4},   {MaterialAmbient, 0, 5},  {MaterialDiffuse, 0, 7},
+    {MaterialEmissive, 0, 9},      {LightSpecular, 0, 11},  {LightVector, 0, 12},     {LightAmbient, 0, 13},
+    {LightDiffuse, 0, 14},         {LightKindAttenuation, 0, 15}, {LightSpecular, 1, 16}, {LightVector, 1, 17},
+    {LightAmbient, 1, 18},         {LightDiffuse, 1, 19},   {LightKindAttenuation, 1, 20}, {LightSpecular, 2, 21},
+    {LightVector, 2, 22},          {LightAmbient, 2, 23},   {LightDiffuse, 2, 24},    {LightKindAttenuation, 2, 25},
+    {LightSpecular, 3, 26},        {LightVector, 3, 27},    {LightAmbient, 3, 28},    {LightDiffuse, 3, 29},
+    {LightKindAttenuation, 3, 30},
+};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
@@ -90,6 +102,7 @@ constexpr std::span<const Entry> kRows[] = {
     kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
     kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
     kNormalTwoLightVertex20, kNormalTwoLightVertex20Wind, kTwoLightPixel20,
+    kListPixel20,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

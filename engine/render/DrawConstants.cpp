@@ -80,6 +80,10 @@ int32_t DrawConstants::Compute(const Camera* camera, const GeometryNode& geometr
         const Vector3 position = inverse.TransformPoint(at);
         out.direction = {{direction.x, direction.y, direction.z, 0.0f}};
         out.position = {{position.x, position.y, position.z, 1.0f}};
+        // The list programs tell the kinds apart by the light's type.
+        const bool point = source && source->GetLightType() >= Light::kPoint;
+        out.vector = point ? out.position : out.direction;
+        out.kindAttenuation = point ? out.attenuation : Register{{1.0f, 0.0f, 0.0f, 1.0f}};
     }
     return 0;
 }
@@ -124,6 +128,8 @@ void DrawConstants::Upload(Renderer& renderer, bool pixel, std::span<const Const
         case Wind: data = wind.v; break;
         case Colour: data = colour.v; break;
         case Parallax: data = parallax.v; break;
+        case LightVector: data = light.vector.v; break;
+        case LightKindAttenuation: data = light.kindAttenuation.v; break;
         case BonePalette:
             data = bones ? &bones[0].m[0][0] : nullptr;
             count = boneCount * 4;

@@ -57,7 +57,7 @@ private:
     // Of one light.
     struct LightValues
     {
-        Register ambient, diffuse, specular, direction, position, attenuation;
+        Register ambient, diffuse, specular, direction, position, attenuation, vector, kindAttenuation;
     };
 
     Matrix4 transform;

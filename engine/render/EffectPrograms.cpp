@@ -243,6 +243,19 @@ constexpr const char* kNormalTwoLightPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "
     "mov r8.xyz, t5\n" QRE_ATTENUATION_ALONG("c15") QRE_PIXEL_MAPPED_LIGHT_TERMS("r8", "c13", "c14", "c11", "r9.w", "t4.y")
     QRE_PIXEL_LIGHTS_OUT;
 
+// TexturePixelLightingEffect: light i's way from its vector V (the point
+// t3 taken off where w is 1), its attenuation T, its colours S, A, D.
+#define QRE_LIST_LIGHT(S, V, A, D, T)                 \
+    "mad r8.xyz, t3, -" V ".w, " V "\n" QRE_ATTENUATION_ALONG(T) QRE_PIXEL_LIGHT_TERMS("r8", A, D, S, "r9.w")
+
+constexpr const char* kListLitPixel = "ps_2_0\n" QRE_PIXEL_LIT_DECLARATIONS "dcl t3.xyz\n" QRE_TEXTURE_SAMPLE
+    "nrm r1.xyz, t1\n"
+    "nrm r2.xyz, t2\n"
+    "mov r6, c10.x\n"
+    "mov r7, c10.x\n" QRE_LIST_LIGHT("c11", "c12", "c13", "c14", "c15") QRE_LIST_LIGHT("c16", "c17", "c18", "c19", "c20")
+    QRE_LIST_LIGHT("c21", "c22", "c23", "c24", "c25") QRE_LIST_LIGHT("c26", "c27", "c28", "c29", "c30")
+    QRE_PIXEL_LIGHTS_OUT;
+
 } // namespace
 
 namespace EffectPrograms
@@ -288,6 +301,7 @@ constexpr Program kPrograms[] = {
     {NormalTwoLightVertex20, "NormalmapTexture1DL1PL.PixelLit", false, kNormalTwoLightVertex},
     {NormalTwoLightVertex20Wind, "NormalmapTexture1DL1PL.PixelLitWind", false, kNormalTwoLightVertexWind},
     {NormalTwoLightPixel20, "NormalmapTexture1DL1PL.Pixel", true, kNormalTwoLightPixel},
+    {ListLitPixel20, "TexturePixelLighting.Pixel", true, kListLitPixel},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -349,3 +363,4 @@ const Program& Get(Id id)
 #undef QRE_NORMAL_LIGHTMAP_INPUTS
 #undef QRE_POINT_TO_TANGENT
 #undef QRE_ATTENUATION_ALONG
+#undef QRE_LIST_LIGHT

@@ -92,6 +92,10 @@ enum class Id : uint32_t
     NormalTwoLightVertex20,
     NormalTwoLightVertex20Wind,
     NormalTwoLightPixel20,
+    // The first four lights of a list per pixel, each directional or
+    // attenuated point by its type (the vertex programs are TwoLight's,
+    // oT3 the point): texture s0.
+    ListLitPixel20,
     Count
 };
 

@@ -27,6 +27,7 @@
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DLEffect.h"
+#include "engine/render/TexturePixelLightingEffect.h"
 #include "engine/render/gl/ShaderAssembler.h"
 #include "engine/render/gl/ShaderParser.h"
 #include "engine/scene/Light.h"
@@ -286,6 +287,17 @@ Ptr<GeometryNodeEffect> MakeMapped(Texture* texture, Texture* normalmap, Light* 
     return effect;
 }
 
+template <class Member>
+Ptr<GeometryNodeEffect> MakeListed(Texture* texture, Texture*, Light* first, Light* second)
+{
+    Ptr<Member> effect = new Member(String("listed"));
+    effect->SetTexture(texture);
+    effect->AddLight(first);
+    effect->AddLight(nullptr);
+    effect->AddLight(second);
+    return effect;
+}
+
 const MemberRow kMembers[] = {
     {"LightmapTextureEffect", MakeLightmapped, {0, 0, 1}},
     {"GrassEffect", MakeGrass, {0, 0, 1}},
@@ -299,6 +311,8 @@ const MemberRow kMembers[] = {
     {"NormalmapLightmapTexture1DLEffect", MakeMapped<NormalmapLightmapTexture1DLEffect>, {0, 1, 2}},
     {"ParallaxLightmapTexture1DLEffect", MakeMapped<ParallaxLightmapTexture1DLEffect>, {0, 1, 2}},
     {"NormalmapTexture1DL1PLEffect", MakeMapped<NormalmapTexture1DL1PLEffect>, {0, 1, 2}},
+    {"TextureLightingEffect", MakeListed<TextureLightingEffect>, {0, 0, 0}},
+    {"TexturePixelLightingEffect", MakeListed<TexturePixelLightingEffect>, {0, 1, 1}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
 };

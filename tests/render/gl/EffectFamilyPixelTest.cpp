@@ -2,7 +2,7 @@
 // each of its techniques, against the colours worked out from the lighting
 // formulas (support/FamilyReference.h): the lightmap's multiply, a point
 // light at two distances summed with the directional one, and grass whose
-// root stays still while its tip sways, a tilted normal map with the
+// root stays still while its tip sways, two list lights summed, a tilted normal map with the
 // per-vertex factor at grazing light, and the parallax shift of an edge.
 #include <gtest/gtest.h>
 
@@ -20,6 +20,7 @@
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
+#include "engine/render/TexturePixelLightingEffect.h"
 #include "support/FamilyReference.h"
 
 using namespace golden;
@@ -40,6 +41,7 @@ enum class Member
     NormalmapLightmapped1DL, // NormalmapLightmapTexture1DLEffect
     ParallaxLightmapped1DL,  // ParallaxLightmapTexture1DLEffect
     Normalmapped1DL1PL,      // NormalmapTexture1DL1PLEffect, a lamp in front as well
+    Listed,                  // TexturePixelLightingEffect, the two lights in its list
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
@@ -295,9 +297,10 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     const PixelCase& c = GetParam();
     if (c.member == Member::Grass || c.member == Member::LightmapGrass)
         return ExpectGrass(c);
-    if (c.member >= Member::Normalmapped1DL)
+    if (c.member >= Member::Normalmapped1DL && c.member != Member::Listed)
         return ExpectMapped(c);
-    const bool lightmapped = c.member != Member::TwoLight;
+    const bool twoLights = c.member == Member::TwoLight || c.member == Member::Listed;
+    const bool lightmapped = !twoLights;
     const uint8_t texel[4] = {200, 150, 100, 255}, lightmapTexel[4] = {128, 230, 64, 255};
     const Colour surface = lightmapped ? TexelColour(texel) * TexelColour(lightmapTexel) : TexelColour(texel);
     lighting.specular = Vector4(0.3f, 0.3f, 0.3f, 1.0f);
@@ -329,7 +332,7 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
         Vector3 given, drawn;
     };
     const Vector3 attenuation(0.5f, 0.3f, 0.1f);
-    const std::vector<Lamp> lamps = c.member == Member::TwoLight
+    const std::vector<Lamp> lamps = twoLights
                                         ? std::vector<Lamp>{{1.2f, attenuation, attenuation},
                                                             {3.5f, attenuation, attenuation},
                                                             {2.0f, Vector3(0, 0, 0), Vector3(1, 0, 0)}}
@@ -348,7 +351,15 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
         quad->SetLocalTransform(world);
         quad->GetWorldTransform() = world;
         Ptr<GeometryNodeEffect> effect;
-        if (c.member == Member::TwoLight)
+        if (c.member == Member::Listed)
+        {
+            Ptr<TexturePixelLightingEffect> listed = new TexturePixelLightingEffect(String("listed"));
+            listed->SetTexture(Plain(texel).Get());
+            listed->AddLight(sun.Get());
+            listed->AddLight(lamp.Get());
+            effect = listed;
+        }
+        else if (c.member == Member::TwoLight)
         {
             Ptr<Texture1DL1PLEffect> two = new Texture1DL1PLEffect(String("two"));
             two->SetTexture(Plain(texel).Get());
@@ -372,13 +383,16 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
         effect->SetCullEnabled(false);
         Levels(c.technique);
         ASSERT_EQ(effect->PassCount(), 1u);
-        const uint32_t index = static_cast<uint32_t>(c.member == Member::Lightmapped ? c.technique - 1 : c.technique);
+        // The unlit member has no per-pixel technique, the listed one none per vertex.
+        const uint32_t index = static_cast<uint32_t>(c.member == Member::Lightmapped ? c.technique - 1
+                                                     : c.member == Member::Listed    ? c.technique / 2
+                                                                                     : c.technique);
         ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(index));
         lighting.Put(*effect);
         quad->SetEffect(effect.Get());
         Frame(Vector4(0, 0, 0, 1), [&] { quad->Draw(*renderer); });
 
-        const std::span<const ReferenceLight> lit(lights, c.member == Member::TwoLight ? 2 : 1);
+        const std::span<const ReferenceLight> lit(lights, twoLights ? 2 : 1);
         const LightSums sums0 = SumLights(lighting, lit, world.ApplyToPoint(corner0), normal, eye);
         const LightSums sums2 = SumLights(lighting, lit, world.ApplyToPoint(corner2), normal, eye);
         for (float s : {0.2f, 0.5f, 0.8f})
@@ -404,6 +418,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{"Texture1DL1PLPixelLit", Member::TwoLight, 0},
                       PixelCase{"Texture1DL1PLVertexLit", Member::TwoLight, 1},
                       PixelCase{"Texture1DL1PLFixedFunction", Member::TwoLight, 2},
+                      PixelCase{"TexturePixelLightingPixelLit", Member::Listed, 0},
+                      PixelCase{"TexturePixelLightingFixedFunction", Member::Listed, 2},
                       PixelCase{"GrassSway", Member::Grass, 1}, PixelCase{"GrassFixedFunction", Member::Grass, 2},
                       PixelCase{"LightmapGrassSway", Member::LightmapGrass, 1},
                       PixelCase{"LightmapGrassFixedFunction", Member::LightmapGrass, 2},
