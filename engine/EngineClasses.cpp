@@ -43,6 +43,8 @@
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/render/NormalmapLightmapTextureEffect.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTextureLightingEffect.h"
+#include "engine/render/NormalmapTexturePixelLightingEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/render/ParallaxLightmapTextureEffect.h"
@@ -188,6 +190,7 @@ void RegisterEngineClasses()
     NormalmapLightmapTextureEffect::RegisterClassFunctions();
     ParallaxLightmapTextureEffect::RegisterClassFunctions();
     TextureLightingEffect::RegisterClassFunctions();
+    NormalmapTextureLightingEffect::RegisterClassFunctions();
     // shader programs and the lit shader effects
     Shader::RegisterClassFunctions();
     VertexShader::RegisterClassFunctions();
@@ -201,6 +204,7 @@ void RegisterEngineClasses()
     ParallaxLightmapTexture1DLEffect::RegisterClassFunctions();
     NormalmapTexture1DL1PLEffect::RegisterClassFunctions();
     TexturePixelLightingEffect::RegisterClassFunctions();
+    NormalmapTexturePixelLightingEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

@@ -89,6 +89,15 @@ constexpr Entry kListPixel20[] = {
     {LightKindAttenuation, 3, 30},
 };
 
+// The normal-map list members' vertex programs: the four lights' vectors
+// for their per-vertex factors.
+constexpr Entry kNormalListVertex20[] = {{Transform, 0, 0},   {ViewTransform, 0, 4}, {CameraPosition, 0, 8},
+                                         {Fog, 0, 9},         {LightVector, 0, 11},  {LightVector, 1, 12},
+                                         {LightVector, 2, 13}, {LightVector, 3, 14}};
+constexpr Entry kNormalListVertex20Wind[] = {{Transform, 0, 0},   {ViewTransform, 0, 4}, {CameraPosition, 0, 8},
+                                             {Fog, 0, 9},         {Wind, 0, 10},         {LightVector, 0, 11},
+                                             {LightVector, 1, 12}, {LightVector, 2, 13}, {LightVector, 3, 14}};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
@@ -103,6 +112,7 @@ constexpr std::span<const Entry> kRows[] = {
     kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
     kNormalTwoLightVertex20, kNormalTwoLightVertex20Wind, kTwoLightPixel20,
     kListPixel20,
+    kNormalListVertex20, kNormalListVertex20Wind, kListPixel20,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

@@ -256,6 +256,47 @@ constexpr const char* kListLitPixel = "ps_2_0\n" QRE_PIXEL_LIT_DECLARATIONS "dcl
     QRE_LIST_LIGHT("c21", "c22", "c23", "c24", "c25") QRE_LIST_LIGHT("c26", "c27", "c28", "c29", "c30")
     QRE_PIXEL_LIGHTS_OUT;
 
+// NormalmapTexturePixelLightingEffect: the basis and each light's factor,
+// its way from its vector V (the vertex taken off where w is 1), into F.
+#define QRE_LIST_FACTOR(V, F) \
+    "mad r10.xyz, r5, -" V ".w, " V "\n" "nrm r11.xyz, r10\n" QRE_VERTEX_FACTOR(F, "r11", "v1", "c24")
+#define QRE_NORMAL_LIST_VERTEX_BODY                                                               \
+    QRE_TRANSFORM QRE_FOG("c9", "c23.w") "mov oT0, v2\n"                                           \
+    "mov oT1.xyz, v1\n"                                                                            \
+    "add oT2.xyz, c8, -r5\n"                                                                       \
+    "mov oT3.xyz, r5\n"                                                                            \
+    "mov oT4, v3\n" QRE_TANGENT_BASIS("v4", "v1") "mov oT5.xyz, r7\n"                              \
+    "mov oT6.xyz, r8\n" QRE_LIST_FACTOR("c11", "oT7.x") QRE_LIST_FACTOR("c12", "oT7.y")           \
+    QRE_LIST_FACTOR("c13", "oT7.z") QRE_LIST_FACTOR("c14", "oT7.w")
+
+constexpr const char* kNormalListVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n" QRE_NORMALMAP_INPUTS
+    QRE_REST_POSITION QRE_NORMAL_LIST_VERTEX_BODY;
+
+constexpr const char* kNormalListVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMALMAP_INPUTS QRE_WIND_SWAY("c10") QRE_NORMAL_LIST_VERTEX_BODY;
+
+#define QRE_MAPPED_LIST_LIGHT(S, V, A, D, T, F)      \
+    "mad r8.xyz, t3, -" V ".w, " V "\n" QRE_ATTENUATION_ALONG(T) QRE_PIXEL_MAPPED_LIGHT_TERMS("r8", A, D, S, "r9.w", F)
+
+constexpr const char* kNormalListPixel =
+    "ps_2_0\n"
+    "def c10, 0, 1, 0, 0\n"
+    "def c31, 2, -1, 0, 0\n"
+    "dcl t0.xy\ndcl t1.xyz\ndcl t2.xyz\ndcl t3.xyz\ndcl t4.xy\ndcl t5.xyz\ndcl t6.xyz\ndcl t7\n"
+    "dcl_2d s0\ndcl_2d s1\n"
+    "texld r0, t0, s0\n"
+    "texld r1, t4, s1\n" QRE_NORMAL_FETCH("r1", "c31") "nrm r3.xyz, t1\n"
+    "mul r11.xyz, t5, r1.x\n"
+    "mad r11.xyz, t6, r1.y, r11\n"
+    "mad r11.xyz, r3, r1.z, r11\n"
+    "nrm r1.xyz, r11\n"
+    "nrm r2.xyz, t2\n"
+    "mov r6, c10.x\n"
+    "mov r7, c10.x\n" QRE_MAPPED_LIST_LIGHT("c11", "c12", "c13", "c14", "c15", "t7.x")
+    QRE_MAPPED_LIST_LIGHT("c16", "c17", "c18", "c19", "c20", "t7.y")
+    QRE_MAPPED_LIST_LIGHT("c21", "c22", "c23", "c24", "c25", "t7.z")
+    QRE_MAPPED_LIST_LIGHT("c26", "c27", "c28", "c29", "c30", "t7.w") QRE_PIXEL_LIGHTS_OUT;
+
 } // namespace
 
 namespace EffectPrograms
@@ -302,6 +343,9 @@ constexpr Program kPrograms[] = {
     {NormalTwoLightVertex20Wind, "NormalmapTexture1DL1PL.PixelLitWind", false, kNormalTwoLightVertexWind},
     {NormalTwoLightPixel20, "NormalmapTexture1DL1PL.Pixel", true, kNormalTwoLightPixel},
     {ListLitPixel20, "TexturePixelLighting.Pixel", true, kListLitPixel},
+    {NormalListVertex20, "NormalmapTexturePixelLighting.PixelLit", false, kNormalListVertex},
+    {NormalListVertex20Wind, "NormalmapTexturePixelLighting.PixelLitWind", false, kNormalListVertexWind},
+    {NormalListPixel20, "NormalmapTexturePixelLighting.Pixel", true, kNormalListPixel},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -364,3 +408,6 @@ const Program& Get(Id id)
 #undef QRE_POINT_TO_TANGENT
 #undef QRE_ATTENUATION_ALONG
 #undef QRE_LIST_LIGHT
+#undef QRE_LIST_FACTOR
+#undef QRE_NORMAL_LIST_VERTEX_BODY
+#undef QRE_MAPPED_LIST_LIGHT

@@ -96,6 +96,15 @@ enum class Id : uint32_t
     // attenuated point by its type (the vertex programs are TwoLight's,
     // oT3 the point): texture s0.
     ListLitPixel20,
+    // The same on a normal map: the vertex programs write oT0 the texture's
+    // coordinates, oT1 the normal, oT2 the way to the eye, oT3 the point,
+    // oT4 the normal map's coordinates, oT5 and oT6 the tangent basis
+    // (object space) and oT7 the four lights' per-vertex factors; the pixel
+    // program turns the map's normal into object space by the basis.
+    // Texture s0, normal map s1.
+    NormalListVertex20,
+    NormalListVertex20Wind,
+    NormalListPixel20,
     Count
 };
 

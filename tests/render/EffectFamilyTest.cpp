@@ -19,6 +19,7 @@
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTexturePixelLightingEffect.h"
 #include "engine/render/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
@@ -292,6 +293,8 @@ Ptr<GeometryNodeEffect> MakeListed(Texture* texture, Texture*, Light* first, Lig
 {
     Ptr<Member> effect = new Member(String("listed"));
     effect->SetTexture(texture);
+    if constexpr (requires { effect->SetNormalmap(texture); })
+        effect->SetNormalmap(texture);
     effect->AddLight(first);
     effect->AddLight(nullptr);
     effect->AddLight(second);
@@ -313,6 +316,8 @@ const MemberRow kMembers[] = {
     {"NormalmapTexture1DL1PLEffect", MakeMapped<NormalmapTexture1DL1PLEffect>, {0, 1, 2}},
     {"TextureLightingEffect", MakeListed<TextureLightingEffect>, {0, 0, 0}},
     {"TexturePixelLightingEffect", MakeListed<TexturePixelLightingEffect>, {0, 1, 1}},
+    {"NormalmapTextureLightingEffect", MakeListed<NormalmapTextureLightingEffect>, {0, 0, 0}},
+    {"NormalmapTexturePixelLightingEffect", MakeListed<NormalmapTexturePixelLightingEffect>, {0, 1, 1}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
 };

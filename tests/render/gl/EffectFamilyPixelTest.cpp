@@ -16,6 +16,7 @@
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTexturePixelLightingEffect.h"
 #include "engine/render/ParallaxLightmapTexture1DLEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
@@ -42,6 +43,7 @@ enum class Member
     ParallaxLightmapped1DL,  // ParallaxLightmapTexture1DLEffect
     Normalmapped1DL1PL,      // NormalmapTexture1DL1PLEffect, a lamp in front as well
     Listed,                  // TexturePixelLightingEffect, the two lights in its list
+    NormalListed,            // NormalmapTexturePixelLightingEffect, the sun and the lamp listed
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
@@ -217,6 +219,11 @@ protected:
                 Ptr<TextureEffect> held(lit);
                 if constexpr (requires { lit->SetLight(sun.Get()); })
                     lit->SetLight(sun.Get());
+                else if constexpr (requires { lit->AddLight(sun.Get()); })
+                {
+                    lit->AddLight(sun.Get());
+                    lit->AddLight(lamp.Get());
+                }
                 else
                 {
                     lit->SetDirectionalLight(sun.Get());
@@ -239,6 +246,8 @@ protected:
                 c.member == Member::Parallax1DL ? configured(new ParallaxTexture1DLEffect(String("parallax")))
                 : c.member == Member::Normalmapped1DL
                     ? configured(new NormalmapTexture1DLEffect(String("mapped")))
+                : c.member == Member::NormalListed
+                    ? configured(new NormalmapTexturePixelLightingEffect(String("mapped listed")))
                 : c.member == Member::Normalmapped1DL1PL
                     ? configured(new NormalmapTexture1DL1PLEffect(String("mapped two lights")))
                 : c.member == Member::ParallaxLightmapped1DL
@@ -249,13 +258,15 @@ protected:
             effect->SetCullEnabled(false);
             Levels(c.technique);
             ASSERT_EQ(effect->PassCount(), 1u);
-            ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(static_cast<uint32_t>(c.technique)));
+            const int index = c.member == Member::NormalListed ? c.technique / 2 : c.technique;
+            ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(static_cast<uint32_t>(index)));
             lighting.Put(*effect);
             quad->SetEffect(effect.Get());
             Frame(Vector4(0, 0, 0, 1), [&] { quad->Draw(*renderer); });
 
             const bool perPixel = c.technique == 0;
-            const std::span<const ReferenceLight> lit(lights, c.member == Member::Normalmapped1DL1PL ? 2 : 1);
+            const std::span<const ReferenceLight> lit(
+                lights, c.member == Member::Normalmapped1DL1PL || c.member == Member::NormalListed ? 2 : 1);
             const auto point = [&](float s) { return world.ApplyToPoint(corner0 + (corner2 - corner0) * s); };
             const auto expected = [&](float s, const uint8_t* texel) {
                 const LightSums sums =
@@ -420,6 +431,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{"Texture1DL1PLFixedFunction", Member::TwoLight, 2},
                       PixelCase{"TexturePixelLightingPixelLit", Member::Listed, 0},
                       PixelCase{"TexturePixelLightingFixedFunction", Member::Listed, 2},
+                      PixelCase{"NormalmapTexturePixelLightingPixelLit", Member::NormalListed, 0},
+                      PixelCase{"NormalmapTexturePixelLightingFixedFunction", Member::NormalListed, 2},
                       PixelCase{"GrassSway", Member::Grass, 1}, PixelCase{"GrassFixedFunction", Member::Grass, 2},
                       PixelCase{"LightmapGrassSway", Member::LightmapGrass, 1},
                       PixelCase{"LightmapGrassFixedFunction", Member::LightmapGrass, 2},
