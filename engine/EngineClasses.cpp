@@ -38,7 +38,22 @@
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/LightmapTextureEffect.h"
+#include "engine/render/GrassEffect.h"
+#include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/render/NormalmapLightmapTextureEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTextureLightingEffect.h"
+#include "engine/render/NormalmapTexturePixelLightingEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/ParallaxLightmapTexture1DLEffect.h"
+#include "engine/render/ParallaxLightmapTextureEffect.h"
+#include "engine/render/NormalmapTextureEffect.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
+#include "engine/render/ParallaxTextureEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
+#include "engine/render/TextureLightingEffect.h"
+#include "engine/render/TexturePixelLightingEffect.h"
 #include "engine/render/Shader.h"
 #include "engine/render/VertexShader.h"
 #include "engine/render/PixelShader.h"
@@ -196,6 +211,14 @@ void RegisterEngineClasses()
     ColorEffect::RegisterClassFunctions();
     TextureEffect::RegisterClassFunctions();
     LightmapTextureEffect::RegisterClassFunctions();
+    GrassEffect::RegisterClassFunctions();
+    LightmapGrassEffect::RegisterClassFunctions();
+    NormalmapTextureEffect::RegisterClassFunctions();
+    ParallaxTextureEffect::RegisterClassFunctions();
+    NormalmapLightmapTextureEffect::RegisterClassFunctions();
+    ParallaxLightmapTextureEffect::RegisterClassFunctions();
+    TextureLightingEffect::RegisterClassFunctions();
+    NormalmapTextureLightingEffect::RegisterClassFunctions();
     // shader programs and the lit shader effects
     Shader::RegisterClassFunctions();
     VertexShader::RegisterClassFunctions();
@@ -203,6 +226,13 @@ void RegisterEngineClasses()
     Texture1DLEffect::RegisterClassFunctions();
     LightmapTexture1DLEffect::RegisterClassFunctions();
     Texture1DL1PLEffect::RegisterClassFunctions();
+    NormalmapTexture1DLEffect::RegisterClassFunctions();
+    ParallaxTexture1DLEffect::RegisterClassFunctions();
+    NormalmapLightmapTexture1DLEffect::RegisterClassFunctions();
+    ParallaxLightmapTexture1DLEffect::RegisterClassFunctions();
+    NormalmapTexture1DL1PLEffect::RegisterClassFunctions();
+    TexturePixelLightingEffect::RegisterClassFunctions();
+    NormalmapTexturePixelLightingEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

@@ -55,6 +55,49 @@ constexpr Entry kTwoLightPixel20[] = {
     {LightDiffuse, 1, 14},    {LightAttenuation, 1, 15},
 };
 
+// LightmapTextureEffect's (unlit).
+constexpr Entry kUnlitVertex11[] = {{Transform, 0, 0}, {ViewTransform, 0, 4}, {Colour, 0, 8}, {Fog, 0, 9}};
+constexpr Entry kUnlitVertex11Wind[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {Colour, 0, 8}, {Fog, 0, 9}, {Wind, 0, 10}};
+
+// The normal-map members': the way to the light after the wind, the
+// parallax after the pixel program's constants (c16).
+constexpr Entry kNormalVertex20[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {CameraPosition, 0, 8}, {Fog, 0, 9}, {LightDirection, 0, 11}};
+constexpr Entry kNormalVertex20Wind[] = {{Transform, 0, 0}, {ViewTransform, 0, 4}, {CameraPosition, 0, 8},
+                                         {Fog, 0, 9},       {Wind, 0, 10},          {LightDirection, 0, 11}};
+constexpr Entry kNormalTwoLightVertex20[] = {{Transform, 0, 0},      {ViewTransform, 0, 4},  {CameraPosition, 0, 8},
+                                             {Fog, 0, 9},            {LightDirection, 0, 11}, {LightPosition, 1, 12}};
+constexpr Entry kNormalTwoLightVertex20Wind[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4},   {CameraPosition, 0, 8},
+    {Fog, 0, 9},       {Wind, 0, 10},           {LightDirection, 0, 11}, {LightPosition, 1, 12}};
+constexpr Entry kParallaxPixel20[] = {
+    {LightSpecular, 0, 0},   {MaterialSpecular, 0, 1}, {LightDirection, 0, 2},  {MaterialPower, 0, 4},
+    {MaterialAmbient, 0, 5}, {LightAmbient, 0, 6},     {MaterialDiffuse, 0, 7}, {LightDiffuse, 0, 8},
+    {MaterialEmissive, 0, 9}, {Parallax, 0, 17},
+};
+
+// The list members' pixel program: the material of kLitPixel20, then five
+// registers a light (specular, vector, ambient, diffuse, attenuation).
+constexpr Entry kListPixel20[] = {
+    {MaterialSpecular, 0, 1},      {MaterialPower, 0, 4},   {MaterialAmbient, 0, 5},  {MaterialDiffuse, 0, 7},
+    {MaterialEmissive, 0, 9},      {LightSpecular, 0, 11},  {LightVector, 0, 12},     {LightAmbient, 0, 13},
+    {LightDiffuse, 0, 14},         {LightKindAttenuation, 0, 15}, {LightSpecular, 1, 16}, {LightVector, 1, 17},
+    {LightAmbient, 1, 18},         {LightDiffuse, 1, 19},   {LightKindAttenuation, 1, 20}, {LightSpecular, 2, 21},
+    {LightVector, 2, 22},          {LightAmbient, 2, 23},   {LightDiffuse, 2, 24},    {LightKindAttenuation, 2, 25},
+    {LightSpecular, 3, 26},        {LightVector, 3, 27},    {LightAmbient, 3, 28},    {LightDiffuse, 3, 29},
+    {LightKindAttenuation, 3, 30},
+};
+
+// The normal-map list members' vertex programs: the four lights' vectors
+// for their per-vertex factors.
+constexpr Entry kNormalListVertex20[] = {{Transform, 0, 0},   {ViewTransform, 0, 4}, {CameraPosition, 0, 8},
+                                         {Fog, 0, 9},         {LightVector, 0, 11},  {LightVector, 1, 12},
+                                         {LightVector, 2, 13}, {LightVector, 3, 14}};
+constexpr Entry kNormalListVertex20Wind[] = {{Transform, 0, 0},   {ViewTransform, 0, 4}, {CameraPosition, 0, 8},
+                                             {Fog, 0, 9},         {Wind, 0, 10},         {LightVector, 0, 11},
+                                             {LightVector, 1, 12}, {LightVector, 2, 13}, {LightVector, 3, 14}};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
@@ -62,6 +105,14 @@ constexpr std::span<const Entry> kRows[] = {
     // sampler, no register.
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitPixel20,
     kTwoLightVertex11, kTwoLightVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kTwoLightPixel20,
+    kUnlitVertex11, kUnlitVertex11Wind,
+    // The grass programs: the unlit wind row, the sway always on.
+    kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind, kUnlitVertex11Wind,
+    kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
+    kNormalVertex20, kNormalVertex20Wind, kLitPixel20, kParallaxPixel20,
+    kNormalTwoLightVertex20, kNormalTwoLightVertex20Wind, kTwoLightPixel20,
+    kListPixel20,
+    kNormalListVertex20, kNormalListVertex20Wind, kListPixel20,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

@@ -31,6 +31,10 @@ enum class Quantity : uint8_t
     Fog,               // (density, exponent, wind amplitude, wind speed)
     Wind,              // (amplitude, speed, time, 0)
     BonePalette,       // four rows a bone, as many bones as the skin has (at most kMaxBones)
+    Colour,            // the unlit members' colour (ColorEffect's; white for other effects)
+    Parallax,          // (scale, bias, 0, 0) of the parallax members
+    LightVector,       // light types 0-1: (unit vector towards it, 0); 2-3: (position, 1)
+    LightKindAttenuation, // types 2-3: as LightAttenuation; 0-1 (and no light): (1, 0, 0, 1)
     Count
 };
 

@@ -1,5 +1,8 @@
 #include "engine/render/DrawConstants.h"
 
+#include <cmath>
+
+#include "engine/render/ColorEffect.h"
 #include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/Renderer.h"
@@ -46,6 +49,9 @@ int32_t DrawConstants::Compute(const Camera* camera, const GeometryNode& geometr
     power = {{material.power, 0.0f, 0.0f, 0.0f}};
     fog = {{effect.GetFogDensity(), effect.GetFogExponent(), effect.GetWindAmplitude(), effect.GetWindSpeed()}};
     wind = {{effect.GetWindAmplitude(), effect.GetWindSpeed(), effect.GetTime(), 0.0f}};
+    const Vector4 tint = effect.IsDerived(ColorEffect::TYPE) ? static_cast<const ColorEffect&>(effect).GetColor()
+                                                             : Vector4(1.0f, 1.0f, 1.0f, 1.0f);
+    colour = {{tint.x, tint.y, tint.z, tint.w}};
 
     for (uint32_t i = 0; i < kMaxLights; ++i)
     {
@@ -66,17 +72,32 @@ int32_t DrawConstants::Compute(const Camera* camera, const GeometryNode& geometr
             towards = source->GetLightType() == Light::kFixedDirectional ? Vector3(0.0f, 0.0f, -1.0f)
                                                                           : -source->GetDirection();
             at = source->GetPosition();
-            if (source->IsAttenuated())
-                out.attenuation = {{source->GetConstantAttenuation(), source->GetLinearAttenuation(),
-                                    source->GetQuadraticAttenuation(), 1.0f}};
+            const Vector3 attenuation = Attenuation(*source);
+            out.attenuation = {{attenuation.x, attenuation.y, attenuation.z, 1.0f}};
         }
         Vector3 direction = inverse.TransformVector(towards);
         direction.Normalize();
         const Vector3 position = inverse.TransformPoint(at);
         out.direction = {{direction.x, direction.y, direction.z, 0.0f}};
         out.position = {{position.x, position.y, position.z, 1.0f}};
+        // The list programs tell the kinds apart by the light's type.
+        const bool point = source && source->GetLightType() >= Light::kPoint;
+        out.vector = point ? out.position : out.direction;
+        out.kindAttenuation = point ? out.attenuation : Register{{1.0f, 0.0f, 0.0f, 1.0f}};
     }
     return 0;
+}
+
+Vector3 DrawConstants::Attenuation(const Light& light)
+{
+    if (!light.IsAttenuated())
+        return Vector3(1.0f, 0.0f, 0.0f);
+    const auto usable = [](float value) { return std::isfinite(value) && value > 0.0f ? value : 0.0f; };
+    const Vector3 kept(usable(light.GetConstantAttenuation()), usable(light.GetLinearAttenuation()),
+                       usable(light.GetQuadraticAttenuation()));
+    if (kept.x == 0.0f && kept.y == 0.0f && kept.z == 0.0f)
+        return Vector3(1.0f, 0.0f, 0.0f);
+    return Vector3(kept.x > kMinimumConstant ? kept.x : kMinimumConstant, kept.y, kept.z);
 }
 
 void DrawConstants::Upload(Renderer& renderer, bool pixel, std::span<const ConstantLayout::Entry> row) const
@@ -105,6 +126,10 @@ void DrawConstants::Upload(Renderer& renderer, bool pixel, std::span<const Const
         case CameraPosition: data = eye.v; break;
         case Fog: data = fog.v; break;
         case Wind: data = wind.v; break;
+        case Colour: data = colour.v; break;
+        case Parallax: data = parallax.v; break;
+        case LightVector: data = light.vector.v; break;
+        case LightKindAttenuation: data = light.kindAttenuation.v; break;
         case BonePalette:
             data = bones ? &bones[0].m[0][0] : nullptr;
             count = boneCount * 4;

@@ -34,6 +34,17 @@ public:
     int32_t Compute(const Camera* camera, const GeometryNode& geometry, const GeometryNodeEffect& effect,
                     const RenderStateBlock& material, std::span<Light* const> lights, const SkinController* skin);
 
+    // The (constant, linear, quadratic) attenuation a light is drawn with,
+    // by programs and fixed function alike: (1, 0, 0) when switched off or
+    // all zero; a negative or non-finite coefficient counts as 0 and the
+    // constant as at least kMinimumConstant, so 1 / (c + l d + q d^2) always
+    // has a positive denominator.
+    static Vector3 Attenuation(const Light& light);
+    static constexpr float kMinimumConstant = 1e-6f;
+
+    // The parallax members' (scale, bias); zero until set.
+    void SetParallax(float scale, float bias) { parallax = {{scale, bias, 0.0f, 0.0f}}; }
+
     // Uploads a row to the vertex (pixel false) or pixel constants.
     void Upload(Renderer& renderer, bool pixel, std::span<const ConstantLayout::Entry> row) const;
 
@@ -46,14 +57,14 @@ private:
     // Of one light.
     struct LightValues
     {
-        Register ambient, diffuse, specular, direction, position, attenuation;
+        Register ambient, diffuse, specular, direction, position, attenuation, vector, kindAttenuation;
     };
 
     Matrix4 transform;
     Matrix4 viewTransform;
     Register materialAmbient{}, materialDiffuse{}, materialSpecular{}, materialEmissive{}, power{};
     LightValues lights[kMaxLights]{};
-    Register eye{}, fog{}, wind{};
+    Register eye{}, fog{}, wind{}, colour{}, parallax{};
     const Matrix4* bones = nullptr; // the skin's, valid while the draw lasts
     uint32_t boneCount = 0;
 };

@@ -139,6 +139,164 @@ constexpr const char* kTwoLightPixelLitPixel = "ps_2_0\n" QRE_PIXEL_LIT_DECLARAT
     QRE_POINT_ATTENUATION("c12", "c15", "t3") QRE_PIXEL_LIGHT_TERMS("r8", "c13", "c14", "c11", "r9.w")
     QRE_PIXEL_LIGHTS_OUT;
 
+// LightmapTextureEffect: colour x texture x lightmap on the fixed-function
+// stages 0 and 1.
+constexpr const char* kLightmapVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_LIGHTMAP_INPUT_11
+    QRE_REST_POSITION QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
+
+constexpr const char* kLightmapVertexWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_LIGHTMAP_INPUT_11
+    QRE_WIND_SWAY("c10") QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
+
+// GrassEffect: the texture's set in v7, the sway weight's in v8; the vertex
+// colour in v5 where the geometry has one.
+#define QRE_GRASS_INPUTS QRE_UNLIT_INPUTS "dcl_texcoord1 v8\n"
+constexpr const char* kGrassVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_GRASS_INPUTS QRE_WIND_SWAY_BY("c10", "v8.x")
+    QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kGrassVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_GRASS_INPUTS "dcl_color v5\n"
+    QRE_WIND_SWAY_BY("c10", "v8.x") QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+// LightmapGrassEffect: the lightmap's set in v8 (on to oT1), the sway
+// weight's in v9.
+#define QRE_LIGHTMAP_GRASS_INPUTS QRE_UNLIT_INPUTS QRE_LIGHTMAP_INPUT_11 "dcl_texcoord2 v9\n"
+constexpr const char* kLightmapGrassVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_LIGHTMAP_GRASS_INPUTS
+    QRE_WIND_SWAY_BY("c10", "v9.x") QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n"
+    QRE_LIGHTMAP_PASS_11;
+
+constexpr const char* kLightmapGrassVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_LIGHTMAP_GRASS_INPUTS
+    "dcl_color v5\n" QRE_WIND_SWAY_BY("c10", "v9.x") QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w")
+    "mov oT0, v7\n" QRE_LIGHTMAP_PASS_11;
+
+// NormalmapTexture1DLEffect and ParallaxTexture1DLEffect: the ways to the
+// light and to the eye into tangent space, the per-vertex factor.
+#define QRE_NORMAL_LIT_VERTEX_BODY                                   \
+    QRE_TRANSFORM QRE_FOG("c9", "c23.w") "mov oT0, v2\n"              \
+    "mov oT1, v3\n" QRE_TANGENT_BASIS("v4", "v1") QRE_TO_TANGENT("oT2", "c11", "v1") \
+    "add r9.xyz, c8, -r5\n" QRE_TO_TANGENT("oT3", "r9", "v1") QRE_VERTEX_FACTOR("oT4.x", "c11", "v1", "c24")
+
+constexpr const char* kNormalLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n" QRE_NORMALMAP_INPUTS
+    QRE_REST_POSITION QRE_NORMAL_LIT_VERTEX_BODY;
+
+constexpr const char* kNormalLitVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMALMAP_INPUTS QRE_WIND_SWAY("c10") QRE_NORMAL_LIT_VERTEX_BODY;
+
+#define QRE_NORMAL_LIT_PIXEL_DECLARATIONS                                                   \
+    "ps_2_0\n"                                                                              \
+    "def c10, 0, 1, 0, 0\n"                                                                 \
+    "def c16, 2, -1, 1, -1\n"                                                               \
+    "dcl t0.xy\ndcl t1.xy\ndcl t2.xyz\ndcl t3.xyz\ndcl t4.xy\ndcl_2d s0\ndcl_2d s1\n"
+
+#define QRE_NORMAL_LIT_PIXEL_LIGHTING                                                          \
+    QRE_NORMAL_FETCH("r1", "c16") "nrm r9.xyz, t2\n"                                           \
+    "mov r6, c10.x\n"                                                                          \
+    "mov r7, c10.x\n" QRE_PIXEL_MAPPED_LIGHT_TERMS("r9", "c6", "c8", "c0", "c10.y", "t4.x")   \
+    QRE_PIXEL_LIGHTS_OUT
+
+constexpr const char* kNormalLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "texld r0, t0, s0\n"
+    "texld r1, t1, s1\n"
+    "nrm r2.xyz, t3\n" QRE_NORMAL_LIT_PIXEL_LIGHTING;
+
+constexpr const char* kParallaxLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "texld r1, t1, s0\n"
+    "nrm r2.xyz, t3\n" QRE_PARALLAX_SHIFT("t0", "t1", "r1", "c17", "c16") "texld r0, r8, s1\n"
+    "texld r1, r10, s0\n" QRE_NORMAL_LIT_PIXEL_LIGHTING;
+
+// NormalmapLightmapTexture1DLEffect and ParallaxLightmapTexture1DLEffect.
+#define QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY                                            \
+    QRE_TRANSFORM QRE_FOG("c9", "c23.w") "mov oT0, v2\n"                                \
+    "mov oT1, v4\n"                                                                     \
+    "mov oT5, v3\n" QRE_TANGENT_BASIS("v5", "v1") QRE_TO_TANGENT("oT2", "c11", "v1")    \
+    "add r9.xyz, c8, -r5\n" QRE_TO_TANGENT("oT3", "r9", "v1") QRE_VERTEX_FACTOR("oT4.x", "c11", "v1", "c24")
+#define QRE_NORMAL_LIGHTMAP_INPUTS QRE_PIXEL_LIT_INPUTS "dcl_texcoord1 v3\ndcl_texcoord2 v4\ndcl_texcoord3 v5\n"
+
+constexpr const char* kNormalLightmapLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMAL_LIGHTMAP_INPUTS QRE_REST_POSITION QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY;
+
+constexpr const char* kNormalLightmapLitVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMAL_LIGHTMAP_INPUTS QRE_WIND_SWAY("c10") QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY;
+
+constexpr const char* kNormalLightmapLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "dcl t5.xy\ndcl_2d s2\n"
+    "texld r0, t0, s0\n"
+    "texld r1, t1, s2\n" QRE_LIGHTMAP_MULTIPLY("t5", "s1") "nrm r2.xyz, t3\n" QRE_NORMAL_LIT_PIXEL_LIGHTING;
+
+constexpr const char* kParallaxLightmapLitPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "dcl t5.xy\ndcl_2d s2\n"
+    "texld r1, t1, s0\n"
+    "nrm r2.xyz, t3\n" QRE_PARALLAX_SHIFT("t0", "t1", "r1", "c17", "c16") "texld r0, r8, s1\n"
+    "texld r1, r10, s0\n" QRE_LIGHTMAP_MULTIPLY("t5", "s2") QRE_NORMAL_LIT_PIXEL_LIGHTING;
+
+// NormalmapTexture1DL1PLEffect: the point light's way and factor added.
+#define QRE_POINT_TO_TANGENT                                            \
+    "add r10.xyz, c12, -r5\n" QRE_TO_TANGENT("oT5", "r10", "v1")          \
+    "nrm r11.xyz, r10\n" QRE_VERTEX_FACTOR("oT4.y", "r11", "v1", "c24")
+
+constexpr const char* kNormalTwoLightVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMALMAP_INPUTS QRE_REST_POSITION QRE_NORMAL_LIT_VERTEX_BODY QRE_POINT_TO_TANGENT;
+
+constexpr const char* kNormalTwoLightVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMALMAP_INPUTS QRE_WIND_SWAY("c10") QRE_NORMAL_LIT_VERTEX_BODY QRE_POINT_TO_TANGENT;
+
+constexpr const char* kNormalTwoLightPixel = QRE_NORMAL_LIT_PIXEL_DECLARATIONS "dcl t5.xyz\n"
+    "texld r0, t0, s0\n"
+    "texld r1, t1, s1\n"
+    "nrm r2.xyz, t3\n" QRE_NORMAL_FETCH("r1", "c16") "nrm r9.xyz, t2\n"
+    "mov r6, c10.x\n"
+    "mov r7, c10.x\n" QRE_PIXEL_MAPPED_LIGHT_TERMS("r9", "c6", "c8", "c0", "c10.y", "t4.x")
+    "mov r8.xyz, t5\n" QRE_ATTENUATION_ALONG("c15") QRE_PIXEL_MAPPED_LIGHT_TERMS("r8", "c13", "c14", "c11", "r9.w", "t4.y")
+    QRE_PIXEL_LIGHTS_OUT;
+
+// TexturePixelLightingEffect: light i's way from its vector V (the point
+// t3 taken off where w is 1), its attenuation T, its colours S, A, D.
+#define QRE_LIST_LIGHT(S, V, A, D, T)                 \
+    "mad r8.xyz, t3, -" V ".w, " V "\n" QRE_ATTENUATION_ALONG(T) QRE_PIXEL_LIGHT_TERMS("r8", A, D, S, "r9.w")
+
+constexpr const char* kListLitPixel = "ps_2_0\n" QRE_PIXEL_LIT_DECLARATIONS "dcl t3.xyz\n" QRE_TEXTURE_SAMPLE
+    "nrm r1.xyz, t1\n"
+    "nrm r2.xyz, t2\n"
+    "mov r6, c10.x\n"
+    "mov r7, c10.x\n" QRE_LIST_LIGHT("c11", "c12", "c13", "c14", "c15") QRE_LIST_LIGHT("c16", "c17", "c18", "c19", "c20")
+    QRE_LIST_LIGHT("c21", "c22", "c23", "c24", "c25") QRE_LIST_LIGHT("c26", "c27", "c28", "c29", "c30")
+    QRE_PIXEL_LIGHTS_OUT;
+
+// NormalmapTexturePixelLightingEffect: the basis and each light's factor,
+// its way from its vector V (the vertex taken off where w is 1), into F.
+#define QRE_LIST_FACTOR(V, F) \
+    "mad r10.xyz, r5, -" V ".w, " V "\n" "nrm r11.xyz, r10\n" QRE_VERTEX_FACTOR(F, "r11", "v1", "c24")
+#define QRE_NORMAL_LIST_VERTEX_BODY                                                               \
+    QRE_TRANSFORM QRE_FOG("c9", "c23.w") "mov oT0, v2\n"                                           \
+    "mov oT1.xyz, v1\n"                                                                            \
+    "add oT2.xyz, c8, -r5\n"                                                                       \
+    "mov oT3.xyz, r5\n"                                                                            \
+    "mov oT4, v3\n" QRE_TANGENT_BASIS("v4", "v1") "mov oT5.xyz, r7\n"                              \
+    "mov oT6.xyz, r8\n" QRE_LIST_FACTOR("c11", "oT7.x") QRE_LIST_FACTOR("c12", "oT7.y")           \
+    QRE_LIST_FACTOR("c13", "oT7.z") QRE_LIST_FACTOR("c14", "oT7.w")
+
+constexpr const char* kNormalListVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n" QRE_NORMALMAP_INPUTS
+    QRE_REST_POSITION QRE_NORMAL_LIST_VERTEX_BODY;
+
+constexpr const char* kNormalListVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c24, 4, 0, 0, 1\n"
+    QRE_NORMALMAP_INPUTS QRE_WIND_SWAY("c10") QRE_NORMAL_LIST_VERTEX_BODY;
+
+#define QRE_MAPPED_LIST_LIGHT(S, V, A, D, T, F)      \
+    "mad r8.xyz, t3, -" V ".w, " V "\n" QRE_ATTENUATION_ALONG(T) QRE_PIXEL_MAPPED_LIGHT_TERMS("r8", A, D, S, "r9.w", F)
+
+constexpr const char* kNormalListPixel =
+    "ps_2_0\n"
+    "def c10, 0, 1, 0, 0\n"
+    "def c31, 2, -1, 0, 0\n"
+    "dcl t0.xy\ndcl t1.xyz\ndcl t2.xyz\ndcl t3.xyz\ndcl t4.xy\ndcl t5.xyz\ndcl t6.xyz\ndcl t7\n"
+    "dcl_2d s0\ndcl_2d s1\n"
+    "texld r0, t0, s0\n"
+    "texld r1, t4, s1\n" QRE_NORMAL_FETCH("r1", "c31") "nrm r3.xyz, t1\n"
+    "mul r11.xyz, t5, r1.x\n"
+    "mad r11.xyz, t6, r1.y, r11\n"
+    "mad r11.xyz, r3, r1.z, r11\n"
+    "nrm r1.xyz, r11\n"
+    "nrm r2.xyz, t2\n"
+    "mov r6, c10.x\n"
+    "mov r7, c10.x\n" QRE_MAPPED_LIST_LIGHT("c11", "c12", "c13", "c14", "c15", "t7.x")
+    QRE_MAPPED_LIST_LIGHT("c16", "c17", "c18", "c19", "c20", "t7.y")
+    QRE_MAPPED_LIST_LIGHT("c21", "c22", "c23", "c24", "c25", "t7.z")
+    QRE_MAPPED_LIST_LIGHT("c26", "c27", "c28", "c29", "c30", "t7.w") QRE_PIXEL_LIGHTS_OUT;
+
 } // namespace
 
 namespace EffectPrograms
@@ -167,6 +325,27 @@ constexpr Program kPrograms[] = {
     {TwoLightVertex20Wind, "Texture1DL1PL.PixelLitWind", false, kTwoLightPixelLitWindVertex},
     {TwoLightVertex20Skinned, "Texture1DL1PL.PixelLitSkinned", false, kTwoLightPixelLitSkinnedVertex},
     {TwoLightPixel20, "Texture1DL1PL.Pixel", true, kTwoLightPixelLitPixel},
+    {LightmapVertex11, "LightmapTexture.Vertex", false, kLightmapVertex},
+    {LightmapVertex11Wind, "LightmapTexture.VertexWind", false, kLightmapVertexWind},
+    {GrassVertex11, "Grass.Vertex", false, kGrassVertex},
+    {GrassVertex11Coloured, "Grass.VertexColoured", false, kGrassVertexColoured},
+    {LightmapGrassVertex11, "LightmapGrass.Vertex", false, kLightmapGrassVertex},
+    {LightmapGrassVertex11Coloured, "LightmapGrass.VertexColoured", false, kLightmapGrassVertexColoured},
+    {NormalLitVertex20, "NormalmapTexture1DL.PixelLit", false, kNormalLitVertex},
+    {NormalLitVertex20Wind, "NormalmapTexture1DL.PixelLitWind", false, kNormalLitVertexWind},
+    {NormalLitPixel20, "NormalmapTexture1DL.Pixel", true, kNormalLitPixel},
+    {ParallaxLitPixel20, "ParallaxTexture1DL.Pixel", true, kParallaxLitPixel},
+    {NormalLightmapLitVertex20, "NormalmapLightmapTexture1DL.PixelLit", false, kNormalLightmapLitVertex},
+    {NormalLightmapLitVertex20Wind, "NormalmapLightmapTexture1DL.PixelLitWind", false, kNormalLightmapLitVertexWind},
+    {NormalLightmapLitPixel20, "NormalmapLightmapTexture1DL.Pixel", true, kNormalLightmapLitPixel},
+    {ParallaxLightmapLitPixel20, "ParallaxLightmapTexture1DL.Pixel", true, kParallaxLightmapLitPixel},
+    {NormalTwoLightVertex20, "NormalmapTexture1DL1PL.PixelLit", false, kNormalTwoLightVertex},
+    {NormalTwoLightVertex20Wind, "NormalmapTexture1DL1PL.PixelLitWind", false, kNormalTwoLightVertexWind},
+    {NormalTwoLightPixel20, "NormalmapTexture1DL1PL.Pixel", true, kNormalTwoLightPixel},
+    {ListLitPixel20, "TexturePixelLighting.Pixel", true, kListLitPixel},
+    {NormalListVertex20, "NormalmapTexturePixelLighting.PixelLit", false, kNormalListVertex},
+    {NormalListVertex20Wind, "NormalmapTexturePixelLighting.PixelLitWind", false, kNormalListVertexWind},
+    {NormalListPixel20, "NormalmapTexturePixelLighting.Pixel", true, kNormalListPixel},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -188,6 +367,9 @@ const Program& Get(Id id)
 #undef QRE_SWAY_CONSTANTS
 #undef QRE_REST_POSITION
 #undef QRE_WIND_SWAY
+#undef QRE_WIND_SWAY_BY
+#undef QRE_GRASS_INPUTS
+#undef QRE_LIGHTMAP_GRASS_INPUTS
 #undef QRE_TRANSFORM
 #undef QRE_FOG
 #undef QRE_VERTEX_LIGHTING
@@ -210,3 +392,22 @@ const Program& Get(Id id)
 #undef QRE_PIXEL_LIGHTS_OUT
 #undef QRE_SKINNED_LIT_VERTEX
 #undef QRE_TWO_LIGHTS_11
+#undef QRE_UNLIT_INPUTS
+#undef QRE_NORMALMAP_INPUTS
+#undef QRE_TANGENT_BASIS
+#undef QRE_TO_TANGENT
+#undef QRE_VERTEX_FACTOR
+#undef QRE_NORMAL_FETCH
+#undef QRE_PARALLAX_SHIFT
+#undef QRE_PIXEL_MAPPED_LIGHT_TERMS
+#undef QRE_NORMAL_LIT_VERTEX_BODY
+#undef QRE_NORMAL_LIT_PIXEL_DECLARATIONS
+#undef QRE_NORMAL_LIT_PIXEL_LIGHTING
+#undef QRE_NORMAL_LIGHTMAP_LIT_VERTEX_BODY
+#undef QRE_NORMAL_LIGHTMAP_INPUTS
+#undef QRE_POINT_TO_TANGENT
+#undef QRE_ATTENUATION_ALONG
+#undef QRE_LIST_LIGHT
+#undef QRE_LIST_FACTOR
+#undef QRE_NORMAL_LIST_VERTEX_BODY
+#undef QRE_MAPPED_LIST_LIGHT

@@ -50,6 +50,61 @@ enum class Id : uint32_t
     TwoLightVertex20Wind,
     TwoLightVertex20Skinned,
     TwoLightPixel20,
+    // Unlit (vs 1.1, fixed-function pixels): oD0 the effect's colour, oT0
+    // and oT1 the texture's and the lightmap's coordinates, oFog.
+    LightmapVertex11,
+    LightmapVertex11Wind,
+    // Grass (vs 1.1, unlit, always swaying): the sway weighted by the u of
+    // a coordinate set (0 at the root, 1 at the tip) in place of the
+    // height; oD0 the effect's colour or (Coloured) the vertex colour, oT0
+    // the texture's coordinates (and oT1 the lightmap's), oFog.
+    GrassVertex11,
+    GrassVertex11Coloured,
+    LightmapGrassVertex11,
+    LightmapGrassVertex11Coloured,
+    // One directional light per pixel on a normal map: the vertex programs
+    // (vs 2.0) write oT0 the texture's and oT1 the normal map's coordinates,
+    // oT2 the way to the light and oT3 to the eye in tangent space (x the
+    // tangent, y tangent x normal, z the normal), oT4.x the per-vertex
+    // factor saturate(4 N.L), oFog; the pixel programs light the normal
+    // 2 (rgb - 0.5) of the map, the factor on diffuse and specular: texture
+    // s0, normal map s1; the parallax one shifts both coordinates by
+    // (height x scale - bias) x (E.x, -E.y) first, normal map (height in
+    // alpha) s0, texture s1.
+    NormalLitVertex20,
+    NormalLitVertex20Wind,
+    NormalLitPixel20,
+    ParallaxLitPixel20,
+    // The same with a lightmap: the vertex programs read the texture's,
+    // the lightmap's and the normal map's coordinates and the tangent
+    // (four sets) and add oT5 the lightmap's coordinates; the pixel
+    // programs multiply the texture by the lightmap (never shifted): s0
+    // texture, s1 lightmap, s2 normal map; parallax s0 normal map, s1
+    // texture, s2 lightmap.
+    NormalLightmapLitVertex20,
+    NormalLightmapLitVertex20Wind,
+    NormalLightmapLitPixel20,
+    ParallaxLightmapLitPixel20,
+    // A directional and a point light on a normal map: as NormalLitVertex20
+    // with oT5 the way to the point light in tangent space (its length the
+    // distance) and oT4.y its per-vertex factor; the pixel program sums the
+    // two, the point's attenuated.
+    NormalTwoLightVertex20,
+    NormalTwoLightVertex20Wind,
+    NormalTwoLightPixel20,
+    // The first four lights of a list per pixel, each directional or
+    // attenuated point by its type (the vertex programs are TwoLight's,
+    // oT3 the point): texture s0.
+    ListLitPixel20,
+    // The same on a normal map: the vertex programs write oT0 the texture's
+    // coordinates, oT1 the normal, oT2 the way to the eye, oT3 the point,
+    // oT4 the normal map's coordinates, oT5 and oT6 the tangent basis
+    // (object space) and oT7 the four lights' per-vertex factors; the pixel
+    // program turns the map's normal into object space by the basis.
+    // Texture s0, normal map s1.
+    NormalListVertex20,
+    NormalListVertex20Wind,
+    NormalListPixel20,
     Count
 };
 

@@ -49,6 +49,16 @@ struct MemberBindings
     uint32_t lightmapSet = 0;
     Light* lights[DrawConstants::kMaxLights] = {};
     uint32_t lightCount = 0;
+    // The coordinate set tangents are made from when the geometry has none
+    // (the normal map's).
+    uint32_t tangentSet = 0;
+    // The parallax members' (scale, bias).
+    float parallaxScale = 0.0f;
+    float parallaxBias = 0.0f;
+    // Set by the pass before naming: whether it reads the normal map (its
+    // pixel program does). Without, a member names its textures as if it
+    // had none, so a per-vertex pass never modulates by the map.
+    bool mapped = true;
 };
 
 // The one thing a member implements for the family's passes: naming its

@@ -1,6 +1,11 @@
 #include "engine/render/FamilyTechnique.h"
 
+#include <memory>
+#include <new>
+#include <utility>
+
 #include "engine/core/Ptr.h"
+#include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/Pass.h"
 #include "engine/render/Renderer.h"
 
@@ -45,4 +50,14 @@ bool FamilyTechnique::IsSupported(const Renderer& renderer)
         }
     }
     return passes > 0;
+}
+
+void FamilyTechnique::AddAll(GeometryNodeEffect& effect, std::span<const Row> rows)
+{
+    for (const Row& row : rows)
+    {
+        std::unique_ptr<Technique> made(new (std::nothrow) FamilyTechnique(&effect, row.need, row.make, row.count));
+        if (made)
+            effect.AddTechnique(std::move(made));
+    }
 }

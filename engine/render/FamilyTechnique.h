@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 
 #include "engine/render/Technique.h"
 #include "engine/render/TechniqueNeed.h"
@@ -26,6 +27,17 @@ public:
     }
 
     const TechniqueNeed& GetNeed() const { return need; }
+
+    // One technique of a member's list.
+    struct Row
+    {
+        TechniqueNeed need;
+        MakePass make;
+        CountPasses count = nullptr;
+    };
+    // Appends the rows' techniques to the effect in order, so a member
+    // names its list in one table (a row out of memory is left out).
+    static void AddAll(GeometryNodeEffect& effect, std::span<const Row> rows);
 
     bool IsSupported(const Renderer& renderer) override;
 

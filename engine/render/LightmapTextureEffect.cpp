@@ -9,11 +9,21 @@
 #include "engine/core/Stream.h"
 #include "engine/render/FamilyTechnique.h"
 #include "engine/render/HardwareLightPass.h"
+#include "engine/render/ProgramPass.h"
 
 QRE_IMPLEMENT_CLASS(LightmapTextureEffect, TextureEffect)
 
 namespace
 {
+// Colour x texture x lightmap by vs 1.1, plain or wind.
+Pass* MakeVertex(GeometryNodeEffect& effect, uint32_t)
+{
+    auto& mapped = static_cast<LightmapTextureEffect&>(effect);
+    return ProgramPass::Make(&mapped, &mapped,
+                             {EffectPrograms::Id::LightmapVertex11, EffectPrograms::Id::LightmapVertex11Wind,
+                              EffectPrograms::Id::Count, EffectPrograms::Id::Count});
+}
+
 // Colour x texture x lightmap, no lights.
 Pass* MakeFixedFunction(GeometryNodeEffect& effect, uint32_t)
 {
@@ -25,9 +35,14 @@ Pass* MakeFixedFunction(GeometryNodeEffect& effect, uint32_t)
 LightmapTextureEffect::LightmapTextureEffect(const String& name) : TextureEffect(name)
 {
     ClearTechniques();
-    std::unique_ptr<Technique> made(new (std::nothrow) FamilyTechnique(this, TechniqueNeed{}, MakeFixedFunction));
-    if (made)
-        AddTechnique(std::move(made));
+    const TechniqueNeed needs[2] = {{TechniqueNeed::Programs::Vertex11, 2, 0}, {}};
+    const FamilyTechnique::MakePass makers[2] = {MakeVertex, MakeFixedFunction};
+    for (uint32_t i = 0; i < 2; ++i)
+    {
+        std::unique_ptr<Technique> made(new (std::nothrow) FamilyTechnique(this, needs[i], makers[i]));
+        if (made)
+            AddTechnique(std::move(made));
+    }
 }
 
 LightmapTextureEffect::LightmapTextureEffect(const String& name, KeepTechniques) : TextureEffect(name)

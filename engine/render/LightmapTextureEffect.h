@@ -8,8 +8,8 @@
 
 // A textured geometry whose texture is multiplied by a lightmap (light baked
 // into a second texture, fed by its own coordinate set), unlit otherwise:
-// colour x texture x lightmap through fixed function, the lightmap on stage
-// 1 modulating.
+// colour x texture x lightmap by vertex programs 1.1 (plain or wind) or
+// fixed function, the lightmap on stage 1 modulating.
 class LightmapTextureEffect : public TextureEffect, public FamilyMember
 {
     QRE_DECLARE_CLASS

@@ -11,6 +11,7 @@
 #include "engine/render/PixelShader.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/VertexShader.h"
+#include "engine/scene/ColorBuffer.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/SkinController.h"
@@ -41,6 +42,7 @@ ProgramPass::ProgramPass(GeometryNodeEffect* effect, const FamilyMember* member,
     wind = MakeShader<VertexShader>(programs.wind);
     skinned = MakeShader<VertexShader>(programs.skinned);
     pixel = MakeShader<PixelShader>(programs.pixel);
+    coloured = MakeShader<VertexShader>(programs.coloured);
 }
 
 ProgramPass::~ProgramPass() = default;
@@ -59,7 +61,7 @@ ProgramPass* ProgramPass::Make(GeometryNodeEffect* effect, const FamilyMember* m
 bool ProgramPass::Complete() const
 {
     return (programs.plain == kNone || plain) && (programs.wind == kNone || wind) &&
-           (programs.skinned == kNone || skinned) && (programs.pixel == kNone || pixel) && plain;
+           (programs.skinned == kNone || skinned) && (programs.pixel == kNone || pixel) && (programs.coloured == kNone || coloured) && plain;
 }
 
 bool ProgramPass::IsSkinning() const
@@ -76,11 +78,18 @@ int32_t ProgramPass::Apply()
     if (!renderer || !geometry || !GetState() || !effect || !member)
         return 1;
     MemberBindings bindings;
+    bindings.mapped = static_cast<bool>(pixel);
     member->NameBindings(bindings);
 
     SkinController* skin = IsSkinning() ? effect->GetSkinController() : nullptr;
     Vector3Buffer* positions = geometry->GetVertices();
     Vector3Buffer* normals = geometry->GetNormals();
+    if (bindings.tangent && !geometry->GetTangents() && !triedTangents)
+    {
+        // Made once from the normal map's coordinates where the geometry can.
+        triedTangents = true;
+        geometry->GenerateTangents(bindings.tangentSet);
+    }
     Vector3Buffer* tangents = geometry->GetTangents();
     if (skin)
     {
@@ -93,7 +102,10 @@ int32_t ProgramPass::Apply()
         if (skin->GetRestTangents())
             tangents = skin->GetRestTangents();
     }
-    VertexShader* vertex = skin ? skinned.Get() : (effect->GetWindEnabled() && wind ? wind.Get() : plain.Get());
+    ColorBuffer* colours = !skin && coloured ? geometry->GetColors() : nullptr;
+    VertexShader* vertex = skin      ? skinned.Get()
+                           : colours ? coloured.Get()
+                                     : (effect->GetWindEnabled() && wind ? wind.Get() : plain.Get());
     if (!vertex || !positions || positions->GetCount() == 0 || (bindings.tangent && (!tangents || bindings.setCount >= MemberBindings::kMaxStages)))
         return 1;
     DrawConstants constants;
@@ -104,7 +116,7 @@ int32_t ProgramPass::Apply()
     renderer->SetIndexBuffer(geometry->GetIndices());
     renderer->SetPositionStream(positions);
     renderer->SetNormalStream(normals);
-    renderer->SetColorStream(nullptr);
+    renderer->SetColorStream(colours);
     for (uint32_t i = 0; i < bindings.setCount; ++i)
         renderer->SetTexCoordStream(i, geometry->GetTextureCoordinates(bindings.sets[i]));
     if (bindings.tangent)
@@ -116,9 +128,11 @@ int32_t ProgramPass::Apply()
     renderer->SetVertexShader(vertex);
     renderer->SetPixelShader(pixel.Get());
 
-    const EffectPrograms::Id vertexId = vertex == skinned.Get() ? programs.skinned
-                                        : vertex == wind.Get()  ? programs.wind
-                                                                : programs.plain;
+    const EffectPrograms::Id vertexId = vertex == skinned.Get()    ? programs.skinned
+                                        : vertex == coloured.Get() ? programs.coloured
+                                        : vertex == wind.Get()     ? programs.wind
+                                                                   : programs.plain;
+    constants.SetParallax(bindings.parallaxScale, bindings.parallaxBias);
     constants.Upload(*renderer, false, ConstantLayout::Row(vertexId));
     if (pixel)
         constants.Upload(*renderer, true, ConstantLayout::Row(programs.pixel));

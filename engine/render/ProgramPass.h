@@ -19,11 +19,14 @@ struct ProgramSet
     EffectPrograms::Id wind = EffectPrograms::Id::Count;
     EffectPrograms::Id skinned = EffectPrograms::Id::Count;
     EffectPrograms::Id pixel = EffectPrograms::Id::Count;
+    // In place of plain and wind when the geometry carries vertex colours
+    // (they feed it); none: the colours are not read.
+    EffectPrograms::Id coloured = EffectPrograms::Id::Count;
 };
 
 // A pass that draws with programs. It holds every variant it may need and
 // picks one at each Apply from the effect's current skin link and wind
-// setting (a program chosen when the pass is built would go stale after a
+// setting (and the geometry's vertex colours, where it has a coloured one) (a program chosen when the pass is built would go stale after a
 // change). Apply binds the index, position and normal streams (the skin's
 // rest pose when skinned), the member's coordinate sets from index 0 with
 // the tangents after them, its textures from stage 0, the programs, and
@@ -62,4 +65,6 @@ private:
     Ptr<VertexShader> wind;
     Ptr<VertexShader> skinned;
     Ptr<PixelShader> pixel;
+    Ptr<VertexShader> coloured;
+    bool triedTangents = false; // tangents are generated at most once
 };

@@ -25,10 +25,11 @@
 #define QRE_REST_POSITION "mov r5, v0\n"
 
 // The wind sway with (amplitude, speed, time) in register W: x and z move by
-// A sin(angle) y. The angles are brought into -pi..pi through the fraction
-// of angle / 2pi + 1/2, then an odd polynomial to the 11th power keeps the
-// sine's error below 5e-4 over that range.
-#define QRE_WIND_SWAY(W)                                                  \
+// A sin(angle) H, H the weight (the height y, or a grass blade's 0 at the
+// root to 1 at the tip). The angles are brought into -pi..pi through the
+// fraction of angle / 2pi + 1/2, then an odd polynomial to the 11th power
+// keeps the sine's error below 5e-4 over that range.
+#define QRE_WIND_SWAY_BY(W, H)                                            \
     "mul r0.x, " W ".y, " W ".z\n"       /* s t */                       \
     "mul r1.x, v0.x, c20.x\n"                                            \
     "add r1.x, r1.x, r0.x\n"                                             \
@@ -47,10 +48,13 @@
     "mad r4.xy, r4, r3, c23.z\n"                                         \
     "mul r4.xy, r4, r2\n"                /* the two sines */             \
     "mul r4.xy, r4, " W ".x\n"                                           \
-    "mul r4.xy, r4, v0.y\n"              /* grows with the height */     \
+    "mul r4.xy, r4, " H "\n"             /* grows with the weight */     \
     "mov r5, v0\n"                                                       \
     "add r5.x, v0.x, r4.x\n"                                             \
     "add r5.z, v0.z, r4.y\n"
+
+// The sway that grows with the height y.
+#define QRE_WIND_SWAY(W) QRE_WIND_SWAY_BY(W, "v0.y")
 
 // Clip position from the matrix in c0-c3.
 #define QRE_TRANSFORM                  \
@@ -134,6 +138,9 @@
 #define QRE_LIGHTMAP_PASS_11 "mov oT1, v8\n"
 #define QRE_LIGHTMAP_INPUT_20 "dcl_texcoord1 v3\n"
 #define QRE_LIGHTMAP_PASS_20 "mov oT3, v3\n"
+
+// The unlit programs' inputs: position and the first coordinate set.
+#define QRE_UNLIT_INPUTS "dcl_position v0\ndcl_texcoord v7\n"
 
 #define QRE_VERTEX_LIT_INPUTS "dcl_position v0\ndcl_normal v3\ndcl_texcoord v7\n"
 #define QRE_PIXEL_LIT_INPUTS "dcl_position v0\ndcl_normal v1\ndcl_texcoord v2\n"
@@ -225,3 +232,78 @@
 
 // The texture colour into r0.
 #define QRE_TEXTURE_SAMPLE "texld r0, t0, s0\n"
+
+// The normal-map vertex programs' inputs (2.0): position, normal, the
+// texture's coordinates, the normal map's, and the tangent after them.
+#define QRE_NORMALMAP_INPUTS \
+    QRE_PIXEL_LIT_INPUTS "dcl_texcoord1 v3\ndcl_texcoord2 v4\n"
+
+// The tangent basis of the vertex from the tangent T and normal N: r7 the
+// unit tangent (x), r8 = T x N (y); N itself is z.
+#define QRE_TANGENT_BASIS(T, N) \
+    "nrm r7.xyz, " T "\n"       \
+    "crs r8.xyz, r7, " N "\n"
+
+// The vector V (object space) into tangent space as output O, with the
+// basis of QRE_TANGENT_BASIS and the normal N.
+#define QRE_TO_TANGENT(O, V, N)  \
+    "dp3 " O ".x, " V ", r7\n"   \
+    "dp3 " O ".y, " V ", r8\n"   \
+    "dp3 " O ".z, " V ", " N "\n"
+
+// The per-vertex factor saturate(4 N.L) of a light towards L, into O, with
+// (4, 0, 1) in K's x, z, w: it fades the normal map's light out where the
+// surface itself turns away, so a bump never lights the dark side.
+#define QRE_VERTEX_FACTOR(O, L, N, K) \
+    "dp3 r9.x, " N ", " L "\n"        \
+    "mul r9.x, r9.x, " K ".x\n"       \
+    "max r9.x, r9.x, " K ".z\n"       \
+    "min " O ", r9.x, " K ".w\n"
+
+// The normal from the normal map's texel in R: 2 (rgb - 0.5), unit, with
+// (2, -1) in K's x, y.
+#define QRE_NORMAL_FETCH(R, K)                  \
+    "mad " R ".xyz, " R ", " K ".x, " K ".y\n"  \
+    "nrm " R ".xyz, " R "\n"
+
+// The parallax shift of the coordinates C0 and C1 into r8 and r10 by
+// (height x scale - bias) x (E.x, -E.y): the height the alpha of the
+// normal map's texel in R, E the unit tangent-space eye vector in r2,
+// (scale, bias) in P, (1, -1) in K's z, w.
+#define QRE_PARALLAX_SHIFT(C0, C1, R, P, K) \
+    "mad r3.x, " R ".w, " P ".x, -" P ".y\n" \
+    "mul r4.xy, r2, r3.x\n"                 \
+    "mul r4.xy, r4, " K ".zw\n"             \
+    "add r8.xy, " C0 ", r4\n"               \
+    "add r10.xy, " C1 ", r4\n"
+
+// QRE_PIXEL_LIGHT_TERMS with the diffuse and specular also times the
+// per-vertex factor F (the ambient not).
+#define QRE_PIXEL_MAPPED_LIGHT_TERMS(L, LA, LD, LS, ATT, F) \
+    "add r3.xyz, r2, " L "\n"                               \
+    "nrm r4.xyz, r3\n"                                      \
+    "dp3_sat r5.x, r1, " L "\n"                             \
+    "dp3_sat r5.y, r1, r4\n"                                \
+    "pow r5.z, r5.y, c4.x\n"                                \
+    "cmp r5.z, -r5.x, c10.x, r5.z\n"                        \
+    "mul r5.x, r5.x, " F "\n"                               \
+    "mul r5.z, r5.z, " F "\n"                               \
+    "mul r3, c5, " LA "\n"                                  \
+    "mul r4, c7, " LD "\n"                                  \
+    "mad r3, r4, r5.x, r3\n"                                \
+    "mad r6, r3, " ATT ", r6\n"                             \
+    "mul r4, c1, " LS "\n"                                  \
+    "mul r4, r4, r5.z\n"                                    \
+    "mad r7, r4, " ATT ", r7\n"
+
+// The attenuation of a point light along the vector r8.xyz towards it
+// (tangent space, its length the distance), with (constant, linear,
+// quadratic) in A: r8.xyz made unit, r9.w = 1 / (c + l d + q d^2).
+#define QRE_ATTENUATION_ALONG(A)                \
+    "dp3 r8.w, r8, r8\n"                        \
+    "rsq r9.x, r8.w\n"                          \
+    "mul r8.xyz, r8, r9.x\n"                    \
+    "mul r9.y, r8.w, r9.x\n"                    \
+    "mad r9.z, " A ".y, r9.y, " A ".x\n"        \
+    "mad r9.z, " A ".z, r8.w, r9.z\n"           \
+    "rcp r9.w, r9.z\n"

@@ -2,21 +2,33 @@
 // the light slot's links.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
+#include <type_traits>
 #include <vector>
 
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
 #include "engine/render/ConstantLayout.h"
+#include "engine/render/DrawConstants.h"
 #include "engine/render/EffectPrograms.h"
+#include "engine/render/GrassEffect.h"
 #include "engine/render/LightList.h"
 #include "engine/render/LightSlot.h"
+#include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTexturePixelLightingEffect.h"
+#include "engine/render/ParallaxLightmapTexture1DLEffect.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/Technique.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DLEffect.h"
+#include "engine/render/TexturePixelLightingEffect.h"
 #include "engine/render/gl/ShaderAssembler.h"
 #include "engine/render/gl/ShaderParser.h"
 #include "engine/scene/Light.h"
@@ -72,6 +84,35 @@ TEST(EffectProgramsTest, EveryProgramAssemblesAndReadsOnlyItsRowOrItsDefinitions
             }
     }
     EXPECT_TRUE(ConstantLayout::Row(EffectPrograms::Id::Count).empty());
+}
+
+// The attenuation programs and fixed function draw with: switched off or
+// all zero as none, a negative or non-finite coefficient as 0, the
+// constant never below the floor, so no denominator reaches zero.
+TEST(DrawConstantsTest, AnAttenuationAlwaysHasAPositiveDenominator)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const float floor = DrawConstants::kMinimumConstant;
+    struct Case
+    {
+        float c, l, q;
+        bool on;
+        Vector3 want;
+    };
+    const Case cases[] = {
+        {2.0f, 0.5f, 0.25f, true, {2.0f, 0.5f, 0.25f}}, {2.0f, 0.5f, 0.25f, false, {1.0f, 0.0f, 0.0f}},
+        {0.0f, 0.0f, 0.0f, true, {1.0f, 0.0f, 0.0f}},   {-1.0f, nan, -3.0f, true, {1.0f, 0.0f, 0.0f}},
+        {0.0f, 0.0f, 1.0f, true, {floor, 0.0f, 1.0f}},  {inf, -2.0f, 0.5f, true, {floor, 0.0f, 0.5f}},
+    };
+    for (const Case& c : cases)
+    {
+        Ptr<Light> light = new Light(String("lamp"));
+        light->SetAttenuation(c.c, c.l, c.q, c.on);
+        const Vector3 got = DrawConstants::Attenuation(*light);
+        EXPECT_EQ(got.x, c.want.x) << c.c << " " << c.l << " " << c.q;
+        EXPECT_EQ(got.y, c.want.y) << c.c << " " << c.l << " " << c.q;
+        EXPECT_EQ(got.z, c.want.z) << c.c << " " << c.l << " " << c.q;
+    }
 }
 
 // A light link loads as the light; another class in its place as none,
@@ -208,8 +249,75 @@ Ptr<GeometryNodeEffect> MakeTwoLight(Texture* texture, Texture*, Light* first, L
     return effect;
 }
 
+Ptr<GeometryNodeEffect> MakeGrass(Texture* texture, Texture*, Light*, Light*)
+{
+    Ptr<GrassEffect> effect = new GrassEffect(String("grass"));
+    effect->SetTexture(texture);
+    effect->SetSwaySet(5);
+    return effect;
+}
+
+Ptr<GeometryNodeEffect> MakeLightmapGrass(Texture* texture, Texture* lightmap, Light*, Light*)
+{
+    Ptr<LightmapGrassEffect> effect = new LightmapGrassEffect(String("lightmapped grass"));
+    effect->SetTexture(texture);
+    effect->SetLightmap(lightmap);
+    effect->SetLightmapSet(2);
+    return effect;
+}
+
+// The normal-map members: the lightmap texture stands in as the normal map.
+template <class Member>
+Ptr<GeometryNodeEffect> MakeMapped(Texture* texture, Texture* normalmap, Light* first, Light* second)
+{
+    Ptr<Member> effect = new Member(String("mapped"));
+    effect->SetTexture(texture);
+    effect->SetNormalmap(normalmap);
+    effect->SetNormalmapSet(6);
+    if constexpr (requires { effect->SetParallax(0.04f, -0.02f); })
+        effect->SetParallax(0.04f, -0.02f);
+    if constexpr (std::is_base_of_v<LightmapTextureEffect, Member>)
+        effect->SetLightmap(normalmap);
+    if constexpr (requires { effect->SetLight(first); })
+        effect->SetLight(first);
+    if constexpr (requires { effect->SetPointLight(second); })
+    {
+        effect->SetDirectionalLight(first);
+        effect->SetPointLight(second);
+    }
+    return effect;
+}
+
+template <class Member>
+Ptr<GeometryNodeEffect> MakeListed(Texture* texture, Texture*, Light* first, Light* second)
+{
+    Ptr<Member> effect = new Member(String("listed"));
+    effect->SetTexture(texture);
+    if constexpr (requires { effect->SetNormalmap(texture); })
+        effect->SetNormalmap(texture);
+    effect->AddLight(first);
+    effect->AddLight(nullptr);
+    effect->AddLight(second);
+    return effect;
+}
+
 const MemberRow kMembers[] = {
-    {"LightmapTextureEffect", MakeLightmapped, {0, 0, 0}},
+    {"LightmapTextureEffect", MakeLightmapped, {0, 0, 1}},
+    {"GrassEffect", MakeGrass, {0, 0, 1}},
+    {"LightmapGrassEffect", MakeLightmapGrass, {0, 0, 1}},
+    {"NormalmapTextureEffect", MakeMapped<NormalmapTextureEffect>, {0, 0, 0}},
+    {"ParallaxTextureEffect", MakeMapped<ParallaxTextureEffect>, {0, 0, 0}},
+    {"NormalmapTexture1DLEffect", MakeMapped<NormalmapTexture1DLEffect>, {0, 1, 2}},
+    {"ParallaxTexture1DLEffect", MakeMapped<ParallaxTexture1DLEffect>, {0, 1, 2}},
+    {"NormalmapLightmapTextureEffect", MakeMapped<NormalmapLightmapTextureEffect>, {0, 0, 1}},
+    {"ParallaxLightmapTextureEffect", MakeMapped<ParallaxLightmapTextureEffect>, {0, 0, 1}},
+    {"NormalmapLightmapTexture1DLEffect", MakeMapped<NormalmapLightmapTexture1DLEffect>, {0, 1, 2}},
+    {"ParallaxLightmapTexture1DLEffect", MakeMapped<ParallaxLightmapTexture1DLEffect>, {0, 1, 2}},
+    {"NormalmapTexture1DL1PLEffect", MakeMapped<NormalmapTexture1DL1PLEffect>, {0, 1, 2}},
+    {"TextureLightingEffect", MakeListed<TextureLightingEffect>, {0, 0, 0}},
+    {"TexturePixelLightingEffect", MakeListed<TexturePixelLightingEffect>, {0, 1, 1}},
+    {"NormalmapTextureLightingEffect", MakeListed<NormalmapTextureLightingEffect>, {0, 0, 0}},
+    {"NormalmapTexturePixelLightingEffect", MakeListed<NormalmapTexturePixelLightingEffect>, {0, 1, 1}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
 };
@@ -268,7 +376,8 @@ TEST_F(EffectFamilyTest, EachMemberSavesTheBytesItLoadedFrom)
 }
 
 // A lightmap link of another class loads as no lightmap after a warning;
-// a coordinate set past 7 loads as 7; a lightmap holding the effect is
+// a coordinate set past 7 loads as 7 (the grass's below 0 as 0); a
+// parallax scale or bias that is not finite as 0; a lightmap holding the effect is
 // refused, logged, keeping the one before.
 TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectRefused)
 {
@@ -295,6 +404,36 @@ TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectR
         EXPECT_EQ(effect->GetLightmap() != nullptr, c.kept);
         EXPECT_EQ(effect->GetLightmapSet(), c.loadedSet);
         EXPECT_EQ(log.Count("Ссылка на текстуру указывает на объект другого класса."), c.warnings);
+    }
+    // The grass's sway set, an int32, is brought into 0..7 the same way.
+    const int32_t sets[3][2] = {{-3, 0}, {4, 4}, {12, 7}};
+    for (const auto& [set, loaded] : sets)
+    {
+        Ptr<GrassEffect> written = new GrassEffect(String("written"));
+        Stream out(0, 1024);
+        ASSERT_EQ(written->TextureEffect::Save(out), 0);
+        ASSERT_EQ(out.WriteInt32(set), 0);
+        ByteStream in(WrittenBytes(out));
+        Ptr<GrassEffect> grass = new GrassEffect(String("read"));
+        ASSERT_EQ(grass->Load(in), 0);
+        EXPECT_EQ(grass->GetSwaySet(), loaded);
+    }
+    // A parallax scale or bias that is not finite loads as 0.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float parallax[3][4] = {{0.5f, -0.25f, 0.5f, -0.25f}, {nan, 0.1f, 0.0f, 0.1f},
+                                  {0.2f, -std::numeric_limits<float>::infinity(), 0.2f, 0.0f}};
+    for (const auto& [scale, bias, loadedScale, loadedBias] : parallax)
+    {
+        Ptr<ParallaxTextureEffect> written = new ParallaxTextureEffect(String("written"));
+        Stream out(0, 1024);
+        ASSERT_EQ(written->NormalmapTextureEffect::Save(out), 0);
+        ASSERT_EQ(out.WriteFloat(scale), 0);
+        ASSERT_EQ(out.WriteFloat(bias), 0);
+        ByteStream in(WrittenBytes(out));
+        Ptr<ParallaxTextureEffect> read = new ParallaxTextureEffect(String("read"));
+        ASSERT_EQ(read->Load(in), 0);
+        EXPECT_EQ(read->GetParallaxScale(), loadedScale);
+        EXPECT_EQ(read->GetParallaxBias(), loadedBias);
     }
     Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect(String("lightmapped"));
     ASSERT_EQ(effect->SetLightmap(lightmap.Get()), 0);

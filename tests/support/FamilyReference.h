@@ -38,8 +38,10 @@ struct LightSums
     }
 };
 
+// With a vertex normal given (the normal-map programs), each light's
+// diffuse and specular are also times saturate(4 x vertex normal . L).
 inline LightSums SumLights(const Lighting& material, std::span<const ReferenceLight> lights, const Vector3& p,
-                           const Vector3& n, const Vector3& eye)
+                           const Vector3& n, const Vector3& eye, const Vector3* vertexNormal = nullptr)
 {
     LightSums sums;
     for (const ReferenceLight& light : lights)
@@ -52,11 +54,12 @@ inline LightSums SumLights(const Lighting& material, std::span<const ReferenceLi
             towards = (light.at - p) * (1.0f / d);
             att = 1.0f / (light.attenuation.x + light.attenuation.y * d + light.attenuation.z * d * d);
         }
+        const float factor = vertexNormal ? std::clamp(4.0f * vertexNormal->Dot(towards), 0.0f, 1.0f) : 1.0f;
         const float lambert = std::max(0.0f, n.Dot(towards));
         const float nh = std::max(0.0f, n.Dot(((eye - p).Normalized() + towards).Normalized()));
-        const float highlight = lambert > 0.0f && nh > 0.0f ? std::pow(nh, material.power) : 0.0f;
+        const float highlight = lambert > 0.0f && nh > 0.0f ? factor * std::pow(nh, material.power) : 0.0f;
         sums.reflected = sums.reflected + (ColourOf(material.ambient) * ColourOf(light.ambient) +
-                                           ColourOf(material.diffuse) * ColourOf(light.diffuse) * lambert) *
+                                           ColourOf(material.diffuse) * ColourOf(light.diffuse) * (lambert * factor)) *
                                               att;
         sums.highlight = sums.highlight + ColourOf(material.specular) * ColourOf(light.specular) * (highlight * att);
     }
@@ -71,6 +74,21 @@ inline Colour LitColour(const Lighting& material, const LightSums& sums, const C
     const Colour emissive = ColourOf(material.emissive);
     return fixedFunction ? (emissive + sums.reflected) * texture + sums.highlight
                          : emissive + sums.reflected * texture + sums.highlight;
+}
+
+} // namespace golden
+
+namespace golden
+{
+
+// The normal a normal map's texel gives, normalise(2 (rgb - 0.5)), turned
+// from tangent space (x the tangent T, y T x N, z the normal N) to N's.
+inline Vector3 MappedNormal(const uint8_t* texel, const Vector3& tangent, const Vector3& normal)
+{
+    const Vector3 m = Vector3(2.0f * (texel[0] / 255.0f - 0.5f), 2.0f * (texel[1] / 255.0f - 0.5f),
+                              2.0f * (texel[2] / 255.0f - 0.5f))
+                          .Normalized();
+    return (tangent * m.x + tangent.Cross(normal) * m.y + normal * m.z).Normalized();
 }
 
 } // namespace golden

@@ -7,6 +7,7 @@
 
 #include <new>
 
+#include "engine/render/DrawConstants.h"
 #include "engine/render/gl/GLDevice.h"
 #include "engine/render/gl/GLDeviceValues.h"
 #include "engine/render/gl/GLFunctions.h"
@@ -510,10 +511,12 @@ int32_t GLRenderer::EnableLight(Light* light)
     glLightfv(id, GL_DIFFUSE, value);
     ToFloats(light->GetSpecular(), value);
     glLightfv(id, GL_SPECULAR, value);
-    const bool attenuated = light->IsAttenuated();
-    glLightf(id, GL_CONSTANT_ATTENUATION, attenuated ? light->GetConstantAttenuation() : 1.0f);
-    glLightf(id, GL_LINEAR_ATTENUATION, attenuated ? light->GetLinearAttenuation() : 0.0f);
-    glLightf(id, GL_QUADRATIC_ATTENUATION, attenuated ? light->GetQuadraticAttenuation() : 0.0f);
+    // The programs' attenuation, so both paths agree and no coefficient GL
+    // refuses (negative) or divides by (all zero) reaches it.
+    const Vector3 attenuation = DrawConstants::Attenuation(*light);
+    glLightf(id, GL_CONSTANT_ATTENUATION, attenuation.x);
+    glLightf(id, GL_LINEAR_ATTENUATION, attenuation.y);
+    glLightf(id, GL_QUADRATIC_ATTENUATION, attenuation.z);
 
     // GL keeps light positions in eye space, taken through the model-view
     // at the time they are set: world-space lights go through the view only.

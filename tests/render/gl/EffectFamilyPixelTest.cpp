@@ -1,7 +1,9 @@
 // The family's members drawn by the OpenGL renderer (headless), each in
 // each of its techniques, against the colours worked out from the lighting
-// formulas (support/FamilyReference.h): the lightmap's multiply, and a
-// point light at two distances summed with the directional one.
+// formulas (support/FamilyReference.h): the lightmap's multiply, a point
+// light at two distances summed with the directional one, and grass whose
+// root stays still while its tip sways, two list lights summed, a tilted normal map with the
+// per-vertex factor at grazing light, and the parallax shift of an edge.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -9,8 +11,17 @@
 #include <vector>
 
 #include "engine/core/Quaternion.h"
+#include "engine/render/GrassEffect.h"
+#include "engine/render/LightmapGrassEffect.h"
+#include "engine/render/NormalmapLightmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTexturePixelLightingEffect.h"
+#include "engine/render/ParallaxLightmapTexture1DLEffect.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
+#include "engine/render/TexturePixelLightingEffect.h"
 #include "support/FamilyReference.h"
 
 using namespace golden;
@@ -24,10 +35,19 @@ enum class Member
     Lightmapped,     // LightmapTextureEffect, unlit
     Lightmapped1DL,  // LightmapTexture1DLEffect
     TwoLight,        // Texture1DL1PLEffect
+    Grass,           // GrassEffect, the effect's colour
+    LightmapGrass,   // LightmapGrassEffect, vertex colours
+    Normalmapped1DL, // NormalmapTexture1DLEffect
+    Parallax1DL,     // ParallaxTexture1DLEffect
+    NormalmapLightmapped1DL, // NormalmapLightmapTexture1DLEffect
+    ParallaxLightmapped1DL,  // ParallaxLightmapTexture1DLEffect
+    Normalmapped1DL1PL,      // NormalmapTexture1DL1PLEffect, a lamp in front as well
+    Listed,                  // TexturePixelLightingEffect, the two lights in its list
+    NormalListed,            // NormalmapTexturePixelLightingEffect, the sun and the lamp listed
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
-// function; unlit members have only the last).
+// function; unlit members have only the last two).
 struct PixelCase
 {
     const char* name;
@@ -66,7 +86,219 @@ protected:
         return MakeTexture(texels);
     }
 
+    // Grass on the quad x, y in -1..1 seven ahead, the sway weight 1 along
+    // the top edge and 0 along the bottom: by program the top corners move
+    // as the sway formula gives, the bottom ones stay; fixed function draws
+    // it still. Points inside the quad drawn show the unlit colour, the
+    // still quad's top-left corner the clear colour once the tip swayed.
+    void ExpectGrass(const PixelCase& c)
+    {
+        const uint8_t texel[4] = {200, 150, 100, 255}, lightmapTexel[4] = {128, 230, 64, 255};
+        const Vector4 vertexColour(0.5f, 1.0f, 0.8f, 1.0f);
+        const bool mapped = c.member == Member::LightmapGrass;
+        const Colour want = TexelColour(texel) * (mapped ? TexelColour(lightmapTexel) * ColourOf(vertexColour)
+                                                         : ColourOf(kColour));
+        const float amplitude = 0.5f, speed = 1.0f, time = 2.078f;
+        Ptr<Triangles> quad = MakeRectangle("grass", -1, 1, 1, -1, 0, Vector4(1, 1, 1, 1));
+        const Transform world(Vector3(0.0f, 0.0f, 7.0f), Quaternion(), Vector3(1, 1, 1));
+        quad->SetLocalTransform(world);
+        quad->GetWorldTransform() = world;
+        // Corners top-left, top-right, bottom-right, bottom-left.
+        const Vector3 corners[4] = {Vector3(-1, 1, 0), Vector3(1, 1, 0), Vector3(1, -1, 0), Vector3(-1, -1, 0)};
+        const uint32_t swaySet = mapped ? LightmapGrassEffect::kSwaySet : 3;
+        quad->SetTextureCoordinates(
+            swaySet, new Vector2Buffer(4, new Vector2[4]{Vector2(1, 0), Vector2(1, 0), Vector2(0, 0), Vector2(0, 0)}));
+        Ptr<TextureEffect> effect;
+        if (mapped)
+        {
+            Ptr<LightmapGrassEffect> grass = new LightmapGrassEffect(String("mapped grass"));
+            grass->SetLightmap(Plain(lightmapTexel).Get());
+            grass->SetLightmapSet(2);
+            quad->SetTextureCoordinates(2, quad->GetTextureCoordinates(0));
+            quad->SetColors(new ColorBuffer(4, new Vector4[4]{vertexColour, vertexColour, vertexColour, vertexColour}));
+            effect = grass;
+        }
+        else
+        {
+            Ptr<GrassEffect> grass = new GrassEffect(String("grass"));
+            grass->SetSwaySet(static_cast<int32_t>(swaySet));
+            effect = grass;
+        }
+        effect->SetTexture(Plain(texel).Get());
+        effect->SetColor(kColour);
+        effect->SetCullEnabled(false);
+        effect->SetWind(false, amplitude, speed); // grass sways with the wind off too
+        effect->Update(time);
+        Levels(c.technique);
+        ASSERT_EQ(effect->PassCount(), 1u);
+        ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(static_cast<uint32_t>(c.technique - 1)));
+        quad->SetEffect(effect.Get());
+        Frame(Vector4(0, 0, 0, 1), [&] { quad->Draw(*renderer); });
+
+        // The sway of a vertex of weight 1 (the tips); the roots' weight is 0.
+        Vector3 drawn[4] = {corners[0], corners[1], corners[2], corners[3]};
+        if (c.technique == 1)
+            for (int i = 0; i < 2; ++i)
+            {
+                const Vector3 v = corners[i];
+                drawn[i].x += amplitude * std::sin(0.5077f * v.x + speed * time - 0.421f * v.z);
+                drawn[i].z += amplitude * std::sin(1.31415f * speed * time + 0.3f * v.y - 0.6f * v.z);
+            }
+        ASSERT_GT(drawn[0].x - corners[0].x, c.technique == 1 ? 0.4f : -0.01f);
+        const auto at = [&](const Vector3& p) { return world.ApplyToPoint(p); };
+        const std::string name(c.name);
+        ExpectNear(AtPoint(at(drawn[0] * 0.8f + drawn[1] * 0.1f + drawn[2] * 0.1f)), Stored(want), 3, name + " tip");
+        ExpectNear(AtPoint(at(drawn[3] * 0.9f + drawn[2] * 0.05f + drawn[0] * 0.05f)), Stored(want), 3,
+                   name + " root");
+        ExpectNear(AtPoint(at(corners[3] + Vector3(-0.06f, 0.04f, 0.0f))), ClearRgb(), 0, name + " left of the root");
+        ExpectNear(AtPoint(at(corners[0] + Vector3(0.06f, -0.06f, 0.0f))), c.technique == 1 ? ClearRgb() : Stored(want),
+                   3, name + " still corner");
+    }
+
+    // A normal-mapped quad turned away from the eye, lit by a directional
+    // light from the front, then (normal map only) from the side at grazing
+    // incidence (vertex N.L 0.1, the factor 0.4). Per pixel the normal map
+    // tilts the normal; the parallax member's left-red, right-blue texture
+    // (nearest filtering) shows its edge where u + (height x scale - bias)
+    // x E.x = 1/2 along the diagonal, E the unit tangent-space eye vector.
+    // Per vertex and fixed function the surface is flat and nothing shifts.
+    // The lightmapped members multiply the texture by the lightmap.
+    void ExpectMapped(const PixelCase& c)
+    {
+        const bool parallax = c.member == Member::Parallax1DL || c.member == Member::ParallaxLightmapped1DL;
+        const bool lightmapped =
+            c.member == Member::NormalmapLightmapped1DL || c.member == Member::ParallaxLightmapped1DL;
+        const uint8_t lightmapTexel[4] = {128, 230, 180, 255};
+        const uint8_t tilted[4] = {190, 100, 200, 255}, flat[4] = {128, 128, 255, 255};
+        const uint8_t red[4] = {200, 40, 40, 255}, blue[4] = {40, 60, 200, 255};
+        const uint8_t(&mapTexel)[4] = parallax ? flat : tilted;
+        const float scale = 0.6f, bias = 0.1f; // the height 1: a shift of 0.5 E.x
+        lighting.specular = Vector4(0.3f, 0.3f, 0.3f, 1.0f);
+        lighting.power = 8.0f;
+        lighting.lightSpecular = Vector4(0.5f, 0.4f, 0.3f, 1.0f);
+        const Transform world(Vector3(0.1f, -0.1f, 7.0f), Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.3f),
+                              Vector3(1, 1, 1));
+        const Vector3 corner0(-1, 1, 0), corner2(1, -1, 0), eye = camera->GetPosition();
+        const Vector3 normal = world.ApplyToVector(Vector3(0, 0, -1)).Normalized();
+        const Vector3 tangent = world.ApplyToVector(Vector3(1, 0, 0)).Normalized();
+        const Vector3 mapped = MappedNormal(mapTexel, tangent, normal);
+        // Towards the light: the front, then 0.1 off the surface's plane.
+        std::vector<Vector3> ways{Vector3(0, 0, -1)};
+        if (!parallax)
+            ways.push_back((normal * 0.1f + tangent * std::sqrt(1.0f - 0.01f)).Normalized());
+        for (const Vector3& towards : ways)
+        {
+            SCOPED_TRACE("towards the light " + std::to_string(towards.x) + ", " + std::to_string(towards.z));
+            Ptr<Light> sun = lighting.MakeLight(Light::kDirectional);
+            // The light shines along its forward axis: turned about y to -towards.
+            sun->GetWorldTransform() = Transform(
+                Vector3(), Quaternion::FromAxisAngle(Vector3(0, 1, 0), std::atan2(-towards.x, -towards.z)),
+                Vector3(1, 1, 1));
+            ASSERT_NEAR((sun->GetDirection() + towards).Length(), 0.0f, 1e-4f);
+            // The lamp close in front: its per-vertex factor is 1 at every
+            // corner, and dim enough that no lit vertex colour saturates.
+            const ReferenceLight lights[2] = {
+                {false, towards, Vector3(1, 0, 0), lighting.lightAmbient, lighting.lightDiffuse, lighting.lightSpecular},
+                {true, world.ApplyToPoint(Vector3(0.2f, 0.3f, -1.5f)), Vector3(0.5f, 0.3f, 0.1f),
+                 Vector4(0.05f, 0.05f, 0.0f, 1.0f), Vector4(0.25f, 0.3f, 0.35f, 1.0f), Vector4(0.6f, 0.6f, 0.6f, 1.0f)}};
+            Ptr<Light> lamp = new Light(String("lamp"));
+            lamp->SetLightType(Light::kPoint);
+            lamp->SetAmbient(lights[1].ambient);
+            lamp->SetDiffuse(lights[1].diffuse);
+            lamp->SetSpecular(lights[1].specular);
+            lamp->SetAttenuation(0.5f, 0.3f, 0.1f, true);
+            lamp->GetWorldTransform() = Transform(lights[1].at, Quaternion(), Vector3(1, 1, 1));
+
+            Ptr<Triangles> quad = MakeRectangle("quad", -1, 1, 1, -1, 0, Vector4(1, 1, 1, 1));
+            quad->SetTextureCoordinates(4, quad->GetTextureCoordinates(0));
+            quad->SetLocalTransform(world);
+            quad->GetWorldTransform() = world;
+            const uint8_t twoColours[2][2][4] = {{{red[0], red[1], red[2], 255}, {blue[0], blue[1], blue[2], 255}},
+                                                 {{red[0], red[1], red[2], 255}, {blue[0], blue[1], blue[2], 255}}};
+            const auto configured = [&](auto* lit) {
+                Ptr<TextureEffect> held(lit);
+                if constexpr (requires { lit->SetLight(sun.Get()); })
+                    lit->SetLight(sun.Get());
+                else if constexpr (requires { lit->AddLight(sun.Get()); })
+                {
+                    lit->AddLight(sun.Get());
+                    lit->AddLight(lamp.Get());
+                }
+                else
+                {
+                    lit->SetDirectionalLight(sun.Get());
+                    lit->SetPointLight(lamp.Get());
+                }
+                lit->SetTexture(parallax ? MakeTexture(twoColours).Get() : Plain(red).Get());
+                lit->SetNormalmap(Plain(mapTexel).Get());
+                lit->SetNormalmapSet(4);
+                if constexpr (requires { lit->SetParallax(scale, bias); })
+                    lit->SetParallax(scale, bias);
+                if constexpr (requires { lit->SetLightmapSet(2); })
+                {
+                    lit->SetLightmap(Plain(lightmapTexel).Get());
+                    lit->SetLightmapSet(2);
+                    quad->SetTextureCoordinates(2, quad->GetTextureCoordinates(0));
+                }
+                return held;
+            };
+            Ptr<TextureEffect> effect =
+                c.member == Member::Parallax1DL ? configured(new ParallaxTexture1DLEffect(String("parallax")))
+                : c.member == Member::Normalmapped1DL
+                    ? configured(new NormalmapTexture1DLEffect(String("mapped")))
+                : c.member == Member::NormalListed
+                    ? configured(new NormalmapTexturePixelLightingEffect(String("mapped listed")))
+                : c.member == Member::Normalmapped1DL1PL
+                    ? configured(new NormalmapTexture1DL1PLEffect(String("mapped two lights")))
+                : c.member == Member::ParallaxLightmapped1DL
+                    ? configured(new ParallaxLightmapTexture1DLEffect(String("parallax lightmapped")))
+                    : configured(new NormalmapLightmapTexture1DLEffect(String("mapped lightmapped")));
+            for (uint32_t stage = 0; stage < 3; ++stage)
+                effect->SetSampler(stage, AddressMode::Clamp, TextureFilter::Nearest, TextureFilter::Nearest);
+            effect->SetCullEnabled(false);
+            Levels(c.technique);
+            ASSERT_EQ(effect->PassCount(), 1u);
+            const int index = c.member == Member::NormalListed ? c.technique / 2 : c.technique;
+            ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(static_cast<uint32_t>(index)));
+            lighting.Put(*effect);
+            quad->SetEffect(effect.Get());
+            Frame(Vector4(0, 0, 0, 1), [&] { quad->Draw(*renderer); });
+
+            const bool perPixel = c.technique == 0;
+            const std::span<const ReferenceLight> lit(
+                lights, c.member == Member::Normalmapped1DL1PL || c.member == Member::NormalListed ? 2 : 1);
+            const auto point = [&](float s) { return world.ApplyToPoint(corner0 + (corner2 - corner0) * s); };
+            const auto expected = [&](float s, const uint8_t* texel) {
+                const LightSums sums =
+                    perPixel ? SumLights(lighting, lit, point(s), mapped, eye, &normal)
+                             : LightSums::Along(SumLights(lighting, lit, point(0), normal, eye),
+                                                SumLights(lighting, lit, point(1), normal, eye), s);
+                const Colour surface = lightmapped ? TexelColour(texel) * TexelColour(lightmapTexel) : TexelColour(texel);
+                return Stored(LitColour(lighting, sums, surface, c.technique == 2));
+            };
+            if (!parallax)
+            {
+                for (float s : {0.2f, 0.5f, 0.8f})
+                    ExpectNear(AtPoint(point(s)), expected(s, red), 3, std::string(c.name) + " at " + std::to_string(s));
+                continue;
+            }
+            // The edge along the diagonal (u = v = s): u + shift(s) = 1/2.
+            float edge = 0.5f;
+            if (perPixel)
+                for (int i = 0; i < 20; ++i)
+                {
+                    const Vector3 e = (eye - point(edge)).Normalized();
+                    edge = 0.5f - (1.0f * scale - bias) * e.Dot(tangent);
+                }
+            ASSERT_GT(std::fabs(edge - 0.5f), perPixel ? 0.08f : -1.0f);
+            ExpectNear(AtPoint(point(edge - 0.04f)), expected(edge - 0.04f, red), 3, std::string(c.name) + " left");
+            ExpectNear(AtPoint(point(edge + 0.04f)), expected(edge + 0.04f, blue), 3, std::string(c.name) + " right");
+        }
+    }
+
     Lighting lighting;
+    // The unlit members' colour.
+    static inline const Vector4 kColour{0.9f, 0.7f, 1.0f, 1.0f};
 };
 
 TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
@@ -74,7 +306,12 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     if (!Opened())
         GTEST_SKIP();
     const PixelCase& c = GetParam();
-    const bool lightmapped = c.member != Member::TwoLight;
+    if (c.member == Member::Grass || c.member == Member::LightmapGrass)
+        return ExpectGrass(c);
+    if (c.member >= Member::Normalmapped1DL && c.member != Member::Listed)
+        return ExpectMapped(c);
+    const bool twoLights = c.member == Member::TwoLight || c.member == Member::Listed;
+    const bool lightmapped = !twoLights;
     const uint8_t texel[4] = {200, 150, 100, 255}, lightmapTexel[4] = {128, 230, 64, 255};
     const Colour surface = lightmapped ? TexelColour(texel) * TexelColour(lightmapTexel) : TexelColour(texel);
     lighting.specular = Vector4(0.3f, 0.3f, 0.3f, 1.0f);
@@ -85,14 +322,13 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     Ptr<Light> sun = lighting.MakeLight(Light::kFixedDirectional);
     ReferenceLight lights[2] = {{false, Vector3(0, 0, -1), Vector3(1, 0, 0), lighting.lightAmbient,
                                  lighting.lightDiffuse, lighting.lightSpecular},
-                                {true, Vector3(), Vector3(0.5f, 0.3f, 0.1f), Vector4(0.1f, 0.05f, 0.0f, 1.0f),
+                                {true, Vector3(), Vector3(), Vector4(0.1f, 0.05f, 0.0f, 1.0f),
                                  Vector4(0.5f, 0.5f, 0.6f, 1.0f), Vector4(0.6f, 0.6f, 0.6f, 1.0f)}};
     Ptr<Light> lamp = new Light(String("lamp"));
     lamp->SetLightType(Light::kPoint);
     lamp->SetAmbient(lights[1].ambient);
     lamp->SetDiffuse(lights[1].diffuse);
     lamp->SetSpecular(lights[1].specular);
-    lamp->SetAttenuation(lights[1].attenuation.x, lights[1].attenuation.y, lights[1].attenuation.z, true);
 
     // Turned and moved, so the lights and the eye really go to object space.
     const Transform world(Vector3(0.1f, -0.1f, 7.0f), Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.3f),
@@ -100,12 +336,24 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     const Vector3 corner0(-1, 1, 0), corner2(1, -1, 0), eye = camera->GetPosition();
     const Vector3 normal = world.ApplyToVector(Vector3(0, 0, -1)).Normalized();
     // The lamp in front of the quad at two distances (only the two-light
-    // member has it).
-    const std::vector<float> distances = c.member == Member::TwoLight ? std::vector<float>{1.2f, 3.5f}
-                                                                      : std::vector<float>{0.0f};
-    for (float distance : distances)
+    // member has it), then with an attenuation of zeros, drawn as none.
+    struct Lamp
     {
+        float distance;
+        Vector3 given, drawn;
+    };
+    const Vector3 attenuation(0.5f, 0.3f, 0.1f);
+    const std::vector<Lamp> lamps = twoLights
+                                        ? std::vector<Lamp>{{1.2f, attenuation, attenuation},
+                                                            {3.5f, attenuation, attenuation},
+                                                            {2.0f, Vector3(0, 0, 0), Vector3(1, 0, 0)}}
+                                        : std::vector<Lamp>{{0.0f, attenuation, attenuation}};
+    for (const Lamp& place : lamps)
+    {
+        const float distance = place.distance;
         SCOPED_TRACE("lamp at " + std::to_string(distance));
+        lamp->SetAttenuation(place.given.x, place.given.y, place.given.z, true);
+        lights[1].attenuation = place.drawn;
         lights[1].at = world.ApplyToPoint(Vector3(0.2f, 0.3f, -distance));
         lamp->GetWorldTransform() = Transform(lights[1].at, Quaternion(), Vector3(1, 1, 1));
 
@@ -114,7 +362,15 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
         quad->SetLocalTransform(world);
         quad->GetWorldTransform() = world;
         Ptr<GeometryNodeEffect> effect;
-        if (c.member == Member::TwoLight)
+        if (c.member == Member::Listed)
+        {
+            Ptr<TexturePixelLightingEffect> listed = new TexturePixelLightingEffect(String("listed"));
+            listed->SetTexture(Plain(texel).Get());
+            listed->AddLight(sun.Get());
+            listed->AddLight(lamp.Get());
+            effect = listed;
+        }
+        else if (c.member == Member::TwoLight)
         {
             Ptr<Texture1DL1PLEffect> two = new Texture1DL1PLEffect(String("two"));
             two->SetTexture(Plain(texel).Get());
@@ -130,6 +386,7 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
             mapped->SetTexture(Plain(texel).Get());
             mapped->SetLightmap(Plain(lightmapTexel).Get());
             mapped->SetLightmapSet(2);
+            mapped->SetColor(kColour);
             if (c.member == Member::Lightmapped1DL)
                 static_cast<LightmapTexture1DLEffect&>(*mapped).SetLight(sun.Get());
             effect = mapped;
@@ -137,13 +394,16 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
         effect->SetCullEnabled(false);
         Levels(c.technique);
         ASSERT_EQ(effect->PassCount(), 1u);
-        const uint32_t index = c.member == Member::Lightmapped ? 0u : static_cast<uint32_t>(c.technique);
+        // The unlit member has no per-pixel technique, the listed one none per vertex.
+        const uint32_t index = static_cast<uint32_t>(c.member == Member::Lightmapped ? c.technique - 1
+                                                     : c.member == Member::Listed    ? c.technique / 2
+                                                                                     : c.technique);
         ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(index));
         lighting.Put(*effect);
         quad->SetEffect(effect.Get());
         Frame(Vector4(0, 0, 0, 1), [&] { quad->Draw(*renderer); });
 
-        const std::span<const ReferenceLight> lit(lights, c.member == Member::TwoLight ? 2 : 1);
+        const std::span<const ReferenceLight> lit(lights, twoLights ? 2 : 1);
         const LightSums sums0 = SumLights(lighting, lit, world.ApplyToPoint(corner0), normal, eye);
         const LightSums sums2 = SumLights(lighting, lit, world.ApplyToPoint(corner2), normal, eye);
         for (float s : {0.2f, 0.5f, 0.8f})
@@ -151,9 +411,9 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
             const Vector3 p = world.ApplyToPoint(corner0 + (corner2 - corner0) * s);
             const LightSums sums = c.technique == 0 ? SumLights(lighting, lit, p, normal, eye)
                                                     : LightSums::Along(sums0, sums2, s);
-            // Unlit, the effect's colour (white) times the texture.
-            const Colour want =
-                c.member == Member::Lightmapped ? surface : LitColour(lighting, sums, surface, c.technique == 2);
+            // Unlit, the effect's colour times the texture.
+            const Colour want = c.member == Member::Lightmapped ? surface * ColourOf(kColour)
+                                                                : LitColour(lighting, sums, surface, c.technique == 2);
             ExpectNear(AtPoint(p), Stored(want), 3, std::string(c.name) + " at " + std::to_string(s));
         }
     }
@@ -161,13 +421,36 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
 
 INSTANTIATE_TEST_SUITE_P(
     Members, EffectFamilyPixelTest,
-    ::testing::Values(PixelCase{"LightmapTextureEffect", Member::Lightmapped, 2},
+    ::testing::Values(PixelCase{"LightmapTextureVertex", Member::Lightmapped, 1},
+                      PixelCase{"LightmapTextureFixedFunction", Member::Lightmapped, 2},
                       PixelCase{"LightmapTexture1DLPixelLit", Member::Lightmapped1DL, 0},
                       PixelCase{"LightmapTexture1DLVertexLit", Member::Lightmapped1DL, 1},
                       PixelCase{"LightmapTexture1DLFixedFunction", Member::Lightmapped1DL, 2},
                       PixelCase{"Texture1DL1PLPixelLit", Member::TwoLight, 0},
                       PixelCase{"Texture1DL1PLVertexLit", Member::TwoLight, 1},
-                      PixelCase{"Texture1DL1PLFixedFunction", Member::TwoLight, 2}),
+                      PixelCase{"Texture1DL1PLFixedFunction", Member::TwoLight, 2},
+                      PixelCase{"TexturePixelLightingPixelLit", Member::Listed, 0},
+                      PixelCase{"TexturePixelLightingFixedFunction", Member::Listed, 2},
+                      PixelCase{"NormalmapTexturePixelLightingPixelLit", Member::NormalListed, 0},
+                      PixelCase{"NormalmapTexturePixelLightingFixedFunction", Member::NormalListed, 2},
+                      PixelCase{"GrassSway", Member::Grass, 1}, PixelCase{"GrassFixedFunction", Member::Grass, 2},
+                      PixelCase{"LightmapGrassSway", Member::LightmapGrass, 1},
+                      PixelCase{"LightmapGrassFixedFunction", Member::LightmapGrass, 2},
+                      PixelCase{"NormalmapTexture1DLPixelLit", Member::Normalmapped1DL, 0},
+                      PixelCase{"NormalmapTexture1DLVertexLit", Member::Normalmapped1DL, 1},
+                      PixelCase{"NormalmapTexture1DLFixedFunction", Member::Normalmapped1DL, 2},
+                      PixelCase{"ParallaxTexture1DLPixelLit", Member::Parallax1DL, 0},
+                      PixelCase{"ParallaxTexture1DLVertexLit", Member::Parallax1DL, 1},
+                      PixelCase{"ParallaxTexture1DLFixedFunction", Member::Parallax1DL, 2},
+                      PixelCase{"NormalmapLightmapTexture1DLPixelLit", Member::NormalmapLightmapped1DL, 0},
+                      PixelCase{"NormalmapLightmapTexture1DLVertexLit", Member::NormalmapLightmapped1DL, 1},
+                      PixelCase{"NormalmapLightmapTexture1DLFixedFunction", Member::NormalmapLightmapped1DL, 2},
+                      PixelCase{"ParallaxLightmapTexture1DLPixelLit", Member::ParallaxLightmapped1DL, 0},
+                      PixelCase{"ParallaxLightmapTexture1DLVertexLit", Member::ParallaxLightmapped1DL, 1},
+                      PixelCase{"ParallaxLightmapTexture1DLFixedFunction", Member::ParallaxLightmapped1DL, 2},
+                      PixelCase{"NormalmapTexture1DL1PLPixelLit", Member::Normalmapped1DL1PL, 0},
+                      PixelCase{"NormalmapTexture1DL1PLVertexLit", Member::Normalmapped1DL1PL, 1},
+                      PixelCase{"NormalmapTexture1DL1PLFixedFunction", Member::Normalmapped1DL1PL, 2}),
     [](const ::testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
 
 } // namespace

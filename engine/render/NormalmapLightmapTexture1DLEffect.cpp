@@ -1,0 +1,87 @@
+#include "engine/render/NormalmapLightmapTexture1DLEffect.h"
+
+#include <new>
+
+#include "engine/core/EngineStartup.h"
+#include "engine/core/Log.h"
+#include "engine/render/FamilyTechnique.h"
+#include "engine/render/HardwareLightPass.h"
+#include "engine/render/ProgramPass.h"
+
+QRE_IMPLEMENT_CLASS(NormalmapLightmapTexture1DLEffect, NormalmapLightmapTextureEffect)
+
+namespace
+{
+
+using Programs = TechniqueNeed::Programs;
+using enum EffectPrograms::Id;
+constexpr EffectPrograms::Id kNone = EffectPrograms::Id::Count;
+
+// Per pixel: vs 2.0 plain and wind (four coordinate sets), ps 2.0 with
+// three samplers.
+Pass* MakePixelLit(GeometryNodeEffect& effect, uint32_t)
+{
+    auto& lit = static_cast<NormalmapLightmapTexture1DLEffect&>(effect);
+    return ProgramPass::Make(&lit, &lit, {NormalLightmapLitVertex20, NormalLightmapLitVertex20Wind, kNone, NormalLightmapLitPixel20});
+}
+
+// Per vertex: LightmapTexture1DLEffect's vs 1.1, the map unused.
+Pass* MakeVertexLit(GeometryNodeEffect& effect, uint32_t)
+{
+    auto& lit = static_cast<NormalmapLightmapTexture1DLEffect&>(effect);
+    return ProgramPass::Make(&lit, &lit, {LightmapLitVertex11, LightmapLitVertex11Wind, kNone, kNone});
+}
+
+// One hardware light, the lightmap on stage 1.
+Pass* MakeFixedFunction(GeometryNodeEffect& effect, uint32_t)
+{
+    auto& lit = static_cast<NormalmapLightmapTexture1DLEffect&>(effect);
+    return new (std::nothrow) HardwareLightPass(&lit, &lit);
+}
+
+const FamilyTechnique::Row kTechniques[] = {
+    {{Programs::Vertex20Pixel20, 3, 1}, MakePixelLit},
+    {{Programs::Vertex11, 2, 1}, MakeVertexLit},
+    {{}, MakeFixedFunction},
+};
+
+} // namespace
+
+NormalmapLightmapTexture1DLEffect::NormalmapLightmapTexture1DLEffect(const String& name) : NormalmapLightmapTextureEffect(name, KeepTechniques{})
+{
+    FamilyTechnique::AddAll(*this, kTechniques);
+}
+
+void NormalmapLightmapTexture1DLEffect::NameBindings(MemberBindings& bindings) const
+{
+    NormalmapLightmapTextureEffect::NameBindings(bindings);
+    bindings.AddLight(light.Get());
+}
+
+bool NormalmapLightmapTexture1DLEffect::Holds(const Object* other) const
+{
+    return NormalmapLightmapTextureEffect::Holds(other) || light.Holds(other);
+}
+
+int32_t NormalmapLightmapTexture1DLEffect::Save(Stream& stream)
+{
+    if (NormalmapLightmapTextureEffect::Save(stream) != 0)
+    {
+        LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+        return 1;
+    }
+    return light.Save(stream, *this);
+}
+
+int32_t NormalmapLightmapTexture1DLEffect::Load(Stream& stream)
+{
+    if (NormalmapLightmapTextureEffect::Load(stream) != 0)
+    {
+        LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
+        return 1;
+    }
+    if (light.Load(stream, *this) != 0)
+        return 1;
+    MarkChanged();
+    return 0;
+}

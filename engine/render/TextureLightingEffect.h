@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/render/FamilyMember.h"
+#include "engine/render/LightList.h"
+#include "engine/render/TextureEffect.h"
+
+class Light;
+
+// A texture lit by a list of lights through the fixed-function pipeline
+// (as many hardware lights as the device has, up to the first four).
+class TextureLightingEffect : public TextureEffect, public FamilyMember
+{
+    QRE_DECLARE_CLASS
+
+public:
+    explicit TextureLightingEffect(const String& name = String());
+
+    // The lights, in order (held). AddLight: 3 (refused, logged) when the
+    // light holds this effect, 2 when out of memory.
+    uint32_t GetLightCount() const { return lights.GetCount(); }
+    Light* GetLight(uint32_t index) const { return lights.Get(index); }
+    int32_t AddLight(Light* light) { return lights.Add(*this, light); }
+    void ClearLights() { lights.Clear(); }
+
+    // The texture on stage 0 from its set; the lights in order.
+    void NameBindings(MemberBindings& bindings) const override;
+
+    bool Holds(const Object* other) const override;
+
+    // streaming: the light list (u32 count, then the links) after the
+    // texture effect's fields
+    int32_t Save(Stream& stream) override;
+    int32_t Load(Stream& stream) override;
+
+private:
+    LightList lights;
+};
