@@ -71,6 +71,13 @@ void LightmapTextureEffect::NameBindings(MemberBindings& bindings) const
     bindings.lightmapSet = lightmapSet;
 }
 
+void LightmapTextureEffect::CollectByType(const RTTI& type, Array<Object*>& found)
+{
+    TextureEffect::CollectByType(type, found);
+    if (lightmap)
+        lightmap->CollectByType(type, found);
+}
+
 bool LightmapTextureEffect::Holds(const Object* other) const
 {
     return TextureEffect::Holds(other) ||

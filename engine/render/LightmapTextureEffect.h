@@ -31,6 +31,8 @@ public:
     void NameBindings(MemberBindings& bindings) const override;
 
     bool Holds(const Object* other) const override;
+    // The search reaches the extra textures too.
+    void CollectByType(const RTTI& type, Array<Object*>& found) override;
 
     // streaming: lightmap link, its coordinate set (brought into 0..7 on
     // load); a link of another class loads as none, after a warning

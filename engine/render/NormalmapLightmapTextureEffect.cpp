@@ -16,6 +16,12 @@ void NormalmapLightmapTextureEffect::NameBindings(MemberBindings& bindings) cons
     bindings.tangentSet = normalmap.GetSet();
 }
 
+void NormalmapLightmapTextureEffect::CollectByType(const RTTI& type, Array<Object*>& found)
+{
+    LightmapTextureEffect::CollectByType(type, found);
+    normalmap.CollectByType(type, found);
+}
+
 bool NormalmapLightmapTextureEffect::Holds(const Object* other) const
 {
     return LightmapTextureEffect::Holds(other) || normalmap.Holds(other);

@@ -17,6 +17,12 @@ void NormalmapTextureEffect::NameBindings(MemberBindings& bindings) const
     bindings.tangentSet = normalmap.GetSet();
 }
 
+void NormalmapTextureEffect::CollectByType(const RTTI& type, Array<Object*>& found)
+{
+    TextureEffect::CollectByType(type, found);
+    normalmap.CollectByType(type, found);
+}
+
 bool NormalmapTextureEffect::Holds(const Object* other) const
 {
     return TextureEffect::Holds(other) || normalmap.Holds(other);

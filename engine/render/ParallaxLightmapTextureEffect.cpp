@@ -31,6 +31,12 @@ void ParallaxLightmapTextureEffect::NameBindings(MemberBindings& bindings) const
     bindings.tangentSet = normalmap.GetSet();
 }
 
+void ParallaxLightmapTextureEffect::CollectByType(const RTTI& type, Array<Object*>& found)
+{
+    LightmapTextureEffect::CollectByType(type, found);
+    normalmap.CollectByType(type, found);
+}
+
 bool ParallaxLightmapTextureEffect::Holds(const Object* other) const
 {
     return LightmapTextureEffect::Holds(other) || normalmap.Holds(other);

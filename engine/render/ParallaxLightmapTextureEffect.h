@@ -33,6 +33,8 @@ public:
     void NameBindings(MemberBindings& bindings) const override;
 
     bool Holds(const Object* other) const override;
+    // The search reaches the extra textures too.
+    void CollectByType(const RTTI& type, Array<Object*>& found) override;
 
     // streaming: normal map link, float scale, float bias, u32 the map's
     // coordinate set (brought into 0..7)

@@ -23,6 +23,12 @@ public:
     void SetSet(uint32_t value) { set = value < 8 ? value : 7; }
 
     bool Holds(const Object* other) const;
+    // The search through the owner reaches the texture.
+    void CollectByType(const RTTI& type, Array<Object*>& found) const
+    {
+        if (texture)
+            texture->CollectByType(type, found);
+    }
 
     // The link; another class in its place loads as none after a warning,
     // one holding the owner is refused (1).

@@ -446,3 +446,38 @@ TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectR
 }
 
 } // namespace
+
+// A scene's texture search (what the start-up uploads before the first
+// frame) reaches every texture an effect holds, extra maps included.
+TEST(EffectTextureSearch, ReachesTheTextureAndEveryExtraMap)
+{
+    Ptr<Texture> base = new Texture(String("base"));
+    Ptr<Texture> lightmap = new Texture(String("lightmap"));
+    Ptr<Texture> normalmap = new Texture(String("normalmap"));
+    Ptr<NormalmapLightmapTexture1DLEffect> both = new NormalmapLightmapTexture1DLEffect();
+    both->SetTexture(base.Get());
+    both->SetLightmap(lightmap.Get());
+    both->SetNormalmap(normalmap.Get());
+    Ptr<ParallaxTexture1DLEffect> parallax = new ParallaxTexture1DLEffect();
+    parallax->SetTexture(base.Get());
+    parallax->SetNormalmap(normalmap.Get());
+    Ptr<ParallaxLightmapTexture1DLEffect> parallaxLit = new ParallaxLightmapTexture1DLEffect();
+    parallaxLit->SetLightmap(lightmap.Get());
+    parallaxLit->SetNormalmap(normalmap.Get());
+    const struct
+    {
+        Effect* effect;
+        std::set<std::string> names;
+    } cases[] = {{both.Get(), {"base", "lightmap", "normalmap"}},
+                 {parallax.Get(), {"base", "normalmap"}},
+                 {parallaxLit.Get(), {"lightmap", "normalmap"}}};
+    for (const auto& c : cases)
+    {
+        Array<Object*> found;
+        c.effect->CollectByType(Texture::TYPE, found);
+        std::set<std::string> names;
+        for (uint32_t i = 0; i < found.Count(); ++i)
+            names.insert(found[i]->GetName().CStr());
+        EXPECT_EQ(names, c.names) << c.effect->GetRtti().GetName().CStr();
+    }
+}

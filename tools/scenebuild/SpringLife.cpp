@@ -4,7 +4,7 @@
 #include "engine/image/Image.h"
 #include "engine/render/SpriteEffect.h"
 #include "engine/render/Texture.h"
-#include "engine/render/TextureEffect.h"
+#include "engine/render/GrassEffect.h"
 #include "engine/scene/Flare.h"
 #include "engine/scene/Foliage.h"
 #include "engine/scene/Grass.h"
@@ -181,9 +181,13 @@ Ptr<Grass> MakeMeadowGrass(Texture* blades, Texture* parameters)
     grass->SetDensity(1.8f);
     grass->SetScale(0.75f);
     grass->SetAngleJitter(0.25f);
-    Ptr<TextureEffect> effect = new TextureEffect(String("GrassPatch"));
+    // Swayed by the wind, each blade by the u of its second set: the roots
+    // stay, the tips move.
+    Ptr<GrassEffect> effect = new GrassEffect(String("GrassPatch"));
     effect->SetTexture(blades);
+    effect->SetSwaySet(1);
     effect->SetCullEnabled(false);
+    effect->SetWind(true, 0.08f, 1.3f);
     grass->SetEffect(effect.Get());
     return grass;
 }
