@@ -32,7 +32,7 @@ void Foliage::UpdateWorldData(double time)
     const Camera* camera = renderer ? renderer->GetCamera() : nullptr;
     const Vector3 right = camera ? camera->GetRight() : Vector3();
     const Vector3 up = camera ? camera->GetUp() : Vector3();
-    for (Particle* p = GetFirstLive(); p; p = p->next.get())
+    for (Particle* p = GetFirstLive(); p; p = p->next)
     {
         const float phi = windTime + p->lifetime;
         p->position = camera ? p->acceleration + (up * FastSin(phi) + right * FastCos(phi)) * amplitude
@@ -40,7 +40,7 @@ void Foliage::UpdateWorldData(double time)
     }
 
     if (EmitBursts(StepOf(time)) > 0)
-        for (Particle* p = GetFirstLive(); p; p = p->next.get())
+        for (Particle* p = GetFirstLive(); p; p = p->next)
         {
             const float f = (p->position.y - minHeight) * inverseHeightRange;
             p->color = p->startColor + (p->endColor - p->startColor) * f;

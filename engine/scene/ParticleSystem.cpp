@@ -1,5 +1,7 @@
 #include "engine/scene/ParticleSystem.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -54,14 +56,9 @@ void ParticleSystem::SetEmitter(Emitter* newEmitter)
 
 void ParticleSystem::ClearParticles()
 {
-    // One at a time: a long chain of owners must not free itself
-    // recursively.
-    for (std::unique_ptr<Particle>* list : {&live, &free})
-        while (*list)
-        {
-            std::unique_ptr<Particle> first = std::move(*list);
-            *list = std::move(first->next);
-        }
+    live = nullptr;
+    free = nullptr;
+    blocks.clear();
     liveCount = 0;
     poolSize = 0;
 }
@@ -91,7 +88,7 @@ void ParticleSystem::UpdateWorldData(double time)
 
 void ParticleSystem::AgeParticles(float dt)
 {
-    std::unique_ptr<Particle>* link = &live;
+    Particle** link = &live;
     while (*link)
     {
         Particle& p = **link;
@@ -107,10 +104,10 @@ void ParticleSystem::AgeParticles(float dt)
             continue;
         }
         // Unlinked from the live list, pushed onto the free one.
-        std::unique_ptr<Particle> dead = std::move(*link);
-        *link = std::move(dead->next);
-        dead->next = std::move(free);
-        free = std::move(dead);
+        Particle* dead = *link;
+        *link = dead->next;
+        dead->next = free;
+        free = dead;
         --liveCount;
     }
 }
@@ -153,29 +150,36 @@ uint32_t ParticleSystem::Spawn(int64_t count)
     uint32_t spawned = 0;
     while (liveCount < static_cast<uint32_t>(maxParticles) && static_cast<int64_t>(liveCount) < limit)
     {
-        std::unique_ptr<Particle> particle;
-        if (free)
+        if (!free)
         {
-            particle = std::move(free);
-            free = std::move(particle->next);
-        }
-        else
-        {
-            particle.reset(new (std::nothrow) Particle());
-            if (!particle)
+            // A new block as large as the pool so far (at least 16, at most
+            // what the limit still allows), its particles onto the free list
+            // in address order.
+            const uint32_t room = static_cast<uint32_t>(maxParticles) - poolSize;
+            const uint32_t size = std::min(room, std::max<uint32_t>(16, poolSize));
+            std::unique_ptr<Particle[]> block(size ? new (std::nothrow) Particle[size] : nullptr);
+            if (!block)
             {
                 LogError("Недостаточно памяти для частицы. Имя[%s] ID[%d]", GetName().CStr(), GetID());
                 break;
             }
-            ++poolSize;
+            for (uint32_t i = size; i-- > 0;)
+            {
+                block[i].next = free;
+                free = &block[i];
+            }
+            blocks.push_back(std::move(block));
+            poolSize += size;
         }
+        Particle* particle = free;
+        free = particle->next;
         Vector3 position;
         Vector3 direction;
         if (emitter)
             emitter->Emit(position, direction);
         InitializeParticle(*particle, position, direction);
-        particle->next = std::move(live);
-        live = std::move(particle);
+        particle->next = live;
+        live = particle;
         ++liveCount;
         ++spawned;
     }

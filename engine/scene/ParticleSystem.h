@@ -2,6 +2,9 @@
 #include <cstdint>
 #include <memory>
 
+#include <memory>
+#include <vector>
+
 #include "engine/core/Ptr.h"
 #include "engine/core/Vector4.h"
 #include "engine/scene/Emitter.h"
@@ -21,7 +24,7 @@ struct Particle
     float endSize = 0.0f;
     float lifetime = 0.0f;
     float age = 0.0f;
-    std::unique_ptr<Particle> next; // the rest of the live or free list
+    Particle* next = nullptr; // the rest of the live or free list (held by the system's blocks)
 };
 
 // A geometry node that simulates a pool of particles: bursts at jittered
@@ -62,8 +65,8 @@ public:
     // growing this).
     uint32_t GetPoolSize() const { return poolSize; }
     // The live list, newest first (walk with next).
-    const Particle* GetFirstLive() const { return live.get(); }
-    Particle* GetFirstLive() { return live.get(); }
+    const Particle* GetFirstLive() const { return live; }
+    Particle* GetFirstLive() { return live; }
 
     // the emission parameters (x jittered by j means x + (2j u - j))
     float emitInterval = 1.0f;
@@ -128,8 +131,11 @@ private:
     // Up to count more particles while below maxParticles; returns how many.
     uint32_t Spawn(int64_t count);
 
-    std::unique_ptr<Particle> live;
-    std::unique_ptr<Particle> free;
+    // The particles are allocated in blocks, so a walk over the live list
+    // stays in a few runs of memory; the lists link into the blocks.
+    std::vector<std::unique_ptr<Particle[]>> blocks;
+    Particle* live = nullptr;
+    Particle* free = nullptr;
     uint32_t poolSize = 0;
     float emitAccumulator = 0.0f;
     float nextInterval = 0.0f;

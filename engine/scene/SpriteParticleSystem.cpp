@@ -102,7 +102,7 @@ void SpriteParticleSystem::WriteSprites()
             return;
         float* sizes = pointSizes->GetElements();
         const float scale = SpriteQuads::PointSizeScale(camera);
-        for (const Particle* p = GetFirstLive(); p && written < capacity; p = p->next.get(), ++written)
+        for (const Particle* p = GetFirstLive(); p && written < capacity; p = p->next, ++written)
         {
             positions[written] = p->position;
             colours[written] = p->color;
@@ -118,7 +118,7 @@ void SpriteParticleSystem::WriteSprites()
         Vector3 d1;
         Vector3 d2;
         SpriteQuads::Axes(*camera, d1, d2);
-        for (const Particle* p = GetFirstLive(); p && 6 * written + 6 <= capacity; p = p->next.get(), ++written)
+        for (const Particle* p = GetFirstLive(); p && 6 * written + 6 <= capacity; p = p->next, ++written)
         {
             SpriteQuads::WriteCorners(positions + 6 * written, p->position, p->size, d1, d2);
             std::fill(colours + 6 * written, colours + 6 * written + 6, p->color);

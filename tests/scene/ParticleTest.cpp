@@ -198,8 +198,9 @@ TEST_F(ParticleTest, ASteadySystemStopsAllocating)
     system->lifetime = 0.35f;
     for (int i = 0; i < 20; ++i)
         system->UpdateTree(0.1);
+    // Blocks of 16, each as large as the pool so far: 20 live at most needs 32.
     const uint32_t pool = system->GetPoolSize();
-    EXPECT_LE(pool, 25u);
+    EXPECT_LE(pool, 32u);
     for (int i = 0; i < 200; ++i)
         system->UpdateTree(0.1);
     EXPECT_EQ(system->GetPoolSize(), pool);
@@ -234,7 +235,7 @@ TEST_F(ParticleTest, FoliageSwaysWithinTheWindAroundItsAnchors)
     {
         flowers->UpdateTree(0.05);
         ASSERT_EQ(flowers->GetLiveCount(), 3u);
-        for (const Particle* p = flowers->GetFirstLive(); p; p = p->next.get())
+        for (const Particle* p = flowers->GetFirstLive(); p; p = p->next)
         {
             const float away = (p->position - p->acceleration).Length();
             EXPECT_LE(away, 0.25f + 1e-4f);
