@@ -16,6 +16,7 @@
 #include "tools/scenebuild/Meshes.h"
 #include "tools/scenebuild/Pictures.h"
 #include "tools/scenebuild/Shots.h"
+#include "tools/scenebuild/Sounds.h"
 
 namespace
 {
@@ -176,5 +177,6 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
 
     root->AttachChild(MakeSkeleton(ribbonTexture.Get(), sun.Get()).Get());
     AddShots(*root);
+    AddSounds(*root);
     return root;
 }
