@@ -40,6 +40,10 @@ public:
     bool IsActive() const { return active; }
     void SetActive(bool value) { active = value; }
     bool Is3D() const { return is3D; }
+    // Before a load: the stream a later SetSound or Load makes is 3D.
+    void Set3D(bool value) { is3D = value; }
+    // Stored and loaded as it is; nothing reads it.
+    void SetReserved(float value) { reserved = value; }
     const String& GetFileName() const { return fileName; }
     void SetFileName(const String& name) { fileName = name; }
     // The stream's handle, 0 without one.

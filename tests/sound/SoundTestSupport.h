@@ -173,11 +173,12 @@ inline std::string RecordingConfig(const std::string& wavePath)
            wavePath + "\n";
 }
 
-// The largest magnitude of each channel (0..1) of a recorded 16-bit WAV;
-// empty when the file is no such WAV.
-inline std::vector<double> ChannelPeaks(const Bytes& wav)
+// The samples (-1..1, interleaved) of a recorded 16-bit WAV and its channel
+// count; empty when the file is no such WAV.
+inline std::vector<float> RecordedSamples(const Bytes& wav, uint32_t& channels)
 {
-    uint32_t channels = 0, bits = 0;
+    uint32_t bits = 0;
+    channels = 0;
     for (size_t at = 12; at + 8 <= wav.size();)
     {
         const uint32_t length = Peek32(wav, at + 4);
@@ -188,18 +189,29 @@ inline std::vector<double> ChannelPeaks(const Bytes& wav)
         }
         else if (std::memcmp(&wav[at], "data", 4) == 0 && channels > 0 && bits == 16)
         {
-            std::vector<double> peaks(channels, 0.0);
+            std::vector<float> samples;
             const size_t end = std::min(wav.size(), at + 8 + static_cast<size_t>(length));
-            for (size_t i = at + 8, n = 0; i + 1 < end; i += 2, ++n)
-            {
-                const int16_t sample = static_cast<int16_t>(wav[i] | wav[i + 1] << 8);
-                peaks[n % channels] = std::max(peaks[n % channels], std::abs(sample) / 32768.0);
-            }
-            return peaks;
+            for (size_t i = at + 8; i + 1 < end; i += 2)
+                samples.push_back(static_cast<int16_t>(wav[i] | wav[i + 1] << 8) / 32768.0f);
+            return samples;
         }
         at += 8 + static_cast<size_t>(length);
     }
     return {};
+}
+
+// The largest magnitude of each channel (0..1) of a recorded 16-bit WAV;
+// empty when the file is no such WAV.
+inline std::vector<double> ChannelPeaks(const Bytes& wav)
+{
+    uint32_t channels = 0;
+    const std::vector<float> samples = RecordedSamples(wav, channels);
+    if (samples.empty())
+        return {};
+    std::vector<double> peaks(channels, 0.0);
+    for (size_t n = 0; n < samples.size(); ++n)
+        peaks[n % channels] = std::max(peaks[n % channels], static_cast<double>(std::fabs(samples[n])));
+    return peaks;
 }
 
 } // namespace sound_test

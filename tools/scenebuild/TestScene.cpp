@@ -16,6 +16,7 @@
 #include "tools/scenebuild/Meshes.h"
 #include "tools/scenebuild/Pictures.h"
 #include "tools/scenebuild/Shots.h"
+#include "tools/scenebuild/Sounds.h"
 #include "tools/scenebuild/SpringLife.h"
 
 namespace
@@ -178,5 +179,6 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
     root->AttachChild(MakeSkeleton(ribbonTexture.Get(), sun.Get()).Get());
     AddSpringLife(*root, sun.Get(), pictures);
     AddShots(*root);
+    AddSounds(*root);
     return root;
 }

@@ -15,7 +15,7 @@ class Texture1DLEffect;
 // The small scene the show starts from: a root with a low morning sun (a
 // directional light), a meadow ground, three brick boxes, a ribbon-striped
 // two-bone tube bent by a skin controller, and the show's cameras and
-// their shots (Shots.h). The materials are
+// their shots (Shots.h) and its sounds (Sounds.h). The materials are
 // textured with pictures generated in code; the scene file refers to them
 // by file name only, so each picture made is appended to pictures for the
 // caller to write beside the scene file (and pack with it).
