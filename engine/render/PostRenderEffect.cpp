@@ -109,6 +109,8 @@ void PostRenderEffect::ApplyLetterbox(Renderer& renderer)
     }
     else
     {
+        // A band set while film was on goes with it.
+        RestoreViewport(renderer);
         renderer.SetLetterbox(false);
     }
     if (Camera* camera = renderer.GetCamera())
@@ -117,7 +119,7 @@ void PostRenderEffect::ApplyLetterbox(Renderer& renderer)
 
 void PostRenderEffect::RestoreViewport(Renderer& renderer)
 {
-    if (!film || !bandSet)
+    if (!bandSet)
         return;
     renderer.SetViewport(Vector2(0.0f, 0.0f), Vector2(static_cast<float>(fullWidth), static_cast<float>(fullHeight)));
     bandSet = false;

@@ -31,7 +31,7 @@ public:
     // w x (h x 0.75); the renderer's letterbox flag follows film. The
     // current camera then takes the viewport's aspect.
     void ApplyLetterbox(Renderer& renderer);
-    // The full viewport again when the band is set.
+    // The full viewport again when the band is set (film on or not).
     void RestoreViewport(Renderer& renderer);
     // The full size the band was made from (0 x 0 before the first band).
     int32_t GetFullWidth() const { return fullWidth; }
