@@ -13,11 +13,14 @@
 #include "engine/files/File.h"
 #include "engine/files/FileManager.h"
 #include "engine/image/Image.h"
+#include "engine/render/Bloom5PostRenderEffect.h"
 #include "engine/render/MSFont.h"
 #include "engine/render/Renderer.h"
+#include "engine/render/ShadowmapEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/SceneNode.h"
 #include "engine/scene/ScreensaverController.h"
 #include "info/InternetRssSource.h"
 #include "info/RssFileSource.h"
@@ -424,6 +427,8 @@ int32_t VernaliaScreensaver::CreateSceneData()
         return 1;
     }
     scene = static_cast<Node*>(root);
+    ApplyVisualSettings(*scene, GetRenderer() && GetRenderer()->GetCaps().hardwareShadowmaps,
+                        extraCurrent[kShadows], extraCurrent[kBloom], extraCurrent[kWidescreen]);
     if (!GetCurrent().sfx)
         SilenceEffects(*scene);
 
@@ -462,6 +467,42 @@ int32_t VernaliaScreensaver::CreateSceneData()
     if (music && music->IsDerived(SoundNode::TYPE) && !GetCurrent().music)
         static_cast<SoundNode*>(music)->SetVolume(0);
     return CreateMessageWindow() == 0 ? 0 : 1;
+}
+
+void VernaliaScreensaver::ApplyVisualSettings(Node& scene, bool shadowMaps, bool shadows, bool bloom,
+                                              bool widescreen)
+{
+    Array<Object*> found;
+    if (!shadowMaps || !shadows)
+    {
+        scene.CollectByType(ShadowmapEffect::TYPE, found);
+        for (Object* object : found)
+        {
+            // Held: the node's list may hold the last reference.
+            Ptr<ShadowmapEffect> effect = static_cast<ShadowmapEffect*>(object);
+            if (SceneNode* owner = effect->GetOwner())
+                owner->RemoveEffect(effect.Get());
+        }
+        found.Clear();
+    }
+    if (!bloom)
+    {
+        scene.CollectByType(Bloom5PostRenderEffect::TYPE, found);
+        for (Object* object : found)
+        {
+            Ptr<Bloom5PostRenderEffect> effect = static_cast<Bloom5PostRenderEffect*>(object);
+            SceneNode* owner = effect->GetOwner();
+            Ptr<PostRenderEffect> plain = new (std::nothrow) PostRenderEffect();
+            if (!owner || !plain)
+                continue;
+            owner->RemoveEffect(effect.Get());
+            owner->AddEffect(plain.Get());
+        }
+        found.Clear();
+    }
+    scene.CollectByType(PostRenderEffect::TYPE, found);
+    for (Object* object : found)
+        static_cast<PostRenderEffect*>(object)->SetFilm(widescreen);
 }
 
 int32_t VernaliaScreensaver::DeleteSceneData()

@@ -57,6 +57,11 @@ public:
     // the quad over the whole screen drawn in black of this alpha (clamped
     // to 1; nothing at 0 or below), then the scene's camera back. 0.
     int32_t DrawFade(double alpha);
+    // The visual settings on a loaded scene: every ShadowmapEffect goes
+    // without device shadow maps or with shadows off; every bloom gives its
+    // place to a plain PostRenderEffect with bloom off; every post-render
+    // effect's film follows widescreen.
+    static void ApplyVisualSettings(Node& scene, bool shadowMaps, bool shadows, bool bloom, bool widescreen);
 
     bool GetExtraDefault(Extra which) const { return extraDefault[which]; }
     bool GetExtraCurrent(Extra which) const { return extraCurrent[which]; }

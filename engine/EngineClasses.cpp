@@ -30,6 +30,10 @@
 #include "engine/render/RenderStateBlock.h"
 #include "engine/render/RenderTextureController.h"
 #include "engine/render/SceneNodeEffect.h"
+#include "engine/render/ShadowmapEffect.h"
+#include "engine/render/PostRenderEffect.h"
+#include "engine/render/Bloom5PostRenderEffect.h"
+#include "engine/render/RenderShadowmapEffectController.h"
 #include "engine/render/SpriteEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/render/TextureEffect.h"
@@ -208,6 +212,10 @@ void RegisterEngineClasses()
     Effect::RegisterClassFunctions();
     GeometryNodeEffect::RegisterClassFunctions();
     SceneNodeEffect::RegisterClassFunctions();
+    ShadowmapEffect::RegisterClassFunctions();
+    RenderShadowmapEffectController::RegisterClassFunctions();
+    PostRenderEffect::RegisterClassFunctions();
+    Bloom5PostRenderEffect::RegisterClassFunctions();
     ColorEffect::RegisterClassFunctions();
     TextureEffect::RegisterClassFunctions();
     LightmapTextureEffect::RegisterClassFunctions();

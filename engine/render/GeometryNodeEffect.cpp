@@ -179,6 +179,13 @@ int32_t GeometryNodeEffect::SetSkinController(SkinController* controller)
     return 0;
 }
 
+GeometryNodeEffect::DepthProgram GeometryNodeEffect::GetDepthProgram() const
+{
+    if (skinController && !skinController->GetCpuSkinning())
+        return DepthProgram::Skinned;
+    return windEnabled ? DepthProgram::Wind : DepthProgram::Plain;
+}
+
 bool GeometryNodeEffect::Holds(const Object* other) const
 {
     if (Effect::Holds(other))

@@ -21,6 +21,15 @@ class GeometryNodeEffect : public Effect
 public:
     static constexpr uint32_t kStageCount = 8;
 
+    // How a geometry's vertices reach a shadow map: as stored, swayed by the
+    // wind, or blended from the skin's rest pose by its bones.
+    enum class DepthProgram : uint8_t
+    {
+        Plain,
+        Wind,
+        Skinned,
+    };
+
     explicit GeometryNodeEffect(const String& name = String());
     ~GeometryNodeEffect() override;
 
@@ -108,6 +117,12 @@ public:
     // controller holds this effect.
     SkinController* GetSkinController() const { return skinController.Get(); }
     int32_t SetSkinController(SkinController* controller);
+
+    // The depth-only program that draws the geometry into a shadow map the
+    // way this effect's own programs move its vertices: skinned while a
+    // linked skin is left to the vertex program, wind while the wind is on,
+    // else plain. A member whose programs move vertices otherwise says so.
+    virtual DepthProgram GetDepthProgram() const;
 
     // Back pointer to the geometry that holds this effect; set by the
     // geometry, cleared when it lets the effect go.

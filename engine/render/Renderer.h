@@ -463,6 +463,11 @@ public:
     bool depthEqual = false;
     // Set while a shadow map is drawn.
     bool shadowPass = false;
+    // Whether the scene is drawn into the letterbox band: the post-render
+    // effect sets it with the band and clears it without one; a shadow map
+    // fitted to the view takes the band's wider view from it.
+    bool IsLetterbox() const { return letterbox; }
+    void SetLetterbox(bool value) { letterbox = value; }
     // Scratch world matrix for the effects.
     Matrix4 worldMatrix;
 

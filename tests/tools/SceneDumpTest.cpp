@@ -125,8 +125,8 @@ TEST(QreTool, DumpsTheBuiltSceneFromItsArchiveAndFromBesideItsPictures)
     std::string out, errors;
     ASSERT_EQ(RunDump("--archive '" + generated + "/archives/Media.rar2' Main.STR", out, errors), 0) << errors;
     EXPECT_EQ(errors, "");
-    for (const char* line : {"\n    184 QRE.Camera \"Camera\"\n", "\n    18 QRE.Texture1DLEffect \"Ground\"\n",
-                             "\n      3 QRE.Texture \"meadow.jpg\"\n        0 QRE.Image \"meadow.jpg\"\n",
+    for (const char* line : {" QRE.Camera \"Camera\"\n", "\n              23 QRE.Texture1DLEffect \"Ground\"\n",
+                             "\n                3 QRE.Texture \"meadow.jpg\"\n                  0 QRE.Image \"meadow.jpg\"\n",
                              "\n                    2 QRE.Image \"ribbon.jpg\"\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line;
     EXPECT_EQ(out.rfind("6 QRE.SceneNode \"Root\"\n", 0), 0u);

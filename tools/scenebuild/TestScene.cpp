@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "engine/image/Image.h"
+#include "engine/render/Bloom5PostRenderEffect.h"
+#include "engine/render/RenderShadowmapEffectController.h"
+#include "engine/render/ShadowmapEffect.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DLEffect.h"
 #include "engine/scene/Light.h"
@@ -151,9 +155,31 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
                                          Quaternion::FromAxisAngle(Vector3(0, 1, 0), 0.5f));
     root->AttachChild(sun.Get());
 
+    // The whole picture glows where it is bright: sky-lit brick and the
+    // sunny side of the tube.
+    Ptr<Bloom5PostRenderEffect> bloom = new Bloom5PostRenderEffect(String("Bloom"));
+    bloom->SetWeights(0.55f, 0.35f, 1.0f, 0.45f, 1.0f);
+    bloom->SetTint(Vector4(1.0f, 0.92f, 0.8f, 1.0f));
+    bloom->SetScale(0.25f);
+    root->AddEffect(bloom.Get());
+
+    // The meadow, the boxes and the tube under one node whose effect lays
+    // the sun's shadows on them (an effect of the root would nest in the
+    // bloom's passes); a box and the tube cast.
+    Ptr<SceneNode> shadowed = new SceneNode(String("Shadowed"), 8, 4);
+    root->AttachChild(shadowed.Get());
+    Ptr<ShadowmapEffect> shadows = new ShadowmapEffect(String("Shadows"));
+    shadows->SetLight(sun.Get());
+    shadows->SetFitToView(true);
+    shadows->SetRange(0.99f);
+    shadows->SetBias(0.0f, 3.0f);
+    shadows->SetShadowColour(Vector4(0.0f, 0.0f, 0.0f, 0.5f));
+    shadows->SetController(new RenderShadowmapEffectController(String("ShadowsMap")));
+    shadowed->AddEffect(shadows.Get());
+
     Ptr<Triangles> ground = MakeGround("Ground", 40.0f, 10);
     Dress(*ground, meadowTexture.Get(), Vector4(1.0f, 1.0f, 1.0f, 1.0f), sun.Get());
-    root->AttachChild(ground.Get());
+    shadowed->AttachChild(ground.Get());
 
     struct Placement
     {
@@ -173,10 +199,15 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
         box->GetLocalTransform().SetTranslation(placement.at);
         box->GetLocalTransform().SetRotation(Quaternion::FromAxisAngle(Vector3(0, 1, 0), placement.turn));
         Dress(*box, brickTexture.Get(), placement.tint, sun.Get());
-        root->AttachChild(box.Get());
+        shadowed->AttachChild(box.Get());
+        if (std::string(placement.name) == "Box2")
+            shadows->AddCaster(box.Get());
     }
 
-    root->AttachChild(MakeSkeleton(ribbonTexture.Get(), sun.Get()).Get());
+    Ptr<SceneNode> skeleton = MakeSkeleton(ribbonTexture.Get(), sun.Get());
+    shadowed->AttachChild(skeleton.Get());
+    if (Object* tube = skeleton->FindByName(String("Tube")))
+        shadows->AddCaster(static_cast<Node*>(tube));
     AddSpringLife(*root, sun.Get(), pictures);
     AddShots(*root);
     AddSounds(*root);

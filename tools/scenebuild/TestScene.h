@@ -20,6 +20,9 @@ class Texture1DLEffect;
 // by file name only, so each picture made is appended to pictures for the
 // caller to write beside the scene file (and pack with it).
 //
+// The root carries a bloom; the meadow, boxes and tube sit under "Shadowed",
+// whose shadow map is cast by Box2 and the tube.
+//
 // Names the show may look for: "Root", "Camera" (the first shot's), "Sun", "Ground",
 // "Box1".."Box3", "Skeleton", "Bone0", "Bone1", "BoneEnd", "Tube"; the
 // pictures are "meadow.jpg", "brick.jpg" and "ribbon.jpg".

@@ -164,6 +164,9 @@ int32_t GLRenderer::BeginScene()
         return 1;
     }
     ResetSceneState();
+    // The scene begins on the whole back buffer.
+    textureCache->viewportWidth = device->Width();
+    textureCache->viewportHeight = device->Height();
     return 0;
 }
 
@@ -175,20 +178,23 @@ int32_t GLRenderer::EndScene()
     return 0;
 }
 
-// The size being drawn: a render target's while one is pushed (cameras take
-// their aspect from it), else the back buffer's.
+// The viewport being drawn (cameras take their aspect from it): a render
+// target's while one is pushed, else the back buffer's as last set, the
+// whole back buffer before the first.
 int32_t GLRenderer::GetWidth()
 {
     if (!device)
         return 0;
-    return textureCache->targets.empty() ? device->Width() : textureCache->ViewportWidth();
+    const int width = textureCache->ViewportWidth();
+    return textureCache->targets.empty() && width <= 0 ? device->Width() : width;
 }
 
 int32_t GLRenderer::GetHeight()
 {
     if (!device)
         return 0;
-    return textureCache->targets.empty() ? device->Height() : textureCache->ViewportHeight();
+    const int height = textureCache->ViewportHeight();
+    return textureCache->targets.empty() && height <= 0 ? device->Height() : height;
 }
 
 int32_t GLRenderer::SetBrightness(int32_t level)

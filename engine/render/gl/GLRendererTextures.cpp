@@ -197,9 +197,10 @@ bool MakeTargetStorage(const GLFunctions& gl, const GLTextureCache& cache, Entry
     PrepareChain(entry.target, 1);
     if (entry.kind == GLTextureCache::kDepthTarget)
     {
-        // Sampled as a shadow map: the lookup compares against the stored
-        // depth and gives 0 or 1.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
+        // Sampled as a shadow map: the lookup gives the stored depth and the
+        // program compares (the translated programs sample through plain
+        // 2D samplers, with which a comparing texture is undefined).
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_NONE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
         glTexParameteri(GL_TEXTURE_2D, GL_DEPTH_TEXTURE_MODE, GL_LUMINANCE);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, entry.width, entry.height, 0, GL_DEPTH_COMPONENT,
