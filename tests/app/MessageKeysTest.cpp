@@ -1,5 +1,8 @@
 // The message window in the show: the hotkeys, the help text and its
-// refresh, the start delay, and the feed server setting.
+// refresh, the start delay, and the feed server setting; a headless show
+// whose feed server stalls.
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -8,7 +11,9 @@
 #include "engine/files/InputEvent.h"
 #include "info/TestFont.h"
 #include "scene/SceneTestSupport.h"
+#include "support/LocalHttpServer.h"
 #include "support/LogCapture.h"
+#include "support/ShowRun.h"
 
 namespace
 {
@@ -94,4 +99,28 @@ TEST_F(MessageKeys, TheWindowWaitsTenSecondsUnlessAsked)
     app.Update(0.2);
     EXPECT_FLOAT_EQ(app.GetMessageWindow()->GetTimer(), shown + 0.2f);
     EXPECT_LT(app.GetMessageDelay(), 0.0f);
+}
+
+// The window asks the news every frame once it opens (the facts are off),
+// and the show ends while the download stalls: a frame that waited on the
+// network, or an end that waited out the stall, would show in the wall time.
+// The end may wait a second for the download to see its stop flag.
+TEST_F(ShowRun, AShowWhoseFeedServerStallsKeepsItsPace)
+{
+    const std::string settings = folder.Path() + "/config/Brightfold Software";
+    std::filesystem::create_directories(settings);
+    WriteText(settings + "/Vernalia 3D Screensaver.conf", "ShowInformation=0\nShowNews=1\n");
+    LocalHttpServer stalling(LocalHttpServer::kStall);
+    const auto seconds = [&](const std::string& server) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Run("/s", {"VERNALIA_FRAMES=110", "VERNALIA_TIME_STEP=0.1", "VERNALIA_SIZE=320x240",
+                             "VERNALIA_FEED_SERVER=" + server}),
+                  0);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const double without = seconds("http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()));
+    const double stalled = seconds(stalling.Address());
+    EXPECT_GE(stalling.Requests(), 1);
+    EXPECT_NE(Log().find("Show News: true"), std::string::npos);
+    EXPECT_LT(stalled, without + 3.5) << without;
 }
