@@ -40,13 +40,13 @@ std::vector<std::string> Drain(InternetRssSource& source)
 
 TEST(FeedSource, QueuesTheShortItemsOfAGoodFeedAndNothingFromHostileAnswers)
 {
-    const std::string item = "<item><description>";
-    const std::string limits = item + std::string(300, 'x') + "</description></item>" + item +
-                               std::string(301, 'y') + "</description></item>" + item +
-                               "1&lt;br>2&lt;br>3&lt;br>4&lt;br>5&lt;br>6&lt;br>7&lt;br>8</description></item>" + item +
-                               "<![CDATA[1<br>2<br>3<br>4<br>5<br>6</p>7<p>8\n9]]></description></item>" +
-                               "<item><title>no description</title></item>" + item +
-                               "&amp;quot;%s%n&amp;quot;&nbsp;</description></item>";
+    const auto item = [](const std::string& description) {
+        return "<item><description>" + description + "</description></item>";
+    };
+    const std::string limits = item(std::string(300, 'x')) + item(std::string(301, 'y')) +
+                               item("1&lt;br>2&lt;br>3&lt;br>4&lt;br>5&lt;br>6&lt;br>7&lt;br>8") +
+                               item("<![CDATA[1<br>2<br>3<br>4<br>5<br>6</p>7<p>8\n9]]>") +
+                               "<item><title>no description</title></item>" + item("&amp;quot;%s%n&amp;quot;&nbsp;");
     std::string nested = "<rss><channel>";
     for (int i = 0; i < 100000; ++i)
         nested += "<a>";
@@ -62,12 +62,11 @@ TEST(FeedSource, QueuesTheShortItemsOfAGoodFeedAndNothingFromHostileAnswers)
         {LocalHttpServer::kStall, 200, "", {}},
         {LocalHttpServer::kEndless, 200, "", {}},
         {LocalHttpServer::kWhole, 200, Feed(3) + std::string(50 * 1024 * 1024, ' '), {}},
-        {LocalHttpServer::kWhole, 200, Feed(2, "<item><description>a & b</description></item>"), {}},
+        {LocalHttpServer::kWhole, 200, Feed(2, item("a & b")), {}},
         {LocalHttpServer::kWhole, 200,
          "<!DOCTYPE rss [<!ENTITY a \"aaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>" + Feed(1, "&b;"), {}},
         {LocalHttpServer::kWhole, 200, nested, {}},
-        {LocalHttpServer::kWhole, 200, "<rss><channel><item><description>\xFF\xFE</description></item></channel></rss>",
-         {}},
+        {LocalHttpServer::kWhole, 200, "<rss><channel>" + item("\xFF\xFE") + "</channel></rss>", {}},
         {LocalHttpServer::kWhole, 200, "<?xml version=\"1.0\" encoding=\"x-unknown\"?><rss><channel/></rss>", {}},
         {LocalHttpServer::kWhole, 200, "<html><head><title>News</title></head><body>soon</body></html>", {}},
         {LocalHttpServer::kWhole, 404, Feed(3), {}},

@@ -14,7 +14,6 @@
 #include "engine/files/FileManager.h"
 #include "engine/render/MSFont.h"
 #include "info/MessageWindow.h"
-#include "info/RssFileSource.h"
 #include "info/RssReader.h"
 #include "support/Bytes.h"
 #include "support/TemporaryFolder.h"
