@@ -31,7 +31,7 @@ public:
     bool GetNextMessage(Message& out) override
     {
         ++asked;
-        if (!enabled || bodies.empty())
+        if (!enabled)
             return false;
         out = {name, String(bodies[next++ % bodies.size()].c_str())};
         return true;
@@ -45,17 +45,37 @@ public:
     float updated = 0.0f;
 };
 
-std::string Facts(int count)
-{
-    std::string items;
-    for (int i = 0; i < count; ++i)
-        items += "<item><title>t</title><description>Fact " + std::to_string(i) + "&lt;br&gt;line</description></item>";
-    return "<rss version=\"2.0\"><channel>" + items + "</channel></rss>";
-}
-
 float Alpha(Triangles* text)
 {
     return text ? static_cast<SpriteEffect*>(text->GetEffect())->GetColor().w : -1.0f;
+}
+
+// The panel's size and the texts' alpha at times into the cycle.
+struct Phase
+{
+    float time, width, height, alpha;
+};
+constexpr Phase kPhases[] = {
+    {0.1f, 0.155f, 0.05f, 0.0f}, {0.7f, 0.31f, 0.175f, 0.0f}, {1.5f, 0.31f, 0.30f, 0.3f / 0.7f},
+    {2.0f, 0.31f, 0.30f, 1.0f},  {21.8f, 0.31f, 0.30f, 1.0f}, {22.2f, 0.31f, 0.30f, 0.4f / 0.7f},
+    {23.1f, 0.31f, 0.175f, 0.0f}, {23.7f, 0.155f, 0.05f, 0.0f}, {30.0f, 0.0f, 0.0f, 0.0f},
+};
+
+// Steps the window, now at cycle time from, through every later phase.
+void ExpectPhases(MessageWindow& window, float from)
+{
+    float time = from;
+    for (const Phase& p : kPhases)
+    {
+        for (; time < p.time - kStep / 2; time += kStep)
+            window.Update(kStep);
+        if (p.time < from)
+            continue;
+        EXPECT_NEAR(window.GetPanelWidth(), p.width, 1e-3f) << from << " + " << p.time;
+        EXPECT_NEAR(window.GetPanelHeight(), p.height, 1e-3f) << from << " + " << p.time;
+        for (Triangles* text : {window.GetTitleText(), window.GetBodyText(), window.GetFooterText()})
+            EXPECT_NEAR(Alpha(text), p.alpha, 1e-3f) << from << " + " << p.time;
+    }
 }
 
 // Runs the window for seconds in fixed steps; the bodies shown in order.
@@ -76,52 +96,31 @@ std::vector<std::string> RunFor(MessageWindow& window, float seconds)
 
 } // namespace
 
-TEST(MessageWindowCycle, PanelAndAlphaFollowThePhases)
+TEST(MessageWindowCycle, PanelAndAlphaFollowThePhasesOfAMessageAndOfTheHelp)
 {
     MessageWindow window(MakeTestFont().Get(), nullptr);
     window.SetFooter(String("  Help - F1             Next - F  "));
     // Nothing opened yet: no panel, and no floating footer.
-    EXPECT_EQ(window.GetPanelWidth(), 0.0f);
-    EXPECT_EQ(window.GetPanelHeight(), 0.0f);
+    EXPECT_TRUE(window.GetPanelWidth() == 0.0f && window.GetPanelHeight() == 0.0f);
     EXPECT_EQ(Alpha(window.GetFooterText()), 0.0f);
     Ptr<ListSource> source = new ListSource("Facts", {"One fact"});
     window.AddSource(source.Get());
-
-    const struct
-    {
-        float time, width, height, alpha;
-    } phases[] = {
-        {0.1f, 0.155f, 0.05f, 0.0f},  {0.7f, 0.31f, 0.175f, 0.0f},  {1.5f, 0.31f, 0.30f, 0.3f / 0.7f},
-        {10.0f, 0.31f, 0.30f, 1.0f},  {21.8f, 0.31f, 0.30f, 1.0f},  {22.2f, 0.31f, 0.30f, 0.4f / 0.7f},
-        {23.1f, 0.31f, 0.175f, 0.0f},
-        {23.7f, 0.155f, 0.05f, 0.0f}, {30.0f, 0.0f, 0.0f, 0.0f},
-    };
-    float time = 0.0f;
-    for (const auto& p : phases)
-    {
-        while (time < p.time - kStep / 2)
-        {
-            window.Update(kStep);
-            time += kStep;
-        }
-        EXPECT_NEAR(window.GetPanelWidth(), p.width, 1e-3f) << p.time;
-        EXPECT_NEAR(window.GetPanelHeight(), p.height, 1e-3f) << p.time;
-        EXPECT_NEAR(window.GetTextAlpha(), p.alpha, 1e-3f) << p.time;
-        for (Triangles* text : {window.GetTitleText(), window.GetBodyText(), window.GetFooterText()})
-            EXPECT_NEAR(Alpha(text), p.alpha, 1e-3f) << p.time;
-    }
-    EXPECT_NEAR(source->updated, time, 1e-3f);
+    ExpectPhases(window, 0.0f);
+    EXPECT_NEAR(source->updated, 30.0f, 1e-3f);
 
     // One group of one message: the same message every 70 seconds.
-    EXPECT_EQ(source->asked, 1);
-    RunFor(window, 40.2f - 0.2f);
-    EXPECT_EQ(source->asked, 1);
-    RunFor(window, 0.3f);
-    EXPECT_EQ(source->asked, 2);
-    RunFor(window, 70.0f);
-    EXPECT_EQ(source->asked, 3);
+    for (const auto& [seconds, asked] : {std::pair{40.0f, 1}, {0.3f, 2}, {70.0f, 3}})
+    {
+        RunFor(window, seconds);
+        EXPECT_EQ(source->asked, asked) << seconds;
+    }
     EXPECT_STREQ(window.GetMessage().body.CStr(), "One fact");
-    EXPECT_STREQ(window.GetMessage().title.CStr(), "Facts");
+
+    // The help: at full size from the first frame, for 20 seconds, then
+    // the fade-out and the closing.
+    window.ShowText(String("Help"), String("Press the Hotkey\nI - facts [on]"));
+    ExpectPhases(window, window.GetShownTime());
+    EXPECT_STREQ(window.GetMessage().title.CStr(), "Help");
 
     // Time that is not a time changes nothing.
     const float timer = window.GetTimer();
@@ -130,16 +129,18 @@ TEST(MessageWindowCycle, PanelAndAlphaFollowThePhases)
     EXPECT_EQ(window.GetTimer(), timer);
 }
 
-TEST(MessageWindowCycle, GroupsTakeTurnsAndFactsNeverRepeatInARow)
+TEST(MessageWindowCycle, GroupsTakeTurnsFactsNeverRepeatInARowAndNothingShowsWithAllOff)
 {
     MessageWindow window(MakeTestFont().Get(), nullptr);
-    const std::string two = Facts(2);
+    const std::string two = "<rss><channel><item><description>Fact 0&lt;br&gt;line</description></item>"
+                            "<item><description>Fact 1&lt;br&gt;line</description></item></channel></rss>";
     Ptr<RssFileSource> facts = new RssFileSource(String("Facts"), two.data(), two.size());
     Ptr<ListSource> news = new ListSource("News", {"N1", "N2"});
     window.AddSource(facts.Get());
     window.AddSource(news.Get());
     EXPECT_FALSE(window.IsGroupEnabled(String("Facts")));
-    EXPECT_FALSE(window.IsGroupEnabled(String("Fact")));
+    window.SetGroupEnabled(String("Fact"), true); // names match exactly
+    EXPECT_FALSE(window.IsGroupEnabled(String("Facts")));
     window.SetGroupEnabled(String("Facts"), true);
     EXPECT_TRUE(window.IsGroupEnabled(String("Facts")));
 
@@ -148,44 +149,24 @@ TEST(MessageWindowCycle, GroupsTakeTurnsAndFactsNeverRepeatInARow)
     window.SetGroupEnabled(String("News"), false);
     EXPECT_EQ(RunFor(window, 70.0f * 4),
               (std::vector<std::string>{"N2", "Fact 1\nline", "Fact 0\nline", "Fact 1\nline", "Fact 0\nline"}));
-}
 
-TEST(MessageWindowCycle, WithEveryGroupOffSkipShowsNothingAndTheHelpShowsAtOnce)
-{
-    MessageWindow window(MakeTestFont().Get(), nullptr);
-    Ptr<ListSource> news = new ListSource("News", {"N1"});
-    news->enabled = false;
-    window.AddSource(news.Get());
-    EXPECT_FALSE(window.Skip());
-    RunFor(window, 5.0f);
-    EXPECT_TRUE(window.GetMessage().IsEmpty());
-    EXPECT_EQ(window.GetPanelWidth(), 0.0f);
-
-    // The help: full size at the first frame, 20 seconds, then the fade-out
-    // and the closing; after the cycle nothing follows.
-    window.ShowText(String("Help"), String("Press the Hotkey\nI - facts [on]"));
-    std::vector<float> full;
-    for (float t = 0.0f; t < 60.0f; t += kStep)
+    // Every group off: F shows nothing, the window stays closed, and after
+    // the help's cycle nothing follows.
+    window.SetGroupEnabled(String("Facts"), false);
+    for (const bool help : {false, true})
     {
-        window.Update(kStep);
-        if (window.GetTextAlpha() == 1.0f && window.GetPanelHeight() == 0.30f)
-            full.push_back(t);
-        if (t < 25.0f)
-            continue;
-        EXPECT_EQ(window.GetPanelWidth(), 0.0f) << t;
+        if (help)
+            window.ShowText(String("Help"), String("Press the Hotkey"));
+        EXPECT_FALSE(window.Skip());
+        RunFor(window, 70.0f);
+        EXPECT_TRUE(window.GetMessage().IsEmpty() && window.GetPanelWidth() == 0.0f) << help;
     }
-    ASSERT_FALSE(full.empty());
-    EXPECT_NEAR(full.front(), 0.0f, 1e-3f);
-    EXPECT_NEAR(full.back(), 19.9f, 0.15f);
-    EXPECT_STREQ(window.GetMessage().title.CStr(), "Help");
-    RunFor(window, 10.0f);
-    EXPECT_TRUE(window.GetMessage().IsEmpty());
 
     // A message whose body the panel cannot hold is passed over.
-    news->enabled = true;
+    window.SetGroupEnabled(String("News"), true);
     news->bodies = {std::string(80, '\n'), "fits"};
+    news->next = 0;
     EXPECT_FALSE(window.Skip());
-    EXPECT_TRUE(window.GetMessage().IsEmpty());
     EXPECT_TRUE(window.Skip());
     EXPECT_STREQ(window.GetMessage().body.CStr(), "fits");
     EXPECT_EQ(window.GetTimer(), window.GetShownTime());
