@@ -32,7 +32,7 @@ platform::DialogAction AboutBox::Command(int32_t id)
 {
     // OK closes; Escape and the window's close arrive as Cancel.
     if (id != 1 && id != 2)
-        return platform::DialogAction::None;
+        return platform::DialogAction::Continue;
     result = id;
     return platform::DialogAction::End;
 }

@@ -363,7 +363,7 @@ int32_t ScreensaverApp::Run()
     {
     case kModeConfigure:
         LogInfo("Запущен режим конфигурирования.");
-        return 0;
+        return RunConfiguration();
     case kModePreview:
         return RunPreview();
     case kModeShow:

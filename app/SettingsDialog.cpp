@@ -117,7 +117,7 @@ void SettingsDialog::Refresh()
 platform::DialogAction SettingsDialog::Command(int32_t id)
 {
     Settings& current = app.GetCurrent();
-    platform::DialogAction action = platform::DialogAction::None;
+    platform::DialogAction action = platform::DialogAction::Continue;
     switch (id)
     {
     case kOk:

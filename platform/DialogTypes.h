@@ -76,7 +76,7 @@ struct DialogTemplate
 // What the view must do after a call into the logic.
 enum class DialogAction
 {
-    None,         // show the changed state and go on
+    Continue,     // show the changed state and go on
     ShowAbout,    // open the about box (AboutHandler), modal, owned by this dialog
     OpenAddress,  // open ActionText() in the user's browser
     ShowMessage,  // a message box with ActionText(); the dialog stays open

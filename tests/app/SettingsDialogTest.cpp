@@ -102,7 +102,7 @@ TEST_F(DialogRun, RestoreDefaultsShowsTheTableAndWritesNothingUntilOk)
     EXPECT_FALSE(model.IsChecked(1050));
     const Bytes before = ReadBytes(StorePath());
 
-    EXPECT_EQ(dialog->Command(D::kRestoreDefaults), DialogAction::None);
+    EXPECT_EQ(dialog->Command(D::kRestoreDefaults), DialogAction::Continue);
     struct Shown
     {
         int32_t id;

@@ -1,0 +1,174 @@
+// The settings dialog on a real X display: the toolkit next to the engine's
+// X connection, text conversion at the toolkit's door, and the program's
+// configuration mode driven by keys and the window's close.
+#include "support/XPeer.h"
+
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <gdk/gdkx.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "app/DialogModel.h"
+#include "platform/DisplayConnection.h"
+#include "platform/GtkDialog.h"
+#include "support/Bytes.h"
+#include "support/RunProgram.h"
+#include "support/TemporaryFolder.h"
+
+namespace
+{
+
+// A dialog of one label and one button, with a Cyrillic caption and label.
+class CyrillicBox : public platform::DialogHandler
+{
+public:
+    CyrillicBox()
+    {
+        model.Template() = DialogModel::AboutTemplate().Template();
+        model.Template().caption = "Настройки";
+        model.SetText(1040, "Громкость 100%");
+    }
+    platform::DialogTemplate& Controls() override { return model.Template(); }
+    platform::DialogAction Command(int32_t) override { return platform::DialogAction::End; }
+    void Scroll(int32_t) override {}
+    const platform::DialogPicture* Picture(int32_t) override { return nullptr; }
+    int32_t Result() const override { return 1; }
+
+    DialogModel model;
+};
+
+using DialogOnDisplay = xpeer::PeerTest;
+
+// A window id no client has made.
+constexpr unsigned long kNoWindow = 0x7ffffff0;
+
+} // namespace
+
+TEST_F(DialogOnDisplay, ToolkitStartsBesideTheEngineTrapsAndGetsUtf8)
+{
+    std::string why;
+    ASSERT_TRUE(platform::StartDialogToolkit(&why)) << why;
+    // Number parsing stays in the C locale.
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+
+    // The engine's trap catches its request's error; GDK's trap catches its own.
+    Display* engine = platform::DisplayConnection::Current();
+    ASSERT_NE(engine, nullptr);
+    platform::DisplayConnection::BeginErrorTrap();
+    XMapWindow(engine, kNoWindow);
+    EXPECT_EQ(platform::DisplayConnection::EndErrorTrap(), BadWindow);
+    GdkDisplay* toolkit = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(toolkit);
+    XMapWindow(GDK_DISPLAY_XDISPLAY(toolkit), kNoWindow);
+    EXPECT_EQ(gdk_x11_display_error_trap_pop(toolkit), BadWindow);
+
+    CyrillicBox box;
+    platform::DialogView view(box, 0);
+    EXPECT_EQ(view.ToolkitText(0), reinterpret_cast<const char*>(u8"Настройки"));
+    EXPECT_EQ(view.ToolkitText(1040), reinterpret_cast<const char*>(u8"Громкость 100%"));
+}
+
+namespace
+{
+
+// The program in configuration mode with a store of its own.
+class ConfigureOnDisplay : public xpeer::PeerTest
+{
+protected:
+    void SetUp() override
+    {
+        xpeer::PeerTest::SetUp();
+        if (IsSkipped())
+            return;
+        ASSERT_EQ(system(("mkdir -p '" + folder.Path() + "/config/Brightfold Software'").c_str()), 0);
+        WriteText(StorePath(), "Volume=33\n");
+        program = std::make_unique<RunProgram>(
+            std::vector<std::string>{VERNALIA_BINARY, "/c"},
+            std::vector<std::string>{"XDG_STATE_HOME=" + folder.Path() + "/state",
+                                     "XDG_CONFIG_HOME=" + folder.Path() + "/config"});
+        ASSERT_TRUE(program->Start());
+        for (int i = 0; i < 300 && !dialog; ++i)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            dialog = FindDialog();
+        }
+        ASSERT_NE(dialog, 0u);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+
+    std::string StorePath() const { return folder.Path() + "/config/Brightfold Software/Vernalia 3D Screensaver.conf"; }
+
+    ::Window FindDialog()
+    {
+        for (::Window child : xpeer::Children(peer, DefaultRootWindow(peer)))
+        {
+            XWindowAttributes attributes;
+            char* name = nullptr;
+            if (!XGetWindowAttributes(peer, child, &attributes) || attributes.map_state != IsViewable ||
+                !XFetchName(peer, child, &name) || !name)
+                continue;
+            const bool found = std::string(name) == "Vernalia 3D Screensaver Configuration";
+            XFree(name);
+            if (found)
+                return child;
+        }
+        return 0;
+    }
+
+    // A key as the keyboard gives it, to the focused dialog.
+    void Press(KeySym key)
+    {
+        XSetInputFocus(peer, dialog, RevertToParent, CurrentTime);
+        XSync(peer, False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const KeyCode code = XKeysymToKeycode(peer, key);
+        XTestFakeKeyEvent(peer, code, True, CurrentTime);
+        XTestFakeKeyEvent(peer, code, False, CurrentTime);
+        XSync(peer, False);
+    }
+
+    TemporaryFolder folder;
+    std::unique_ptr<RunProgram> program;
+    ::Window dialog = 0;
+};
+
+} // namespace
+
+TEST_F(ConfigureOnDisplay, EnterWritesTheStoreAndEnds)
+{
+    Press(XK_Return);
+    EXPECT_EQ(program->Wait(std::chrono::seconds(20)), 0);
+    const std::string stored = ReadText(StorePath());
+    EXPECT_EQ(stored.rfind("Volume=33\nShowFPS=0\n", 0), 0u) << stored;
+    EXPECT_NE(stored.find("Widescreen=1\n"), std::string::npos);
+}
+
+TEST_F(ConfigureOnDisplay, EscapeAndClosingEndWithTheStoreUntouched)
+{
+    Press(XK_Escape);
+    EXPECT_EQ(program->Wait(std::chrono::seconds(20)), 0);
+    EXPECT_EQ(ReadText(StorePath()), "Volume=33\n");
+
+    dialog = 0;
+    SetUp();
+    xpeer::SendDeleteRequest(peer, dialog);
+    EXPECT_EQ(program->Wait(std::chrono::seconds(20)), 0);
+    EXPECT_EQ(ReadText(StorePath()), "Volume=33\n");
+}
+
+TEST(ConfigureWithoutDisplay, SaysSoAndEndsTheRunAsFailed)
+{
+    TemporaryFolder folder;
+    RunProgram program({VERNALIA_BINARY, "/c"},
+                       {"DISPLAY=", "XDG_STATE_HOME=" + folder.Path() + "/state",
+                        "XDG_CONFIG_HOME=" + folder.Path() + "/config"});
+    ASSERT_TRUE(program.Start());
+    EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 0);
+    const std::string log = ReadText(folder.Path() + "/state/HALCYONE Studio/QRELog.txt");
+    EXPECT_NE(log.find("Невозможно открыть окно настроек: нет дисплея [DISPLAY is not set]."), std::string::npos);
+    EXPECT_NE(log.find("Работа скринсейвера завершена некорректно."), std::string::npos);
+}
