@@ -14,6 +14,8 @@
 #include "engine/files/InputManager.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/render/Renderer.h"
+#include "platform/CodePage.h"
+#include "platform/GtkDialog.h"
 #include "platform/Window.h"
 #include "sound/SoundManager.h"
 
@@ -148,6 +150,9 @@ int32_t ScreensaverApp::Create()
 
     if (ReadSettings() != 0)
     {
+        // Only the configuration mode has a user looking at the screen.
+        if (mode == kModeConfigure)
+            platform::ShowMessageBox("Error", platform::Utf8ToCp1251(storeError), parentWindow);
         LogError("Невозможно прочитать значения параметров из реестра.");
         return 1;
     }

@@ -8,8 +8,6 @@
 #include "app/ScreensaverApp.h"
 #include "app/TextTable.h"
 #include "engine/core/Log.h"
-#include "platform/CodePage.h"
-#include "platform/GtkDialog.h"
 #include "platform/KeyStore.h"
 #include "platform/Resources.h"
 
@@ -163,9 +161,7 @@ int32_t ScreensaverApp::ReadSettings()
     {
         LogError("Неудачна попытка открытия пути реестра [%s].", registryPath.CStr());
         std::fprintf(stderr, "Error: %s\n", why.c_str());
-        // Only the configuration mode has a user looking at the screen.
-        if (mode == kModeConfigure)
-            platform::ShowMessageBox("Error", platform::Utf8ToCp1251(why), parentWindow);
+        storeError = why;
         return 1;
     }
     if (opened == platform::KeyStore::OpenResult::Created)
