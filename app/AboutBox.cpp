@@ -57,14 +57,14 @@ bool LoadDialogPicture(const char* name, platform::DialogPicture& picture)
     File* file = FileManager::FindFile(String(name));
     if (!file)
     {
-        LogError("Картинка [%s] не найдена.", name);
+        LogWarning("Картинка [%s] не найдена.", name);
         return false;
     }
     Ptr<Image> image = new (std::nothrow) Image(file, String(name));
     if (!image || !image->GetData() || image->GetWidth() == 0 || image->GetHeight() == 0 ||
         (image->GetFormat() != Image::kPixel24 && image->GetFormat() != Image::kPixel8))
     {
-        LogError("Невозможно загрузить картинку [%s].", name);
+        LogWarning("Невозможно загрузить картинку [%s].", name);
         return false;
     }
     const uint32_t width = image->GetWidth();

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "app/AboutBox.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/files/CodecManager.h"
@@ -17,6 +18,7 @@
 #include "platform/CodePage.h"
 #include "platform/GtkDialog.h"
 #include "platform/Window.h"
+#include "platform/WindowPicture.h"
 #include "sound/SoundManager.h"
 
 namespace
@@ -383,6 +385,10 @@ int32_t ScreensaverApp::RunPreview()
 {
     // The preview shares the machine with the settings window it sits in.
     setpriority(PRIO_PROCESS, 0, 19);
+    // Decoded once; a missing picture leaves the preview black (logged).
+    platform::DialogPicture picture;
+    const bool decoded = LoadDialogPicture("preview.bmp", picture);
+    platform::WindowPicture painter(decoded ? &picture : nullptr);
     std::vector<platform::WindowEvent> events;
     while (running)
     {
@@ -393,6 +399,11 @@ int32_t ScreensaverApp::RunPreview()
                 running = false;
         if (window && !window->IsAlive())
             running = false;
+        if (running && window && !painter.Update(*window))
+        {
+            LogInfo("Окно предпросмотра исчезло во время рисования.");
+            running = false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return 0;
