@@ -120,6 +120,9 @@ void ScreensaverApp::FindTargetWindow()
     // "-window-id ID", or the XSCREENSAVER_WINDOW variable.
     targetWindow = 0;
     std::string line = commandLine.CStr();
+    // Newer daemons write the options with two dashes.
+    for (size_t at = line.find(" --"); at != std::string::npos; at = line.find(" --", at + 1))
+        line.erase(at + 1, 1);
     size_t at = line.find(" -window-id ");
     if (at != std::string::npos)
         targetWindow = std::strtoul(line.c_str() + at + 12, nullptr, 0);
