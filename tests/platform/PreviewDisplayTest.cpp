@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/WindowPicture.h"
+#include "support/Bytes.h"
 #include "support/RunProgram.h"
 #include "support/TemporaryFolder.h"
 
@@ -42,6 +43,26 @@ protected:
         return false;
     }
 
+    // The preview picture the build packed, read as the 24-bit bottom-up
+    // BMP its maker writes (54 header bytes, rows padded to 4 bytes).
+    static platform::DialogPicture PackedPreview()
+    {
+        const Bytes file = ReadBytes(VERNALIA_GENERATED_DIR "/pictures/preview.bmp");
+        platform::DialogPicture picture;
+        if (file.size() < 54)
+            return picture;
+        picture.width = static_cast<int32_t>(Peek32(file, 18));
+        picture.height = static_cast<int32_t>(Peek32(file, 22));
+        const size_t row = (size_t(picture.width) * 3 + 3) / 4 * 4;
+        for (int32_t y = picture.height - 1; y >= 0; --y)
+            for (int32_t x = 0; x < picture.width; ++x)
+            {
+                const size_t at = 54 + size_t(y) * row + size_t(x) * 3;
+                picture.rgb.insert(picture.rgb.end(), {file.at(at + 2), file.at(at + 1), file.at(at)});
+            }
+        return picture;
+    }
+
     TemporaryFolder folder;
 };
 
@@ -54,6 +75,17 @@ TEST_F(PreviewOnDisplay, FillsTheParentAtEverySizeAndEndsWithIt)
                        {"XDG_STATE_HOME=" + folder.Path() + "/state", "XDG_CONFIG_HOME=" + folder.Path() + "/config"});
     ASSERT_TRUE(program.Start());
     EXPECT_TRUE(PaintedWithin(parent, 160, 120));
+    // The packed picture scaled to the parent, pixel for pixel where sampled.
+    const std::vector<uint8_t> expected = platform::WindowPicture::Scale(PackedPreview(), 160, 120);
+    ASSERT_EQ(expected.size(), 160u * 120u * 3u);
+    for (const auto& [x, y] : {std::pair{0, 0}, {80, 60}, {159, 119}, {40, 100}})
+    {
+        const uint8_t* rgb = &expected[(size_t(y) * 160 + size_t(x)) * 3];
+        const unsigned long pixel = (unsigned long)(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
+        for (int i = 0; i < 40 && PixelAt(parent, x, y) != pixel; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(PixelAt(parent, x, y), pixel) << x << "," << y;
+    }
 
     XResizeWindow(peer, parent, 240, 180);
     EXPECT_TRUE(PaintedWithin(parent, 240, 180));
