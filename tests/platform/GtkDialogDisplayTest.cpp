@@ -81,9 +81,16 @@ class ConfigureOnDisplay : public xpeer::PeerTest
 protected:
     void SetUp() override { Launch("Volume=33\n", "Vernalia 3D Screensaver Configuration"); }
 
+    // The window the dialog says it belongs to (WM_TRANSIENT_FOR), 0 for none.
+    ::Window Owner()
+    {
+        ::Window owner = 0;
+        return XGetTransientForHint(peer, dialog, &owner) ? owner : 0;
+    }
+
     // Starts "/c" over a store of that text (none when empty: the folder
     // is blocked by a file) and waits for the window of that title.
-    void Launch(const std::string& store, const std::string& title)
+    void Launch(const std::string& store, const std::string& title, const std::string& mode = "/c")
     {
         xpeer::PeerTest::SetUp();
         if (IsSkipped())
@@ -94,7 +101,7 @@ protected:
         else if (system(("mkdir -p '" + folder.Path() + "/config/Brightfold Software'").c_str()) == 0)
             WriteText(StorePath(), store);
         program = std::make_unique<RunProgram>(
-            std::vector<std::string>{VERNALIA_BINARY, "/c"},
+            std::vector<std::string>{VERNALIA_BINARY, mode},
             std::vector<std::string>{"XDG_STATE_HOME=" + folder.Path() + "/state",
                                      "XDG_CONFIG_HOME=" + folder.Path() + "/config"});
         ASSERT_TRUE(program->Start());
@@ -171,11 +178,15 @@ TEST_F(ConfigureOnDisplay, EnterWritesTheStoreAndEnds)
 
 TEST_F(ConfigureOnDisplay, EscapeAndClosingEndWithTheStoreUntouched)
 {
+    EXPECT_EQ(Owner(), 0u);
     EXPECT_EQ(PressUntilEnd(XK_Escape), 0);
     EXPECT_EQ(ReadText(StorePath()), "Volume=33\n");
 
+    // Now for the settings window that names itself with /c:ID.
+    const ::Window settings = xpeer::MakeWindow(peer, 300, 200);
     dialog = 0;
-    SetUp();
+    Launch("Volume=33\n", "Vernalia 3D Screensaver Configuration", "/c:" + std::to_string(settings));
+    EXPECT_EQ(Owner(), settings);
     xpeer::SendDeleteRequest(peer, dialog);
     EXPECT_EQ(program->Wait(std::chrono::seconds(20)), 0);
     EXPECT_EQ(ReadText(StorePath()), "Volume=33\n");
