@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "app/AboutBox.h"
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/files/CodecManager.h"
@@ -14,7 +15,10 @@
 #include "engine/files/InputManager.h"
 #include "engine/files/ModuleManager.h"
 #include "engine/render/Renderer.h"
+#include "platform/CodePage.h"
+#include "platform/GtkDialog.h"
 #include "platform/Window.h"
+#include "platform/WindowPicture.h"
 #include "sound/SoundManager.h"
 
 namespace
@@ -116,6 +120,9 @@ void ScreensaverApp::FindTargetWindow()
     // "-window-id ID", or the XSCREENSAVER_WINDOW variable.
     targetWindow = 0;
     std::string line = commandLine.CStr();
+    // Newer daemons write the options with two dashes.
+    for (size_t at = line.find(" --"); at != std::string::npos; at = line.find(" --", at + 1))
+        line.erase(at + 1, 1);
     size_t at = line.find(" -window-id ");
     if (at != std::string::npos)
         targetWindow = std::strtoul(line.c_str() + at + 12, nullptr, 0);
@@ -148,6 +155,9 @@ int32_t ScreensaverApp::Create()
 
     if (ReadSettings() != 0)
     {
+        // Only the configuration mode has a user looking at the screen.
+        if (mode == kModeConfigure)
+            platform::ShowMessageBox("Error", platform::Utf8ToCp1251(storeError), parentWindow);
         LogError("Невозможно прочитать значения параметров из реестра.");
         return 1;
     }
@@ -363,7 +373,7 @@ int32_t ScreensaverApp::Run()
     {
     case kModeConfigure:
         LogInfo("Запущен режим конфигурирования.");
-        return 0;
+        return RunConfiguration();
     case kModePreview:
         return RunPreview();
     case kModeShow:
@@ -378,6 +388,10 @@ int32_t ScreensaverApp::RunPreview()
 {
     // The preview shares the machine with the settings window it sits in.
     setpriority(PRIO_PROCESS, 0, 19);
+    // Decoded once; a missing picture leaves the preview black (logged).
+    platform::DialogPicture picture;
+    const bool decoded = LoadDialogPicture("preview.bmp", picture);
+    platform::WindowPicture painter(decoded ? &picture : nullptr);
     std::vector<platform::WindowEvent> events;
     while (running)
     {
@@ -388,6 +402,11 @@ int32_t ScreensaverApp::RunPreview()
                 running = false;
         if (window && !window->IsAlive())
             running = false;
+        if (running && window && !painter.Update(*window))
+        {
+            LogInfo("Окно предпросмотра исчезло во время рисования.");
+            running = false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return 0;

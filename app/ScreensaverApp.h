@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/Automation.h"
@@ -18,6 +19,8 @@
 #include "engine/scene/Triangles.h"
 
 namespace platform { class KeyStore; class Window; }
+class DialogModel;
+enum class DialogMessage : int32_t;
 
 // The common layer of a screensaver program: the mode from the command line,
 // the fixed start-up and shutdown order, the settings and their storage, the
@@ -51,6 +54,11 @@ public:
     virtual int32_t WriteExtraSettings(platform::KeyStore& store) = 0;
     virtual int32_t LoadExtraLocalData() = 0;
     virtual int32_t TerminateExtra() = 0;
+
+    // the settings dialog (SettingsDialog.h): the additional controls
+    virtual void ExtraDialogMessage(DialogModel& dialog, DialogMessage message, int32_t id) = 0;
+    virtual void ShowExtraSettings(DialogModel& dialog) = 0;
+    virtual int32_t DialogInitHook(DialogModel& dialog) = 0;
 
     // per frame and scene data
     virtual int32_t Update(double seconds) = 0;
@@ -131,6 +139,8 @@ public:
     int32_t GetMouseMoveAllowance() const { return mouseMoveAllowance; }
     const Automation& GetAutomation() const { return automation; }
     uint64_t GetFrameCount() const { return frameCount; }
+    // Why the last WriteSettings failed, for the settings dialog's message.
+    const std::string& GetStoreError() const { return storeError; }
 
 protected:
     // Makes the overlay camera current, its view the identity and its
@@ -178,9 +188,12 @@ private:
     int32_t RunShow();
     void LoadCodecs();
     int32_t RunPreview();
+    // Mode 3: the settings dialog, modal, owned by parentWindow.
+    int32_t RunConfiguration();
     void FindTargetWindow();
 
     uint64_t frameCount = 0;
+    std::string storeError;
 
     static ScreensaverApp* instance;
 };

@@ -161,6 +161,7 @@ int32_t ScreensaverApp::ReadSettings()
     {
         LogError("Неудачна попытка открытия пути реестра [%s].", registryPath.CStr());
         std::fprintf(stderr, "Error: %s\n", why.c_str());
+        storeError = why;
         return 1;
     }
     if (opened == platform::KeyStore::OpenResult::Created)
@@ -197,10 +198,12 @@ int32_t ScreensaverApp::WriteSettings()
 {
     platform::KeyStore store;
     std::string why;
+    storeError.clear();
     if (store.Open(registryPath.CStr(), true, &why) == platform::KeyStore::OpenResult::Failed)
     {
         LogError("Неудачна попытка открытия пути реестра [%s].", registryPath.CStr());
         std::fprintf(stderr, "Error: %s\n", why.c_str());
+        storeError = why;
         return 1;
     }
     for (const BoolField& entry : kBoolFields)
@@ -212,6 +215,7 @@ int32_t ScreensaverApp::WriteSettings()
     {
         LogError("Неудачна попытка закрытия пути реестра [%s].", registryPath.CStr());
         LogInfo("%s", why.c_str());
+        storeError = why;
         return 1;
     }
     return 0;

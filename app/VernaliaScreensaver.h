@@ -39,6 +39,11 @@ public:
     int32_t LoadExtraLocalData() override;
     int32_t TerminateExtra() override;
 
+    // the additional boxes of the settings dialog (VernaliaScreensaverDialog.cpp)
+    void ExtraDialogMessage(DialogModel& dialog, DialogMessage message, int32_t id) override;
+    void ShowExtraSettings(DialogModel& dialog) override;
+    int32_t DialogInitHook(DialogModel& dialog) override;
+
     int32_t Update(double seconds) override;
     int32_t Render() override;
     int32_t CreateFadeEffect() override;

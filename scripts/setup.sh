@@ -6,7 +6,8 @@ set -e
 packages="build-essential cmake libgtest-dev libx11-dev libegl-dev libgl-dev libopengl-dev \
 libegl-mesa0 libgl1-mesa-dri xvfb xauth libjpeg62-turbo-dev libcurl4-openssl-dev libexpat1-dev \
 unar unrar-free imagemagick libjpeg-turbo-progs libfreetype-dev fonts-liberation2 \
-libopenal-dev libvorbis-dev vorbis-tools sox"
+libopenal-dev libvorbis-dev vorbis-tools sox \
+libgtk-3-dev libxtst-dev desktop-file-utils xdg-utils"
 
 missing=""
 for package in $packages; do
