@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/core/Quaternion.h"
+#include "engine/render/FurVertexLightingEffect.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
@@ -44,6 +45,8 @@ enum class Member
     Normalmapped1DL1PL,      // NormalmapTexture1DL1PLEffect, a lamp in front as well
     Listed,                  // TexturePixelLightingEffect, the two lights in its list
     NormalListed,            // NormalmapTexturePixelLightingEffect, the sun and the lamp listed
+    Fur,                     // FurEffect, unlit
+    LitFur,                  // FurVertexLightingEffect, the sun listed
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
@@ -296,6 +299,85 @@ protected:
         }
     }
 
+    // Fur of three shells on a quad whose normals point right (+x), so the
+    // shells stack sideways: shell i lies i / 4 x the fur length right of
+    // the base, the silhouette n / (n + 1) x the length past the base's
+    // edge. A point right of the base under shells j + 1..n shows them
+    // blended in order over the clear colour, each of alpha the fur
+    // texture's x (1 - fade x i / (n + 1)) and the base's colour (lit per
+    // vertex by a light towards +x for the lit member).
+    void ExpectFur(const PixelCase& c)
+    {
+        const uint8_t texel[4] = {200, 150, 100, 255}, furTexel[4] = {90, 90, 90, 204};
+        const uint8_t furTexels[2][2][4] = {{{90, 90, 90, 204}, {90, 90, 90, 204}},
+                                            {{90, 90, 90, 204}, {90, 90, 90, 204}}};
+        const int32_t shells = 3;
+        const float length = 0.6f, fade = 0.8f;
+        const Vector4 clear(0.1f, 0.2f, 0.6f, 1.0f);
+        Ptr<Triangles> quad = MakeRectangle("fur", -1, 1, 1, -1, 0, Vector4(1, 1, 1, 1));
+        const Vector3 right(1, 0, 0);
+        quad->SetNormals(new Vector3Buffer(4, new Vector3[4]{right, right, right, right}));
+        const Transform world(Vector3(-0.4f, 0.0f, 7.0f), Quaternion(), Vector3(1, 1, 1));
+        quad->SetLocalTransform(world);
+        quad->GetWorldTransform() = world;
+        Ptr<Light> sun = lighting.MakeLight(Light::kDirectional);
+        sun->GetWorldTransform() = Transform(Vector3(), Quaternion::FromAxisAngle(Vector3(0, 1, 0), -1.5707963f),
+                                             Vector3(1, 1, 1));
+        ASSERT_NEAR((sun->GetDirection() + right).Length(), 0.0f, 1e-4f);
+        Ptr<FurEffect> effect;
+        if (c.member == Member::LitFur)
+        {
+            Ptr<FurVertexLightingEffect> lit = new FurVertexLightingEffect(String("lit fur"));
+            lit->AddLight(sun.Get());
+            lighting.Put(*lit);
+            effect = lit;
+        }
+        else
+            effect = new FurEffect(String("fur"));
+        effect->SetTexture(Plain(texel).Get());
+        effect->SetFurTexture(MakeTexture(furTexels).Get());
+        effect->SetColor(kColour);
+        effect->SetFurLength(length);
+        effect->SetShellCount(shells);
+        effect->SetFade(fade);
+        effect->SetCullEnabled(false);
+        Levels(c.technique);
+        ASSERT_EQ(effect->PassCount(), static_cast<uint32_t>(shells + 1));
+        ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(c.technique / 2));
+        quad->SetEffect(effect.Get());
+        Frame(clear, [&] {
+            quad->Draw(*renderer);
+            renderer->FlushTransparent();
+        });
+
+        const ReferenceLight towards{false, right, Vector3(1, 0, 0), lighting.lightAmbient, lighting.lightDiffuse,
+                                     lighting.lightSpecular};
+        const Colour surface = TexelColour(texel);
+        const Colour drawn =
+            c.member == Member::LitFur
+                ? LitColour(lighting, SumLights(lighting, std::span(&towards, 1), world.ApplyToPoint(Vector3()), right,
+                                                camera->GetPosition()),
+                            surface, c.technique == 2)
+                : surface * ColourOf(kColour);
+        const auto at = [&](float x) { return AtPoint(world.ApplyToPoint(Vector3(x, 0.1f, 0.0f))); };
+        const std::string name(c.name);
+        ExpectNear(at(0.5f), Stored(drawn), 3, name + " base");
+        for (int32_t j = 0; j < shells; ++j)
+        {
+            // Between shell j's right edge and shell j + 1's: shells j + 1..n.
+            Colour want = PackedColour(clear);
+            for (int32_t i = j + 1; i <= shells; ++i)
+                want = Mix(drawn, want, furTexel[3] / 255.0f * (1.0f - fade * static_cast<float>(i) / (shells + 1)));
+            ExpectNear(at(1.0f + (static_cast<float>(j) + 0.5f) / (shells + 1) * length), Stored(want), 3,
+                       name + " under the shells from " + std::to_string(j + 1));
+        }
+        const float silhouette = 1.0f + static_cast<float>(shells) / (shells + 1) * length;
+        const float outermost = furTexel[3] / 255.0f * (1.0f - fade * static_cast<float>(shells) / (shells + 1));
+        ExpectNear(at(silhouette - 0.03f), Stored(Mix(drawn, PackedColour(clear), outermost)), 3,
+                   name + " inside the silhouette");
+        ExpectNear(at(silhouette + 0.03f), ClearRgb(), 0, name + " past the silhouette");
+    }
+
     Lighting lighting;
     // The unlit members' colour.
     static inline const Vector4 kColour{0.9f, 0.7f, 1.0f, 1.0f};
@@ -308,7 +390,9 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     const PixelCase& c = GetParam();
     if (c.member == Member::Grass || c.member == Member::LightmapGrass)
         return ExpectGrass(c);
-    if (c.member >= Member::Normalmapped1DL && c.member != Member::Listed)
+    if (c.member == Member::Fur || c.member == Member::LitFur)
+        return ExpectFur(c);
+    if (c.member >= Member::Normalmapped1DL && c.member <= Member::NormalListed && c.member != Member::Listed)
         return ExpectMapped(c);
     const bool twoLights = c.member == Member::TwoLight || c.member == Member::Listed;
     const bool lightmapped = !twoLights;
@@ -450,7 +534,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{"ParallaxLightmapTexture1DLFixedFunction", Member::ParallaxLightmapped1DL, 2},
                       PixelCase{"NormalmapTexture1DL1PLPixelLit", Member::Normalmapped1DL1PL, 0},
                       PixelCase{"NormalmapTexture1DL1PLVertexLit", Member::Normalmapped1DL1PL, 1},
-                      PixelCase{"NormalmapTexture1DL1PLFixedFunction", Member::Normalmapped1DL1PL, 2}),
+                      PixelCase{"NormalmapTexture1DL1PLFixedFunction", Member::Normalmapped1DL1PL, 2},
+                      PixelCase{"FurPrograms", Member::Fur, 0}, PixelCase{"FurFixedFunction", Member::Fur, 2},
+                      PixelCase{"FurVertexLightingPrograms", Member::LitFur, 0},
+                      PixelCase{"FurVertexLightingFixedFunction", Member::LitFur, 2}),
     [](const ::testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
 
 } // namespace
