@@ -132,6 +132,10 @@ constexpr Entry kFurLitVertex20Skinned[] = {
 #undef QRE_FUR_LIGHT
 constexpr Entry kFurLitShellPixel20[] = {{Shell, 0, 1}};
 
+// TextureEffect's skinned: the colour past the palette.
+constexpr Entry kTextureVertex20Skinned[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {BonePalette, 0, 8}, {Fog, 0, 209}, {Colour, 0, 211}};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
@@ -149,6 +153,9 @@ constexpr std::span<const Entry> kRows[] = {
     kNormalListVertex20, kNormalListVertex20Wind, kListPixel20,
     kFurVertex20, kFurVertex20Wind, kFurVertex20Skinned, kFurPixel20, kFurShellPixel20,
     kFurLitVertex20, kFurLitVertex20Wind, kFurLitVertex20Skinned, std::span<const Entry>(), kFurLitShellPixel20,
+    // ColorEffect's and TextureEffect's: the unlit rows.
+    kUnlitVertex11, kUnlitVertex11Wind, kUnlitVertex11, kUnlitVertex11, kUnlitVertex11Wind, kUnlitVertex11,
+    kTextureVertex20Skinned,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

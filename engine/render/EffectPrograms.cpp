@@ -384,6 +384,31 @@ constexpr const char* kFurLitShellPixel = QRE_FUR_LIT_PIXEL_HEAD "dcl_2d s1\n" Q
                                                                 "mul r1.w, r2.w, c1.y\n"
                                                                 "mov oC0, r1\n";
 
+// ColorEffect and TextureEffect: the colour (the effect's or the vertex's)
+// on fixed-function pixels, the texture's coordinates passed on.
+constexpr const char* kColourVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS "dcl_position v0\n" QRE_REST_POSITION
+    QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w");
+
+constexpr const char* kColourVertexWind = "vs_1_1\n" QRE_SWAY_CONSTANTS "dcl_position v0\n" QRE_WIND_SWAY("c10")
+    QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w");
+
+constexpr const char* kColourVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTANTS "dcl_position v0\ndcl_color v5\n"
+    QRE_REST_POSITION QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w");
+
+constexpr const char* kTextureVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_REST_POSITION QRE_TRANSFORM
+    "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kTextureVertexWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_WIND_SWAY("c10")
+    QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kTextureVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS "dcl_color v5\n"
+    QRE_REST_POSITION QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kTextureVertexSkinned = "vs_2_0\n"
+                                              "def c210, 4, 1.442695, 0, 1\n" QRE_SKINNED_INPUTS
+                                                  QRE_BONE_BLEND("c210") QRE_TRANSFORM "mov oD0, c211\n"
+                                                      QRE_FOG("c209", "c210.y") "mov oT0, v2\n";
+
 } // namespace
 
 namespace EffectPrograms
@@ -443,6 +468,13 @@ constexpr Program kPrograms[] = {
     {FurLitVertex20Skinned, "FurVertexLighting.VertexSkinned", false, kFurLitVertexSkinned},
     {FurLitPixel20, "FurVertexLighting.Pixel", true, kFurLitPixel},
     {FurLitShellPixel20, "FurVertexLighting.ShellPixel", true, kFurLitShellPixel},
+    {ColourVertex11, "Color.Vertex", false, kColourVertex},
+    {ColourVertex11Wind, "Color.VertexWind", false, kColourVertexWind},
+    {ColourVertex11Coloured, "Color.VertexColoured", false, kColourVertexColoured},
+    {TextureVertex11, "Texture.Vertex", false, kTextureVertex},
+    {TextureVertex11Wind, "Texture.VertexWind", false, kTextureVertexWind},
+    {TextureVertex11Coloured, "Texture.VertexColoured", false, kTextureVertexColoured},
+    {TextureVertex20Skinned, "Texture.VertexSkinned", false, kTextureVertexSkinned},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 

@@ -122,6 +122,17 @@ enum class Id : uint32_t
     FurLitVertex20Skinned,
     FurLitPixel20,
     FurLitShellPixel20,
+    // ColorEffect's (vs 1.1, fixed-function pixels, position only): oD0 the
+    // effect's colour or (Coloured) the vertex colour, oFog.
+    ColourVertex11,
+    ColourVertex11Wind,
+    ColourVertex11Coloured,
+    // TextureEffect's: the same with oT0 the texture's coordinates; the
+    // skinned one (vs 2.0) blends the palette as the lit ones do.
+    TextureVertex11,
+    TextureVertex11Wind,
+    TextureVertex11Coloured,
+    TextureVertex20Skinned,
     Count
 };
 
