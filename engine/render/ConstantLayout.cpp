@@ -136,6 +136,20 @@ constexpr Entry kFurLitShellPixel20[] = {{Shell, 0, 1}};
 constexpr Entry kTextureVertex20Skinned[] = {
     {Transform, 0, 0}, {ViewTransform, 0, 4}, {BonePalette, 0, 8}, {Fog, 0, 209}, {Colour, 0, 211}};
 
+// The normal-map programs skinned: past the palette, as kLitVertex20Skinned,
+// the lights' ways from c211.
+constexpr Entry kNormalVertex20Skinned[] = {{Transform, 0, 0},         {ViewTransform, 0, 4}, {BonePalette, 0, 8},
+                                            {CameraPosition, 0, 208}, {Fog, 0, 209},         {LightDirection, 0, 211}};
+constexpr Entry kNormalTwoLightVertex20Skinned[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4},    {BonePalette, 0, 8},     {CameraPosition, 0, 208},
+    {Fog, 0, 209},     {LightDirection, 0, 211}, {LightPosition, 1, 212},
+};
+constexpr Entry kNormalListVertex20Skinned[] = {
+    {Transform, 0, 0},    {ViewTransform, 0, 4},  {BonePalette, 0, 8},   {CameraPosition, 0, 208},
+    {Fog, 0, 209},        {LightVector, 0, 211},  {LightVector, 1, 212}, {LightVector, 2, 213},
+    {LightVector, 3, 214},
+};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
@@ -156,6 +170,7 @@ constexpr std::span<const Entry> kRows[] = {
     // ColorEffect's and TextureEffect's: the unlit rows.
     kUnlitVertex11, kUnlitVertex11Wind, kUnlitVertex11, kUnlitVertex11, kUnlitVertex11Wind, kUnlitVertex11,
     kTextureVertex20Skinned,
+    kNormalVertex20Skinned, kNormalTwoLightVertex20Skinned, kNormalListVertex20Skinned,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

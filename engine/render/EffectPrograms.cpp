@@ -409,6 +409,37 @@ constexpr const char* kTextureVertexSkinned = "vs_2_0\n"
                                                   QRE_BONE_BLEND("c210") QRE_TRANSFORM "mov oD0, c211\n"
                                                       QRE_FOG("c209", "c210.y") "mov oT0, v2\n";
 
+// The normal-map programs skinned: the map's coordinates in v5, the
+// tangent in v6; the unit normal in r6, the basis in r7 and r8; past the
+// palette c208 the eye, c209 the fog, c210 the constants, the light's way
+// from c211.
+#define QRE_SKINNED_NORMALMAP_HEAD                                                          \
+    "vs_2_0\n"                                                                              \
+    "def c210, 4, 1.442695, 0, 1\n" QRE_SKINNED_INPUTS "dcl_texcoord1 v5\ndcl_texcoord2 v6\n" \
+    QRE_BONE_BLEND_TANGENT("c210", "v6") QRE_TRANSFORM QRE_FOG("c209", "c210.y") "mov oT0, v2\n" \
+    "nrm r6.xyz, r3\n" QRE_TANGENT_BASIS("r4", "r6")
+
+#define QRE_SKINNED_NORMAL_LIT                                                             \
+    QRE_SKINNED_NORMALMAP_HEAD "mov oT1, v5\n" QRE_TO_TANGENT("oT2", "c211", "r6")          \
+    "add r9.xyz, c208, -r5\n" QRE_TO_TANGENT("oT3", "r9", "r6") QRE_VERTEX_FACTOR("oT4.x", "c211", "r6", "c210")
+
+constexpr const char* kNormalLitVertexSkinned = QRE_SKINNED_NORMAL_LIT;
+
+constexpr const char* kNormalTwoLightVertexSkinned = QRE_SKINNED_NORMAL_LIT
+    "add r10.xyz, c212, -r5\n" QRE_TO_TANGENT("oT5", "r10", "r6") "nrm r11.xyz, r10\n"
+    QRE_VERTEX_FACTOR("oT4.y", "r11", "r6", "c210");
+
+#define QRE_SKINNED_LIST_FACTOR(V, F) \
+    "mad r10.xyz, r5, -" V ".w, " V "\n" "nrm r11.xyz, r10\n" QRE_VERTEX_FACTOR(F, "r11", "r6", "c210")
+
+constexpr const char* kNormalListVertexSkinned = QRE_SKINNED_NORMALMAP_HEAD "mov oT1.xyz, r6\n"
+    "add oT2.xyz, c208, -r5\n"
+    "mov oT3.xyz, r5\n"
+    "mov oT4, v5\n"
+    "mov oT5.xyz, r7\n"
+    "mov oT6.xyz, r8\n" QRE_SKINNED_LIST_FACTOR("c211", "oT7.x") QRE_SKINNED_LIST_FACTOR("c212", "oT7.y")
+        QRE_SKINNED_LIST_FACTOR("c213", "oT7.z") QRE_SKINNED_LIST_FACTOR("c214", "oT7.w");
+
 } // namespace
 
 namespace EffectPrograms
@@ -475,6 +506,9 @@ constexpr Program kPrograms[] = {
     {TextureVertex11Wind, "Texture.VertexWind", false, kTextureVertexWind},
     {TextureVertex11Coloured, "Texture.VertexColoured", false, kTextureVertexColoured},
     {TextureVertex20Skinned, "Texture.VertexSkinned", false, kTextureVertexSkinned},
+    {NormalLitVertex20Skinned, "NormalmapTexture1DL.PixelLitSkinned", false, kNormalLitVertexSkinned},
+    {NormalTwoLightVertex20Skinned, "NormalmapTexture1DL1PL.PixelLitSkinned", false, kNormalTwoLightVertexSkinned},
+    {NormalListVertex20Skinned, "NormalmapTexturePixelLighting.PixelLitSkinned", false, kNormalListVertexSkinned},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -541,6 +575,11 @@ const Program& Get(Id id)
 #undef QRE_NORMAL_LIST_VERTEX_BODY
 #undef QRE_MAPPED_LIST_LIGHT
 #undef QRE_BONE_BLEND
+#undef QRE_BONE_BLEND_TANGENT
+#undef QRE_BONE_TANGENT
+#undef QRE_SKINNED_NORMALMAP_HEAD
+#undef QRE_SKINNED_NORMAL_LIT
+#undef QRE_SKINNED_LIST_FACTOR
 #undef QRE_SHELL_OFFSET
 #undef QRE_VERTEX_LIST_LIGHT
 #undef QRE_FUR_INPUTS

@@ -133,6 +133,12 @@ enum class Id : uint32_t
     TextureVertex11Wind,
     TextureVertex11Coloured,
     TextureVertex20Skinned,
+    // The normal-map vertex programs skinned: the palette blends the
+    // position, the normal and the tangent (world space); outputs as the
+    // unskinned ones.
+    NormalLitVertex20Skinned,
+    NormalTwoLightVertex20Skinned,
+    NormalListVertex20Skinned,
     Count
 };
 

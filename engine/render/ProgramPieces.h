@@ -351,3 +351,29 @@
     "mul r6, " MS ", " S "\n"                                   \
     "mul r6, r6, r3.z\n"                                        \
     "mad r7, r6, r9.w, r7\n"
+
+// QRE_BONE_BLEND with the tangent in T blended as the normal is: the
+// position into r5, the normal into r3, the tangent into r4.
+#define QRE_BONE_BLEND_TANGENT(K, T)                                                        \
+    "frc r9, v4\n"                                                                          \
+    "add r9, v4, -r9\n"                                                                     \
+    "mul r9, r9, " K ".x\n" QRE_BONE("x") QRE_BONE_TANGENT(T)                                \
+    "mul r2, r0, v3.x\n"                                                                    \
+    "mul r3.xyz, r1, v3.x\n"                                                                \
+    "mul r4.xyz, r10, v3.x\n" QRE_BONE("y") QRE_BONE_TANGENT(T)                              \
+    "mad r2, r0, v3.y, r2\n"                                                                \
+    "mad r3.xyz, r1, v3.y, r3\n"                                                            \
+    "mad r4.xyz, r10, v3.y, r4\n" QRE_BONE("z") QRE_BONE_TANGENT(T)                          \
+    "mad r2, r0, v3.z, r2\n"                                                                \
+    "mad r3.xyz, r1, v3.z, r3\n"                                                            \
+    "mad r4.xyz, r10, v3.z, r4\n" QRE_BONE("w") QRE_BONE_TANGENT(T)                          \
+    "mad r2, r0, v3.w, r2\n"                                                                \
+    "mad r3.xyz, r1, v3.w, r3\n"                                                            \
+    "mad r4.xyz, r10, v3.w, r4\n"                                                           \
+    "mov r5, r2\n"
+
+// The tangent T through the bone QRE_BONE picked (a0.x), into r10.
+#define QRE_BONE_TANGENT(T)                        \
+    "mul r10.xyz, " T ".x, c[a0.x + 8]\n"           \
+    "mad r10.xyz, " T ".y, c[a0.x + 9], r10\n"      \
+    "mad r10.xyz, " T ".z, c[a0.x + 10], r10\n"
