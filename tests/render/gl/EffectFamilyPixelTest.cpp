@@ -12,6 +12,8 @@
 
 #include "engine/core/Quaternion.h"
 #include "engine/render/FurVertexLightingEffect.h"
+#include "engine/render/NormalmapLightmapTextureEffect.h"
+#include "engine/render/ParallaxLightmapTextureEffect.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
@@ -22,6 +24,7 @@
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
+#include "engine/render/Texture1DLEffect.h"
 #include "engine/render/TexturePixelLightingEffect.h"
 #include "support/FamilyReference.h"
 
@@ -539,5 +542,138 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{"FurVertexLightingPrograms", Member::LitFur, 0},
                       PixelCase{"FurVertexLightingFixedFunction", Member::LitFur, 2}),
     [](const ::testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace
+{
+
+// What every member is drawn with in the agreement test: a plain texture, a
+// flat normal map with zero height, a lightmap, an opaque fur texture and a
+// light the quad faces.
+struct Agreeing
+{
+    Texture* texture;
+    Texture* normalmap;
+    Texture* lightmap;
+    Texture* fur;
+    Light* sun;
+};
+
+// One member with every link it has set from the fixtures; fur without
+// length, so its shells lie on the base.
+template <class Member>
+Ptr<GeometryNodeEffect> MakeAgreeing(const Agreeing& with)
+{
+    Ptr<Member> effect = new Member(String("agreeing"));
+    effect->SetColor(Vector4(0.9f, 0.7f, 1.0f, 1.0f));
+    if constexpr (requires { effect->SetTexture(with.texture); })
+        effect->SetTexture(with.texture);
+    if constexpr (requires { effect->SetLightmap(with.lightmap); })
+        effect->SetLightmap(with.lightmap);
+    if constexpr (requires { effect->SetNormalmap(with.normalmap); })
+        effect->SetNormalmap(with.normalmap);
+    if constexpr (requires { effect->SetParallax(0.05f, 0.0f); })
+        effect->SetParallax(0.05f, 0.0f);
+    if constexpr (requires { effect->SetLight(with.sun); })
+        effect->SetLight(with.sun);
+    if constexpr (requires { effect->SetDirectionalLight(with.sun); })
+        effect->SetDirectionalLight(with.sun);
+    if constexpr (requires { effect->AddLight(with.sun); })
+        effect->AddLight(with.sun);
+    if constexpr (requires { effect->SetFurTexture(with.fur); })
+    {
+        effect->SetFurTexture(with.fur);
+        effect->SetFurLength(0.0f);
+        effect->SetShellCount(2);
+    }
+    return effect;
+}
+
+struct AgreementCase
+{
+    const char* name;
+    Ptr<GeometryNodeEffect> (*make)(const Agreeing& with);
+};
+
+void PrintTo(const AgreementCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EffectFamilyAgreementTest : public GoldenImageRig, public ::testing::WithParamInterface<AgreementCase>
+{
+};
+
+// Each member drawn at the levels (1, 1), (0, 0) and (4, 4), so by each of
+// its techniques, on a quad facing a directional light (no fog, no
+// highlight, no emissive, which fixed function puts on the texture): the
+// pictures agree within 4/255 with the first.
+TEST_P(EffectFamilyAgreementTest, EachTechniqueDrawsTheSameQuad)
+{
+    if (!Opened())
+        GTEST_SKIP();
+    const uint8_t plain[2][2][4] = {{{200, 150, 100, 255}, {200, 150, 100, 255}},
+                                    {{200, 150, 100, 255}, {200, 150, 100, 255}}};
+    const uint8_t flat[2][2][4] = {{{128, 128, 255, 0}, {128, 128, 255, 0}}, {{128, 128, 255, 0}, {128, 128, 255, 0}}};
+    const uint8_t light[2][2][4] = {{{230, 200, 128, 255}, {230, 200, 128, 255}},
+                                    {{230, 200, 128, 255}, {230, 200, 128, 255}}};
+    const Ptr<Texture> textures[4] = {MakeTexture(plain), MakeTexture(flat), MakeTexture(light), MakeTexture(plain)};
+    Lighting lighting;
+    lighting.emissive = Vector4(0, 0, 0, 1);
+    Ptr<Light> sun = lighting.MakeLight(Light::kFixedDirectional);
+    const Agreeing with{textures[0].Get(), textures[1].Get(), textures[2].Get(), textures[3].Get(), sun.Get()};
+    const ShaderLevel levels[3] = {ShaderLevel::Model2, ShaderLevel::Model1, ShaderLevel::None};
+    const Vector3 points[3] = {Vector3(-0.5f, 0.4f, 6.0f), Vector3(0.1f, 0.0f, 6.0f), Vector3(0.6f, -0.5f, 6.0f)};
+    Rgb first[3] = {};
+    for (int level = 0; level < 3; ++level)
+    {
+        SCOPED_TRACE("level row " + std::to_string(level));
+        DeviceCaps caps = renderer->GetCaps();
+        caps.vertexShaderLevel = caps.pixelShaderLevel = levels[level];
+        caps.simultaneousTextures = 8;
+        caps.maxLights = 8;
+        renderer->SetCapsForTest(caps);
+        Ptr<Triangles> quad = MakeRectangle("quad", -1, 1, 1, -1, 6, Vector4(1, 1, 1, 1));
+        for (uint32_t set = 1; set < 8; ++set)
+            quad->SetTextureCoordinates(set, quad->GetTextureCoordinates(0));
+        Ptr<GeometryNodeEffect> effect = GetParam().make(with);
+        lighting.Put(*effect);
+        effect->SetWind(false, 0.0f, 1.0f); // grass sways with the wind off too
+        effect->SetCullEnabled(false);
+        quad->SetEffect(effect.Get());
+        Frame(Vector4(0, 0, 0, 1), [&] {
+            quad->Draw(*renderer);
+            renderer->FlushTransparent();
+        });
+        ASSERT_NE(effect->GetActiveTechnique(), nullptr);
+        for (int i = 0; i < 3; ++i)
+        {
+            const Rgb got = AtPoint(points[i]);
+            EXPECT_FALSE(Near(got, ClearRgb(), 0)) << "point " << i << " drawn";
+            if (level == 0)
+                first[i] = got;
+            else
+                ExpectNear(got, first[i], 4, std::string(GetParam().name) + " point " + std::to_string(i));
+        }
+    }
+}
+
+#define QRE_AGREEING(Member) AgreementCase{#Member, MakeAgreeing<Member>}
+INSTANTIATE_TEST_SUITE_P(
+    Members, EffectFamilyAgreementTest,
+    ::testing::Values(QRE_AGREEING(ColorEffect), QRE_AGREEING(TextureEffect), QRE_AGREEING(LightmapTextureEffect),
+                      QRE_AGREEING(NormalmapTextureEffect), QRE_AGREEING(NormalmapLightmapTextureEffect),
+                      QRE_AGREEING(ParallaxTextureEffect), QRE_AGREEING(ParallaxLightmapTextureEffect),
+                      QRE_AGREEING(GrassEffect), QRE_AGREEING(LightmapGrassEffect), QRE_AGREEING(FurEffect),
+                      QRE_AGREEING(Texture1DLEffect), QRE_AGREEING(NormalmapTexture1DLEffect),
+                      QRE_AGREEING(LightmapTexture1DLEffect), QRE_AGREEING(NormalmapLightmapTexture1DLEffect),
+                      QRE_AGREEING(ParallaxTexture1DLEffect), QRE_AGREEING(ParallaxLightmapTexture1DLEffect),
+                      QRE_AGREEING(Texture1DL1PLEffect), QRE_AGREEING(NormalmapTexture1DL1PLEffect),
+                      QRE_AGREEING(TextureLightingEffect), QRE_AGREEING(TexturePixelLightingEffect),
+                      QRE_AGREEING(NormalmapTextureLightingEffect), QRE_AGREEING(NormalmapTexturePixelLightingEffect),
+                      QRE_AGREEING(FurLightingEffect), QRE_AGREEING(FurVertexLightingEffect)),
+    [](const ::testing::TestParamInfo<AgreementCase>& info) { return std::string(info.param.name); });
+#undef QRE_AGREEING
 
 } // namespace
