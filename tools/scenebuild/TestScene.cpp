@@ -13,6 +13,7 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
+#include "tools/scenebuild/FamilyRow.h"
 #include "tools/scenebuild/Meshes.h"
 #include "tools/scenebuild/Pictures.h"
 #include "tools/scenebuild/Shots.h"
@@ -178,5 +179,6 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
     root->AttachChild(MakeSkeleton(ribbonTexture.Get(), sun.Get()).Get());
     AddSpringLife(*root, sun.Get(), pictures);
     AddShots(*root);
+    AddFamilyRow(*root, pictures);
     return root;
 }
