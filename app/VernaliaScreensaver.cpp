@@ -12,6 +12,7 @@
 #include "engine/files/CodecManager.h"
 #include "engine/files/File.h"
 #include "engine/files/FileManager.h"
+#include "engine/render/FurLightingEffect.h"
 #include "engine/image/Image.h"
 #include "engine/render/Bloom5PostRenderEffect.h"
 #include "engine/render/MSFont.h"
@@ -95,6 +96,15 @@ void SilenceEffects(Node& root)
     for (Object* object : found)
         if (object->GetName() != music)
             static_cast<SoundNode2*>(object)->SetVolume(0);
+}
+
+// With fur off, every lit fur is drawn with a single shell.
+void ThinFur(Node& root)
+{
+    Array<Object*> found;
+    root.CollectByType(FurLightingEffect::TYPE, found);
+    for (Object* object : found)
+        static_cast<FurLightingEffect*>(object)->SetShellCount(1);
 }
 
 } // namespace
@@ -431,6 +441,8 @@ int32_t VernaliaScreensaver::CreateSceneData()
                         extraCurrent[kShadows], extraCurrent[kBloom], extraCurrent[kWidescreen]);
     if (!GetCurrent().sfx)
         SilenceEffects(*scene);
+    if (!GetExtraCurrent(kFur))
+        ThinFur(*scene);
 
     // The director has made its first set's camera current while it
     // loaded. Without one the scene's camera named "Camera" shows the

@@ -43,6 +43,9 @@
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/LightmapTextureEffect.h"
 #include "engine/render/GrassEffect.h"
+#include "engine/render/FurEffect.h"
+#include "engine/render/FurLightingEffect.h"
+#include "engine/render/FurVertexLightingEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
 #include "engine/render/NormalmapLightmapTextureEffect.h"
@@ -227,6 +230,8 @@ void RegisterEngineClasses()
     ParallaxLightmapTextureEffect::RegisterClassFunctions();
     TextureLightingEffect::RegisterClassFunctions();
     NormalmapTextureLightingEffect::RegisterClassFunctions();
+    FurEffect::RegisterClassFunctions();
+    FurLightingEffect::RegisterClassFunctions();
     // shader programs and the lit shader effects
     Shader::RegisterClassFunctions();
     VertexShader::RegisterClassFunctions();
@@ -241,6 +246,7 @@ void RegisterEngineClasses()
     NormalmapTexture1DL1PLEffect::RegisterClassFunctions();
     TexturePixelLightingEffect::RegisterClassFunctions();
     NormalmapTexturePixelLightingEffect::RegisterClassFunctions();
+    FurVertexLightingEffect::RegisterClassFunctions();
     SpriteEffect::RegisterClassFunctions();
 
     // fonts

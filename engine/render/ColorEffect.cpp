@@ -1,14 +1,14 @@
 #include "engine/render/ColorEffect.h"
 
-#include <memory>
 #include <new>
 
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
+#include "engine/render/FamilyTechnique.h"
 #include "engine/render/GeometryNodeEffectPass.h"
+#include "engine/render/ProgramPass.h"
 #include "engine/render/Renderer.h"
-#include "engine/render/Technique.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/GeometryNode.h"
@@ -39,32 +39,36 @@ private:
     ColorEffect* colorEffect; // back pointer, as the base's
 };
 
-// Any device can run the fixed-function pipeline.
-class FixedFunctionTechnique : public Technique
+// The colour by vs 1.1, plain or wind, the vertex colours where there are.
+Pass* MakeProgrammed(GeometryNodeEffect& effect, uint32_t)
 {
-public:
-    explicit FixedFunctionTechnique(ColorEffect* effect) : effect(effect) {}
+    using enum EffectPrograms::Id;
+    auto& coloured = static_cast<ColorEffect&>(effect);
+    return ProgramPass::Make(&coloured, coloured.GetUnlitMember(),
+                             {ColourVertex11, ColourVertex11Wind, EffectPrograms::Id::Count, EffectPrograms::Id::Count,
+                              ColourVertex11Coloured});
+}
 
-    bool IsSupported(const Renderer&) override
-    {
-        if (GetPassCount() == 0)
-        {
-            Ptr<FixedFunctionPass> pass = new (std::nothrow) FixedFunctionPass(effect);
-            if (!pass || !pass->GetState())
-                return false;
-            AddPass(pass.Get());
-        }
-        return true;
-    }
-
-private:
-    ColorEffect* effect; // back pointer: the effect owns the technique
+const FamilyTechnique::Row kTechniques[] = {
+    {{TechniqueNeed::Programs::Vertex11, 0, 0}, MakeProgrammed},
+    {{}, ColorEffect::MakeFixedFunctionPass},
 };
 } // namespace
 
 ColorEffect::ColorEffect(const String& name) : GeometryNodeEffect(name)
 {
-    AddTechnique(std::unique_ptr<Technique>(new (std::nothrow) FixedFunctionTechnique(this)));
+    FamilyTechnique::AddAll(*this, kTechniques);
+}
+
+void ColorEffect::NameUnlitBindings(MemberBindings& bindings) const
+{
+    // No texture on stage 0, whatever the draw before left there.
+    bindings.AddTexture(nullptr);
+}
+
+Pass* ColorEffect::MakeFixedFunctionPass(GeometryNodeEffect& effect, uint32_t)
+{
+    return new (std::nothrow) FixedFunctionPass(&static_cast<ColorEffect&>(effect));
 }
 
 int32_t ColorEffect::BindFixedFunction(Renderer& renderer, GeometryNode& geometry)

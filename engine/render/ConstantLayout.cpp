@@ -98,6 +98,58 @@ constexpr Entry kNormalListVertex20Wind[] = {{Transform, 0, 0},   {ViewTransform
                                              {Fog, 0, 9},         {Wind, 0, 10},         {LightVector, 0, 11},
                                              {LightVector, 1, 12}, {LightVector, 2, 13}, {LightVector, 3, 14}};
 
+// The fur programs': the shell after the wind (unlit) or after the lights
+// (lit, five registers a light from c24 as the list's pixel row); skinned,
+// past the palette.
+constexpr Entry kFurVertex20[] = {{Transform, 0, 0}, {ViewTransform, 0, 4}, {Fog, 0, 9}, {Shell, 0, 11}};
+constexpr Entry kFurVertex20Wind[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {Fog, 0, 9}, {Wind, 0, 10}, {Shell, 0, 11}};
+constexpr Entry kFurVertex20Skinned[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {BonePalette, 0, 8}, {Fog, 0, 209}, {Shell, 0, 211}};
+constexpr Entry kFurPixel20[] = {{Colour, 0, 0}};
+constexpr Entry kFurShellPixel20[] = {{Colour, 0, 0}, {Shell, 0, 1}};
+#define QRE_FUR_LIGHT(I, F)                                                                            \
+    {LightSpecular, I, F}, {LightVector, I, F + 1}, {LightAmbient, I, F + 2}, {LightDiffuse, I, F + 3}, \
+        {LightKindAttenuation, I, F + 4}
+constexpr Entry kFurLitVertex20[] = {
+    {Transform, 0, 0},         {ViewTransform, 0, 4},     {MaterialAmbient, 0, 8}, {MaterialDiffuse, 0, 9},
+    {MaterialSpecular, 0, 10}, {MaterialEmissive, 0, 11}, {MaterialPower, 0, 12},  {CameraPosition, 0, 17},
+    {Fog, 0, 18},              QRE_FUR_LIGHT(0, 24),      QRE_FUR_LIGHT(1, 29),    QRE_FUR_LIGHT(2, 34),
+    QRE_FUR_LIGHT(3, 39),      {Shell, 0, 44},
+};
+constexpr Entry kFurLitVertex20Wind[] = {
+    {Transform, 0, 0},         {ViewTransform, 0, 4},     {MaterialAmbient, 0, 8}, {MaterialDiffuse, 0, 9},
+    {MaterialSpecular, 0, 10}, {MaterialEmissive, 0, 11}, {MaterialPower, 0, 12},  {CameraPosition, 0, 17},
+    {Fog, 0, 18},              {Wind, 0, 19},             QRE_FUR_LIGHT(0, 24),    QRE_FUR_LIGHT(1, 29),
+    QRE_FUR_LIGHT(2, 34),      QRE_FUR_LIGHT(3, 39),      {Shell, 0, 44},
+};
+constexpr Entry kFurLitVertex20Skinned[] = {
+    {Transform, 0, 0},          {ViewTransform, 0, 4},      {BonePalette, 0, 8},      {CameraPosition, 0, 208},
+    {Fog, 0, 209},              {Shell, 0, 211},            {MaterialAmbient, 0, 212}, {MaterialDiffuse, 0, 213},
+    {MaterialSpecular, 0, 214}, {MaterialEmissive, 0, 215}, {MaterialPower, 0, 216},  QRE_FUR_LIGHT(0, 217),
+    QRE_FUR_LIGHT(1, 222),      QRE_FUR_LIGHT(2, 227),      QRE_FUR_LIGHT(3, 232),
+};
+#undef QRE_FUR_LIGHT
+constexpr Entry kFurLitShellPixel20[] = {{Shell, 0, 1}};
+
+// TextureEffect's skinned: the colour past the palette.
+constexpr Entry kTextureVertex20Skinned[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4}, {BonePalette, 0, 8}, {Fog, 0, 209}, {Colour, 0, 211}};
+
+// The normal-map programs skinned: past the palette, as kLitVertex20Skinned,
+// the lights' ways from c211.
+constexpr Entry kNormalVertex20Skinned[] = {{Transform, 0, 0},         {ViewTransform, 0, 4}, {BonePalette, 0, 8},
+                                            {CameraPosition, 0, 208}, {Fog, 0, 209},         {LightDirection, 0, 211}};
+constexpr Entry kNormalTwoLightVertex20Skinned[] = {
+    {Transform, 0, 0}, {ViewTransform, 0, 4},    {BonePalette, 0, 8},     {CameraPosition, 0, 208},
+    {Fog, 0, 209},     {LightDirection, 0, 211}, {LightPosition, 1, 212},
+};
+constexpr Entry kNormalListVertex20Skinned[] = {
+    {Transform, 0, 0},    {ViewTransform, 0, 4},  {BonePalette, 0, 8},   {CameraPosition, 0, 208},
+    {Fog, 0, 209},        {LightVector, 0, 211},  {LightVector, 1, 212}, {LightVector, 2, 213},
+    {LightVector, 3, 214},
+};
+
 // Indexed by program Id.
 constexpr std::span<const Entry> kRows[] = {
     kLitVertex11, kLitVertex11Wind, kLitVertex20, kLitVertex20Wind, kLitVertex20Skinned, kLitPixel20,
@@ -113,6 +165,12 @@ constexpr std::span<const Entry> kRows[] = {
     kNormalTwoLightVertex20, kNormalTwoLightVertex20Wind, kTwoLightPixel20,
     kListPixel20,
     kNormalListVertex20, kNormalListVertex20Wind, kListPixel20,
+    kFurVertex20, kFurVertex20Wind, kFurVertex20Skinned, kFurPixel20, kFurShellPixel20,
+    kFurLitVertex20, kFurLitVertex20Wind, kFurLitVertex20Skinned, std::span<const Entry>(), kFurLitShellPixel20,
+    // ColorEffect's and TextureEffect's: the unlit rows.
+    kUnlitVertex11, kUnlitVertex11Wind, kUnlitVertex11, kUnlitVertex11, kUnlitVertex11Wind, kUnlitVertex11,
+    kTextureVertex20Skinned,
+    kNormalVertex20Skinned, kNormalTwoLightVertex20Skinned, kNormalListVertex20Skinned,
 };
 static_assert(sizeof kRows / sizeof kRows[0] == static_cast<uint32_t>(EffectPrograms::Id::Count),
               "one row per program");

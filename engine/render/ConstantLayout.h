@@ -35,6 +35,7 @@ enum class Quantity : uint8_t
     Parallax,          // (scale, bias, 0, 0) of the parallax members
     LightVector,       // light types 0-1: (unit vector towards it, 0); 2-3: (position, 1)
     LightKindAttenuation, // types 2-3: as LightAttenuation; 0-1 (and no light): (1, 0, 0, 1)
+    Shell,             // a fur pass's (offset along the normal, alpha factor, 0, 0); (0, 1, 0, 0) for the base
     Count
 };
 

@@ -130,6 +130,7 @@ void DrawConstants::Upload(Renderer& renderer, bool pixel, std::span<const Const
         case Parallax: data = parallax.v; break;
         case LightVector: data = light.vector.v; break;
         case LightKindAttenuation: data = light.kindAttenuation.v; break;
+        case Shell: data = shell.v; break;
         case BonePalette:
             data = bones ? &bones[0].m[0][0] : nullptr;
             count = boneCount * 4;

@@ -45,6 +45,10 @@ public:
     // The parallax members' (scale, bias); zero until set.
     void SetParallax(float scale, float bias) { parallax = {{scale, bias, 0.0f, 0.0f}}; }
 
+    // A fur pass's offset along the normal and its alpha factor; (0, 1)
+    // until set.
+    void SetShell(float offset, float alpha) { shell = {{offset, alpha, 0.0f, 0.0f}}; }
+
     // Uploads a row to the vertex (pixel false) or pixel constants.
     void Upload(Renderer& renderer, bool pixel, std::span<const ConstantLayout::Entry> row) const;
 
@@ -64,7 +68,7 @@ private:
     Matrix4 viewTransform;
     Register materialAmbient{}, materialDiffuse{}, materialSpecular{}, materialEmissive{}, power{};
     LightValues lights[kMaxLights]{};
-    Register eye{}, fog{}, wind{}, colour{}, parallax{};
+    Register eye{}, fog{}, wind{}, colour{}, parallax{}, shell{{0.0f, 1.0f, 0.0f, 0.0f}};
     const Matrix4* bones = nullptr; // the skin's, valid while the draw lasts
     uint32_t boneCount = 0;
 };

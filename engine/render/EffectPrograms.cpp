@@ -28,19 +28,7 @@ constexpr const char* kPixelLitWindVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_PI
     "vs_2_0\n"                                            \
     "def c210, 4, 1.442695, 0, 1\n" QRE_PIXEL_LIT_INPUTS  \
     "dcl_blendweight v3\n"                                \
-    "dcl_blendindices v4\n"                               \
-    "frc r9, v4\n"                                        \
-    "add r9, v4, -r9\n"                                   \
-    "mul r9, r9, c210.x\n" QRE_BONE("x")                  \
-    "mul r2, r0, v3.x\n"                                  \
-    "mul r3.xyz, r1, v3.x\n" QRE_BONE("y")                \
-    "mad r2, r0, v3.y, r2\n"                              \
-    "mad r3.xyz, r1, v3.y, r3\n" QRE_BONE("z")            \
-    "mad r2, r0, v3.z, r2\n"                              \
-    "mad r3.xyz, r1, v3.z, r3\n" QRE_BONE("w")            \
-    "mad r2, r0, v3.w, r2\n"                              \
-    "mad r3.xyz, r1, v3.w, r3\n"                          \
-    "mov r5, r2\n" QRE_TRANSFORM                          \
+    "dcl_blendindices v4\n" QRE_BONE_BLEND("c210") QRE_TRANSFORM \
     "mov oT1.xyz, r3\n"                                   \
     "add oT2.xyz, c208, -r5\n" QRE_FOG("c209", "c210.y") "mov oT0, v2\n"
 
@@ -297,6 +285,161 @@ constexpr const char* kNormalListPixel =
     QRE_MAPPED_LIST_LIGHT("c21", "c22", "c23", "c24", "c25", "t7.z")
     QRE_MAPPED_LIST_LIGHT("c26", "c27", "c28", "c29", "c30", "t7.w") QRE_PIXEL_LIGHTS_OUT;
 
+// FurEffect: the base pass and each shell, moved along the normal by the
+// shell's offset; the colour times the texture, the shells' alpha the fur
+// texture's times the shell's factor (sampler 1).
+#define QRE_FUR_INPUTS QRE_PIXEL_LIT_INPUTS
+#define QRE_SKINNED_INPUTS QRE_PIXEL_LIT_INPUTS "dcl_blendweight v3\ndcl_blendindices v4\n"
+
+constexpr const char* kFurVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_FUR_INPUTS QRE_REST_POSITION
+    QRE_SHELL_OFFSET("v1", "c11") QRE_TRANSFORM QRE_FOG("c9", "c23.w") "mov oT0, v2\n";
+
+constexpr const char* kFurVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS QRE_FUR_INPUTS QRE_WIND_SWAY("c10")
+    QRE_SHELL_OFFSET("v1", "c11") QRE_TRANSFORM QRE_FOG("c9", "c23.w") "mov oT0, v2\n";
+
+constexpr const char* kFurVertexSkinned = "vs_2_0\n"
+                                          "def c210, 4, 1.442695, 0, 1\n" QRE_SKINNED_INPUTS QRE_BONE_BLEND("c210")
+                                              QRE_SHELL_OFFSET("r3", "c211") QRE_TRANSFORM QRE_FOG("c209", "c210.y")
+                                                  "mov oT0, v2\n";
+
+constexpr const char* kFurPixel = "ps_2_0\n"
+                                  "dcl t0.xy\n"
+                                  "dcl_2d s0\n"
+                                  "texld r0, t0, s0\n"
+                                  "mul r0, r0, c0\n"
+                                  "mov oC0, r0\n";
+
+constexpr const char* kFurShellPixel = "ps_2_0\n"
+                                       "dcl t0.xy\n"
+                                       "dcl_2d s0\n"
+                                       "dcl_2d s1\n"
+                                       "texld r0, t0, s0\n"
+                                       "texld r1, t0, s1\n"
+                                       "mul r0.xyz, r0, c0\n"
+                                       "mul r0.w, r1.w, c1.y\n"
+                                       "mov oC0, r0\n";
+
+// FurVertexLightingEffect: the first four lights of the list per vertex,
+// each directional or attenuated point by its type: oD0 the sums of
+// ambient and diffuse (alpha the material diffuse's), oD1 the highlights
+// plus the emissive; the pixel programs put them on the texture.
+#define QRE_FUR_LIT_BODY(MA, MD, MS, ME, MP, Z, EYE, LIGHTS)   \
+    "mov oT0, v2\n"                                          \
+    "nrm r11.xyz, r3\n"                                      \
+    "add r10.xyz, " EYE ", -r5\n"                            \
+    "nrm r0.xyz, r10\n"                                     \
+    "mov r4, " Z "\n"                                        \
+    "mov r7, " Z "\n" LIGHTS                                 \
+    "mov r4.w, " MD ".w\n"                                   \
+    "mov oD0, r4\n"                                          \
+    "add oD1, r7, " ME "\n"
+
+// The lights from c24 (five registers a light: specular, vector, ambient,
+// diffuse, attenuation), the material in c8-c12 as the 1.1 programs have it.
+#define QRE_FUR_LIT_LIGHTS                                                                  \
+    QRE_VERTEX_LIST_LIGHT("c8", "c9", "c10", "c12", "c24", "c25", "c26", "c27", "c28")      \
+    QRE_VERTEX_LIST_LIGHT("c8", "c9", "c10", "c12", "c29", "c30", "c31", "c32", "c33")      \
+    QRE_VERTEX_LIST_LIGHT("c8", "c9", "c10", "c12", "c34", "c35", "c36", "c37", "c38")      \
+    QRE_VERTEX_LIST_LIGHT("c8", "c9", "c10", "c12", "c39", "c40", "c41", "c42", "c43")
+
+// Skinned, past the palette: the material in c212-c216, the lights from c217.
+#define QRE_FUR_LIT_LIGHTS_SKINNED                                                                    \
+    QRE_VERTEX_LIST_LIGHT("c212", "c213", "c214", "c216", "c217", "c218", "c219", "c220", "c221")     \
+    QRE_VERTEX_LIST_LIGHT("c212", "c213", "c214", "c216", "c222", "c223", "c224", "c225", "c226")     \
+    QRE_VERTEX_LIST_LIGHT("c212", "c213", "c214", "c216", "c227", "c228", "c229", "c230", "c231")     \
+    QRE_VERTEX_LIST_LIGHT("c212", "c213", "c214", "c216", "c232", "c233", "c234", "c235", "c236")
+
+constexpr const char* kFurLitVertex = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c45, 0, 0, 0, 1\n" QRE_FUR_INPUTS
+    QRE_REST_POSITION QRE_SHELL_OFFSET("v1", "c44") QRE_TRANSFORM QRE_FOG("c18", "c23.w") "mov r3.xyz, v1\n"
+    QRE_FUR_LIT_BODY("c8", "c9", "c10", "c11", "c12", "c45.x", "c17", QRE_FUR_LIT_LIGHTS);
+
+constexpr const char* kFurLitVertexWind = "vs_2_0\n" QRE_SWAY_CONSTANTS "def c45, 0, 0, 0, 1\n" QRE_FUR_INPUTS
+    QRE_WIND_SWAY("c19") QRE_SHELL_OFFSET("v1", "c44") QRE_TRANSFORM QRE_FOG("c18", "c23.w") "mov r3.xyz, v1\n"
+    QRE_FUR_LIT_BODY("c8", "c9", "c10", "c11", "c12", "c45.x", "c17", QRE_FUR_LIT_LIGHTS);
+
+constexpr const char* kFurLitVertexSkinned = "vs_2_0\n"
+                                             "def c210, 4, 1.442695, 0, 1\n" QRE_SKINNED_INPUTS QRE_BONE_BLEND("c210")
+                                                 QRE_SHELL_OFFSET("r3", "c211") QRE_TRANSFORM
+                                                     QRE_FOG("c209", "c210.y") QRE_FUR_LIT_BODY(
+                                                         "c212", "c213", "c214", "c215", "c216", "c210.z", "c208",
+                                                         QRE_FUR_LIT_LIGHTS_SKINNED);
+
+// texture x the ambient and diffuse sums + the highlights and emissive;
+// alpha texture x material diffuse, or the shell's.
+#define QRE_FUR_LIT_PIXEL_HEAD \
+    "ps_2_0\n"                 \
+    "dcl t0.xy\n"              \
+    "dcl v0\n"                 \
+    "dcl v1\n"                 \
+    "dcl_2d s0\n"
+#define QRE_FUR_LIT_PIXEL_COLOUR \
+    "texld r0, t0, s0\n"         \
+    "mul r1, r0, v0\n"           \
+    "add r1.xyz, r1, v1\n"
+
+constexpr const char* kFurLitPixel = QRE_FUR_LIT_PIXEL_HEAD QRE_FUR_LIT_PIXEL_COLOUR "mov oC0, r1\n";
+
+constexpr const char* kFurLitShellPixel = QRE_FUR_LIT_PIXEL_HEAD "dcl_2d s1\n" QRE_FUR_LIT_PIXEL_COLOUR
+                                                                "texld r2, t0, s1\n"
+                                                                "mul r1.w, r2.w, c1.y\n"
+                                                                "mov oC0, r1\n";
+
+// ColorEffect and TextureEffect: the colour (the effect's or the vertex's)
+// on fixed-function pixels, the texture's coordinates passed on.
+constexpr const char* kColourVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS "dcl_position v0\n" QRE_REST_POSITION
+    QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w");
+
+constexpr const char* kColourVertexWind = "vs_1_1\n" QRE_SWAY_CONSTANTS "dcl_position v0\n" QRE_WIND_SWAY("c10")
+    QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w");
+
+constexpr const char* kColourVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTANTS "dcl_position v0\ndcl_color v5\n"
+    QRE_REST_POSITION QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w");
+
+constexpr const char* kTextureVertex = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_REST_POSITION QRE_TRANSFORM
+    "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kTextureVertexWind = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS QRE_WIND_SWAY("c10")
+    QRE_TRANSFORM "mov oD0, c8\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kTextureVertexColoured = "vs_1_1\n" QRE_SWAY_CONSTANTS QRE_UNLIT_INPUTS "dcl_color v5\n"
+    QRE_REST_POSITION QRE_TRANSFORM "mov oD0, v5\n" QRE_FOG("c9", "c23.w") "mov oT0, v7\n";
+
+constexpr const char* kTextureVertexSkinned = "vs_2_0\n"
+                                              "def c210, 4, 1.442695, 0, 1\n" QRE_SKINNED_INPUTS
+                                                  QRE_BONE_BLEND("c210") QRE_TRANSFORM "mov oD0, c211\n"
+                                                      QRE_FOG("c209", "c210.y") "mov oT0, v2\n";
+
+// The normal-map programs skinned: the map's coordinates in v5, the
+// tangent in v6; the unit normal in r6, the basis in r7 and r8; past the
+// palette c208 the eye, c209 the fog, c210 the constants, the light's way
+// from c211.
+#define QRE_SKINNED_NORMALMAP_HEAD                                                          \
+    "vs_2_0\n"                                                                              \
+    "def c210, 4, 1.442695, 0, 1\n" QRE_SKINNED_INPUTS "dcl_texcoord1 v5\ndcl_texcoord2 v6\n" \
+    QRE_BONE_BLEND_TANGENT("c210", "v6") QRE_TRANSFORM QRE_FOG("c209", "c210.y") "mov oT0, v2\n" \
+    "nrm r6.xyz, r3\n" QRE_TANGENT_BASIS("r4", "r6")
+
+#define QRE_SKINNED_NORMAL_LIT                                                             \
+    QRE_SKINNED_NORMALMAP_HEAD "mov oT1, v5\n" QRE_TO_TANGENT("oT2", "c211", "r6")          \
+    "add r9.xyz, c208, -r5\n" QRE_TO_TANGENT("oT3", "r9", "r6") QRE_VERTEX_FACTOR("oT4.x", "c211", "r6", "c210")
+
+constexpr const char* kNormalLitVertexSkinned = QRE_SKINNED_NORMAL_LIT;
+
+constexpr const char* kNormalTwoLightVertexSkinned = QRE_SKINNED_NORMAL_LIT
+    "add r10.xyz, c212, -r5\n" QRE_TO_TANGENT("oT5", "r10", "r6") "nrm r11.xyz, r10\n"
+    QRE_VERTEX_FACTOR("oT4.y", "r11", "r6", "c210");
+
+#define QRE_SKINNED_LIST_FACTOR(V, F) \
+    "mad r10.xyz, r5, -" V ".w, " V "\n" "nrm r11.xyz, r10\n" QRE_VERTEX_FACTOR(F, "r11", "r6", "c210")
+
+constexpr const char* kNormalListVertexSkinned = QRE_SKINNED_NORMALMAP_HEAD "mov oT1.xyz, r6\n"
+    "add oT2.xyz, c208, -r5\n"
+    "mov oT3.xyz, r5\n"
+    "mov oT4, v5\n"
+    "mov oT5.xyz, r7\n"
+    "mov oT6.xyz, r8\n" QRE_SKINNED_LIST_FACTOR("c211", "oT7.x") QRE_SKINNED_LIST_FACTOR("c212", "oT7.y")
+        QRE_SKINNED_LIST_FACTOR("c213", "oT7.z") QRE_SKINNED_LIST_FACTOR("c214", "oT7.w");
+
 } // namespace
 
 namespace EffectPrograms
@@ -346,6 +489,26 @@ constexpr Program kPrograms[] = {
     {NormalListVertex20, "NormalmapTexturePixelLighting.PixelLit", false, kNormalListVertex},
     {NormalListVertex20Wind, "NormalmapTexturePixelLighting.PixelLitWind", false, kNormalListVertexWind},
     {NormalListPixel20, "NormalmapTexturePixelLighting.Pixel", true, kNormalListPixel},
+    {FurVertex20, "Fur.Vertex", false, kFurVertex},
+    {FurVertex20Wind, "Fur.VertexWind", false, kFurVertexWind},
+    {FurVertex20Skinned, "Fur.VertexSkinned", false, kFurVertexSkinned},
+    {FurPixel20, "Fur.Pixel", true, kFurPixel},
+    {FurShellPixel20, "Fur.ShellPixel", true, kFurShellPixel},
+    {FurLitVertex20, "FurVertexLighting.Vertex", false, kFurLitVertex},
+    {FurLitVertex20Wind, "FurVertexLighting.VertexWind", false, kFurLitVertexWind},
+    {FurLitVertex20Skinned, "FurVertexLighting.VertexSkinned", false, kFurLitVertexSkinned},
+    {FurLitPixel20, "FurVertexLighting.Pixel", true, kFurLitPixel},
+    {FurLitShellPixel20, "FurVertexLighting.ShellPixel", true, kFurLitShellPixel},
+    {ColourVertex11, "Color.Vertex", false, kColourVertex},
+    {ColourVertex11Wind, "Color.VertexWind", false, kColourVertexWind},
+    {ColourVertex11Coloured, "Color.VertexColoured", false, kColourVertexColoured},
+    {TextureVertex11, "Texture.Vertex", false, kTextureVertex},
+    {TextureVertex11Wind, "Texture.VertexWind", false, kTextureVertexWind},
+    {TextureVertex11Coloured, "Texture.VertexColoured", false, kTextureVertexColoured},
+    {TextureVertex20Skinned, "Texture.VertexSkinned", false, kTextureVertexSkinned},
+    {NormalLitVertex20Skinned, "NormalmapTexture1DL.PixelLitSkinned", false, kNormalLitVertexSkinned},
+    {NormalTwoLightVertex20Skinned, "NormalmapTexture1DL1PL.PixelLitSkinned", false, kNormalTwoLightVertexSkinned},
+    {NormalListVertex20Skinned, "NormalmapTexturePixelLighting.PixelLitSkinned", false, kNormalListVertexSkinned},
 };
 static_assert(sizeof kPrograms / sizeof kPrograms[0] == static_cast<uint32_t>(Count), "one program per Id");
 
@@ -411,3 +574,18 @@ const Program& Get(Id id)
 #undef QRE_LIST_FACTOR
 #undef QRE_NORMAL_LIST_VERTEX_BODY
 #undef QRE_MAPPED_LIST_LIGHT
+#undef QRE_BONE_BLEND
+#undef QRE_BONE_BLEND_TANGENT
+#undef QRE_BONE_TANGENT
+#undef QRE_SKINNED_NORMALMAP_HEAD
+#undef QRE_SKINNED_NORMAL_LIT
+#undef QRE_SKINNED_LIST_FACTOR
+#undef QRE_SHELL_OFFSET
+#undef QRE_VERTEX_LIST_LIGHT
+#undef QRE_FUR_INPUTS
+#undef QRE_SKINNED_INPUTS
+#undef QRE_FUR_LIT_BODY
+#undef QRE_FUR_LIT_LIGHTS
+#undef QRE_FUR_LIT_LIGHTS_SKINNED
+#undef QRE_FUR_LIT_PIXEL_HEAD
+#undef QRE_FUR_LIT_PIXEL_COLOUR

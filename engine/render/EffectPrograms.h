@@ -105,6 +105,40 @@ enum class Id : uint32_t
     NormalListVertex20,
     NormalListVertex20Wind,
     NormalListPixel20,
+    // Fur, unlit (vs 2.0): the base and each shell moved along the unit
+    // normal by the shell's offset, oT0 the coordinates, oFog; the pixel
+    // programs give colour x texture (s0), the shells' alpha the fur
+    // texture's (s1) times the shell's factor.
+    FurVertex20,
+    FurVertex20Wind,
+    FurVertex20Skinned,
+    FurPixel20,
+    FurShellPixel20,
+    // Fur lit per vertex by the first four lights of a list, each
+    // directional or attenuated point by its type: oD0 ambient + diffuse,
+    // oD1 highlights + emissive; the pixel programs put them on the texture.
+    FurLitVertex20,
+    FurLitVertex20Wind,
+    FurLitVertex20Skinned,
+    FurLitPixel20,
+    FurLitShellPixel20,
+    // ColorEffect's (vs 1.1, fixed-function pixels, position only): oD0 the
+    // effect's colour or (Coloured) the vertex colour, oFog.
+    ColourVertex11,
+    ColourVertex11Wind,
+    ColourVertex11Coloured,
+    // TextureEffect's: the same with oT0 the texture's coordinates; the
+    // skinned one (vs 2.0) blends the palette as the lit ones do.
+    TextureVertex11,
+    TextureVertex11Wind,
+    TextureVertex11Coloured,
+    TextureVertex20Skinned,
+    // The normal-map vertex programs skinned: the palette blends the
+    // position, the normal and the tangent (world space); outputs as the
+    // unskinned ones.
+    NormalLitVertex20Skinned,
+    NormalTwoLightVertex20Skinned,
+    NormalListVertex20Skinned,
     Count
 };
 

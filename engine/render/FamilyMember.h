@@ -43,8 +43,8 @@ struct MemberBindings
     uint32_t setCount = 0;
     // The geometry's tangents as the coordinate index after the sets.
     bool tangent = false;
-    // The fixed-function pass's stage 1 (modulating), with its set; null for
-    // none.
+    // The fixed-function pass's stage 1 (modulating; a fur shell takes only
+    // its alpha), with its set; null for none.
     BaseTexture* lightmap = nullptr;
     uint32_t lightmapSet = 0;
     Light* lights[DrawConstants::kMaxLights] = {};
@@ -59,6 +59,13 @@ struct MemberBindings
     // pixel program does). Without, a member names its textures as if it
     // had none, so a per-vertex pass never modulates by the map.
     bool mapped = true;
+    // Set by the pass before naming: the fur shell it draws (1..n), 0 for
+    // the base pass and every other member's passes.
+    uint32_t shell = 0;
+    // The fur members' answer for that shell: its offset along the normal
+    // and the factor its alpha is drawn with.
+    float shellOffset = 0.0f;
+    float shellAlpha = 1.0f;
 };
 
 // The one thing a member implements for the family's passes: naming its

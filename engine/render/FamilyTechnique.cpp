@@ -35,10 +35,12 @@ bool FamilyTechnique::IsSupported(const Renderer& renderer)
 {
     if (!need.IsMet(renderer.GetCaps()))
         return false;
-    if (GetPassCount() > 0)
+    if (GetPassCount() > 0 && (!effect || !count || GetPassCount() == count(*effect)))
         return true;
     if (!effect || !make)
         return false;
+    // Built afresh when the effect's number of passes changed since.
+    ClearPasses();
     const uint32_t passes = count ? count(*effect) : 1;
     for (uint32_t i = 0; i < passes; ++i)
     {

@@ -70,8 +70,9 @@ public:
     int32_t GetAlphaReference() const { return alphaReference; }
     void SetAlphaTest(bool enabled, int32_t reference);
 
-    // blending; also what makes the geometry transparent
-    bool IsTransparent() const { return blendEnabled; }
+    // blending; also what makes the geometry transparent (and effects that
+    // blend some of their passes, which say so here)
+    virtual bool IsTransparent() const { return blendEnabled; }
     bool GetBlendEnabled() const { return blendEnabled; }
     BlendFactor GetSourceBlend() const { return sourceBlend; }
     BlendFactor GetDestinationBlend() const { return destinationBlend; }

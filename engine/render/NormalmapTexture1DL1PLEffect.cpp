@@ -21,7 +21,7 @@ constexpr EffectPrograms::Id kNone = EffectPrograms::Id::Count;
 Pass* MakePixelLit(GeometryNodeEffect& effect, uint32_t)
 {
     auto& lit = static_cast<NormalmapTexture1DL1PLEffect&>(effect);
-    return ProgramPass::Make(&lit, &lit, {NormalTwoLightVertex20, NormalTwoLightVertex20Wind, kNone,
+    return ProgramPass::Make(&lit, &lit, {NormalTwoLightVertex20, NormalTwoLightVertex20Wind, NormalTwoLightVertex20Skinned,
                                           NormalTwoLightPixel20});
 }
 

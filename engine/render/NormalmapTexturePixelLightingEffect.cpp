@@ -18,7 +18,7 @@ using enum EffectPrograms::Id;
 Pass* MakePixelLit(GeometryNodeEffect& effect, uint32_t)
 {
     auto& lit = static_cast<NormalmapTexturePixelLightingEffect&>(effect);
-    return ProgramPass::Make(&lit, &lit, {NormalListVertex20, NormalListVertex20Wind, EffectPrograms::Id::Count,
+    return ProgramPass::Make(&lit, &lit, {NormalListVertex20, NormalListVertex20Wind, NormalListVertex20Skinned,
                                           NormalListPixel20});
 }
 

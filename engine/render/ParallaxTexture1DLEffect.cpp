@@ -21,7 +21,7 @@ constexpr EffectPrograms::Id kNone = EffectPrograms::Id::Count;
 Pass* MakePixelLit(GeometryNodeEffect& effect, uint32_t)
 {
     auto& lit = static_cast<ParallaxTexture1DLEffect&>(effect);
-    return ProgramPass::Make(&lit, &lit, {NormalLitVertex20, NormalLitVertex20Wind, kNone, ParallaxLitPixel20});
+    return ProgramPass::Make(&lit, &lit, {NormalLitVertex20, NormalLitVertex20Wind, NormalLitVertex20Skinned, ParallaxLitPixel20});
 }
 
 // Per vertex: Texture1DLEffect's vs 1.1, the map unused.

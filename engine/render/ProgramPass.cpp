@@ -9,6 +9,7 @@
 #include "engine/render/FamilyMember.h"
 #include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/PixelShader.h"
+#include "engine/render/RenderStateBlock.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/VertexShader.h"
 #include "engine/scene/ColorBuffer.h"
@@ -35,8 +36,9 @@ ShaderClass* MakeShader(EffectPrograms::Id id)
 }
 } // namespace
 
-ProgramPass::ProgramPass(GeometryNodeEffect* effect, const FamilyMember* member, const ProgramSet& programs)
-    : GeometryNodeEffectPass(effect), member(member), programs(programs)
+ProgramPass::ProgramPass(GeometryNodeEffect* effect, const FamilyMember* member, const ProgramSet& programs,
+                         uint32_t shell)
+    : GeometryNodeEffectPass(effect), member(member), programs(programs), shell(shell)
 {
     plain = MakeShader<VertexShader>(programs.plain);
     wind = MakeShader<VertexShader>(programs.wind);
@@ -47,15 +49,31 @@ ProgramPass::ProgramPass(GeometryNodeEffect* effect, const FamilyMember* member,
 
 ProgramPass::~ProgramPass() = default;
 
-ProgramPass* ProgramPass::Make(GeometryNodeEffect* effect, const FamilyMember* member, const ProgramSet& programs)
+ProgramPass* ProgramPass::Make(GeometryNodeEffect* effect, const FamilyMember* member, const ProgramSet& programs,
+                               uint32_t shell)
 {
-    ProgramPass* made = new (std::nothrow) ProgramPass(effect, member, programs);
+    ProgramPass* made = new (std::nothrow) ProgramPass(effect, member, programs, shell);
     if (made && made->Complete() && made->GetState())
         return made;
     delete made;
     LogError("Недостаточно памяти для создания прохода. Имя[%s] ID[%d]", effect ? effect->GetName().CStr() : "",
              effect ? effect->GetID() : 0);
     return nullptr;
+}
+
+void ProgramPass::MakeShellState(RenderStateBlock& state)
+{
+    state.blendEnabled = true;
+    state.sourceBlend = BlendFactor::SourceAlpha;
+    state.destinationBlend = BlendFactor::InverseSourceAlpha;
+    state.depthWrite = false;
+}
+
+void ProgramPass::MarkChanged()
+{
+    GeometryNodeEffectPass::MarkChanged();
+    if (shell > 0 && GetState())
+        MakeShellState(*GetState());
 }
 
 bool ProgramPass::Complete() const
@@ -79,6 +97,7 @@ int32_t ProgramPass::Apply()
         return 1;
     MemberBindings bindings;
     bindings.mapped = static_cast<bool>(pixel);
+    bindings.shell = shell;
     member->NameBindings(bindings);
 
     SkinController* skin = IsSkinning() ? effect->GetSkinController() : nullptr;
@@ -106,7 +125,7 @@ int32_t ProgramPass::Apply()
     VertexShader* vertex = skin      ? skinned.Get()
                            : colours ? coloured.Get()
                                      : (effect->GetWindEnabled() && wind ? wind.Get() : plain.Get());
-    if (!vertex || !positions || positions->GetCount() == 0 || (bindings.tangent && (!tangents || bindings.setCount >= MemberBindings::kMaxStages)))
+    if (!vertex || !positions || positions->GetCount() == 0 || (shell > 0 && !normals) || (bindings.tangent && (!tangents || bindings.setCount >= MemberBindings::kMaxStages)))
         return 1;
     DrawConstants constants;
     if (constants.Compute(renderer->GetCamera(), *geometry, *effect, *GetState(),
@@ -133,6 +152,7 @@ int32_t ProgramPass::Apply()
                                         : vertex == wind.Get()     ? programs.wind
                                                                    : programs.plain;
     constants.SetParallax(bindings.parallaxScale, bindings.parallaxBias);
+    constants.SetShell(bindings.shellOffset, bindings.shellAlpha);
     constants.Upload(*renderer, false, ConstantLayout::Row(vertexId));
     if (pixel)
         constants.Upload(*renderer, true, ConstantLayout::Row(programs.pixel));

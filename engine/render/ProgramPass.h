@@ -6,6 +6,7 @@
 #include "engine/render/GeometryNodeEffectPass.h"
 
 class FamilyMember;
+class RenderStateBlock;
 class PixelShader;
 class VertexShader;
 
@@ -38,13 +39,22 @@ class ProgramPass : public GeometryNodeEffectPass
 public:
     // effect and member: the same object, the owner of the technique that
     // holds the pass (back pointers).
+    // shell: the fur shell the pass draws (1..n), 0 for an ordinary pass.
     explicit ProgramPass(GeometryNodeEffect* effect = nullptr, const FamilyMember* member = nullptr,
-                         const ProgramSet& programs = ProgramSet());
+                         const ProgramSet& programs = ProgramSet(), uint32_t shell = 0);
     ~ProgramPass() override;
 
     // A pass with every program it names made; null (after a line) when out
     // of memory.
-    static ProgramPass* Make(GeometryNodeEffect* effect, const FamilyMember* member, const ProgramSet& programs);
+    static ProgramPass* Make(GeometryNodeEffect* effect, const FamilyMember* member, const ProgramSet& programs,
+                             uint32_t shell = 0);
+
+    // The state every fur shell draws with over what is below it: blended
+    // by source alpha and its inverse, the depth tested but not written.
+    static void MakeShellState(RenderStateBlock& state);
+
+    // The effect's settings, then a shell's blending.
+    void MarkChanged() override;
 
     // Whether the variant drawn now is the skinned one: the pass has it and
     // the effect links a skin controller.
@@ -67,4 +77,5 @@ private:
     Ptr<PixelShader> pixel;
     Ptr<VertexShader> coloured;
     bool triedTangents = false; // tangents are generated at most once
+    uint32_t shell = 0;
 };

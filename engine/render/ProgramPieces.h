@@ -307,3 +307,73 @@
     "mad r9.z, " A ".y, r9.y, " A ".x\n"        \
     "mad r9.z, " A ".z, r8.w, r9.z\n"           \
     "rcp r9.w, r9.z\n"
+
+// The skinned blend: up to four bones of the palette from c8 (four rows a
+// bone; the index in v4 truncated, times 4 by K.x), weighted by v3: the
+// blended position (world space) into r5, the normal into r3.
+#define QRE_BONE_BLEND(K)                          \
+    "frc r9, v4\n"                                 \
+    "add r9, v4, -r9\n"                            \
+    "mul r9, r9, " K ".x\n" QRE_BONE("x")          \
+    "mul r2, r0, v3.x\n"                           \
+    "mul r3.xyz, r1, v3.x\n" QRE_BONE("y")         \
+    "mad r2, r0, v3.y, r2\n"                       \
+    "mad r3.xyz, r1, v3.y, r3\n" QRE_BONE("z")     \
+    "mad r2, r0, v3.z, r2\n"                       \
+    "mad r3.xyz, r1, v3.z, r3\n" QRE_BONE("w")     \
+    "mad r2, r0, v3.w, r2\n"                       \
+    "mad r3.xyz, r1, v3.w, r3\n"                   \
+    "mov r5, r2\n"
+
+// A fur shell: the position in r5 moved along the unit normal N by S.x (the
+// shell's i / (n + 1) x the fur length; 0 for the base pass).
+#define QRE_SHELL_OFFSET(N, S) \
+    "nrm r0.xyz, " N "\n"      \
+    "mad r5.xyz, r0, " S ".x, r5\n"
+
+// One light of a list per vertex (vs 2.0) on the unit normal in r11 seen
+// from the unit way to the eye in r0: its way from its vector V (the
+// position r5 taken off where w is 1), attenuation T; with the material
+// registers MA, MD, MS and the power in MP.x it adds att (MA LA + MD LD N.L)
+// to r4 and att MS LS (N.H)^power to r7.
+#define QRE_VERTEX_LIST_LIGHT(MA, MD, MS, MP, S, V, A, D, T)  \
+    "mad r8.xyz, r5, -" V ".w, " V "\n" QRE_ATTENUATION_ALONG(T) \
+    "dp3 r1.x, r11, r8\n"                                       \
+    "add r2.xyz, r0, r8\n"                                     \
+    "nrm r10.xyz, r2\n"                                         \
+    "dp3 r1.y, r11, r10\n"                                      \
+    "mov r1.w, " MP ".x\n"                                      \
+    "lit r3, r1\n"                                              \
+    "mul r6, " MA ", " A "\n"                                   \
+    "mul r10, " MD ", " D "\n"                                  \
+    "mad r6, r10, r3.y, r6\n"                                   \
+    "mad r4, r6, r9.w, r4\n"                                    \
+    "mul r6, " MS ", " S "\n"                                   \
+    "mul r6, r6, r3.z\n"                                        \
+    "mad r7, r6, r9.w, r7\n"
+
+// QRE_BONE_BLEND with the tangent in T blended as the normal is: the
+// position into r5, the normal into r3, the tangent into r4.
+#define QRE_BONE_BLEND_TANGENT(K, T)                                                        \
+    "frc r9, v4\n"                                                                          \
+    "add r9, v4, -r9\n"                                                                     \
+    "mul r9, r9, " K ".x\n" QRE_BONE("x") QRE_BONE_TANGENT(T)                                \
+    "mul r2, r0, v3.x\n"                                                                    \
+    "mul r3.xyz, r1, v3.x\n"                                                                \
+    "mul r4.xyz, r10, v3.x\n" QRE_BONE("y") QRE_BONE_TANGENT(T)                              \
+    "mad r2, r0, v3.y, r2\n"                                                                \
+    "mad r3.xyz, r1, v3.y, r3\n"                                                            \
+    "mad r4.xyz, r10, v3.y, r4\n" QRE_BONE("z") QRE_BONE_TANGENT(T)                          \
+    "mad r2, r0, v3.z, r2\n"                                                                \
+    "mad r3.xyz, r1, v3.z, r3\n"                                                            \
+    "mad r4.xyz, r10, v3.z, r4\n" QRE_BONE("w") QRE_BONE_TANGENT(T)                          \
+    "mad r2, r0, v3.w, r2\n"                                                                \
+    "mad r3.xyz, r1, v3.w, r3\n"                                                            \
+    "mad r4.xyz, r10, v3.w, r4\n"                                                           \
+    "mov r5, r2\n"
+
+// The tangent T through the bone QRE_BONE picked (a0.x), into r10.
+#define QRE_BONE_TANGENT(T)                        \
+    "mul r10.xyz, " T ".x, c[a0.x + 8]\n"           \
+    "mad r10.xyz, " T ".y, c[a0.x + 9], r10\n"      \
+    "mad r10.xyz, " T ".z, c[a0.x + 10], r10\n"

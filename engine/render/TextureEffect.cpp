@@ -5,10 +5,43 @@
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
+#include "engine/render/FamilyTechnique.h"
+#include "engine/render/ProgramPass.h"
 #include "engine/render/Renderer.h"
 #include "engine/scene/GeometryNode.h"
 
 QRE_IMPLEMENT_CLASS(TextureEffect, ColorEffect)
+
+namespace
+{
+// Colour x texture by vs 1.1, plain or wind (the vertex colours where there
+// are), or skinned by vs 2.0.
+Pass* MakeProgrammed(GeometryNodeEffect& effect, uint32_t)
+{
+    using enum EffectPrograms::Id;
+    auto& textured = static_cast<TextureEffect&>(effect);
+    return ProgramPass::Make(&textured, textured.GetUnlitMember(),
+                             {TextureVertex11, TextureVertex11Wind, TextureVertex20Skinned, EffectPrograms::Id::Count,
+                              TextureVertex11Coloured});
+}
+
+const FamilyTechnique::Row kTechniques[] = {
+    {{TechniqueNeed::Programs::Vertex11, 1, 0}, MakeProgrammed},
+    {{}, ColorEffect::MakeFixedFunctionPass},
+};
+} // namespace
+
+TextureEffect::TextureEffect(const String& name) : ColorEffect(name)
+{
+    ClearTechniques();
+    FamilyTechnique::AddAll(*this, kTechniques);
+}
+
+void TextureEffect::NameUnlitBindings(MemberBindings& bindings) const
+{
+    bindings.AddTexture(texture.Get());
+    bindings.AddSet(texCoordSet);
+}
 
 int32_t TextureEffect::SetTexture(BaseTexture* newTexture)
 {

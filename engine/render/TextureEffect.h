@@ -6,13 +6,14 @@
 #include "engine/render/ColorEffect.h"
 
 // A coloured geometry with one texture on stage 0, fed by one of the
-// geometry's texture-coordinate sets.
+// geometry's texture-coordinate sets: by vertex programs 1.1 (plain or
+// wind; 2.0 skinned), else by fixed function.
 class TextureEffect : public ColorEffect
 {
     QRE_DECLARE_CLASS
 
 public:
-    explicit TextureEffect(const String& name = String()) : ColorEffect(name) {}
+    explicit TextureEffect(const String& name = String());
 
     // The texture (held; null draws untextured). 3 (refused, logged) when
     // the texture is this effect or holds it.
@@ -26,6 +27,8 @@ public:
     // The colour pass's bindings plus the texture on stage 0 and the
     // coordinate set as texture coordinate 0.
     int32_t BindFixedFunction(Renderer& renderer, GeometryNode& geometry) override;
+    // The texture on stage 0 from its set.
+    void NameUnlitBindings(MemberBindings& bindings) const override;
 
     bool Holds(const Object* other) const override;
     // The search reaches the texture, so a scene's textures can be found.

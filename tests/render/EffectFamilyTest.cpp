@@ -2,7 +2,9 @@
 // the light slot's links.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <set>
 #include <type_traits>
 #include <vector>
@@ -12,6 +14,12 @@
 #include "engine/render/ConstantLayout.h"
 #include "engine/render/DrawConstants.h"
 #include "engine/render/EffectPrograms.h"
+#include "app/VernaliaScreensaver.h"
+#include "engine/files/Directory.h"
+#include "engine/files/FileManager.h"
+#include "engine/files/ModuleManager.h"
+#include "engine/files/VirtualFile.h"
+#include "engine/render/FurVertexLightingEffect.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightList.h"
 #include "engine/render/LightSlot.h"
@@ -31,7 +39,10 @@
 #include "engine/render/TexturePixelLightingEffect.h"
 #include "engine/render/gl/ShaderAssembler.h"
 #include "engine/render/gl/ShaderParser.h"
+#include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/Triangles.h"
 #include "scene/SceneTestSupport.h"
 #include "support/Bytes.h"
 #include "support/LogCapture.h"
@@ -220,6 +231,8 @@ struct MemberRow
     Ptr<GeometryNodeEffect> (*make)(Texture* texture, Texture* lightmap, Light* first, Light* second);
     // Technique index at levels (1, 1), (0, 0) and (4, 4).
     uint32_t chosen[3];
+    // Passes each technique draws with.
+    uint32_t passes = 1;
 };
 
 Ptr<GeometryNodeEffect> MakeLightmapped(Texture* texture, Texture* lightmap, Light*, Light*)
@@ -301,12 +314,31 @@ Ptr<GeometryNodeEffect> MakeListed(Texture* texture, Texture*, Light* first, Lig
     return effect;
 }
 
+// The fur members with three shells; the lightmap texture stands in as
+// the fur texture.
+template <class Member>
+Ptr<GeometryNodeEffect> MakeFur(Texture* texture, Texture* fur, Light* first, Light* second)
+{
+    Ptr<Member> effect = new Member(String("fur"));
+    effect->SetTexture(texture);
+    effect->SetFurTexture(fur);
+    effect->SetFurLength(0.2f);
+    effect->SetShellCount(3);
+    effect->SetFade(0.25f);
+    if constexpr (requires { effect->AddLight(first); })
+    {
+        effect->AddLight(first);
+        effect->AddLight(second);
+    }
+    return effect;
+}
+
 const MemberRow kMembers[] = {
     {"LightmapTextureEffect", MakeLightmapped, {0, 0, 1}},
     {"GrassEffect", MakeGrass, {0, 0, 1}},
     {"LightmapGrassEffect", MakeLightmapGrass, {0, 0, 1}},
-    {"NormalmapTextureEffect", MakeMapped<NormalmapTextureEffect>, {0, 0, 0}},
-    {"ParallaxTextureEffect", MakeMapped<ParallaxTextureEffect>, {0, 0, 0}},
+    {"NormalmapTextureEffect", MakeMapped<NormalmapTextureEffect>, {0, 0, 1}},
+    {"ParallaxTextureEffect", MakeMapped<ParallaxTextureEffect>, {0, 0, 1}},
     {"NormalmapTexture1DLEffect", MakeMapped<NormalmapTexture1DLEffect>, {0, 1, 2}},
     {"ParallaxTexture1DLEffect", MakeMapped<ParallaxTexture1DLEffect>, {0, 1, 2}},
     {"NormalmapLightmapTextureEffect", MakeMapped<NormalmapLightmapTextureEffect>, {0, 0, 1}},
@@ -320,6 +352,9 @@ const MemberRow kMembers[] = {
     {"NormalmapTexturePixelLightingEffect", MakeListed<NormalmapTexturePixelLightingEffect>, {0, 1, 1}},
     {"LightmapTexture1DLEffect", MakeLightmapped1DL, {0, 1, 2}},
     {"Texture1DL1PLEffect", MakeTwoLight, {0, 1, 2}},
+    {"FurEffect", MakeFur<FurEffect>, {0, 1, 1}, 4},
+    {"FurLightingEffect", MakeFur<FurLightingEffect>, {0, 0, 0}, 4},
+    {"FurVertexLightingEffect", MakeFur<FurVertexLightingEffect>, {0, 1, 1}, 4},
 };
 
 class EffectFamilyTest : public SceneTest
@@ -332,7 +367,8 @@ protected:
 };
 
 // The first PassCount takes the first technique the levels allow; each
-// technique draws in one pass.
+// technique draws in one pass, fur in one more than its shells, and again
+// so after the shell count changed.
 TEST_F(EffectFamilyTest, EachMemberChoosesItsTechniqueByTheDeviceLevels)
 {
     const ShaderLevel levels[3][2] = {{ShaderLevel::Model2, ShaderLevel::Model2},
@@ -349,9 +385,15 @@ TEST_F(EffectFamilyTest, EachMemberChoosesItsTechniqueByTheDeviceLevels)
             caps.maxLights = 8;
             GetRenderer()->SetCapsForTest(caps);
             Ptr<GeometryNodeEffect> effect = row.make(texture.Get(), lightmap.Get(), sun.Get(), lamp.Get());
-            EXPECT_EQ(effect->PassCount(), 1u);
+            EXPECT_EQ(effect->PassCount(), row.passes);
             ASSERT_NE(effect->GetActiveTechnique(), nullptr);
             EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(row.chosen[level]));
+            if (effect->IsDerived(FurEffect::TYPE))
+            {
+                static_cast<FurEffect&>(*effect).SetShellCount(1);
+                EXPECT_EQ(effect->PassCount(), 2u);
+                EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(row.chosen[level]));
+            }
         }
 }
 
@@ -435,6 +477,44 @@ TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectR
         EXPECT_EQ(read->GetParallaxScale(), loadedScale);
         EXPECT_EQ(read->GetParallaxBias(), loadedBias);
     }
+    // Fur: a length or fade that is not finite loads as 0, a shell count
+    // outside 0..256 as the nearer end after one warning, a fur texture of
+    // another class as none after one.
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        float length;
+        int32_t shells;
+        float fade;
+        Object* fur;
+        float loadedLength;
+        int32_t loadedShells;
+        float loadedFade;
+        size_t warnings;
+    } furs[] = {{0.3f, 5, 0.5f, lightmap.Get(), 0.3f, 5, 0.5f, 0}, {nan, 300, inf, nullptr, 0.0f, 256, 0.0f, 1},
+                {0.1f, -4, -inf, sun.Get(), 0.1f, 0, 0.0f, 2},    {inf, 256, nan, nullptr, 0.0f, 256, 0.0f, 0}};
+    for (const auto& c : furs)
+    {
+        Ptr<FurEffect> written = new FurEffect(String("written"));
+        Stream out(0, 1024);
+        ASSERT_EQ(written->TextureEffect::Save(out), 0);
+        ASSERT_EQ(out.WriteFloat(c.length), 0);
+        ASSERT_EQ(out.WriteInt32(c.shells), 0);
+        ASSERT_EQ(out.WriteFloat(c.fade), 0);
+        ASSERT_EQ(out.WriteLink(c.fur), 0);
+        ByteStream in(WrittenBytes(out));
+        Ptr<FurEffect> read = new FurEffect(String("read"));
+        LogCapture log;
+        ASSERT_EQ(read->Load(in), 0);
+        EXPECT_EQ(read->GetFurLength(), c.loadedLength);
+        EXPECT_EQ(read->GetShellCount(), c.loadedShells);
+        EXPECT_EQ(read->GetFade(), c.loadedFade);
+        EXPECT_EQ(read->GetFurTexture() != nullptr, c.fur == lightmap.Get());
+        size_t loud = 0;
+        for (const LogCapture::Line& line : log.Lines())
+            loud += line.level >= kLogWarning ? 1 : 0;
+        EXPECT_EQ(loud, c.warnings) << c.shells;
+    }
     Ptr<LightmapTextureEffect> effect = new LightmapTextureEffect(String("lightmapped"));
     ASSERT_EQ(effect->SetLightmap(lightmap.Get()), 0);
     Ptr<Texture> holder = new Texture(String("holder"));
@@ -443,6 +523,57 @@ TEST_F(EffectFamilyTest, ALightmapOfAnotherClassIsMissingAndOneHoldingTheEffectR
     EXPECT_EQ(effect->SetLightmap(holder.Get()), 3);
     EXPECT_TRUE(log.Contains("Текстура уже содержит этот эффект."));
     EXPECT_EQ(effect->GetLightmap(), lightmap.Get());
+}
+
+// With "Fur" off the show draws every lit fur with a single shell; the
+// unlit fur, and any fur with the setting on, keeps its shells.
+TEST_F(EffectFamilyTest, FurOffLeavesEveryLitFurOneShell)
+{
+    Module* module = nullptr;
+    ASSERT_EQ(ModuleManager::LoadModule(String("STRSceneCodec"), &module), 0);
+    const struct
+    {
+        const char* fur;
+        int32_t shells[3]; // FurEffect, FurLightingEffect, FurVertexLightingEffect
+    } rows[] = {{"1", {5, 5, 5}}, {"0", {5, 1, 1}}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.fur);
+        Ptr<SceneNode> root = new SceneNode();
+        root->AttachChild(new Camera(String("Camera")));
+        const Ptr<FurEffect> furs[3] = {new FurEffect(String("0")), new FurLightingEffect(String("1")),
+                                        new FurVertexLightingEffect(String("2"))};
+        for (const Ptr<FurEffect>& fur : furs)
+        {
+            fur->SetShellCount(5);
+            Ptr<Triangles> patch = new Triangles(String("patch"));
+            patch->SetEffect(fur.Get());
+            root->AttachChild(patch.Get());
+        }
+        const std::string path = folder.Path() + "/Main.STR";
+        File out{String(path.c_str())};
+        ASSERT_EQ(codec.SaveScene(&out, root.Get()), 0);
+        const Bytes bytes = ReadBytes(path);
+        std::unique_ptr<uint8_t[]> data(new uint8_t[bytes.size()]);
+        std::memcpy(data.get(), bytes.data(), bytes.size());
+        std::unique_ptr<Directory> mount(new Directory(String("show"), FileManager::GetRoot()));
+        mount->AddFile(new VirtualFile(String("Main.STR"), std::move(data), static_cast<uint32_t>(bytes.size())));
+
+        VernaliaScreensaver app(String("vernalia /s"), Automation());
+        ASSERT_EQ(app.ParseExtraDefault(String("Fur"), String(row.fur)), 0);
+        app.ApplyExtraDefaults();
+        Recorder().SetCamera(nullptr);
+        ASSERT_EQ(app.CreateSceneData(), 0);
+        ASSERT_TRUE(Recorder().GetCamera() && Recorder().GetCamera()->GetParent());
+        Array<Object*> found;
+        Recorder().GetCamera()->GetParent()->CollectByType(FurEffect::TYPE, found);
+        ASSERT_EQ(found.Count(), 3u);
+        for (Object* object : found)
+        {
+            const int index = object->GetName().CStr()[0] - '0';
+            EXPECT_EQ(static_cast<FurEffect*>(object)->GetShellCount(), row.shells[index]) << index;
+        }
+    }
 }
 
 } // namespace
@@ -464,13 +595,17 @@ TEST(EffectTextureSearch, ReachesTheTextureAndEveryExtraMap)
     Ptr<ParallaxLightmapTexture1DLEffect> parallaxLit = new ParallaxLightmapTexture1DLEffect();
     parallaxLit->SetLightmap(lightmap.Get());
     parallaxLit->SetNormalmap(normalmap.Get());
+    Ptr<FurVertexLightingEffect> fur = new FurVertexLightingEffect();
+    fur->SetTexture(base.Get());
+    fur->SetFurTexture(lightmap.Get());
     const struct
     {
         Effect* effect;
         std::set<std::string> names;
     } cases[] = {{both.Get(), {"base", "lightmap", "normalmap"}},
                  {parallax.Get(), {"base", "normalmap"}},
-                 {parallaxLit.Get(), {"lightmap", "normalmap"}}};
+                 {parallaxLit.Get(), {"lightmap", "normalmap"}},
+                 {fur.Get(), {"base", "lightmap"}}};
     for (const auto& c : cases)
     {
         Array<Object*> found;

@@ -17,6 +17,7 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
+#include "tools/scenebuild/FamilyRow.h"
 #include "tools/scenebuild/Meshes.h"
 #include "tools/scenebuild/Pictures.h"
 #include "tools/scenebuild/Shots.h"
@@ -211,5 +212,6 @@ Ptr<SceneNode> BuildTestScene(std::vector<Ptr<Image>>& pictures)
     AddSpringLife(*root, sun.Get(), pictures);
     AddShots(*root);
     AddSounds(*root);
+    AddFamilyRow(*root, pictures);
     return root;
 }

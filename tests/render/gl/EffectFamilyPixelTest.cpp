@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "engine/core/Quaternion.h"
+#include "engine/render/FurVertexLightingEffect.h"
+#include "engine/render/NormalmapLightmapTextureEffect.h"
+#include "engine/render/ParallaxLightmapTextureEffect.h"
 #include "engine/render/GrassEffect.h"
 #include "engine/render/LightmapGrassEffect.h"
 #include "engine/render/NormalmapLightmapTexture1DLEffect.h"
@@ -21,6 +24,7 @@
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/LightmapTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
+#include "engine/render/Texture1DLEffect.h"
 #include "engine/render/TexturePixelLightingEffect.h"
 #include "support/FamilyReference.h"
 
@@ -44,6 +48,8 @@ enum class Member
     Normalmapped1DL1PL,      // NormalmapTexture1DL1PLEffect, a lamp in front as well
     Listed,                  // TexturePixelLightingEffect, the two lights in its list
     NormalListed,            // NormalmapTexturePixelLightingEffect, the sun and the lamp listed
+    Fur,                     // FurEffect, unlit
+    LitFur,                  // FurVertexLightingEffect, the sun listed
 };
 
 // One member in one of its techniques (0 per pixel, 1 per vertex, 2 fixed
@@ -296,6 +302,85 @@ protected:
         }
     }
 
+    // Fur of three shells on a quad whose normals point right (+x), so the
+    // shells stack sideways: shell i lies i / 4 x the fur length right of
+    // the base, the silhouette n / (n + 1) x the length past the base's
+    // edge. A point right of the base under shells j + 1..n shows them
+    // blended in order over the clear colour, each of alpha the fur
+    // texture's x (1 - fade x i / (n + 1)) and the base's colour (lit per
+    // vertex by a light towards +x for the lit member).
+    void ExpectFur(const PixelCase& c)
+    {
+        const uint8_t texel[4] = {200, 150, 100, 255}, furTexel[4] = {90, 90, 90, 204};
+        const uint8_t furTexels[2][2][4] = {{{90, 90, 90, 204}, {90, 90, 90, 204}},
+                                            {{90, 90, 90, 204}, {90, 90, 90, 204}}};
+        const int32_t shells = 3;
+        const float length = 0.6f, fade = 0.8f;
+        const Vector4 clear(0.1f, 0.2f, 0.6f, 1.0f);
+        Ptr<Triangles> quad = MakeRectangle("fur", -1, 1, 1, -1, 0, Vector4(1, 1, 1, 1));
+        const Vector3 right(1, 0, 0);
+        quad->SetNormals(new Vector3Buffer(4, new Vector3[4]{right, right, right, right}));
+        const Transform world(Vector3(-0.4f, 0.0f, 7.0f), Quaternion(), Vector3(1, 1, 1));
+        quad->SetLocalTransform(world);
+        quad->GetWorldTransform() = world;
+        Ptr<Light> sun = lighting.MakeLight(Light::kDirectional);
+        sun->GetWorldTransform() = Transform(Vector3(), Quaternion::FromAxisAngle(Vector3(0, 1, 0), -1.5707963f),
+                                             Vector3(1, 1, 1));
+        ASSERT_NEAR((sun->GetDirection() + right).Length(), 0.0f, 1e-4f);
+        Ptr<FurEffect> effect;
+        if (c.member == Member::LitFur)
+        {
+            Ptr<FurVertexLightingEffect> lit = new FurVertexLightingEffect(String("lit fur"));
+            lit->AddLight(sun.Get());
+            lighting.Put(*lit);
+            effect = lit;
+        }
+        else
+            effect = new FurEffect(String("fur"));
+        effect->SetTexture(Plain(texel).Get());
+        effect->SetFurTexture(MakeTexture(furTexels).Get());
+        effect->SetColor(kColour);
+        effect->SetFurLength(length);
+        effect->SetShellCount(shells);
+        effect->SetFade(fade);
+        effect->SetCullEnabled(false);
+        Levels(c.technique);
+        ASSERT_EQ(effect->PassCount(), static_cast<uint32_t>(shells + 1));
+        ASSERT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(c.technique / 2));
+        quad->SetEffect(effect.Get());
+        Frame(clear, [&] {
+            quad->Draw(*renderer);
+            renderer->FlushTransparent();
+        });
+
+        const ReferenceLight towards{false, right, Vector3(1, 0, 0), lighting.lightAmbient, lighting.lightDiffuse,
+                                     lighting.lightSpecular};
+        const Colour surface = TexelColour(texel);
+        const Colour drawn =
+            c.member == Member::LitFur
+                ? LitColour(lighting, SumLights(lighting, std::span(&towards, 1), world.ApplyToPoint(Vector3()), right,
+                                                camera->GetPosition()),
+                            surface, c.technique == 2)
+                : surface * ColourOf(kColour);
+        const auto at = [&](float x) { return AtPoint(world.ApplyToPoint(Vector3(x, 0.1f, 0.0f))); };
+        const std::string name(c.name);
+        ExpectNear(at(0.5f), Stored(drawn), 3, name + " base");
+        for (int32_t j = 0; j < shells; ++j)
+        {
+            // Between shell j's right edge and shell j + 1's: shells j + 1..n.
+            Colour want = PackedColour(clear);
+            for (int32_t i = j + 1; i <= shells; ++i)
+                want = Mix(drawn, want, furTexel[3] / 255.0f * (1.0f - fade * static_cast<float>(i) / (shells + 1)));
+            ExpectNear(at(1.0f + (static_cast<float>(j) + 0.5f) / (shells + 1) * length), Stored(want), 3,
+                       name + " under the shells from " + std::to_string(j + 1));
+        }
+        const float silhouette = 1.0f + static_cast<float>(shells) / (shells + 1) * length;
+        const float outermost = furTexel[3] / 255.0f * (1.0f - fade * static_cast<float>(shells) / (shells + 1));
+        ExpectNear(at(silhouette - 0.03f), Stored(Mix(drawn, PackedColour(clear), outermost)), 3,
+                   name + " inside the silhouette");
+        ExpectNear(at(silhouette + 0.03f), ClearRgb(), 0, name + " past the silhouette");
+    }
+
     Lighting lighting;
     // The unlit members' colour.
     static inline const Vector4 kColour{0.9f, 0.7f, 1.0f, 1.0f};
@@ -308,7 +393,9 @@ TEST_P(EffectFamilyPixelTest, DrawsWhatTheFormulasGive)
     const PixelCase& c = GetParam();
     if (c.member == Member::Grass || c.member == Member::LightmapGrass)
         return ExpectGrass(c);
-    if (c.member >= Member::Normalmapped1DL && c.member != Member::Listed)
+    if (c.member == Member::Fur || c.member == Member::LitFur)
+        return ExpectFur(c);
+    if (c.member >= Member::Normalmapped1DL && c.member <= Member::NormalListed && c.member != Member::Listed)
         return ExpectMapped(c);
     const bool twoLights = c.member == Member::TwoLight || c.member == Member::Listed;
     const bool lightmapped = !twoLights;
@@ -450,7 +537,143 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{"ParallaxLightmapTexture1DLFixedFunction", Member::ParallaxLightmapped1DL, 2},
                       PixelCase{"NormalmapTexture1DL1PLPixelLit", Member::Normalmapped1DL1PL, 0},
                       PixelCase{"NormalmapTexture1DL1PLVertexLit", Member::Normalmapped1DL1PL, 1},
-                      PixelCase{"NormalmapTexture1DL1PLFixedFunction", Member::Normalmapped1DL1PL, 2}),
+                      PixelCase{"NormalmapTexture1DL1PLFixedFunction", Member::Normalmapped1DL1PL, 2},
+                      PixelCase{"FurPrograms", Member::Fur, 0}, PixelCase{"FurFixedFunction", Member::Fur, 2},
+                      PixelCase{"FurVertexLightingPrograms", Member::LitFur, 0},
+                      PixelCase{"FurVertexLightingFixedFunction", Member::LitFur, 2}),
     [](const ::testing::TestParamInfo<PixelCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace
+{
+
+// What every member is drawn with in the agreement test: a plain texture, a
+// flat normal map with zero height, a lightmap, an opaque fur texture and a
+// light the quad faces.
+struct Agreeing
+{
+    Texture* texture;
+    Texture* normalmap;
+    Texture* lightmap;
+    Texture* fur;
+    Light* sun;
+};
+
+// One member with every link it has set from the fixtures; fur without
+// length, so its shells lie on the base.
+template <class Member>
+Ptr<GeometryNodeEffect> MakeAgreeing(const Agreeing& with)
+{
+    Ptr<Member> effect = new Member(String("agreeing"));
+    effect->SetColor(Vector4(0.9f, 0.7f, 1.0f, 1.0f));
+    if constexpr (requires { effect->SetTexture(with.texture); })
+        effect->SetTexture(with.texture);
+    if constexpr (requires { effect->SetLightmap(with.lightmap); })
+        effect->SetLightmap(with.lightmap);
+    if constexpr (requires { effect->SetNormalmap(with.normalmap); })
+        effect->SetNormalmap(with.normalmap);
+    if constexpr (requires { effect->SetParallax(0.05f, 0.0f); })
+        effect->SetParallax(0.05f, 0.0f);
+    if constexpr (requires { effect->SetLight(with.sun); })
+        effect->SetLight(with.sun);
+    if constexpr (requires { effect->SetDirectionalLight(with.sun); })
+        effect->SetDirectionalLight(with.sun);
+    if constexpr (requires { effect->AddLight(with.sun); })
+        effect->AddLight(with.sun);
+    if constexpr (requires { effect->SetFurTexture(with.fur); })
+    {
+        effect->SetFurTexture(with.fur);
+        effect->SetFurLength(0.0f);
+        effect->SetShellCount(2);
+    }
+    return effect;
+}
+
+struct AgreementCase
+{
+    const char* name;
+    Ptr<GeometryNodeEffect> (*make)(const Agreeing& with);
+};
+
+void PrintTo(const AgreementCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EffectFamilyAgreementTest : public GoldenImageRig, public ::testing::WithParamInterface<AgreementCase>
+{
+};
+
+// Each member drawn at the levels (1, 1), (0, 0) and (4, 4), so by each of
+// its techniques, on a quad facing a directional light (no fog, no
+// highlight, no emissive, which fixed function puts on the texture): the
+// pictures agree within 4/255 with the first.
+TEST_P(EffectFamilyAgreementTest, EachTechniqueDrawsTheSameQuad)
+{
+    if (!Opened())
+        GTEST_SKIP();
+    const uint8_t plain[2][2][4] = {{{200, 150, 100, 255}, {200, 150, 100, 255}},
+                                    {{200, 150, 100, 255}, {200, 150, 100, 255}}};
+    const uint8_t flat[2][2][4] = {{{128, 128, 255, 0}, {128, 128, 255, 0}}, {{128, 128, 255, 0}, {128, 128, 255, 0}}};
+    const uint8_t light[2][2][4] = {{{230, 200, 128, 255}, {230, 200, 128, 255}},
+                                    {{230, 200, 128, 255}, {230, 200, 128, 255}}};
+    const Ptr<Texture> textures[4] = {MakeTexture(plain), MakeTexture(flat), MakeTexture(light), MakeTexture(plain)};
+    Lighting lighting;
+    lighting.emissive = Vector4(0, 0, 0, 1);
+    Ptr<Light> sun = lighting.MakeLight(Light::kFixedDirectional);
+    const Agreeing with{textures[0].Get(), textures[1].Get(), textures[2].Get(), textures[3].Get(), sun.Get()};
+    const ShaderLevel levels[3] = {ShaderLevel::Model2, ShaderLevel::Model1, ShaderLevel::None};
+    const Vector3 points[3] = {Vector3(-0.5f, 0.4f, 6.0f), Vector3(0.1f, 0.0f, 6.0f), Vector3(0.6f, -0.5f, 6.0f)};
+    Rgb first[3] = {};
+    for (int level = 0; level < 3; ++level)
+    {
+        SCOPED_TRACE("level row " + std::to_string(level));
+        DeviceCaps caps = renderer->GetCaps();
+        caps.vertexShaderLevel = caps.pixelShaderLevel = levels[level];
+        caps.simultaneousTextures = 8;
+        caps.maxLights = 8;
+        renderer->SetCapsForTest(caps);
+        Ptr<Triangles> quad = MakeRectangle("quad", -1, 1, 1, -1, 6, Vector4(1, 1, 1, 1));
+        for (uint32_t set = 1; set < 8; ++set)
+            quad->SetTextureCoordinates(set, quad->GetTextureCoordinates(0));
+        Ptr<GeometryNodeEffect> effect = GetParam().make(with);
+        lighting.Put(*effect);
+        effect->SetWind(false, 0.0f, 1.0f); // grass sways with the wind off too
+        effect->SetCullEnabled(false);
+        quad->SetEffect(effect.Get());
+        Frame(Vector4(0, 0, 0, 1), [&] {
+            quad->Draw(*renderer);
+            renderer->FlushTransparent();
+        });
+        ASSERT_NE(effect->GetActiveTechnique(), nullptr);
+        for (int i = 0; i < 3; ++i)
+        {
+            const Rgb got = AtPoint(points[i]);
+            EXPECT_FALSE(Near(got, ClearRgb(), 0)) << "point " << i << " drawn";
+            if (level == 0)
+                first[i] = got;
+            else
+                ExpectNear(got, first[i], 4, std::string(GetParam().name) + " point " + std::to_string(i));
+        }
+    }
+}
+
+#define QRE_AGREEING(Member) AgreementCase{#Member, MakeAgreeing<Member>}
+INSTANTIATE_TEST_SUITE_P(
+    Members, EffectFamilyAgreementTest,
+    ::testing::Values(QRE_AGREEING(ColorEffect), QRE_AGREEING(TextureEffect), QRE_AGREEING(LightmapTextureEffect),
+                      QRE_AGREEING(NormalmapTextureEffect), QRE_AGREEING(NormalmapLightmapTextureEffect),
+                      QRE_AGREEING(ParallaxTextureEffect), QRE_AGREEING(ParallaxLightmapTextureEffect),
+                      QRE_AGREEING(GrassEffect), QRE_AGREEING(LightmapGrassEffect), QRE_AGREEING(FurEffect),
+                      QRE_AGREEING(Texture1DLEffect), QRE_AGREEING(NormalmapTexture1DLEffect),
+                      QRE_AGREEING(LightmapTexture1DLEffect), QRE_AGREEING(NormalmapLightmapTexture1DLEffect),
+                      QRE_AGREEING(ParallaxTexture1DLEffect), QRE_AGREEING(ParallaxLightmapTexture1DLEffect),
+                      QRE_AGREEING(Texture1DL1PLEffect), QRE_AGREEING(NormalmapTexture1DL1PLEffect),
+                      QRE_AGREEING(TextureLightingEffect), QRE_AGREEING(TexturePixelLightingEffect),
+                      QRE_AGREEING(NormalmapTextureLightingEffect), QRE_AGREEING(NormalmapTexturePixelLightingEffect),
+                      QRE_AGREEING(FurLightingEffect), QRE_AGREEING(FurVertexLightingEffect)),
+    [](const ::testing::TestParamInfo<AgreementCase>& info) { return std::string(info.param.name); });
+#undef QRE_AGREEING
 
 } // namespace

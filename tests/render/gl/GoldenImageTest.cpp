@@ -55,6 +55,15 @@ private:
     std::vector<Ptr<Light>> lights;
 };
 
+// The device told it has no shader programs, so the colour and texture
+// effects draw by fixed function, whose fog and lights these tests check.
+void FixedFunctionOnly(Renderer& renderer)
+{
+    DeviceCaps caps = renderer.GetCaps();
+    caps.vertexShaderLevel = caps.pixelShaderLevel = ShaderLevel::None;
+    renderer.SetCapsForTest(caps);
+}
+
 // Red, green / blue, yellow with alphas 255, 128 / 64, 255.
 constexpr uint8_t kChecker[2][2][4] = {{{255, 0, 0, 255}, {0, 255, 0, 128}}, {{0, 0, 255, 64}, {255, 255, 0, 255}}};
 
@@ -186,6 +195,7 @@ TEST_F(GoldenImageTest, FragmentsBelowTheReferenceAreDiscarded)
 // f x colour + (1 - f) x fog colour.
 TEST_F(GoldenImageTest, ExponentialAndSquaredFogAtAKnownDepth)
 {
+    FixedFunctionOnly(*renderer);
     const float depth = 20.0f, density = 0.08f;
     const Vector4 colour(1.0f, 0.2f, 0.1f, 1.0f);
     const Vector4 fog(0.3f, 0.5f, 0.9f, 1.0f);
@@ -222,6 +232,7 @@ TEST_F(GoldenImageTest, ExponentialAndSquaredFogAtAKnownDepth)
 // shows its plain colour.
 TEST_F(GoldenImageTest, LightsFollowTheirTypeAttenuationAndConeAndEndWithTheirPass)
 {
+    FixedFunctionOnly(*renderer);
     const Lighting lighting;
     Ptr<SceneNode> root = new SceneNode(String("root"));
     Ptr<Light> fixed = lighting.MakeLight(Light::kFixedDirectional);

@@ -333,6 +333,10 @@ private:
 
 TEST_F(Texture1DLEffectPixelTest, ABrokenProgramLogsOnceAndTheDrawFallsBackToFixedFunction)
 {
+    // The colour effects' own programs off, so the broken one is the only one.
+    DeviceCaps caps = renderer->GetCaps();
+    caps.vertexShaderLevel = caps.pixelShaderLevel = ShaderLevel::None;
+    renderer->SetCapsForTest(caps);
     Ptr<Shader> broken = new VertexShader(String("broken"), String("vs_2_0\nfrobnicate r0, v0\n"));
     Ptr<Triangles> quads[2] = {MakeQuad(Vector3(-1.2f, 0, 5), 0.8f), MakeQuad(Vector3(1.2f, 0, 5), 0.8f)};
     for (const Ptr<Triangles>& quad : quads)
