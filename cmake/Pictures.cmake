@@ -18,7 +18,9 @@ endforeach()
 file(MAKE_DIRECTORY ${pictures_dir})
 add_custom_command(OUTPUT ${pictures_outputs}
   # No display at build time; the engine's sound device is the null one.
-  COMMAND ${CMAKE_COMMAND} -E env ALSOFT_DRIVERS=null DISPLAY= $<TARGET_FILE:pictures>
+  # The OpenGL driver keeps a few blocks to the end, which a sanitized
+  # build must not take for ours (the tests run the same way).
+  COMMAND ${CMAKE_COMMAND} -E env ALSOFT_DRIVERS=null DISPLAY= ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:pictures>
     ${CMAKE_BINARY_DIR}/generated/archives/Media.rar2 ${pictures_dir}
   DEPENDS pictures ${CMAKE_BINARY_DIR}/generated/archives/Media.rar2
   COMMENT "Drawing the logo and rendering the dialog's and the preview's pictures"
