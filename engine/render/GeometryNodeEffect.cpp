@@ -6,7 +6,9 @@
 #include "engine/core/EngineStartup.h"
 #include "engine/core/Log.h"
 #include "engine/core/Stream.h"
+#include "engine/render/ProgramPass.h"
 #include "engine/render/Renderer.h"
+#include "engine/render/Technique.h"
 #include "engine/scene/Node.h"
 #include "engine/scene/SkinController.h"
 #include "engine/scene/SphereBoundingVolume.h"
@@ -25,6 +27,13 @@ bool SkinsOnDevice(const Renderer* renderer)
     return level == ShaderLevel::Model2 || level == ShaderLevel::Model3;
 }
 } // namespace
+
+bool GeometryNodeEffect::ActivePassSkins() const
+{
+    const Technique* technique = GetActiveTechnique();
+    const Pass* pass = technique ? technique->GetPass(0) : nullptr;
+    return pass && pass->IsDerived(ProgramPass::TYPE) && static_cast<const ProgramPass*>(pass)->IsSkinning();
+}
 
 GeometryNodeEffect::GeometryNodeEffect(const String& name) : Effect(name)
 {
@@ -49,10 +58,13 @@ int32_t GeometryNodeEffect::Update(double step)
     time += static_cast<float>(step);
     if (skinController)
     {
-        if (SkinsOnDevice(GetRenderer()))
-            skinController->SetCpuSkinning(false);
-        else
+        // The vertex program takes over the skinning only where the pass
+        // that draws has a skinned program; otherwise the mesh stays
+        // skinned on the CPU rather than freezing in its rest pose.
+        if (!SkinsOnDevice(GetRenderer()))
             SetSkinController(nullptr);
+        else
+            skinController->SetCpuSkinning(!ActivePassSkins());
     }
     return 0;
 }

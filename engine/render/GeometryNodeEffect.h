@@ -118,6 +118,9 @@ public:
     // controller holds this effect.
     SkinController* GetSkinController() const { return skinController.Get(); }
     int32_t SetSkinController(SkinController* controller);
+    // Whether the first pass of the active technique draws with a skinned
+    // program (so the controller leaves the skinning to the device).
+    bool ActivePassSkins() const;
 
     // The depth-only program that draws the geometry into a shadow map the
     // way this effect's own programs move its vertices: skinned while a

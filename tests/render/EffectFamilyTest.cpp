@@ -42,6 +42,7 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
+#include "engine/scene/SkinController.h"
 #include "engine/scene/Triangles.h"
 #include "scene/SceneTestSupport.h"
 #include "support/Bytes.h"
@@ -614,5 +615,37 @@ TEST(EffectTextureSearch, ReachesTheTextureAndEveryExtraMap)
         for (uint32_t i = 0; i < found.Count(); ++i)
             names.insert(found[i]->GetName().CStr());
         EXPECT_EQ(names, c.names) << c.effect->GetRtti().GetName().CStr();
+    }
+}
+
+// The device skins a mesh only under a pass with a skinned program; under
+// any other pass the controller goes on skinning on the CPU, or the mesh
+// would freeze in its rest pose.
+TEST_F(EffectFamilyTest, TheCpuStopsSkinningOnlyUnderASkinnedProgram)
+{
+    DeviceCaps caps = GetRenderer()->GetCaps();
+    caps.vertexShaderLevel = caps.pixelShaderLevel = ShaderLevel::Model2;
+    caps.simultaneousTextures = 4;
+    caps.maxLights = 8;
+    GetRenderer()->SetCapsForTest(caps);
+    Ptr<Texture1DLEffect> programs = new Texture1DLEffect(String("skinned"));
+    programs->SetTexture(texture.Get());
+    programs->SetLight(sun.Get());
+    Ptr<GeometryNodeEffect> fixed = MakeListed<TextureLightingEffect>(texture.Get(), nullptr, sun.Get(), lamp.Get());
+    const struct
+    {
+        GeometryNodeEffect* effect;
+        bool cpu;
+    } cases[] = {{programs.Get(), false}, {fixed.Get(), true}};
+    for (const auto& c : cases)
+    {
+        Ptr<SkinController> skin = new SkinController(String("skin"));
+        ASSERT_EQ(c.effect->SetSkinController(skin.Get()), 0);
+        // As in a show: drawn once (which picks the technique), then updated.
+        c.effect->PassCount();
+        c.effect->Update(0.0);
+        EXPECT_EQ(skin->GetCpuSkinning(), c.cpu) << c.effect->GetRtti().GetName().CStr();
+        EXPECT_EQ(c.effect->GetSkinController(), skin.Get());
+        c.effect->SetSkinController(nullptr);
     }
 }

@@ -480,10 +480,12 @@ TEST_F(EffectTest, SkinControllerLinkFollowsTheDeviceShaderLevel)
     EXPECT_EQ(bound->GetRadius(), FLT_MAX);
     EXPECT_FALSE(mesh->GetUpdateWorldBound());
 
+    // The colour effect has no skinned program: the link stays, and so
+    // does the skinning on the CPU.
     VertexShaderLevel(ShaderLevel::Model2);
     effect->Update(0.5);
     EXPECT_EQ(effect->GetTime(), 0.5f);
-    EXPECT_FALSE(skin->GetCpuSkinning());
+    EXPECT_TRUE(skin->GetCpuSkinning());
     EXPECT_EQ(effect->GetSkinController(), skin.Get());
 
     VertexShaderLevel(ShaderLevel::Model1);
