@@ -81,4 +81,32 @@ std::string Utf8ToCp1251(std::string_view text)
     return out;
 }
 
+std::string Cp1251ToUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char c : text)
+    {
+        const auto byte = static_cast<uint8_t>(c);
+        const char32_t mapped = byte < 0x80 ? byte : byte >= 0xC0 ? 0x0410 + (byte - 0xC0) : kUpperHalf[byte - 0x80];
+        const char32_t code = mapped || !byte ? mapped : 0xFFFD;
+        if (code < 0x80)
+        {
+            out += static_cast<char>(code);
+        }
+        else if (code < 0x800)
+        {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+        else
+        {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
 }

@@ -11,4 +11,9 @@ namespace platform
 // well-formed UTF-8 character, becomes one "?".
 std::string Utf8ToCp1251(std::string_view text);
 
+// The engine's Windows-1251 bytes as UTF-8, for toolkits that take nothing
+// else. Every byte has a meaning; the one unassigned byte (0x98) becomes
+// U+FFFD.
+std::string Cp1251ToUtf8(std::string_view text);
+
 }

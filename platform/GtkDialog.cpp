@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/Cp1251Text.h"
+#include "platform/CodePage.h"
 #include "platform/DisplayConnection.h"
 
 namespace platform

@@ -23,7 +23,7 @@
 #include "engine/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Node.h"
-#include "platform/Cp1251Text.h"
+#include "platform/CodePage.h"
 
 namespace
 {
